@@ -1,0 +1,1 @@
+// The plug-in module is made of the core library whole; nothing lives here.

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the plain and the sanitizer trees, and runs
+# every test in both.
+set -euo pipefail
+here="$(cd "$(dirname "$0")/.." && pwd)"
+"$here/scripts/setup.sh"
+jobs="$(nproc)"
+status=0
+for kind in release asan; do
+  "$here/scripts/build.sh" "$kind"
+  echo "== tests ($kind build)"
+  if [ "$kind" = asan ]; then
+    export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
+    export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+  fi
+  ctest --test-dir "$here/build/$kind" --output-on-failure -j "$jobs" || status=1
+done
+exit $status

@@ -1,0 +1,54 @@
+// Helpers shared by every test program: where things are, running the
+// independent tools, scratch folders, whole-file reads and writes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace lumavox_test {
+
+std::string SourceDir();   // the repository
+std::string SharedDir();   // the shared folder beside it (reference files, schemas)
+std::string PluginPath();  // the built plug-in module
+std::string RenderPath();  // the built lumavox-render program
+
+struct CommandResult {
+  int status = -1;  // exit status, or -1 when the program could not run or was killed
+  std::string out;
+  std::string err;
+};
+
+// Runs argv[0] (looked up on PATH) with the arguments, no shell involved.
+// Standard input is empty; standard output and error are captured.
+CommandResult RunCommand(const std::vector<std::string>& argv);
+
+// True when the named program is on PATH.
+bool HaveTool(const std::string& name);
+
+// A fresh folder that is removed with everything in it when the object goes.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& path() const { return path_; }
+  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+std::vector<uint8_t> ReadBytes(const std::string& path);
+std::string ReadText(const std::string& path);
+void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+void WriteText(const std::string& path, const std::string& text);
+bool FileExists(const std::string& path);
+
+}  // namespace lumavox_test
+
+// Fails the test (never skips it) when an oracle tool is missing: the set-up
+// script installs them all.
+#define LUMAVOX_REQUIRE_TOOL(name) \
+  ASSERT_TRUE(::lumavox_test::HaveTool(name)) << "missing tool " << (name) << ": run scripts/setup.sh"
