@@ -1,0 +1,57 @@
+#include "host/composition.h"
+
+#include <cmath>
+#include <numeric>
+#include <stdexcept>
+
+namespace lumavox_host {
+
+int32_t Composition::FrameRateFixed() const {
+  return static_cast<int32_t>(std::llround(Fps() * 65536.0));
+}
+
+int64_t Composition::SoundSeconds() const {
+  // frames * den / num rounded up, in whole numbers.
+  const int64_t per = static_cast<int64_t>(fps_num);
+  return (frames * fps_den + per - 1) / per;
+}
+
+Composition ResolveComposition(const CommandLine& cl, const MediaInfo* input) {
+  Composition c;
+  c.name = cl.name;
+  c.depth = cl.depth;
+  if (input) {
+    c.width = input->width;
+    c.height = input->height;
+    c.fps_num = input->fps_num;
+    c.fps_den = input->fps_den;
+  }
+  if (cl.width) c.width = *cl.width;
+  if (cl.height) c.height = *cl.height;
+  if (cl.fps) {
+    double fps = *cl.fps;
+    if (std::fabs(fps - std::round(fps)) < 1e-9) {
+      c.fps_num = static_cast<int>(std::lround(fps));
+      c.fps_den = 1;
+    } else {
+      int num = static_cast<int>(std::lround(fps * 1000));
+      int g = std::gcd(num, 1000);
+      c.fps_num = num / g;
+      c.fps_den = 1000 / g;
+    }
+  }
+  if (cl.frames) {
+    c.frames = *cl.frames;
+  } else if (cl.seconds) {
+    c.frames = static_cast<int64_t>(std::llround(*cl.seconds * c.Fps()));
+  } else if (input) {
+    bool same_rate = static_cast<int64_t>(input->fps_num) * c.fps_den == static_cast<int64_t>(c.fps_num) * input->fps_den;
+    c.frames = same_rate ? input->frames : static_cast<int64_t>(std::llround(input->seconds * c.Fps()));
+  } else {
+    c.frames = static_cast<int64_t>(std::llround(10.0 * c.Fps()));
+  }
+  if (c.frames < 1) throw std::invalid_argument("the composition would hold no frame (--seconds too short)");
+  return c;
+}
+
+}  // namespace lumavox_host

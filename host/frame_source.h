@@ -1,0 +1,27 @@
+// Where the host's rendered frames and timeline sound come from: the built-in
+// test pattern and tone, or a movie / image sequence read with FFmpeg.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "host/host_frame.h"
+
+namespace lumavox_host {
+
+class FrameSource {
+ public:
+  virtual ~FrameSource() = default;
+  // Renders composition frame `index` into `out`, which is allocated with the
+  // composition size and depth.
+  virtual void RenderFrame(int64_t index, HostFrame& out) = 0;
+  // `count` sample frames of the timeline sound from sample frame `first`
+  // (48000 per second): interleaved 16-bit left, right; silence past the end.
+  virtual std::vector<int16_t> Sound(int64_t first, int count) = 0;
+};
+
+// The test pattern and the tone (host/test_pattern.h).
+std::unique_ptr<FrameSource> MakePatternSource();
+
+}  // namespace lumavox_host

@@ -1,0 +1,32 @@
+#include "host/host_frame.h"
+
+namespace lumavox_host {
+
+void HostFrame::Allocate(int w, int h, int bits, int extra_row_bytes) {
+  width = w;
+  height = h;
+  depth = bits;
+  row_bytes = w * PixelBytes() + extra_row_bytes;
+  pixels.assign(static_cast<size_t>(row_bytes) * static_cast<size_t>(h), 0);
+}
+
+int HostFrame::Channel(int x, int y, int c) const {
+  const uint8_t* p = Row(y) + static_cast<size_t>(x) * PixelBytes();
+  if (depth == 8) return p[c];
+  return p[2 * c] | (p[2 * c + 1] << 8);
+}
+
+void HostFrame::SetPixel(int x, int y, int a, int r, int g, int b) {
+  uint8_t* p = Row(y) + static_cast<size_t>(x) * PixelBytes();
+  const int v[4] = {a, r, g, b};
+  if (depth == 8) {
+    for (int c = 0; c < 4; ++c) p[c] = static_cast<uint8_t>(v[c]);
+  } else {
+    for (int c = 0; c < 4; ++c) {
+      p[2 * c] = static_cast<uint8_t>(v[c] & 0xFF);
+      p[2 * c + 1] = static_cast<uint8_t>(v[c] >> 8);
+    }
+  }
+}
+
+}  // namespace lumavox_host

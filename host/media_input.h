@@ -1,0 +1,54 @@
+// A movie file or an image sequence (printf pattern) read with FFmpeg's
+// libraries: its pictures scaled to the composition size as the host's ARGB
+// frames, its sound resampled to 48 kHz 16-bit stereo.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/frame_source.h"
+
+namespace lumavox_host {
+
+struct MediaInfo {
+  int width = 0;
+  int height = 0;
+  int fps_num = 0, fps_den = 1;  // the picture's frame rate
+  double seconds = 0;            // duration of the picture
+  int64_t frames = 0;            // number of pictures
+  bool has_sound = false;
+};
+
+class MediaInput : public FrameSource {
+ public:
+  // Opens and probes; throws std::runtime_error with a clear message when the
+  // file cannot be read or holds no picture.
+  explicit MediaInput(const std::string& path);
+  ~MediaInput() override;
+  MediaInput(const MediaInput&) = delete;
+  MediaInput& operator=(const MediaInput&) = delete;
+
+  const MediaInfo& info() const { return info_; }
+
+  // The composition's frame rate, which decides which picture each frame
+  // shows (the latest one that starts by the middle of the frame).
+  void SetCompositionRate(int fps_num, int fps_den);
+
+  // Frames are cheapest in increasing order; going back reopens the file.
+  // Past the last picture the last one is held.
+  void RenderFrame(int64_t index, HostFrame& out) override;
+  std::vector<int16_t> Sound(int64_t first, int count) override;
+
+ private:
+  struct Video;
+  struct Audio;
+  std::string path_;
+  MediaInfo info_;
+  int comp_num_ = 24, comp_den_ = 1;
+  std::unique_ptr<Video> video_;
+  std::unique_ptr<Audio> audio_;
+};
+
+}  // namespace lumavox_host

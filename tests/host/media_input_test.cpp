@@ -1,0 +1,152 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <stdexcept>
+
+#include "host/media_input.h"
+#include "tests/support/test_support.h"
+
+using namespace lumavox_host;
+using namespace lumavox_test;
+
+namespace {
+
+// A 2-second 320x240 movie at 24 fps with a 1 kHz tone at 44.1 kHz, made by
+// FFmpeg's own generators.
+std::string MakeMovie(const TempDir& dir) {
+  std::string path = dir / "in.mkv";
+  auto r = RunCommand({"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i", "testsrc=size=320x240:rate=24:duration=2",
+                       "-f", "lavfi", "-i", "sine=frequency=1000:sample_rate=44100:duration=2", "-c:v", "ffv1",
+                       "-c:a", "pcm_s16le", path});
+  EXPECT_EQ(r.status, 0) << r.err;
+  return path;
+}
+
+// FFmpeg's own picture of frame `index`, scaled, as 8-bit RGB.
+std::vector<uint8_t> OracleFrame(const std::string& movie, int index, int w, int h) {
+  auto r = RunCommand({"ffmpeg", "-v", "error", "-i", movie, "-vf",
+                       "select=eq(n\\," + std::to_string(index) + "),scale=" + std::to_string(w) + ":" +
+                           std::to_string(h) + ":flags=bicubic",
+                       "-frames:v", "1", "-f", "rawvideo", "-pix_fmt", "rgb24", "-"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  return std::vector<uint8_t>(r.out.begin(), r.out.end());
+}
+
+double Psnr(const std::vector<uint8_t>& a, const HostFrame& f) {
+  double se = 0;
+  size_t n = 0;
+  for (int y = 0; y < f.height; ++y)
+    for (int x = 0; x < f.width; ++x)
+      for (int c = 1; c <= 3; ++c) {
+        double ours = f.depth == 8 ? f.Channel(x, y, c) : f.Channel(x, y, c) * 255.0 / 32768.0;
+        double d = ours - a[n++];
+        se += d * d;
+      }
+  double mse = se / static_cast<double>(n);
+  return mse == 0 ? 99.0 : 10 * std::log10(255.0 * 255.0 / mse);
+}
+
+}  // namespace
+
+TEST(MediaInput, MovieFramesAreScaledAndInOrder) {
+  LUMAVOX_REQUIRE_TOOL("ffmpeg");
+  TempDir dir;
+  std::string movie = MakeMovie(dir);
+  MediaInput in(movie);
+  EXPECT_EQ(in.info().width, 320);
+  EXPECT_EQ(in.info().height, 240);
+  EXPECT_EQ(in.info().fps_num, 24);
+  EXPECT_EQ(in.info().fps_den, 1);
+  EXPECT_EQ(in.info().frames, 48);
+  EXPECT_TRUE(in.info().has_sound);
+
+  HostFrame f8, f16;
+  f8.Allocate(640, 360, 8, 16);
+  f16.Allocate(640, 360, 16);
+  auto oracle10 = OracleFrame(movie, 10, 640, 360);
+  auto oracle11 = OracleFrame(movie, 11, 640, 360);
+  in.RenderFrame(10, f8);
+  EXPECT_GT(Psnr(oracle10, f8), 35.0);
+  EXPECT_LT(Psnr(oracle11, f8), Psnr(oracle10, f8) - 3.0);  // frame 11 is another picture
+  in.RenderFrame(11, f16);
+  EXPECT_GT(Psnr(oracle11, f16), 35.0);
+  // Alpha is full scale in both formats; 16-bit stays within 0..32768.
+  EXPECT_EQ(f8.Channel(5, 5, 0), 255);
+  EXPECT_EQ(f16.Channel(5, 5, 0), 32768);
+  int top = 0;
+  for (int y = 0; y < f16.height; ++y)
+    for (int x = 0; x < f16.width; ++x) top = std::max(top, f16.Channel(x, y, 1));
+  EXPECT_LE(top, 32768);
+  EXPECT_GT(top, 30000);
+  // Going back reopens the file; past the end the last picture is held.
+  in.RenderFrame(10, f8);
+  EXPECT_GT(Psnr(oracle10, f8), 35.0);
+  in.RenderFrame(60, f8);
+  EXPECT_GT(Psnr(OracleFrame(movie, 47, 640, 360), f8), 35.0);
+
+  // At 48 fps every picture is shown twice.
+  in.SetCompositionRate(48, 1);
+  in.RenderFrame(21, f8);
+  EXPECT_GT(Psnr(oracle10, f8), 35.0);
+}
+
+TEST(MediaInput, SoundIsResampledTo48kStereo) {
+  LUMAVOX_REQUIRE_TOOL("ffmpeg");
+  TempDir dir;
+  std::string movie = MakeMovie(dir);
+  auto r = RunCommand({"ffmpeg", "-v", "error", "-i", movie, "-vn", "-f", "s16le", "-ac", "2", "-ar", "48000", "-"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::vector<int16_t> oracle(r.out.size() / 2);
+  std::memcpy(oracle.data(), r.out.data(), oracle.size() * 2);
+  ASSERT_GE(oracle.size(), 2u * 95000);
+
+  MediaInput in(movie);
+  auto second0 = in.Sound(0, 48000);
+  auto second1 = in.Sound(48000, 48000);
+  auto second2 = in.Sound(96000, 48000);
+  ASSERT_EQ(second0.size(), 96000u);
+  int worst = 0, crossings = 0;
+  for (size_t k = 0; k < 96000; ++k) {
+    worst = std::max(worst, std::abs(second0[k] - oracle[k]));
+    worst = std::max(worst, std::abs(second1[k] - oracle[96000 + k]));
+  }
+  EXPECT_LE(worst, 2);
+  for (size_t k = 1; k < 48000; ++k) {
+    EXPECT_EQ(second0[2 * k], second0[2 * k + 1]);  // mono source: both channels alike
+    crossings += second0[2 * (k - 1)] < 0 && second0[2 * k] >= 0;
+  }
+  EXPECT_NEAR(crossings, 1000, 2);
+  for (int16_t v : second2) ASSERT_EQ(v, 0);  // past the end: silence
+  // Asking again from the start gives the same sound.
+  EXPECT_EQ(in.Sound(0, 48000), second0);
+}
+
+TEST(MediaInput, ImageSequenceAndBadFiles) {
+  LUMAVOX_REQUIRE_TOOL("ffmpeg");
+  TempDir dir;
+  auto r = RunCommand({"ffmpeg", "-v", "error", "-f", "lavfi", "-i", "testsrc=size=64x48:rate=24", "-frames:v", "10",
+                       dir / "img%03d.png"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  MediaInput seq(dir / "img%03d.png");
+  EXPECT_EQ(seq.info().width, 64);
+  EXPECT_EQ(seq.info().frames, 10);
+  EXPECT_FALSE(seq.info().has_sound);
+  HostFrame a, b;
+  a.Allocate(64, 48, 8);
+  b.Allocate(64, 48, 8);
+  seq.RenderFrame(9, a);
+  seq.RenderFrame(12, b);
+  EXPECT_EQ(a.pixels, b.pixels);
+  auto silence = seq.Sound(0, 100);
+  EXPECT_EQ(silence, std::vector<int16_t>(200, 0));
+
+  WriteText(dir / "junk.mov", "not a movie at all");
+  EXPECT_THROW(MediaInput(dir / "junk.mov"), std::runtime_error);
+  try {
+    MediaInput missing(dir / "nothing.mov");
+    ADD_FAILURE() << "opened a missing file";
+  } catch (const std::runtime_error& e) {
+    EXPECT_NE(std::string(e.what()).find("nothing.mov"), std::string::npos);
+  }
+}
