@@ -1,0 +1,81 @@
+// The state behind the window calls: the windows, the message queue of
+// each thread, and the one lock that guards both. Internal to this layer.
+#pragma once
+
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/win/dialog_box.h"
+#include "platform/win/window.h"
+
+namespace win_internal {
+
+struct WindowRecord {
+  HWND handle = nullptr;
+  ControlKind kind = ControlKind::Dialog;
+  int id = -1;
+  DWORD style = 0;
+  HWND parent = nullptr;   // the dialog of a control, the parent of a child page
+  HWND owner = nullptr;    // the owner of a top-level dialog
+  std::thread::id thread;  // the thread that handles its messages
+  std::string text;
+  RECT rect = {0, 0, 0, 0};  // screen pixels, frame included
+  RECT frame = {0, 0, 0, 0};  // thickness of the frame on each side
+  bool visible = false;
+  bool enabled = true;
+  LONG_PTR userData = 0;
+  DLGPROC dialogProc = nullptr;
+  bool modal = false;
+  bool ended = false;        // EndDialog was called
+  INT_PTR result = 0;
+  int rangeMin = 0;
+  int rangeMax = 100;
+  int position = 0;
+  int check = 0;
+  std::vector<std::string> items;
+  int selection = -1;
+  std::vector<HWND> children;
+};
+
+struct SentMessage {
+  HWND window;
+  UINT message;
+  WPARAM wParam;
+  LPARAM lParam;
+  LRESULT result = 0;
+  bool done = false;
+  std::thread::id sender;
+};
+
+struct PostedMessage {
+  HWND window;
+  UINT message;
+  WPARAM wParam;
+  LPARAM lParam;
+};
+
+struct ThreadQueue {
+  std::condition_variable wake;
+  std::deque<PostedMessage> posted;
+  std::deque<std::shared_ptr<SentMessage>> sent;
+};
+
+// The one lock of the layer; every function below expects it held.
+std::mutex& StoreLock();
+WindowRecord* FindWindow(HWND window);
+HWND AddWindow(std::unique_ptr<WindowRecord> record);
+// Removes the window and its children; messages sent to any of them are
+// answered with 0 so that their senders go on.
+void RemoveWindow(HWND window);
+ThreadQueue& QueueOf(std::thread::id thread);
+// Wakes the thread that owns the window (a state change it waits for).
+void WakeOwner(HWND window);
+RECT DesktopRect();
+void SetDesktopRect(RECT rect);
+
+}  // namespace win_internal
