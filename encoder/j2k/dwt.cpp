@@ -1,0 +1,211 @@
+// Forward irreversible 9/7 wavelet transform in fixed point, and the
+// quantiser step sizes derived from the band norms.
+//
+// Each one-dimensional transform is done on the line split into its low-pass
+// (even-indexed) and high-pass (odd-indexed) halves, which is where the
+// samples end up anyway; the lifting is the same arithmetic as on the
+// interleaved line. Columns are transformed in batches of adjacent columns
+// so that every cache line of the plane is read and written once per level.
+
+#include "encoder/j2k/dwt.h"
+
+#include <cmath>
+#include <cstddef>
+#include <cstdlib>
+#include <vector>
+
+#include "encoder/j2k/coding_parameters.h"
+#include "encoder/j2k/fix.h"
+
+namespace {
+
+// Lifting coefficients and scaling factors as 13-bit fractions.
+constexpr int32_t kAlpha = 12993;  // 1.586
+constexpr int32_t kBeta = 434;     // 0.0530
+constexpr int32_t kGamma = 7233;   // 0.8829
+constexpr int32_t kDelta = 3633;   // 0.4435
+constexpr int32_t kHighScale = 5038;  // 0.6150
+constexpr int32_t kLowScale = 6659;   // 0.8129
+
+// fix_mul for a coefficient 0 <= b < 2^18, in 32-bit arithmetic so that it
+// vectorises: a = ah * 2^13 + al with 0 <= al < 2^13, so the 64-bit product
+// is ah * b * 2^13 + al * b and its bit 12 is that of al * b. The result
+// equals fix_mul(a, b) truncated to 32 bits, for every a.
+inline int32_t mul13(int32_t a, int32_t b) {
+  uint32_t hi = static_cast<uint32_t>(a >> 13) * static_cast<uint32_t>(b);
+  uint32_t lo = (static_cast<uint32_t>(a) & 0x1FFFu) * static_cast<uint32_t>(b);
+  lo = (lo + (lo & 4096u)) >> 13;
+  return static_cast<int32_t>(hi + lo);
+}
+
+inline int32_t wrap_add(int32_t a, int32_t b) {
+  return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+}
+
+// Lifting of B interleaved lines: low-pass sample i of lane k at s[i * B + k],
+// high-pass at d[i * B + k]. Requires sn >= 1, dn >= 1 and sn - dn in {0, 1}
+// or more generally sn >= dn.
+template <int B>
+void lift(int32_t* s, int32_t* d, int sn, int dn) {
+  // D(i) -= (S(i) + S(i + 1)) * alpha, S(sn) read as S(sn - 1)
+  auto predict = [&](int32_t c, bool sub) {
+    for (int i = 0; i < dn; ++i) {
+      const int32_t* s0 = s + i * B;
+      const int32_t* s1 = s + (i + 1 < sn ? i + 1 : sn - 1) * B;
+      int32_t* di = d + i * B;
+      for (int k = 0; k < B; ++k) {
+        int32_t m = mul13(wrap_add(s0[k], s1[k]), c);
+        di[k] = sub ? wrap_add(di[k], -m) : wrap_add(di[k], m);
+      }
+    }
+  };
+  // S(i) -= (D(i - 1) + D(i)) * beta, D(-1) read as D(0), D(dn) as D(dn - 1)
+  auto update = [&](int32_t c, bool sub) {
+    for (int i = 0; i < sn; ++i) {
+      const int32_t* d0 = d + (i > 0 ? (i - 1 < dn ? i - 1 : dn - 1) : 0) * B;
+      const int32_t* d1 = d + (i < dn ? i : dn - 1) * B;
+      int32_t* si = s + i * B;
+      for (int k = 0; k < B; ++k) {
+        int32_t m = mul13(wrap_add(d0[k], d1[k]), c);
+        si[k] = sub ? wrap_add(si[k], -m) : wrap_add(si[k], m);
+      }
+    }
+  };
+  predict(kAlpha, true);
+  update(kBeta, true);
+  predict(kGamma, false);
+  update(kDelta, false);
+  for (int i = 0; i < dn * B; ++i) d[i] = mul13(d[i], kHighScale);
+  for (int i = 0; i < sn * B; ++i) s[i] = mul13(s[i], kLowScale);
+}
+
+constexpr int kColumnBatch = 16;  // 64 bytes: one cache line of each row
+
+// Vertical pass over columns 0..rw-1 and rows 0..rh-1 of the plane.
+void transform_columns(int32_t* data, int stride, int rw, int rh, int sn, int dn, int32_t* tmp) {
+  if (dn < 1) return;  // a single row stays as it is
+  int32_t* s = tmp;
+  int j = 0;
+  {
+    int32_t* d = tmp + sn * kColumnBatch;
+    for (; j + kColumnBatch <= rw; j += kColumnBatch) {
+      for (int i = 0; i < rh; ++i) {
+        const int32_t* src = data + static_cast<ptrdiff_t>(i) * stride + j;
+        int32_t* dst = (i & 1) ? d + (i >> 1) * kColumnBatch : s + (i >> 1) * kColumnBatch;
+        for (int k = 0; k < kColumnBatch; ++k) dst[k] = src[k];
+      }
+      lift<kColumnBatch>(s, d, sn, dn);
+      for (int i = 0; i < sn; ++i) {
+        int32_t* dst = data + static_cast<ptrdiff_t>(i) * stride + j;
+        for (int k = 0; k < kColumnBatch; ++k) dst[k] = s[i * kColumnBatch + k];
+      }
+      for (int i = 0; i < dn; ++i) {
+        int32_t* dst = data + static_cast<ptrdiff_t>(sn + i) * stride + j;
+        for (int k = 0; k < kColumnBatch; ++k) dst[k] = d[i * kColumnBatch + k];
+      }
+    }
+  }
+  for (; j < rw; ++j) {
+    // The remaining columns one by one, split on the way in.
+    for (int i = 0; i < rh; ++i) {
+      int32_t v = data[static_cast<ptrdiff_t>(i) * stride + j];
+      if (i & 1) tmp[sn + (i >> 1)] = v; else tmp[i >> 1] = v;
+    }
+    lift<1>(tmp, tmp + sn, sn, dn);
+    for (int i = 0; i < rh; ++i) data[static_cast<ptrdiff_t>(i) * stride + j] = tmp[i];
+  }
+}
+
+// Horizontal pass over rows 0..rh-1, each of rw samples.
+void transform_rows(int32_t* data, int stride, int rw, int rh, int sn, int dn, int32_t* tmp) {
+  if (dn < 1) return;  // a single sample stays as it is
+  for (int i = 0; i < rh; ++i) {
+    int32_t* row = data + static_cast<ptrdiff_t>(i) * stride;
+    dwt_deinterleave_h(row, tmp, dn, sn);
+    lift<1>(tmp, tmp + sn, sn, dn);
+    for (int k = 0; k < rw; ++k) row[k] = tmp[k];
+  }
+}
+
+inline int ceildivpow2(int a, int b) { return static_cast<int>((static_cast<int64_t>(a) + (int64_t{1} << b) - 1) >> b); }
+
+// Norms of the bands by orientation (LL, HL, LH, HH) and level (0 the finest).
+const double dwt_norms_real[4][10] = {
+    {1.000, 1.965, 4.177, 8.403, 16.90, 33.84, 67.69, 135.3, 270.6, 540.9},
+    {2.022, 3.989, 8.355, 17.04, 34.27, 68.63, 137.3, 274.6, 549.0, 0},
+    {2.022, 3.989, 8.355, 17.04, 34.27, 68.63, 137.3, 274.6, 549.0, 0},
+    {2.080, 3.865, 8.307, 17.18, 34.71, 69.59, 139.3, 278.6, 557.2, 0},
+};
+
+}  // namespace
+
+void dwt_encode_1_real(int32_t* a, int dn, int sn) {
+  if (dn < 1 && sn < 2) return;
+  if (dn < 1 || sn < 1) return;  // not a split line: no neighbour of the other kind
+  auto S = [&](int i) -> int32_t& { return a[2 * (i < 0 ? 0 : (i >= sn ? sn - 1 : i))]; };
+  auto D = [&](int i) -> int32_t& { return a[2 * (i < 0 ? 0 : (i >= dn ? dn - 1 : i)) + 1]; };
+  for (int i = 0; i < dn; ++i) D(i) = wrap_add(D(i), -mul13(wrap_add(S(i), S(i + 1)), kAlpha));
+  for (int i = 0; i < sn; ++i) S(i) = wrap_add(S(i), -mul13(wrap_add(D(i - 1), D(i)), kBeta));
+  for (int i = 0; i < dn; ++i) D(i) = wrap_add(D(i), mul13(wrap_add(S(i), S(i + 1)), kGamma));
+  for (int i = 0; i < sn; ++i) S(i) = wrap_add(S(i), mul13(wrap_add(D(i - 1), D(i)), kDelta));
+  for (int i = 0; i < dn; ++i) D(i) = mul13(D(i), kHighScale);
+  for (int i = 0; i < sn; ++i) S(i) = mul13(S(i), kLowScale);
+}
+
+void dwt_deinterleave_h(const int32_t* a, int32_t* b, int dn, int sn) {
+  for (int i = 0; i < sn; ++i) b[i] = a[2 * i];
+  for (int i = 0; i < dn; ++i) b[sn + i] = a[2 * i + 1];
+}
+
+void dwt_deinterleave_v(const int32_t* a, int32_t* b, int dn, int sn, int stride) {
+  for (int i = 0; i < sn; ++i) b[static_cast<ptrdiff_t>(i) * stride] = a[2 * i];
+  for (int i = 0; i < dn; ++i) b[static_cast<ptrdiff_t>(sn + i) * stride] = a[2 * i + 1];
+}
+
+void dwt_encode_real_plane(int32_t* data, int x0, int y0, int x1, int y1, int numresolutions) {
+  const int w = x1 - x0;
+  const int h = y1 - y0;
+  const int levels = numresolutions - 1;
+  if (w <= 0 || h <= 0 || levels <= 0) return;
+  // One scratch area for the whole transform: a batch of columns or one row.
+  size_t need = static_cast<size_t>(h) * kColumnBatch;
+  if (static_cast<size_t>(w) > need) need = static_cast<size_t>(w);
+  std::vector<int32_t> tmp(need);
+
+  for (int level = 0; level < levels; ++level) {
+    const int rw = ceildivpow2(x1, level) - ceildivpow2(x0, level);
+    const int rh = ceildivpow2(y1, level) - ceildivpow2(y0, level);
+    const int rw1 = ceildivpow2(x1, level + 1) - ceildivpow2(x0, level + 1);
+    const int rh1 = ceildivpow2(y1, level + 1) - ceildivpow2(y0, level + 1);
+    // Columns first, then rows; the low-pass half always starts at index 0.
+    transform_columns(data, w, rw, rh, rh1, rh - rh1, tmp.data());
+    transform_rows(data, w, rw, rh, rw1, rw - rw1, tmp.data());
+  }
+}
+
+int dwt_getgain_real(int /*orient*/) { return 0; }
+
+double dwt_getnorm_real(int level, int orient) { return dwt_norms_real[orient][level]; }
+
+void dwt_encode_stepsize(int stepsize, int /*numbps*/, opj_stepsize* bandno_stepsize) {
+  int k = 0;
+  for (int s = stepsize; s > 1; s >>= 1) ++k;
+  int shifted = 11 - k >= 0 ? stepsize << (11 - k) : stepsize >> (k - 11);
+  bandno_stepsize->mant = shifted & 0x7FF;
+  bandno_stepsize->expn = 8 - (k - 13);
+}
+
+void dwt_calc_explicit_stepsizes(opj_tccp* tccp, int /*prec*/) {
+  int numbands = 3 * tccp->numresolutions - 2;
+  if (numbands > J2K_MAXBANDS) numbands = J2K_MAXBANDS;
+  for (int bandno = 0; bandno < numbands; ++bandno) {
+    const int resno = bandno == 0 ? 0 : (bandno - 1) / 3 + 1;
+    const int orient = bandno == 0 ? 0 : (bandno - 1) % 3 + 1;
+    const int level = tccp->numresolutions - 1 - resno;
+    const int gain = dwt_getgain_real(orient);
+    double stepsize = 1.0;
+    if (tccp->qntsty != 0) stepsize = 1.0 / dwt_getnorm_real(level, orient);
+    dwt_encode_stepsize(static_cast<int>(std::floor(stepsize * 8192.0)), 0 + gain,
+                        &tccp->stepsizes[bandno]);
+  }
+}

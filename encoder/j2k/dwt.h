@@ -1,0 +1,36 @@
+#pragma once
+// The forward irreversible 9/7 wavelet transform in fixed point (13-bit
+// lifting coefficients through fix_mul), and the quantiser step sizes.
+
+#include <cstdint>
+
+struct opj_tcd_tilecomp;
+struct opj_tccp;
+struct opj_stepsize;
+
+// Transforms the tile-component's sample plane in place over all its
+// decomposition levels (resolutions - 1).
+void dwt_encode_real(opj_tcd_tilecomp* tilec);
+
+// The same on a plane whose tile-component extent is x0..x1, y0..y1 (row
+// stride x1 - x0), with numresolutions resolutions.
+void dwt_encode_real_plane(int32_t* data, int x0, int y0, int x1, int y1, int numresolutions);
+
+// One-dimensional 9/7 lifting of an interleaved line of sn + dn samples
+// (S(i) = a[2i] low-pass, D(i) = a[2i + 1] high-pass).
+void dwt_encode_1_real(int32_t* a, int dn, int sn);
+
+// Even-indexed samples (sn) first, odd-indexed (dn) after them: into a row,
+// or into a column with the given stride.
+void dwt_deinterleave_h(const int32_t* a, int32_t* b, int dn, int sn);
+void dwt_deinterleave_v(const int32_t* a, int32_t* b, int dn, int sn, int stride);
+
+// Gain of a band orientation (0 LL, 1 HL, 2 LH, 3 HH): 0 for the 9/7 filter.
+int dwt_getgain_real(int orient);
+// Norm of a band: level 0 is the finest.
+double dwt_getnorm_real(int level, int orient);
+
+// Fills tccp->stepsizes for its numresolutions and quantisation style.
+void dwt_calc_explicit_stepsizes(opj_tccp* tccp, int prec);
+// Encodes a step (13 fraction bits) as exponent and mantissa; numbps is not used.
+void dwt_encode_stepsize(int stepsize, int numbps, opj_stepsize* bandno_stepsize);
