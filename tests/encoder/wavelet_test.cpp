@@ -1,0 +1,267 @@
+// Fixed-point product, 9/7 wavelet transform and quantiser step sizes.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <random>
+#include <vector>
+
+#include "encoder/j2k/coding_parameters.h"
+#include "encoder/j2k/dwt.h"
+#include "encoder/j2k/fix.h"
+#include "encoder/j2k/mct.h"
+
+namespace {
+
+// The one-dimensional lifting written out from its definition, on the
+// interleaved line, with the 64-bit fix_mul.
+void ReferenceLift(std::vector<int32_t>& a, int dn, int sn) {
+  if (dn < 1) return;
+  auto S = [&](int i) -> int32_t& { return a[2 * std::min(std::max(i, 0), sn - 1)]; };
+  auto D = [&](int i) -> int32_t& { return a[2 * std::min(std::max(i, 0), dn - 1) + 1]; };
+  for (int i = 0; i < dn; ++i) D(i) -= fix_mul(S(i) + S(i + 1), 12993);
+  for (int i = 0; i < sn; ++i) S(i) -= fix_mul(D(i - 1) + D(i), 434);
+  for (int i = 0; i < dn; ++i) D(i) += fix_mul(S(i) + S(i + 1), 7233);
+  for (int i = 0; i < sn; ++i) S(i) += fix_mul(D(i - 1) + D(i), 3633);
+  for (int i = 0; i < dn; ++i) D(i) = fix_mul(D(i), 5038);
+  for (int i = 0; i < sn; ++i) S(i) = fix_mul(S(i), 6659);
+}
+
+// Reference 2-D transform: per level, every column then every row through the
+// reference lifting and a plain deinterleave.
+void ReferencePlane(std::vector<int32_t>& p, int w, int h, int levels) {
+  for (int l = 0; l < levels; ++l) {
+    int rw = (w + (1 << l) - 1) >> l, rh = (h + (1 << l) - 1) >> l;
+    int sw = (rw + 1) / 2, sh = (rh + 1) / 2;
+    for (int x = 0; x < rw; ++x) {
+      std::vector<int32_t> line(rh);
+      for (int y = 0; y < rh; ++y) line[y] = p[y * w + x];
+      ReferenceLift(line, rh - sh, sh);
+      for (int y = 0; y < rh; ++y) p[((y & 1) ? sh + y / 2 : y / 2) * w + x] = line[y];
+    }
+    for (int y = 0; y < rh; ++y) {
+      std::vector<int32_t> line(p.begin() + y * w, p.begin() + y * w + rw);
+      ReferenceLift(line, rw - sw, sw);
+      for (int x = 0; x < rw; ++x) p[y * w + ((x & 1) ? sw + x / 2 : x / 2)] = line[x];
+    }
+  }
+}
+
+// Inverse of the lifting in real arithmetic, for reconstruction checks.
+void InverseLift(std::vector<double>& s, std::vector<double>& d) {
+  int sn = static_cast<int>(s.size()), dn = static_cast<int>(d.size());
+  if (dn < 1) return;
+  auto S = [&](int i) { return s[std::min(std::max(i, 0), sn - 1)]; };
+  auto D = [&](int i) { return d[std::min(std::max(i, 0), dn - 1)]; };
+  for (auto& v : s) v /= 6659 / 8192.0;
+  for (auto& v : d) v /= 5038 / 8192.0;
+  for (int i = 0; i < sn; ++i) s[i] -= (D(i - 1) + D(i)) * 3633 / 8192.0;
+  for (int i = 0; i < dn; ++i) d[i] -= (S(i) + S(i + 1)) * 7233 / 8192.0;
+  for (int i = 0; i < sn; ++i) s[i] += (D(i - 1) + D(i)) * 434 / 8192.0;
+  for (int i = 0; i < dn; ++i) d[i] += (S(i) + S(i + 1)) * 12993 / 8192.0;
+}
+
+void InversePlane(std::vector<double>& p, int w, int h, int levels) {
+  for (int l = levels - 1; l >= 0; --l) {
+    int rw = (w + (1 << l) - 1) >> l, rh = (h + (1 << l) - 1) >> l;
+    int sw = (rw + 1) / 2, sh = (rh + 1) / 2;
+    for (int y = 0; y < rh; ++y) {
+      std::vector<double> s(p.begin() + y * w, p.begin() + y * w + sw);
+      std::vector<double> d(p.begin() + y * w + sw, p.begin() + y * w + rw);
+      InverseLift(s, d);
+      for (int x = 0; x < rw; ++x) p[y * w + x] = (x & 1) ? d[x / 2] : s[x / 2];
+    }
+    for (int x = 0; x < rw; ++x) {
+      std::vector<double> s(sh), d(rh - sh);
+      for (int y = 0; y < sh; ++y) s[y] = p[y * w + x];
+      for (int y = sh; y < rh; ++y) d[y - sh] = p[y * w + x];
+      InverseLift(s, d);
+      for (int y = 0; y < rh; ++y) p[y * w + x] = (y & 1) ? d[y / 2] : s[y / 2];
+    }
+  }
+}
+
+}  // namespace
+
+TEST(FixMul, RoundsOnBit12Only) {
+  EXPECT_EQ(fix_mul(1, 4096), 1);
+  EXPECT_EQ(fix_mul(3, 4096), 2);
+  EXPECT_EQ(fix_mul(5, 4096), 3);
+  EXPECT_EQ(fix_mul(1, 2048), 0);
+  EXPECT_EQ(fix_mul(8191, 1), 1);
+  EXPECT_EQ(fix_mul(-1, 4096), 0);
+  EXPECT_EQ(fix_mul(-1, 2048), 0);
+  EXPECT_EQ(fix_mul(-3, 4096), -1);
+  EXPECT_EQ(fix_mul(8192, 8192), 8192);
+  // Products beyond 32 bits keep the high part.
+  EXPECT_EQ(fix_mul(1 << 30, 12993), static_cast<int32_t>((int64_t{1} << 30) * 12993 >> 13));
+}
+
+TEST(Wavelet, ShortLines) {
+  // One sample: untouched.
+  int32_t one[1] = {12345};
+  dwt_encode_1_real(one, 0, 1);
+  EXPECT_EQ(one[0], 12345);
+
+  // Two samples: every neighbour is the one sample of the other kind.
+  int32_t two[2] = {2048 * 100, 2048 * 40};
+  int32_t s = two[0], d = two[1];
+  d -= fix_mul(s + s, 12993);
+  s -= fix_mul(d + d, 434);
+  d += fix_mul(s + s, 7233);
+  s += fix_mul(d + d, 3633);
+  d = fix_mul(d, 5038);
+  s = fix_mul(s, 6659);
+  dwt_encode_1_real(two, 1, 1);
+  EXPECT_EQ(two[0], s);
+  EXPECT_EQ(two[1], d);
+}
+
+TEST(Wavelet, LinesMatchTheLiftingDefinition) {
+  std::mt19937 rng(7);
+  std::uniform_int_distribution<int32_t> sample(-2048 * 2048, 2047 * 2048);
+  for (int n : {2, 3, 4, 5, 8, 17, 135, 1080}) {
+    std::vector<int32_t> a(n);
+    for (auto& v : a) v = sample(rng);
+    std::vector<int32_t> ref = a;
+    ReferenceLift(ref, n / 2, n - n / 2);
+    dwt_encode_1_real(a.data(), n / 2, n - n / 2);
+    EXPECT_EQ(a, ref) << "length " << n;
+  }
+}
+
+TEST(Wavelet, PlaneMatchesColumnsThenRowsPerLevel) {
+  std::mt19937 rng(11);
+  std::uniform_int_distribution<int32_t> sample(-2048 * 2048, 2047 * 2048);
+  // Widths around the column batch and odd sizes at several levels.
+  for (auto [w, h] : {std::pair{1, 1}, {1, 9}, {9, 1}, {2, 2}, {16, 16}, {17, 5}, {37, 29}, {64, 135}, {203, 61}}) {
+    std::vector<int32_t> p(static_cast<size_t>(w * h));
+    for (auto& v : p) v = sample(rng);
+    std::vector<int32_t> ref = p;
+    ReferencePlane(ref, w, h, 5);
+    dwt_encode_real_plane(p.data(), 0, 0, w, h, 6);
+    EXPECT_EQ(p, ref) << w << " x " << h;
+  }
+}
+
+TEST(Wavelet, OddLengthsPutTheExtraSampleInTheLowPass) {
+  // A constant column: after the transform only the low-pass rows carry it.
+  auto nonzero_rows = [](int h, int resolutions) {
+    std::vector<int32_t> p(static_cast<size_t>(h), 1000 << 11);
+    dwt_encode_real_plane(p.data(), 0, 0, 1, h, resolutions);
+    int last = -1;
+    for (int y = 0; y < h; ++y)
+      if (std::abs(p[y]) > (1000 << 11) / 100) last = y;
+    return last + 1;
+  };
+  EXPECT_EQ(nonzero_rows(135, 2), 68);
+  EXPECT_EQ(nonzero_rows(136, 2), 68);
+  // 1080 rows: 540, 270, 135, 68, 34.
+  EXPECT_EQ(nonzero_rows(1080, 6), 34);
+  EXPECT_EQ(nonzero_rows(1080, 5), 68);
+  EXPECT_EQ(nonzero_rows(1080, 4), 135);
+}
+
+TEST(Wavelet, RampReconstructsWithinTheQuantiserError) {
+  const int w = 96, h = 75;
+  std::vector<int32_t> p(static_cast<size_t>(w * h));
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) p[y * w + x] = (x * 20 + y * 12 - 2048) * 2048;
+  const std::vector<int32_t> original = p;
+  dwt_encode_real_plane(p.data(), 0, 0, w, h, 6);
+
+  opj_tccp tccp{};
+  tccp.numresolutions = 6;
+  tccp.qntsty = 2;
+  dwt_calc_explicit_stepsizes(&tccp, 12);
+
+  // Without quantisation the fixed-point rounding stays far below one sample.
+  std::vector<double> exact(p.begin(), p.end());
+  InversePlane(exact, w, h, 5);
+  double worst = 0;
+  for (size_t i = 0; i < exact.size(); ++i) worst = std::max(worst, std::abs(exact[i] - original[i]) / 2048.0);
+  EXPECT_LT(worst, 0.05);
+
+  // Quantised with each band's signalled step (mid-point reconstruction), the
+  // error is of the order of the coarsest step; a band in the wrong place or
+  // with the wrong step would be far off.
+  auto band_of = [&](int x, int y) {
+    for (int l = 0; l < 5; ++l) {
+      int rw = (w + (1 << l) - 1) >> l, rh = (h + (1 << l) - 1) >> l;
+      int sw = (rw + 1) / 2, sh = (rh + 1) / 2;
+      if (x >= sw || y >= sh) {
+        int orient = (x >= sw ? 1 : 0) + (y >= sh ? 2 : 0);
+        return 3 * (4 - l) + orient;
+      }
+    }
+    return 0;
+  };
+  std::vector<double> q(p.size());
+  double coarsest = 0;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const opj_stepsize& ss = tccp.stepsizes[band_of(x, y)];
+      double step = (1 + ss.mant / 2048.0) * std::pow(2.0, 12 - ss.expn);
+      coarsest = std::max(coarsest, step);
+      double c = p[y * w + x] / 2048.0;
+      double idx = std::trunc(c / step);
+      q[y * w + x] = (idx == 0 ? 0 : (idx + (idx > 0 ? 0.5 : -0.5)) * step) * 2048.0;
+    }
+  InversePlane(q, w, h, 5);
+  worst = 0;
+  for (size_t i = 0; i < q.size(); ++i) worst = std::max(worst, std::abs(q[i] - original[i]) / 2048.0);
+  double sq = 0;
+  for (size_t i = 0; i < q.size(); ++i) sq += std::pow((q[i] - original[i]) / 2048.0, 2);
+  EXPECT_LT(worst, 2 * coarsest);
+  EXPECT_LT(std::sqrt(sq / static_cast<double>(q.size())), coarsest / 2);
+}
+
+TEST(StepSizes, QcdTableForSixResolutions) {
+  opj_tccp tccp{};
+  tccp.numresolutions = 6;
+  tccp.qntsty = 2;
+  dwt_calc_explicit_stepsizes(&tccp, 12);
+  const int spqcd[16] = {0x7720, 0x76F0, 0x76F0, 0x76C0, 0x6F00, 0x6F00, 0x6EE0, 0x6750,
+                         0x6750, 0x6768, 0x5005, 0x5005, 0x5047, 0x57D3, 0x57D3, 0x5762};
+  const double step[16] = {0.47265625, 0.466796875, 0.466796875, 0.4609375, 0.9375, 0.9375,
+                           0.9296875, 1.9140625, 1.9140625, 1.92578125, 4.009765625, 4.009765625,
+                           4.138671875, 7.912109375, 7.912109375, 7.69140625};
+  for (int b = 0; b < 16; ++b) {
+    const opj_stepsize& s = tccp.stepsizes[b];
+    EXPECT_EQ((s.expn << 11) + s.mant, spqcd[b]) << "band " << b;
+    EXPECT_DOUBLE_EQ((1 + s.mant / 2048.0) * std::pow(2.0, 12 - s.expn), step[b]) << "band " << b;
+  }
+  EXPECT_EQ(tccp.stepsizes[16].expn, 0);  // nothing beyond the 16 bands
+
+  // Without quantisation every band has step 1.0 * 8192.
+  opj_tccp plain{};
+  plain.numresolutions = 2;
+  dwt_calc_explicit_stepsizes(&plain, 12);
+  EXPECT_EQ(plain.stepsizes[3].expn, 8);
+  EXPECT_EQ(plain.stepsizes[3].mant, 0);
+}
+
+TEST(StepSizes, EncodingOfSingleSteps) {
+  opj_stepsize s{};
+  dwt_encode_stepsize(1, 0, &s);  // k = 0
+  EXPECT_EQ(s.expn, 21);
+  EXPECT_EQ(s.mant, 0);
+  dwt_encode_stepsize(4051, 0, &s);  // k = 11: no shift
+  EXPECT_EQ(s.expn, 10);
+  EXPECT_EQ(s.mant, 2003);
+  dwt_encode_stepsize(8192 + 4096 + 1, 0, &s);  // k = 13: shifted right by 2
+  EXPECT_EQ(s.expn, 8);
+  EXPECT_EQ(s.mant, 0x400);
+}
+
+TEST(Norms, TablesAndGains) {
+  EXPECT_DOUBLE_EQ(dwt_getnorm_real(5, 0), 33.84);
+  EXPECT_DOUBLE_EQ(dwt_getnorm_real(0, 3), 2.080);
+  EXPECT_DOUBLE_EQ(dwt_getnorm_real(8, 1), 549.0);
+  EXPECT_DOUBLE_EQ(dwt_getnorm_real(9, 2), 0);
+  for (int o = 0; o < 4; ++o) EXPECT_EQ(dwt_getgain_real(o), 0);
+  EXPECT_DOUBLE_EQ(mct_getnorm_real(0), 1.732);
+  EXPECT_DOUBLE_EQ(mct_getnorm_real(1), 1.805);
+  EXPECT_DOUBLE_EQ(mct_getnorm_real(2), 1.573);
+}
