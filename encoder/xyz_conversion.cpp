@@ -1,0 +1,74 @@
+// X'Y'Z' colour conversion of a locked image, in place.
+
+#include "encoder/xyz_conversion.h"
+
+#include <cstdint>
+
+#include "encoder/j2k/image.h"
+#include "encoder/xyz_tables.h"
+
+namespace {
+
+// 48 / 52.37: the reference white's share of full scale.
+constexpr double kWhiteScale = 0.9165552797403094;
+
+inline int32_t encode_index(float v) {
+  float scaled = static_cast<float>(static_cast<double>(v) * kWhiteScale * 65535.0);
+  int32_t index = static_cast<int32_t>(scaled);
+  if (index < 0) return 0;
+  if (index > 65535) return 65535;
+  return index;
+}
+
+inline int32_t code_index(int32_t v) { return v < 0 ? 0 : (v > 4095 ? 4095 : v); }
+
+}  // namespace
+
+int rgb_to_xyz(opj_image* image, int table_set) {
+  const float(*m)[3] = rgb_to_xyz_matrices[table_set];
+  const float* lin = rgb_to_xyz_linearise[table_set];
+  const opj_image_comp& c0 = image->comps[0];
+  int32_t* p0 = image->comps[0].data;
+  int32_t* p1 = image->comps[1].data;
+  int32_t* p2 = image->comps[2].data;
+  const int64_t n = static_cast<int64_t>(c0.w) * c0.h;
+  const bool eight_bit = c0.bpp == 8;
+
+  for (int64_t i = 0; i < n; ++i) {
+    float r, g, b;
+    if (eight_bit) {
+      r = lin[code_index(p0[i] * 16)];
+      g = lin[code_index(p1[i] * 16)];
+      b = lin[code_index(p2[i] * 16)];
+    } else {
+      // 4096 (a 16-bit full-scale sample) and above clamp to the 12-bit range.
+      if (p0[i] >= 4096) p0[i] = 4095;
+      if (p1[i] >= 4096) p1[i] = 4095;
+      if (p2[i] >= 4096) p2[i] = 4095;
+      r = lin[code_index(p0[i])];
+      g = lin[code_index(p1[i])];
+      b = lin[code_index(p2[i])];
+    }
+    // Single precision, each product rounded, summed left to right.
+    float px[3];
+    for (int row = 0; row < 3; ++row) {
+      float pr = r * m[row][0];
+      float pg = g * m[row][1];
+      float pb = b * m[row][2];
+      float sum = pr + pg;
+      px[row] = sum + pb;
+    }
+    int32_t x = xyz_encode_table[encode_index(px[0])];
+    int32_t y = xyz_encode_table[encode_index(px[1])];
+    int32_t z = xyz_encode_table[encode_index(px[2])];
+    if (eight_bit) {
+      x /= 16;
+      y /= 16;
+      z /= 16;
+    }
+    p0[i] = x;
+    p1[i] = y;
+    p2[i] = z;
+  }
+  return 0;
+}

@@ -1,0 +1,93 @@
+// X'Y'Z' colour conversion: the triples of the stored tables and the clamp.
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <vector>
+
+#include "encoder/j2k/image.h"
+#include "encoder/xyz_conversion.h"
+#include "encoder/xyz_tables.h"
+
+namespace {
+
+using Triple = std::array<int32_t, 3>;
+
+// Converts a row of pixels held in a three-component image of the given depth.
+std::vector<Triple> Convert(const std::vector<Triple>& pixels, int bpp = 12, int set = 1) {
+  const int w = static_cast<int>(pixels.size());
+  std::vector<int32_t> planes[3];
+  opj_image_comp comps[3];
+  for (int c = 0; c < 3; ++c) {
+    planes[c].resize(pixels.size());
+    for (int i = 0; i < w; ++i) planes[c][i] = pixels[i][c];
+    comps[c] = opj_image_comp{1, 1, w, 1, 0, 0, bpp, bpp, 0, planes[c].data(), nullptr};
+  }
+  opj_image image{0, 0, w, 1, 3, 1, comps, nullptr};
+  EXPECT_EQ(rgb_to_xyz(&image, set), 0);
+  std::vector<Triple> out(pixels.size());
+  for (int i = 0; i < w; ++i) out[i] = {planes[0][i], planes[1][i], planes[2][i]};
+  return out;
+}
+
+}  // namespace
+
+TEST(XyzTables, StoredCurves) {
+  const float* lin = rgb_to_xyz_linearise[1];
+  for (int i = 0; i <= 5; ++i) EXPECT_EQ(lin[i], 0.0f);
+  EXPECT_EQ(lin[6], 0.000001f);
+  EXPECT_EQ(lin[100], 0.000284f);
+  EXPECT_EQ(lin[2048], 0.217755f);
+  EXPECT_EQ(lin[4094], 0.999463f);
+  EXPECT_EQ(lin[4095], 1.0f);
+  EXPECT_EQ(rgb_to_xyz_linearise[0][4095], 0.0f);
+  EXPECT_EQ(rgb_to_xyz_linearise[2][2048], 0.0f);
+
+  const int32_t* enc = xyz_encode_table;
+  EXPECT_EQ(enc[0], 0);
+  EXPECT_EQ(enc[1], 57);
+  EXPECT_EQ(enc[2], 75);
+  EXPECT_EQ(enc[100], 338);
+  EXPECT_EQ(enc[32768], 3136);
+  EXPECT_EQ(enc[65534], 4094);
+  EXPECT_EQ(enc[65535], 4095);
+  for (int i = 1; i < 65536; ++i) ASSERT_LE(enc[i - 1], enc[i]) << i;
+}
+
+TEST(XyzConversion, ReferenceTriples) {
+  auto out = Convert({{4095, 4095, 4095},
+                      {4080, 4080, 4080},
+                      {0, 0, 0},
+                      {1, 1, 1},
+                      {2048, 2048, 2048},
+                      {4095, 0, 0},
+                      {0, 4095, 0},
+                      {0, 0, 4095}});
+  EXPECT_EQ(out[0], (Triple{3883, 3960, 4091}));  // white
+  EXPECT_EQ(out[1], (Triple{3871, 3947, 4079}));  // 8-bit white after the frame conversion
+  EXPECT_EQ(out[2], (Triple{0, 0, 0}));
+  EXPECT_EQ(out[3], (Triple{0, 0, 0}));
+  EXPECT_EQ(out[4], (Triple{2160, 2203, 2276}));  // mid code value
+  EXPECT_EQ(out[5], (Triple{2816, 2183, 868}));   // red
+  EXPECT_EQ(out[6], (Triple{2666, 3480, 1747}));  // green
+  EXPECT_EQ(out[7], (Triple{2049, 1440, 3883}));  // blue
+}
+
+TEST(XyzConversion, SixteenBitFullScaleIsClampedFirst) {
+  auto out = Convert({{4096, 4096, 4096}, {4096, 0, 0}, {70000, 4095, 4095}});
+  EXPECT_EQ(out[0], (Triple{3883, 3960, 4091}));
+  EXPECT_EQ(out[1], (Triple{2816, 2183, 868}));
+  EXPECT_EQ(out[2], (Triple{3883, 3960, 4091}));
+}
+
+TEST(XyzConversion, EightBitImagesUseScaledIndicesAndResults) {
+  // 255 * 16 = 4080 indexes the table; the result is divided by 16.
+  auto out = Convert({{255, 255, 255}, {0, 0, 0}}, 8);
+  EXPECT_EQ(out[0], (Triple{3871 / 16, 3947 / 16, 4079 / 16}));
+  EXPECT_EQ(out[1], (Triple{0, 0, 0}));
+}
+
+TEST(XyzConversion, OtherTableSets) {
+  // Set 0 has an empty linearisation table: everything becomes 0.
+  EXPECT_EQ(Convert({{4095, 4095, 4095}}, 12, 0)[0], (Triple{0, 0, 0}));
+}
