@@ -1,0 +1,3 @@
+#include "platform/win/console.h"
+
+BOOL FreeConsole() { return TRUE; }

@@ -1,0 +1,16 @@
+// The render callbacks that are still to come; each returns 0 and does
+// nothing until its own unit replaces it here.
+#include "plugin/callbacks.h"
+
+A_Err My_StartAdding(AEIO_BasicData*, AEIO_OutSpecH, A_long) { return A_Err_NONE; }
+
+A_Err My_AddFrame(AEIO_BasicData*, AEIO_OutSpecH, A_long, A_long, const PF_EffectWorld*,
+                  const A_LPoint*, A_Boolean, AEIO_InterruptFuncs*) {
+  return A_Err_NONE;
+}
+
+A_Err My_EndAdding(AEIO_BasicData*, AEIO_OutSpecH, A_long) { return A_Err_NONE; }
+
+A_Err My_AddSoundChunk(AEIO_BasicData*, AEIO_OutSpecH, const A_Time*, A_u_long, const void*) {
+  return A_Err_NONE;
+}
