@@ -42,47 +42,48 @@ inline int32_t wrap_add(int32_t a, int32_t b) {
   return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
 }
 
-// Lifting of B interleaved lines: low-pass sample i of lane k at s[i * B + k],
-// high-pass at d[i * B + k]. Requires sn >= 1, dn >= 1 and sn - dn in {0, 1}
-// or more generally sn >= dn.
+// out[j] -= or += (a[j] + b[j]) * c, for j < count.
+template <bool Sub>
+inline void lift_step(int32_t* __restrict out, const int32_t* a, const int32_t* b, int count, int32_t c) {
+  for (int j = 0; j < count; ++j) {
+    int32_t m = mul13(wrap_add(a[j], b[j]), c);
+    out[j] = Sub ? wrap_add(out[j], -m) : wrap_add(out[j], m);
+  }
+}
+
+// D(i) op= (S(i) + S(i + 1)) * c, S(sn) read as S(sn - 1).
+template <int B, bool Sub>
+inline void predict(int32_t* d, const int32_t* s, int sn, int dn, int32_t c) {
+  int n = dn < sn - 1 ? dn : sn - 1;
+  lift_step<Sub>(d, s, s + B, n * B, c);
+  for (int i = n; i < dn; ++i) lift_step<Sub>(d + i * B, s + (sn - 1) * B, s + (sn - 1) * B, B, c);
+}
+
+// S(i) op= (D(i - 1) + D(i)) * c, D(-1) read as D(0) and D(dn) as D(dn - 1).
+template <int B, bool Sub>
+inline void update(int32_t* s, const int32_t* d, int sn, int dn, int32_t c) {
+  lift_step<Sub>(s, d, d, B, c);
+  int n = sn < dn ? sn : dn;
+  if (n > 1) lift_step<Sub>(s + B, d, d + B, (n - 1) * B, c);
+  for (int i = n > 1 ? n : 1; i < sn; ++i) lift_step<Sub>(s + i * B, d + (dn - 1) * B, d + (dn - 1) * B, B, c);
+}
+
+// Lifting of B lines at once: low-pass sample i of line k at s[i * B + k],
+// high-pass at d[i * B + k]. Requires sn >= dn >= 1.
 template <int B>
-void lift(int32_t* s, int32_t* d, int sn, int dn) {
-  // D(i) -= (S(i) + S(i + 1)) * alpha, S(sn) read as S(sn - 1)
-  auto predict = [&](int32_t c, bool sub) {
-    for (int i = 0; i < dn; ++i) {
-      const int32_t* s0 = s + i * B;
-      const int32_t* s1 = s + (i + 1 < sn ? i + 1 : sn - 1) * B;
-      int32_t* di = d + i * B;
-      for (int k = 0; k < B; ++k) {
-        int32_t m = mul13(wrap_add(s0[k], s1[k]), c);
-        di[k] = sub ? wrap_add(di[k], -m) : wrap_add(di[k], m);
-      }
-    }
-  };
-  // S(i) -= (D(i - 1) + D(i)) * beta, D(-1) read as D(0), D(dn) as D(dn - 1)
-  auto update = [&](int32_t c, bool sub) {
-    for (int i = 0; i < sn; ++i) {
-      const int32_t* d0 = d + (i > 0 ? (i - 1 < dn ? i - 1 : dn - 1) : 0) * B;
-      const int32_t* d1 = d + (i < dn ? i : dn - 1) * B;
-      int32_t* si = s + i * B;
-      for (int k = 0; k < B; ++k) {
-        int32_t m = mul13(wrap_add(d0[k], d1[k]), c);
-        si[k] = sub ? wrap_add(si[k], -m) : wrap_add(si[k], m);
-      }
-    }
-  };
-  predict(kAlpha, true);
-  update(kBeta, true);
-  predict(kGamma, false);
-  update(kDelta, false);
+[[gnu::always_inline]] inline void lift(int32_t* s, int32_t* d, int sn, int dn) {
+  predict<B, true>(d, s, sn, dn, kAlpha);
+  update<B, true>(s, d, sn, dn, kBeta);
+  predict<B, false>(d, s, sn, dn, kGamma);
+  update<B, false>(s, d, sn, dn, kDelta);
   for (int i = 0; i < dn * B; ++i) d[i] = mul13(d[i], kHighScale);
   for (int i = 0; i < sn * B; ++i) s[i] = mul13(s[i], kLowScale);
 }
 
-constexpr int kColumnBatch = 16;  // 64 bytes: one cache line of each row
+constexpr int kColumnBatch = 64;  // 64 bytes: one cache line of each row
 
 // Vertical pass over columns 0..rw-1 and rows 0..rh-1 of the plane.
-void transform_columns(int32_t* data, int stride, int rw, int rh, int sn, int dn, int32_t* tmp) {
+[[gnu::always_inline]] inline void transform_columns(int32_t* data, int stride, int rw, int rh, int sn, int dn, int32_t* tmp) {
   if (dn < 1) return;  // a single row stays as it is
   int32_t* s = tmp;
   int j = 0;
@@ -117,7 +118,7 @@ void transform_columns(int32_t* data, int stride, int rw, int rh, int sn, int dn
 }
 
 // Horizontal pass over rows 0..rh-1, each of rw samples.
-void transform_rows(int32_t* data, int stride, int rw, int rh, int sn, int dn, int32_t* tmp) {
+[[gnu::always_inline]] inline void transform_rows(int32_t* data, int stride, int rw, int rh, int sn, int dn, int32_t* tmp) {
   if (dn < 1) return;  // a single sample stays as it is
   for (int i = 0; i < rh; ++i) {
     int32_t* row = data + static_cast<ptrdiff_t>(i) * stride;
@@ -162,6 +163,9 @@ void dwt_deinterleave_v(const int32_t* a, int32_t* b, int dn, int sn, int stride
   for (int i = 0; i < dn; ++i) b[static_cast<ptrdiff_t>(sn + i) * stride] = a[2 * i + 1];
 }
 
+// Built for AVX2 as well as the baseline; the loader picks the one the
+// processor runs.
+__attribute__((target_clones("avx2", "default")))
 void dwt_encode_real_plane(int32_t* data, int x0, int y0, int x1, int y1, int numresolutions) {
   const int w = x1 - x0;
   const int h = y1 - y0;
