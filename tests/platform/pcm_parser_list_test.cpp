@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <random>
 #include <string>
@@ -326,6 +327,9 @@ TEST(PCMParserList, SurvivesTruncatedAndCorruptedReferenceFiles) {
         bytes.resize(random() % bytes.size());
         break;
     }
+    // A fresh file each time: truncating one in place makes the file system
+    // flush it to disk.
+    std::remove(path.c_str());
     WriteBytes(path, bytes);
     const char* argv[] = {path.c_str()};
     PCMParserList list;
