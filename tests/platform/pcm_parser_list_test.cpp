@@ -36,7 +36,7 @@ void PutChunk(std::vector<uint8_t>& v, const char* id, const std::vector<uint8_t
   if (body.size() & 1) v.push_back(0);
 }
 
-struct WavSpec {
+struct WavLayout {
   uint16_t tag = 1;
   uint16_t channels = 1;
   uint32_t rate = 48000;
@@ -46,7 +46,7 @@ struct WavSpec {
   bool junk_chunk = false;  // an odd-sized chunk before both
 };
 
-std::vector<uint8_t> MakeWav(const WavSpec& s, const std::vector<uint8_t>& samples) {
+std::vector<uint8_t> MakeWav(const WavLayout& s, const std::vector<uint8_t>& samples) {
   std::vector<uint8_t> fmt;
   Put16(fmt, s.tag);
   Put16(fmt, s.channels);
@@ -173,10 +173,10 @@ TEST(PCMParserList, ChunkOrderExtensibleFormatAndShortestSource) {
   std::vector<uint8_t> a, b;
   for (int i = 0; i < 3 * 2500; ++i) a.push_back(static_cast<uint8_t>(i * 7));
   for (int i = 0; i < 3 * 2100; ++i) b.push_back(static_cast<uint8_t>(i * 13 + 1));
-  WavSpec first;
+  WavLayout first;
   first.data_first = true;
   first.junk_chunk = true;
-  WavSpec second;
+  WavLayout second;
   second.tag = 0xFFFE;
   second.junk_chunk = true;
   WriteBytes(dir / "a.wav", MakeWav(first, a));
@@ -200,7 +200,7 @@ TEST(PCMParserList, ChunkOrderExtensibleFormatAndShortestSource) {
 
   // 96 kHz doubles the samples of an edit unit; a buffer too small for one
   // is refused rather than overrun.
-  WavSpec fast;
+  WavLayout fast;
   fast.rate = 96000;
   WriteBytes(dir / "fast.wav", MakeWav(fast, a));
   std::string pf = dir / "fast.wav";
@@ -215,7 +215,7 @@ TEST(PCMParserList, ChunkOrderExtensibleFormatAndShortestSource) {
 TEST(PCMParserList, RefusesBadInputWithAMessage) {
   TempDir dir;
   std::vector<uint8_t> samples(3 * 4000, 0x11);
-  std::vector<uint8_t> good = MakeWav(WavSpec(), samples);
+  std::vector<uint8_t> good = MakeWav(WavLayout(), samples);
   WriteBytes(dir / "good.wav", good);
 
   struct Bad {
@@ -234,24 +234,24 @@ TEST(PCMParserList, RefusesBadInputWithAMessage) {
     bad.push_back({"long_data", v, "\"data\" chunk declares"});
   }
   {
-    WavSpec s;
+    WavLayout s;
     s.byte_rate = 0xFFFFFFFF;
     std::vector<uint8_t> v = MakeWav(s, samples);
     std::memset(&v[28], 0, 4);
     bad.push_back({"zero_byte_rate", v, "byte rate of 0"});
   }
   {
-    WavSpec s;
+    WavLayout s;
     s.bits = 16;
     bad.push_back({"sixteen_bit", MakeWav(s, samples), "bit depth 16"});
   }
   {
-    WavSpec s;
+    WavLayout s;
     s.rate = 44100;
     bad.push_back({"cd_rate", MakeWav(s, samples), "sample rate 44100"});
   }
   {
-    WavSpec s;
+    WavLayout s;
     s.tag = 3;
     bad.push_back({"float", MakeWav(s, samples), "format tag 0x0003"});
   }
@@ -272,7 +272,7 @@ TEST(PCMParserList, RefusesBadInputWithAMessage) {
   }
 
   // A missing file, and sources whose rates differ, refuse the whole list.
-  WavSpec fast;
+  WavLayout fast;
   fast.rate = 96000;
   WriteBytes(dir / "fast.wav", MakeWav(fast, samples));
   std::string pg = dir / "good.wav", pf = dir / "fast.wav", pm = dir / "missing.wav";
