@@ -1,0 +1,91 @@
+#include "host/host_state.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace lumavox_host {
+
+namespace {
+
+HostState* g_current = nullptr;
+
+// Distinct addresses that stand for the host's objects.
+struct Tags {
+  char out_spec, project, item, comp, rq_item, output_module;
+} g_tags;
+
+}  // namespace
+
+HostState::HostState() : host_thread(std::this_thread::get_id()) {
+  if (g_current) {
+    std::fprintf(stderr, "lumavox-render: only one host can exist at a time\n");
+    std::abort();
+  }
+  g_current = this;
+}
+
+HostState::~HostState() { g_current = nullptr; }
+
+HostState& HostState::Current() {
+  if (!g_current) {
+    std::fprintf(stderr, "lumavox-render: a host suite was called while no host exists\n");
+    std::abort();
+  }
+  return *g_current;
+}
+
+void HostState::Problem(const std::string& text) {
+  std::lock_guard<std::mutex> lock(mutex);
+  problems.push_back(text);
+  if (echo) std::fprintf(stderr, "lumavox-render: plug-in fault: %s\n", text.c_str());
+}
+
+void HostState::Message(const std::string& text) {
+  std::lock_guard<std::mutex> lock(mutex);
+  messages.push_back(text);
+  if (echo) std::fprintf(stderr, "lumavox-render: message from the plug-in:\n%s\n", text.c_str());
+}
+
+void HostState::CheckHostThread(const char* function) {
+  if (std::this_thread::get_id() != host_thread)
+    Problem(std::string(function) + " was called from a worker thread");
+}
+
+AEGP_MemHandle HostState::NewHandle(const std::string& name, AEGP_PluginID id, size_t size, bool host_owned) {
+  auto block = std::make_unique<MemBlock>();
+  block->name = name;
+  block->plugin_id = id;
+  block->bytes.assign(size, 0);
+  block->host_owned = host_owned;
+  auto h = reinterpret_cast<AEGP_MemHandle>(block.get());
+  handles[h] = std::move(block);
+  ++handles_made[name];
+  return h;
+}
+
+MemBlock* HostState::Find(AEGP_MemHandle h) {
+  auto it = handles.find(h);
+  if (it == handles.end()) {
+    Problem(h ? "a memory handle that the host never made (or already freed) was used"
+              : "a null memory handle was used");
+    return nullptr;
+  }
+  return it->second.get();
+}
+
+A_Err HostState::FreeHandle(AEGP_MemHandle h) {
+  MemBlock* b = Find(h);
+  if (!b) return A_Err_PARAMETER;
+  if (b->locks > 0) Problem("handle \"" + b->name + "\" was freed while locked");
+  handles.erase(h);
+  return A_Err_NONE;
+}
+
+AEIO_OutSpecH HostOutSpec() { return reinterpret_cast<AEIO_OutSpecH>(&g_tags.out_spec); }
+AEGP_ProjectH HostProject() { return reinterpret_cast<AEGP_ProjectH>(&g_tags.project); }
+AEGP_ItemH HostCompItem() { return reinterpret_cast<AEGP_ItemH>(&g_tags.item); }
+AEGP_CompH HostComp() { return reinterpret_cast<AEGP_CompH>(&g_tags.comp); }
+AEGP_RQItemRefH HostRQItem() { return reinterpret_cast<AEGP_RQItemRefH>(&g_tags.rq_item); }
+AEGP_OutputModuleRefH HostOutputModule() { return reinterpret_cast<AEGP_OutputModuleRefH>(&g_tags.output_module); }
+
+}  // namespace lumavox_host
