@@ -1,0 +1,82 @@
+// lumavox-render as a program, with the real output module.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "host/render_host.h"
+#include "tests/support/test_support.h"
+
+using namespace lumavox_host;
+using namespace lumavox_test;
+
+TEST(RenderProgram, OptionsFileIsHandedToTheSetUpAndWrittenBack) {
+  TempDir dir;
+  const std::string options = dir / "options.bin";
+  auto first = RunCommand({RenderPath(), "--frames", "2", "--options", options, dir / "a.DCP"});
+  ASSERT_EQ(first.status, 0) << first.err;
+  auto stored = ReadBytes(options);
+  ASSERT_EQ(stored.size(), 11688u);
+  // A setting changed in the stored bytes (the title) survives the next run.
+  const char title[] = "KEPT TITLE";
+  std::memcpy(stored.data() + 272, title, sizeof title);
+  WriteBytes(options, stored);
+  auto second = RunCommand({RenderPath(), "--frames", "2", "--options", options, dir / "a.DCP"});
+  ASSERT_EQ(second.status, 0) << second.err;
+  auto again = ReadBytes(options);
+  ASSERT_EQ(again.size(), 11688u);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(again.data() + 272)), "KEPT TITLE");
+  EXPECT_FALSE(FileExists(options + ".new"));
+}
+
+TEST(RenderProgram, FailingSetUpExitsWithThePlugInsMessage) {
+  TempDir dir;
+  const std::string options = dir / "options.bin";
+  WriteText(options, "stays as it is");
+  auto r = RunCommand({RenderPath(), "--size", "1280x720", "--frames", "2", "--options", options, dir / "x.DCP"});
+  EXPECT_NE(r.status, 0);
+  EXPECT_NE(r.err.find("Width / height of your composition is not supported."), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("failed with error 9995"), std::string::npos) << r.err;
+  EXPECT_EQ(ReadText(options), "stays as it is");  // nothing stored from a failed set-up
+
+  auto missing = RunCommand({RenderPath(), "--plugin", dir / "nothing.so", dir / "x.DCP"});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_NE(missing.err.find("cannot load the plug-in"), std::string::npos) << missing.err;
+}
+
+TEST(RenderProgram, RendersAMovieInput) {
+  LUMAVOX_REQUIRE_TOOL("ffmpeg");
+  TempDir dir;
+  auto made = RunCommand({"ffmpeg", "-v", "error", "-f", "lavfi", "-i", "testsrc=size=320x240:rate=24:duration=1",
+                          "-f", "lavfi", "-i", "sine=frequency=440:duration=1", "-c:v", "ffv1", "-c:a", "pcm_s16le",
+                          dir / "in.mkv"});
+  ASSERT_EQ(made.status, 0) << made.err;
+  auto r = RunCommand({RenderPath(), "--input", dir / "in.mkv", "--size", "2048x1080", "--depth", "8", "--threads",
+                       "2", dir / "m.DCP"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find("composition \"m\" 2048x1080, 24.000 fps, 24 frames, 8 bits per channel"), std::string::npos)
+      << r.err;
+  EXPECT_NE(r.err.find("render done: 24 of 24 frames"), std::string::npos) << r.err;
+}
+
+TEST(RenderProgram, RealModuleRegistersAndKeepsTheSuitesBalanced) {
+  HostSettings s;
+  s.comp.width = 2048;
+  s.comp.height = 1080;
+  s.comp.frames = 3;
+  s.echo = false;
+  RenderHost host(s);
+  host.Load(PluginPath());
+  ASSERT_EQ(host.CallEntryPoint(), 0);
+  ASSERT_TRUE(host.Registered());
+  EXPECT_EQ(host.module_info().sig, AE_FourCC("DCP_"));
+  int filled = 0;
+  for (int i = 0; i < AEIO_FUNCTION_BLOCK_SLOTS; ++i) filled += AEIO_FunctionBlockSlot(host.functions(), i) != nullptr;
+  EXPECT_EQ(filled, 21);
+  ASSERT_EQ(host.InitOutputSpec(), 0);
+  auto source = MakePatternSource();
+  EXPECT_EQ(host.Render(*source), 0);
+  host.Finish();
+  EXPECT_EQ(host.state().problems, std::vector<std::string>{});
+  for (const auto& call : host.calls())
+    for (const auto& [key, count] : call.suites) EXPECT_EQ(count.acquired, count.released) << call.callback;
+}
