@@ -73,17 +73,10 @@ const CallRecord* RenderHost::LastCall(const std::string& callback) const {
   return nullptr;
 }
 
-std::vector<MemBlock> RenderHost::LiveHandles() const {
-  std::vector<MemBlock> out;
-  for (const auto& [h, block] : state_.handles) {
-    MemBlock copy;
-    copy.name = block->name;
-    copy.plugin_id = block->plugin_id;
-    copy.bytes.resize(block->bytes.size());
-    copy.locks = block->locks;
-    copy.host_owned = block->host_owned;
-    out.push_back(std::move(copy));
-  }
+std::vector<HandleInfo> RenderHost::LiveHandles() const {
+  std::vector<HandleInfo> out;
+  for (const auto& [h, block] : state_.handles)
+    out.push_back({block->name, block->bytes.size(), block->locks, block->host_owned});
   return out;
 }
 

@@ -44,6 +44,14 @@ struct CallRecord {
   std::map<SuiteKey, SuiteCount> suites;  // acquisitions and releases during the call
 };
 
+// A live memory handle as tests see it.
+struct HandleInfo {
+  std::string name;
+  size_t size = 0;
+  int locks = 0;
+  bool host_made = false;  // made by the host (stored options, output path)
+};
+
 struct RenderControl {
   int64_t stop_after_frames = -1;  // >= 0: the user stops the render after this many frames
   bool sound = true;               // deliver the timeline sound
@@ -126,7 +134,7 @@ class RenderHost {
   void Offer(const std::string& suite, A_long version) { state_.withheld.erase({suite, version}); }
   void SetQueueState(AEGP_RenderQueueState s) { state_.queue_state = s; }
   // Handles alive now, with their names, sizes and lock counts.
-  std::vector<MemBlock> LiveHandles() const;
+  std::vector<HandleInfo> LiveHandles() const;
   int64_t frames_added() const { return frames_added_; }
   int64_t chunks_added() const { return chunks_added_; }
 

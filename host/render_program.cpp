@@ -82,7 +82,10 @@ int RunRenderProgram(const CommandLine& cl) {
 
   HostSettings settings;
   settings.comp = comp;
-  settings.output_path = cl.output;
+  // The render queue gives the host an absolute path.
+  std::error_code ec;
+  auto absolute = std::filesystem::absolute(cl.output, ec);
+  settings.output_path = ec ? cl.output : absolute.lexically_normal().string();
   settings.threads = cl.threads;
   RenderHost host(settings);
   try {

@@ -9,6 +9,9 @@
 #include <stdexcept>
 #include <thread>
 
+#include "tests/support/test_support.h"
+
+#include "host/media_input.h"
 #include "host/render_host.h"
 #include "host/test_pattern.h"
 
@@ -20,6 +23,7 @@ namespace fake {
 struct Record {
   std::vector<std::string> events;
   std::vector<uint64_t> frame_sums;
+  std::vector<std::string> frame_formats;  // "WxH rowbytes deep"
   std::vector<std::vector<int16_t>> chunks;
   std::vector<A_Time> chunk_starts;
   std::string path;
@@ -183,6 +187,8 @@ A_Err AddFrame(AEIO_BasicData* b, AEIO_OutSpecH, A_long index, A_long, const PF_
   err = it->AEGP_IterateGeneric(AEGP_Iterate_ONCE_PER_THREAD, &job, SumRows);
   Release(b, kAEGPIterateSuite, 1);
   rec->frame_sums.push_back(job.sum);
+  rec->frame_formats.push_back(std::to_string(w->width) + "x" + std::to_string(w->height) + " " +
+                               std::to_string(w->rowbytes) + ((w->world_flags & PF_WorldFlag_DEEP) ? " deep" : ""));
   rec->events.push_back("frame " + std::to_string(index));
   return err;
 }
@@ -298,6 +304,7 @@ TEST_F(RenderHostTest, DrivesAWholeRenderInTheHostsOrder) {
     FillTestPattern(i, f);
     EXPECT_EQ(record.frame_sums[static_cast<size_t>(i)], Sum(f)) << "frame " << i;
   }
+  EXPECT_EQ(record.frame_formats[0], "64x36 536 deep");
   // One-second chunks of 48000 stereo sample frames: the tone.
   ASSERT_EQ(record.chunks.size(), 3u);
   for (int s = 0; s < 3; ++s) {
@@ -428,4 +435,63 @@ TEST(RenderHostDeathTest, UnnamedSlotsTrapWithAClearMessage) {
         HostANSISuite()->unused0();
       },
       "slot 0 of \"PF ANSI Suite\" 1");
+}
+
+TEST_F(RenderHostTest, OutputPathIsUtf16InAHandleTheModuleFrees) {
+  settings.output_path = "/tmp/Caf\xC3\xA9 \xF0\x9F\x8E\xAC.DCP";  // e acute, and a character beyond 16 bits
+  RenderHost host(settings);
+  host.UseEntryPoint(fake::Entry);
+  ASSERT_EQ(host.CallEntryPoint(), 0);
+  AEGP_MemHandle path = nullptr;
+  ASSERT_EQ(HostIOOutSuite()->AEGP_GetOutSpecFilePath(host.out_spec(), &path), 0);
+  void* p = nullptr;
+  ASSERT_EQ(HostMemorySuite()->AEGP_LockMemHandle(path, &p), 0);
+  const auto* text = static_cast<const A_UTF16Char*>(p);
+  std::vector<A_UTF16Char> got;
+  for (; *text; ++text) got.push_back(*text);
+  const std::vector<A_UTF16Char> tail = {0x43, 0x61, 0x66, 0xE9, 0x20, 0xD83C, 0xDFAC, 0x2E, 0x44, 0x43, 0x50};
+  ASSERT_GE(got.size(), tail.size());
+  EXPECT_EQ(std::vector<A_UTF16Char>(got.end() - static_cast<long>(tail.size()), got.end()), tail);
+  auto live = host.LiveHandles();
+  ASSERT_EQ(live.size(), 1u);
+  EXPECT_EQ(live[0].locks, 1);
+  EXPECT_TRUE(live[0].host_made);
+  HostMemorySuite()->AEGP_UnlockMemHandle(path);
+  HostMemorySuite()->AEGP_FreeMemHandle(path);
+  EXPECT_TRUE(host.LiveHandles().empty());
+  // A handle used after it was freed is a fault, not a crash.
+  EXPECT_NE(HostMemorySuite()->AEGP_LockMemHandle(path, &p), 0);
+  EXPECT_EQ(host.state().problems.size(), 1u);
+}
+
+TEST_F(RenderHostTest, MovieInputGivesFramesOfTheCompositionSizeAndOneSecondChunks) {
+  LUMAVOX_REQUIRE_TOOL("ffmpeg");
+  lumavox_test::TempDir dir;
+  auto made = lumavox_test::RunCommand(
+      {"ffmpeg", "-v", "error", "-f", "lavfi", "-i", "testsrc=size=160x120:rate=24:duration=2", "-f", "lavfi", "-i",
+       "sine=frequency=440:sample_rate=22050:duration=2", "-c:v", "mpeg4", "-c:a", "aac", dir / "in.mp4"});
+  ASSERT_EQ(made.status, 0) << made.err;
+  MediaInput movie(dir / "in.mp4");
+  settings.comp.width = 200;
+  settings.comp.height = 100;
+  settings.comp.fps_num = 24;
+  settings.comp.frames = movie.info().frames;
+  settings.comp.depth = 8;
+  settings.extra_row_bytes = 0;
+  movie.SetCompositionRate(24, 1);
+  RenderHost host(settings);
+  host.UseEntryPoint(fake::Entry);
+  ASSERT_EQ(host.CallEntryPoint(), 0);
+  ASSERT_EQ(host.InitOutputSpec(), 0);
+  ASSERT_EQ(host.Render(movie), 0);
+  ASSERT_EQ(record.frame_formats.size(), 48u);
+  for (const auto& f : record.frame_formats) EXPECT_EQ(f, "200x100 800");
+  EXPECT_NE(record.frame_sums[0], record.frame_sums[1]);
+  ASSERT_EQ(record.chunks.size(), 2u);
+  for (const auto& chunk : record.chunks) {
+    ASSERT_EQ(chunk.size(), 96000u);
+    int peak = 0;
+    for (int16_t v : chunk) peak = std::max(peak, std::abs(static_cast<int>(v)));
+    EXPECT_GT(peak, 1000);  // the sine is there in both seconds
+  }
 }
