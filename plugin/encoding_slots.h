@@ -1,0 +1,35 @@
+// The encoding slots of a render: per host worker thread one image with its
+// three tile buffers, one compressor and one byte stream, all in host memory
+// and indexed alike in the render state of the options record; and the
+// encoder parameter record that every slot's compressor is set up from.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/aesdk/aeio_basic_data.h"
+
+class SuiteHandler;
+struct OutputOptions;
+struct opj_cparameters;
+
+// The slot count (at most kMaxEncodingSlots) for a host thread count: 1 to 32, and for stereoscopic output
+// (two slots per frame) even and at least 2. No thread reported gives 1.
+uint32_t EncodingSlotCount(A_long threads, bool stereoscopic);
+
+// The one parameter record of the encoder, refilled at each render start.
+opj_cparameters& EncoderParameters();
+
+// Creates options.bufferCount slots from the parameter record (rate fitting on
+// slot 0's image). On failure frees every slot made so far and returns the
+// host's error, or 9995 when an image, compressor or byte stream cannot be
+// made.
+A_Err SetUpEncodingSlots(AEIO_BasicData* basic, SuiteHandler& suites, AEIO_OutSpecH outH,
+                         OutputOptions& options);
+
+// Frees every slot that exists (whatever was made of it), clears the slot
+// arrays and the buffer counts, and frees the parameter record's comment.
+void FreeEncodingSlots(AEIO_BasicData* basic, SuiteHandler& suites, OutputOptions& options);
+
+// Forgets slot pointers and handles that an earlier render left in the record
+// (they are meaningless now); frees nothing.
+void ClearEncodingSlots(OutputOptions& options);

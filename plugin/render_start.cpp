@@ -1,0 +1,203 @@
+#include "plugin/render_start.h"
+
+#include <cstdint>
+#include <cstdio>
+
+#include "platform/aesdk/aegp_suites.h"
+#include "plugin/callbacks.h"
+#include "plugin/debug_log.h"
+#include "plugin/encoding_slots.h"
+#include "plugin/handle_lock.h"
+#include "plugin/host_boundary.h"
+#include "plugin/module_errors.h"
+#include "plugin/output_file_path.h"
+#include "plugin/output_options.h"
+#include "plugin/package_folder.h"
+#include "plugin/picture_set_up.h"
+#include "plugin/render_report.h"
+#include "plugin/suite_handler.h"
+
+namespace {
+
+constexpr char kRemoveFolderReport[] = "Sorry cannot remove this %s directory, you need to manually remove it.";
+
+bool CanOpenForReading(const char* path) {
+  FILE* file = std::fopen(path, "rb");
+  if (file == nullptr) return false;
+  std::fclose(file);
+  return true;
+}
+
+bool IsSupportedFrameRate(uint32_t rate) {
+  return rate == 24 || rate == 25 || rate == 30 || rate == 48 || rate == 50 || rate == 60;
+}
+
+A_Err GetCompName(SuiteHandler& suites, AEGP_CompH comp, char* destination) {
+  AEGP_ItemH item = nullptr;
+  A_Err err = suites.CompSuite15()->AEGP_GetItemFromComp(comp, &item);
+  if (!err) err = suites.ItemSuite10()->AEGP_GetItemName(item, destination);
+  return err;
+}
+
+// The host calls of the start, chained on one error: each runs only while the
+// error is 0. `durationFits` tells whether the duration has a frame count.
+A_Err ReadAndSetOutput(SuiteHandler& suites, AEIO_OutSpecH outH, OutputOptions& options, bool* durationFits) {
+  A_Err err = A_Err_NONE;
+  AEGP_ProjectH project = nullptr;
+  err = suites.ProjSuite8()->AEGP_GetProjectByIndex(0, &project);
+  if (!err && project != nullptr) err = suites.ProjSuite8()->AEGP_GetProjectBitDepth(project, &options.projectBitDepth);
+
+  A_Time duration = {0, 1};
+  if (!err) err = suites.IOOutSuite7()->AEGP_GetOutSpecDuration(outH, &duration);
+  double frames = 0;
+  *durationFits = DurationInFrames(duration, options.frameRate, &frames);
+  options.durationFrames = frames;
+  options.framesRemaining = *durationFits ? static_cast<A_u_long>(frames) : 0;
+
+  A_long threads = 0;
+  if (!err) err = suites.IterateSuite1()->AEGP_GetNumThreads(&threads);
+  options.bufferCount = EncodingSlotCount(threads, options.stereoscopic != 0);
+  options.reserved8708 = 0;
+  options.buffersFilled = 0;
+  options.framesWritten = 0;
+
+  AEGP_RQItemRefH rqItem = nullptr;
+  AEGP_OutputModuleRefH outputModule = nullptr;
+  AEGP_CompH comp = nullptr;
+  if (!err) err = suites.IOOutSuite7()->AEGP_GetOutSpecOutputModule(outH, &rqItem, &outputModule);
+  if (!err) err = suites.RQItemSuite3()->AEGP_GetCompFromRQItem(rqItem, &comp);
+  if (!err) err = GetCompName(suites, comp, options.compName);
+  std::printf("Compname: %s\n\n", options.compName);
+
+  constexpr AEGP_OutputTypes kVideoAndAudio = AEGP_OutputType_VIDEO | AEGP_OutputType_AUDIO;
+  AEGP_OutputTypes outputs = AEGP_OutputType_NONE;
+  if (!err) err = suites.OutputModuleSuite4()->AEGP_GetEnabledOutputs(rqItem, outputModule, &outputs);
+  if (!err && outputs != kVideoAndAudio) {
+    err = suites.OutputModuleSuite4()->AEGP_SetEnabledOutputs(rqItem, outputModule, kVideoAndAudio);
+  }
+
+  if (!err) err = suites.IOOutSuite7()->AEGP_SetOutSpecSoundRate(outH, 48000.0);
+  if (!err) err = suites.IOOutSuite7()->AEGP_SetOutSpecSoundEncoding(outH, AEIO_E_SIGNED_PCM);
+  if (!err) err = suites.IOOutSuite7()->AEGP_SetOutSpecSoundSampleSize(outH, 2);
+  if (!err) err = suites.IOOutSuite7()->AEGP_SetOutSpecSoundChannels(outH, 2);
+  const AEIO_AlphaLabel alpha = {0, AEIO_AlphaLabelFlag_PREMUL, 0, 0, 0, AEIO_AlphaType_STRAIGHT};
+  if (!err) err = suites.IOOutSuite7()->AEGP_SetOutSpecAlphaLabel(outH, &alpha);
+  return err;
+}
+
+// The package folder from the output path, created empty. 9993 with the
+// report when the path names no folder of its own or the folder that is there
+// cannot be removed.
+A_Err PreparePackageFolder(AEIO_BasicData* basic, SuiteHandler& suites, AEIO_OutSpecH outH,
+                           OutputOptions& options) {
+  char outputPath[kOutputPathSize];
+  bool converted = false;
+  const A_Err err = GetOutputFilePath(suites, outH, outputPath, &converted);
+  if (err) return err;
+  if (!converted || !PackageFolderFromOutputPath(outputPath, options.folderPath, sizeof options.folderPath)) {
+    ReportFormatted(basic, suites, kRemoveFolderReport, outputPath);
+    return kErrStartCheck;
+  }
+  std::printf("FOLDERPATH: %s\n\n", options.folderPath);
+  if (!CreatePackageFolder(options.folderPath)) {
+    ReportFormatted(basic, suites, kRemoveFolderReport, options.folderPath);
+    return kErrStartCheck;
+  }
+  return A_Err_NONE;
+}
+
+// The subtitles of the package (the SMPTE subtitle track file, or the Interop
+// subtitle folder with the document and its font) are prepared here, once the
+// package folder exists and before the encoder is set up.
+A_Err PrepareSubtitles(const AEIO_BasicData* /*basic*/, SuiteHandler& /*suites*/, OutputOptions& /*options*/) {
+  return A_Err_NONE;
+}
+
+A_Err StartAdding(AEIO_BasicData* basic, AEIO_OutSpecH outH) {
+  SuiteHandler suites(basic->pica_basicP);
+  std::fputs("My_StartAdding\n", stderr);
+  LogMessage("My_StartAdding\n");
+
+  AEIO_Handle optionsH = nullptr;
+  A_Err err = suites.IOOutSuite7()->AEGP_GetOutSpecOptionsHandle(outH, &optionsH);
+  if (err) return err;
+  if (optionsH == nullptr) return A_Err_STRUCT;
+  HandleLock lock(suites, optionsH);
+  OutputOptions* record = nullptr;
+  err = lock.Lock(&record);
+  if (err) return err;
+  OutputOptions& options = *record;
+
+  // A render that never reached its end may have left its file open, and its
+  // slot pointers in the record mean nothing now.
+  ReleaseRenderLeftOpen(options);
+
+  if (CheckExternalAudioFiles(options) == -1) {
+    ShowMessage(basic,
+                "Your external audiofiles does not exist.\n Please check your audio files in the option dialog.\n");
+    return kErrStartCheck;
+  }
+  if (options.subtitleOn && SubtitleFileExists(options) == -1) {
+    ShowMessage(basic,
+                "Your subtitle file does not exist.\n Please check your subtitle files in the option dialog.\n");
+    return kErrStartCheck;
+  }
+
+  bool durationFits = true;
+  err = ReadAndSetOutput(suites, outH, options, &durationFits);
+
+  if (!IsSupportedFrameRate(options.frameRate)) {
+    if (!err) {
+      ReportFormatted(basic, suites,
+                      "Unsupported framerate: %d fps\n\nLumavox are supporting 24, 25, 30, 48, 50 and 60 fps",
+                      static_cast<int>(options.frameRate));
+    }
+    return kErrStartCheck;
+  }
+  if (options.packing == 0 && options.frameRate != 24) {
+    ShowMessage(basic,
+                "You have selected InterOp packing format and it only supports 24 fps\nChange packing format to "
+                "SMPTE or change framerate to 24 fps");
+    return kErrStartCheck;
+  }
+  if (!err && !durationFits) {
+    ShowMessage(basic, "The duration of the composition is too long to render.");
+    return kErrStartCheck;
+  }
+
+  if (!err) err = PreparePackageFolder(basic, suites, outH, options);
+  if (!err && options.subtitleOn) err = PrepareSubtitles(basic, suites, options);
+  if (err == kErrStartCheck) return err;
+  if (err) {
+    ShowMessage(basic, "General error: 1:100");
+    return err;
+  }
+  return SetUpPicture(basic, suites, outH, options);
+}
+
+}  // namespace
+
+bool DurationInFrames(const A_Time& duration, uint32_t frameRate, double* frames) {
+  if (duration.scale == 0) {
+    *frames = 0;
+    return true;
+  }
+  const uint64_t count = uint64_t{static_cast<uint32_t>(duration.value)} * frameRate / duration.scale;
+  *frames = static_cast<double>(count);
+  return count <= UINT32_MAX;
+}
+
+int CheckExternalAudioFiles(const OutputOptions& options) {
+  if (options.audioSource != 0) return 0;
+  const int count = options.audioLayout == 2 ? 8 : options.audioLayout >= 1 ? 6 : 2;
+  for (int k = 0; k < count; ++k) {
+    if (!CanOpenForReading(options.channelFiles[k])) return -1;
+  }
+  return 0;
+}
+
+int SubtitleFileExists(const OutputOptions& options) { return CanOpenForReading(options.subtitlePath) ? 0 : -1; }
+
+A_Err My_StartAdding(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH, A_long /*flags*/) {
+  return CallFromHost([&] { return StartAdding(basic_dataP, outH); });
+}

@@ -1,0 +1,169 @@
+#include "tests/plugin/render_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "host/test_pattern.h"
+#include "tests/support/test_support.h"
+
+using namespace lumavox_host;
+using namespace lumavox_test;
+
+namespace render_test {
+
+std::unique_ptr<RenderHost> SetUpHost(const HostSettings& settings) {
+  auto host = std::make_unique<RenderHost>(settings);
+  host->Load(PluginPath());
+  EXPECT_EQ(host->CallEntryPoint(), 0);
+  EXPECT_EQ(host->InitOutputSpec(), 0);
+  return host;
+}
+
+HostSettings Settings(int width, int height, int64_t frames, const std::string& outputPath, int threads, int fps) {
+  HostSettings s;
+  s.comp.width = width;
+  s.comp.height = height;
+  s.comp.fps_num = fps;
+  s.comp.frames = frames;
+  s.output_path = outputPath;
+  s.threads = threads;
+  s.echo = false;
+  return s;
+}
+
+OutputOptions& LiveOptions(RenderHost& host) {
+  MemBlock* block = host.state().Find(host.state().spec.options);
+  return *reinterpret_cast<OutputOptions*>(block->bytes.data());
+}
+
+int LiveHandles(const RenderHost& host, const std::string& name) {
+  int count = 0;
+  for (const MemBlock& block : host.LiveHandles()) count += block.name == name ? 1 : 0;
+  return count;
+}
+
+std::string Messages(RenderHost& host) {
+  std::string all;
+  for (const std::string& m : host.state().messages) all += m + "\n";
+  return all;
+}
+
+std::vector<std::string> FolderEntries(const std::string& folder) {
+  std::vector<std::string> names;
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string PictureTrackFile(const std::string& folder) {
+  std::string found;
+  int count = 0;
+  for (const std::string& name : FolderEntries(folder)) {
+    if (name.rfind("j2c_", 0) == 0 && name.size() > 8 && name.substr(name.size() - 4) == ".mxf") {
+      found = folder + "/" + name;
+      ++count;
+    }
+  }
+  return count == 1 ? found : "";
+}
+
+int64_t ProbeFrameCount(const std::string& mxf) {
+  const CommandResult r = RunCommand({"ffprobe", "-v", "error", "-select_streams", "v:0", "-count_packets",
+                                      "-show_entries", "stream=nb_read_packets", "-of", "csv=p=0", mxf});
+  if (r.status != 0 || r.out.empty()) return -1;
+  return std::stoll(r.out);
+}
+
+std::vector<std::vector<uint8_t>> ExtractCodestreams(const std::string& mxf, const std::string& scratch) {
+  const std::string folder = scratch + "/j2c";
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directories(folder);
+  const CommandResult r = RunCommand({"ffmpeg", "-v", "error", "-i", mxf, "-map", "0:v", "-c", "copy", "-f",
+                                      "image2", folder + "/%05d.j2c"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  std::vector<std::vector<uint8_t>> codestreams;
+  for (const std::string& name : FolderEntries(folder)) codestreams.push_back(ReadBytes(folder + "/" + name));
+  return codestreams;
+}
+
+Decoded DecodeCodestream(const std::vector<uint8_t>& codestream, const std::string& scratch) {
+  const std::string path = scratch + "/frame.j2c";
+  WriteBytes(path, codestream);
+  Decoded d;
+  const CommandResult probe = RunCommand({"ffprobe", "-v", "error", "-show_entries", "stream=width,height,pix_fmt",
+                                          "-of", "csv=p=0", path});
+  EXPECT_EQ(probe.status, 0) << probe.err;
+  char format[64] = {};
+  if (std::sscanf(probe.out.c_str(), "%d,%d,%63[a-z0-9]", &d.width, &d.height, format) != 3) return d;
+  // The decoder's own sample format, so that no colour conversion happens on the way.
+  const std::string raw = scratch + "/frame.raw";
+  const CommandResult r = RunCommand({"ffmpeg", "-v", "error", "-y", "-i", path, "-f", "rawvideo", "-pix_fmt", format, raw});
+  EXPECT_EQ(r.status, 0) << r.err;
+  const std::vector<uint8_t> bytes = ReadBytes(raw);
+  const size_t count = static_cast<size_t>(d.width) * d.height * 3;
+  EXPECT_EQ(bytes.size(), count * 2) << format;
+  if (bytes.size() != count * 2) return d;
+  d.samples.resize(count);
+  const bool planarGbr = std::strncmp(format, "gbrp", 4) == 0;
+  const int shift = planarGbr ? 0 : 4;  // packed formats hold the 12 bits at the top
+  const size_t plane = static_cast<size_t>(d.width) * d.height;
+  for (size_t p = 0; p < plane; ++p) {
+    for (int c = 0; c < 3; ++c) {
+      size_t at = 3 * p + c;
+      if (planarGbr) at = (c == 0 ? 2 : c - 1) * plane + p;  // planes G, B, R
+      const uint16_t v = static_cast<uint16_t>(bytes[2 * at] | (bytes[2 * at + 1] << 8));
+      d.samples[3 * p + c] = static_cast<uint16_t>(v >> shift);
+    }
+  }
+  return d;
+}
+
+Decoded ExpectedPatternXyz(int64_t frame, int fullWidth, int height, int x0, int width, int depth) {
+  HostFrame host;
+  host.Allocate(fullWidth, height, depth);
+  FillTestPattern(frame, host);
+  Decoded d;
+  d.width = width;
+  d.height = height;
+  d.samples.resize(static_cast<size_t>(width) * height * 3);
+  const double m[3][3] = {{0.4124564, 0.3575761, 0.1804375},
+                          {0.2126729, 0.7151522, 0.0721750},
+                          {0.0193339, 0.1191920, 0.9503041}};
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      double lin[3];
+      for (int c = 0; c < 3; ++c) {
+        const int v = host.Channel(x0 + x, y, c + 1);
+        const double code = depth == 8 ? v * 16.0 : std::min(4095.0, std::floor(v / 8.0));
+        lin[c] = std::pow(std::min(code, 4095.0) / 4095.0, 2.2);
+      }
+      for (int c = 0; c < 3; ++c) {
+        const double t = (m[c][0] * lin[0] + m[c][1] * lin[1] + m[c][2] * lin[2]) * 48.0 / 52.37;
+        d.samples[(static_cast<size_t>(y) * width + x) * 3 + c] =
+            static_cast<uint16_t>(std::lround(4095.0 * std::pow(std::max(t, 0.0), 1.0 / 2.6)));
+      }
+    }
+  }
+  return d;
+}
+
+double Psnr12(const Decoded& a, const Decoded& b) {
+  if (a.samples.size() != b.samples.size() || a.samples.empty()) return 0;
+  double sum = 0;
+  for (size_t i = 0; i < a.samples.size(); ++i) {
+    const double e = double(a.samples[i]) - double(b.samples[i]);
+    sum += e * e;
+  }
+  const double mse = sum / a.samples.size();
+  return mse == 0 ? 99.0 : 10.0 * std::log10(4095.0 * 4095.0 / mse);
+}
+
+}  // namespace render_test
