@@ -273,6 +273,7 @@ Result_t TrackFileWriter::OpenWrite(const std::string& filename, const WriterInf
   position_ = 0;
   cbr_unit_size_ = 0;
   cbr_units_ = 0;
+  short_unit_written_ = false;
   stream_offsets_.clear();
   partitions_.clear();
   failed_ = false;
@@ -308,8 +309,10 @@ Result_t TrackFileWriter::WriteEssence(const byte_t* data, ui64_t size, bool ind
   header.KLVHeader(layout_.essence_key, size);
   const ui64_t packet = header.size() + size;
   if (layout_.constant_rate) {
+    // Every edit unit has the size of the first, but for a shorter last one.
+    if (short_unit_written_) return Kumu::RESULT_STATE;
     if (cbr_units_ == 0) cbr_unit_size_ = packet;
-    if (packet != cbr_unit_size_) return Kumu::RESULT_PARAM;  // every edit unit has the same size
+    if (packet > cbr_unit_size_) return Kumu::RESULT_PARAM;
   }
   const ui64_t offset = position_ - essence_start_;
   Result_t result = Write(header);
@@ -319,8 +322,10 @@ Result_t TrackFileWriter::WriteEssence(const byte_t* data, ui64_t size, bool ind
     position_ += size;
   }
   if (result.Failure()) return result;
-  if (layout_.constant_rate)
+  if (layout_.constant_rate) {
     ++cbr_units_;
+    short_unit_written_ = packet < cbr_unit_size_;
+  }
   else if (index_entry)
     stream_offsets_.push_back(offset);
   return RESULT_OK;

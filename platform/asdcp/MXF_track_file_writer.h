@@ -90,6 +90,7 @@ class TrackFileWriter {
   ui64_t position_ = 0;       // where the next byte goes
   ui64_t cbr_unit_size_ = 0;  // packet size of a constant-rate edit unit
   ui64_t cbr_units_ = 0;
+  bool short_unit_written_ = false;  // a shorter last constant-rate unit ends the essence
   std::vector<ui64_t> stream_offsets_;  // per edit unit, from the essence start
   std::vector<PartitionEntry> partitions_;
   bool failed_ = false;
