@@ -43,7 +43,7 @@ OutputOptions& LiveOptions(RenderHost& host) {
 
 int LiveHandles(const RenderHost& host, const std::string& name) {
   int count = 0;
-  for (const MemBlock& block : host.LiveHandles()) count += block.name == name ? 1 : 0;
+  for (const HandleInfo& block : host.LiveHandles()) count += block.name == name ? 1 : 0;
   return count;
 }
 
