@@ -278,3 +278,58 @@ TEST(JP2KMXFWriter, CodestreamLongerThanTheDeclaredCapacityIsWrittenWhole) {
   ASSERT_TRUE(file.ok) << file.error;
   EXPECT_EQ(EssencePayloads(file, "060e2b34.01020101.0d010301.15010801"), std::vector<std::vector<uint8_t>>{big});
 }
+
+TEST(JP2KMXFWriter, LongFilesSplitTheIndexIntoSegmentsThatStillFindEveryFrame) {
+  LUMAVOX_REQUIRE_TOOL("ffprobe");
+  TempDir dir;
+  const auto frames = ReferenceCodestreams("flat_1998");
+  ASDCP::JP2K::PictureDescriptor descriptor;
+  ASSERT_TRUE(DescriptorFromCodestream(frames[0], &descriptor));
+  ASDCP::JP2K::MXFWriter writer;
+  ASSERT_TRUE(writer.OpenWrite(dir / "long.mxf", OurInfo(ASDCP::LS_MXF_SMPTE, ""), descriptor).Success());
+  const uint32_t count = 5000;
+  std::vector<uint8_t> payload(64);
+  ASDCP::JP2K::FrameBuffer buffer(64);
+  for (uint32_t i = 0; i < count; ++i) {
+    payload.assign(16 + i % 48, static_cast<uint8_t>(i));  // sizes vary, so offsets do
+    buffer.SetData(payload.data(), 64);
+    buffer.Size(static_cast<uint32_t>(payload.size()));
+    ASSERT_TRUE(writer.WriteFrame(buffer).Success());
+  }
+  ASSERT_TRUE(writer.Finalize().Success());
+
+  const MxfFile file = ReadMxf(dir / "long.mxf");
+  ASSERT_TRUE(file.ok) << file.error;
+  uint64_t essence_start = 0;
+  std::vector<uint64_t> packet_offsets;
+  for (const KlvPacket& p : file.packets) {
+    if (KeyName(p.key) == "ClosedCompleteBodyPartition") essence_start = p.offset + 20 + p.length;
+    if (KeyName(p.key) == "JPEG2000Essence") packet_offsets.push_back(p.offset - essence_start);
+  }
+  std::vector<uint64_t> indexed;
+  uint64_t next_start = 0;
+  for (const LocalSet& set : file.sets) {
+    if (KeyName(set.key) != "IndexTableSegment") continue;
+    auto number = [&](const char* label) {
+      uint64_t v = 0;
+      for (uint8_t b : set.Find(label)->value) v = (v << 8) | b;
+      return v;
+    };
+    EXPECT_EQ(number("060e2b34.01010105.07020103.010a0000"), next_start);  // start position
+    const auto& entries = set.Find("060e2b34.01010105.04040402.05000000")->value;
+    const uint64_t n = (uint64_t(entries[0]) << 24) | (entries[1] << 16) | (entries[2] << 8) | entries[3];
+    EXPECT_EQ(number("060e2b34.01010105.07020201.01020000"), n);  // duration
+    for (uint64_t k = 0; k < n; ++k) {
+      uint64_t offset = 0;
+      for (int b = 0; b < 8; ++b) offset = (offset << 8) | entries[8 + 11 * k + 3 + b];
+      indexed.push_back(offset);
+    }
+    next_start += n;
+  }
+  EXPECT_EQ(indexed, packet_offsets);
+  EXPECT_EQ(indexed.size(), count);
+
+  CommandResult probe = RunCommand({"ffprobe", "-v", "error", "-count_packets", "-show_entries",
+                                    "stream=nb_read_packets", "-of", "csv=p=0", dir / "long.mxf"});
+  EXPECT_EQ(probe.out, std::to_string(count) + "\n");
+}
