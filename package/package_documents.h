@@ -1,0 +1,21 @@
+// The package documents driver: measures the picture and sound track files,
+// has their digests computed under the progress dialog, then writes the
+// composition playlist, the packing list, the asset map and the volume
+// index, each only when the step before succeeded.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/aesdk/aeio_basic_data.h"
+#include "platform/asdcp/KM_error.h"
+
+struct DcpCompositionInfo;
+
+// The package writer's entry at the end of a render; its result goes no
+// further.
+void CreateDcpXml(const AEIO_BasicData* basicData, DcpCompositionInfo* info);
+// The driver. Success also after Cancel in the digest dialog (no document
+// is written then); a failed digest writes no document and fails.
+Kumu::Result_t WriteDcpXml(const AEIO_BasicData* basicData, DcpCompositionInfo* info);
+// Writes `length` bytes of `text` to `path`, creating or emptying it.
+Kumu::Result_t WriteXmlFile(const char* text, uint32_t length, const char* path);

@@ -1,0 +1,18 @@
+// The packing list: every file of the package with its digest, size and
+// type.
+#pragma once
+
+#include "platform/asdcp/KM_error.h"
+#include "platform/asdcp/KM_xml.h"
+
+struct DcpCompositionInfo;
+
+// Builds and writes "pkl_<uuid>.xml"; digests the written playlist into
+// `info->cplHash` on the way. The result is that of writing the file.
+Kumu::Result_t WritePKL(DcpCompositionInfo* info);
+
+void AddPklPictureAsset(Kumu::XMLElement* assetList, const DcpCompositionInfo* info);
+void AddPklSoundAsset(Kumu::XMLElement* assetList, const DcpCompositionInfo* info);
+void AddPklSubtitleAsset(Kumu::XMLElement* assetList, const DcpCompositionInfo* info);
+void AddPklFontAsset(Kumu::XMLElement* assetList, const DcpCompositionInfo* info);
+void AddPklCplAsset(Kumu::XMLElement* assetList, DcpCompositionInfo* info);
