@@ -51,8 +51,11 @@ Kumu::Result_t WriteXmlFile(const char* text, uint32_t length, const char* path)
 }
 
 Kumu::Result_t WriteDcpXml(const AEIO_BasicData* basicData, DcpCompositionInfo* info) {
-  std::snprintf(info->picturePath, sizeof info->picturePath, "%s/%s", info->folderPath, info->pictureFileName);
-  std::snprintf(info->soundPath, sizeof info->soundPath, "%s/%s", info->folderPath, info->soundFileName);
+  const std::string picturePath = std::string(info->folderPath) + "/" + info->pictureFileName;
+  const std::string soundPath = std::string(info->folderPath) + "/" + info->soundFileName;
+  // The record's widths keep both paths inside their fields.
+  std::snprintf(info->picturePath, sizeof info->picturePath, "%s", picturePath.c_str());
+  std::snprintf(info->soundPath, sizeof info->soundPath, "%s", soundPath.c_str());
 
   Kumu::Result_t result = MeasureTrackFile(info->picturePath, &info->pictureSize, info->pictureSizeText,
                                            sizeof info->pictureSizeText);

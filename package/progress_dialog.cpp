@@ -147,7 +147,7 @@ int RunHashProgressDialogOwned(HINSTANCE module, HWND owner, DcpCompositionInfo*
 
 int RunHashProgressDialog(const AEIO_BasicData* basicData, DcpCompositionInfo* info) {
   HWND owner = nullptr;
-  if (basicData != nullptr) {
+  if (basicData != nullptr && basicData->pica_basicP != nullptr) {
     SuiteHandler suites(basicData->pica_basicP);
     suites.UtilitySuite7()->AEGP_GetMainHWND(&owner);
   }
