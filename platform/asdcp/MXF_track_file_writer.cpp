@@ -278,6 +278,9 @@ Result_t TrackFileWriter::OpenWrite(const std::string& filename, const WriterInf
   partitions_.clear();
   failed_ = false;
 
+  for (const Set& set : sets_)
+    for (const Property& p : set.Properties())
+      if (p.value.size() > 0xffff) return Kumu::RESULT_PARAM;  // beyond a local set's 16-bit length
   const ByteBuffer header = HeaderRegion(PartitionStatus::OpenIncomplete, 0);
   if (header.size() == 0) return Kumu::RESULT_PARAM;  // the header does not fit the size asked for
 

@@ -217,6 +217,10 @@ TEST(JP2KMXFWriter, BadUseGivesFailuresAndUnfinishedFilesLookUnfinished) {
   EXPECT_EQ(writer.WriteFrame(buffer), Kumu::RESULT_INIT);   // never opened
   EXPECT_TRUE(writer.OpenWrite(dir / "no/such/dir/x.mxf", info, descriptor).Failure());
   EXPECT_TRUE(writer.OpenWrite(dir / "tiny.mxf", info, descriptor, 1000).Failure());  // header cannot fit
+  ASDCP::WriterInfo long_name = info;  // a text beyond what a property can hold
+  long_name.CompanyName.assign(40000, 'x');
+  EXPECT_EQ(writer.OpenWrite(dir / "long.mxf", long_name, descriptor, 1 << 20), Kumu::RESULT_PARAM);
+  EXPECT_FALSE(FileExists(dir / "long.mxf"));
   ASDCP::JP2K::PictureDescriptor empty;
   EXPECT_TRUE(writer.OpenWrite(dir / "empty.mxf", info, empty).Failure());
 
