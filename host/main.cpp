@@ -8,6 +8,7 @@
 #include <string>
 
 #include "host/command_line.h"
+#include "host/dialog_console.h"
 #include "host/render_program.h"
 
 namespace {
@@ -33,5 +34,6 @@ int main(int argc, char** argv) {
     std::fputs(lumavox_host::UsageText().c_str(), stdout);
     return 0;
   }
+  lumavox_host::ConsoleDialogPresenter dialogs;  // the plug-in's dialogs on standard error
   return lumavox_host::RunRenderProgram(cl);
 }
