@@ -4,9 +4,9 @@
 
 #include "package/package_documents.h"
 #include "plugin/composition_info.h"
+#include "plugin/product.h"
 
 namespace {
-constexpr const char* kProduct = "Lumavox";
 constexpr int kVersion[3] = {1, 5, 6};
 }  // namespace
 
@@ -14,7 +14,7 @@ bool IsSmpte(const DcpCompositionInfo& info) { return info.packing != 0; }
 
 std::string CreatorText() {
   char text[128];
-  std::snprintf(text, sizeof text, "%s v_%d.%d.%d", kProduct, kVersion[0], kVersion[1], kVersion[2]);
+  std::snprintf(text, sizeof text, "%s v_%d.%d.%d", kProductName, kVersion[0], kVersion[1], kVersion[2]);
   return text;
 }
 
