@@ -26,7 +26,8 @@ LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   WindowRecord* record = FindWindow(window);
   if (record == nullptr) return 0;
   std::thread::id me = std::this_thread::get_id();
-  if (record->thread == me) {
+  // The desktop belongs to no thread: its messages are handled at once.
+  if (record->thread == me || record->thread == std::thread::id()) {
     lock.unlock();
     return Dispatch(window, message, wParam, lParam);
   }
@@ -53,7 +54,7 @@ LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   std::lock_guard<std::mutex> lock(StoreLock());
   WindowRecord* record = FindWindow(window);
-  if (record == nullptr) return FALSE;
+  if (record == nullptr || record->thread == std::thread::id()) return FALSE;
   ThreadQueue& target = QueueOf(record->thread);
   target.posted.push_back({window, message, wParam, lParam});
   target.wake.notify_all();

@@ -176,6 +176,7 @@ TEST(DialogLayer, SendsToADialogThatEndsDoNotHang) {
   EXPECT_EQ(WaitForSingleObject(thread, INFINITE), WAIT_OBJECT_0);
   CloseHandle(thread);
   EXPECT_EQ(SendMessageA(nullptr, WM_SETTEXT, 0, 0), 0);
+  EXPECT_EQ(SendMessageA(GetDesktopWindow(), WM_GETTEXTLENGTH, 0, 0), 7);  // "Desktop", no thread to wait for
 }
 
 TEST(DialogLayer, DialogCentresItselfOnTheDesktop) {
