@@ -133,7 +133,7 @@ TEST(OutputOptions, AFlatCopyThatCannotBeMadeOrLockedIsAFailureAndCopiesNothing)
   host->basic()->pica_basicP = g_host_basic;
 
   // The half-made copy is not left behind, the record is untouched and unlocked.
-  for (const lumavox_host::MemBlock& b : host->LiveHandles()) {
+  for (const auto& b : host->LiveHandles()) {
     EXPECT_NE(b.name, "Flat Options");
     EXPECT_EQ(b.locks, 0) << b.name;
   }
@@ -145,7 +145,7 @@ TEST(OutputOptions, DisposalFreesTheRecordAndToleratesNone) {
   auto host = LoadedHost(Comp(2048, 1080, 24));
   ASSERT_EQ(host->InitOutputSpec(), 0);
   ASSERT_EQ(host->DisposeOptions(), 0);
-  for (const lumavox_host::MemBlock& b : host->LiveHandles()) EXPECT_NE(b.name, "Output Options");
+  for (const auto& b : host->LiveHandles()) EXPECT_NE(b.name, "Output Options");
   const AEIO_FunctionBlock4& f = host->functions();
   EXPECT_EQ(host->Call("AEIO_DisposeOutputOptions", f.AEIO_DisposeOutputOptions, host->basic(), (void*)nullptr), 0);
   EXPECT_TRUE(host->state().problems.empty());

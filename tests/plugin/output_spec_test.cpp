@@ -149,7 +149,7 @@ TEST(OutputSpec, TakingOverAStoredRecordKeepsEverySetting) {
   EXPECT_EQ(a, b);
   EXPECT_EQ(record[kProjectBitDepth], 1);  // the host's 16-bit project
   // The stored handle is replaced and freed.
-  for (const lumavox_host::MemBlock& h : host->LiveHandles()) EXPECT_NE(h.name, "Stored Options");
+  for (const auto& h : host->LiveHandles()) EXPECT_NE(h.name, "Stored Options");
   EXPECT_TRUE(host->state().problems.empty());
 }
 

@@ -177,7 +177,7 @@ TEST(Registration, MissingSuitesDuringSetUpUnlockAndFreeWhatTheCallbackHeld) {
   // The output keeps its record; the new one is gone; nothing stays locked.
   EXPECT_EQ(host->OptionsBytes(), before);
   int records = 0;
-  for (const lumavox_host::MemBlock& b : host->LiveHandles()) {
+  for (const auto& b : host->LiveHandles()) {
     EXPECT_EQ(b.locks, 0) << b.name;
     if (b.name == "Output Options") ++records;
   }
@@ -195,7 +195,7 @@ TEST(Registration, MissingSuitesDuringSetUpUnlockAndFreeWhatTheCallbackHeld) {
   EXPECT_EQ(host->UserOptionsDialog(), 516);
   host->Offer("AEGP Item Suite", 11);
 
-  for (const lumavox_host::MemBlock& b : host->LiveHandles()) EXPECT_EQ(b.locks, 0) << b.name;
+  for (const auto& b : host->LiveHandles()) EXPECT_EQ(b.locks, 0) << b.name;
   ExpectEveryCallBalanced(*host);
   EXPECT_TRUE(host->state().problems.empty());
 }
