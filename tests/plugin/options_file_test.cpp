@@ -1,25 +1,12 @@
-// The render program end to end: an unsupported composition stops it at
-// set-up, and a stored options record is handed to the set-up and written
-// back, as a host keeps it in a project.
+// The render program end to end: a stored options record is handed to the
+// set-up, checked against the composition and written back, as a host keeps
+// it in a project.
 #include "tests/plugin/plugin_harness.h"
 
 using namespace plugin_test;
 using lumavox_test::RunCommand;
 
-TEST(RenderProgram, AnUnsupportedSizeFailsAtSetUpWithItsText) {
-  lumavox_test::TempDir dir;
-  auto r = RunCommand({lumavox_test::RenderPath(), "--size", "1280x720", "--frames", "1", dir / "x.DCP"});
-  EXPECT_NE(r.status, 0);
-  EXPECT_NE(r.err.find("Width / height of your composition is not supported.\n"
-                       "Choose one of the following dimensions:\n"
-                       "2048x1080 - 2K Full Container\n"),
-            std::string::npos)
-      << r.err;
-  EXPECT_NE(r.err.find("9995"), std::string::npos) << r.err;
-  EXPECT_FALSE(lumavox_test::FileExists(dir / "x"));
-}
-
-TEST(RenderProgram, TheOptionsFileKeepsTheSettingsBetweenRuns) {
+TEST(OptionsFile, KeepsTheSettingsAndStoresTheSwitchToSmpte) {
   lumavox_test::TempDir dir;
   const std::string options = dir / "options.bin";
   auto first = RunCommand({lumavox_test::RenderPath(), "--size", "2048x1080", "--fps", "24", "--frames", "1",
