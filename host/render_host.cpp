@@ -180,7 +180,7 @@ A_Err RenderHost::AddFrame(int64_t index, const HostFrame& frame) {
   A_LPoint origin = {0, 0};
   AEIO_InterruptFuncs interrupt = {nullptr, NoAbort, NoProgress};
   A_Err err = Call("AEIO_AddFrame", state_.functions.AEIO_AddFrame, &basic_, out_spec(),
-                   static_cast<A_long>(index), static_cast<A_long>(settings_.comp.frames),
+                   static_cast<A_long>(index), A_long{1} /* one frame per call */,
                    static_cast<const PF_EffectWorld*>(&world), static_cast<const A_LPoint*>(&origin), A_Boolean{0},
                    &interrupt);
   ++frames_added_;
