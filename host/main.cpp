@@ -23,6 +23,8 @@ std::string ProgramPath(const char* argv0) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // The plug-in writes to both streams; line by line keeps them in order.
+  std::setvbuf(stdout, nullptr, _IOLBF, 0);
   lumavox_host::CommandLine cl;
   try {
     cl = lumavox_host::ParseCommandLine(argc, argv, ProgramPath(argc > 0 ? argv[0] : nullptr));
