@@ -1,0 +1,111 @@
+// MQ arithmetic coder, encoder side: the 47-state probability table (94
+// entries, one per state and MPS), 19 contexts, and the byte output with
+// carry propagation and 0xFF bit stuffing.
+#pragma once
+
+#include <cstdint>
+
+struct opj_mqc_state {
+  uint32_t qeval;                    // Qe
+  int mps;                           // 0 or 1
+  const opj_mqc_state* nmps;         // next entry after an MPS
+  const opj_mqc_state* nlps;         // next entry after an LPS
+};
+
+enum { MQC_NUMCTXS = 19 };
+
+struct opj_mqc {
+  uint32_t c;
+  uint32_t a;
+  uint32_t ct;
+  uint8_t* bp;     // last byte written
+  uint8_t* start;
+  uint8_t* end;    // not used for output
+  const opj_mqc_state* ctxs[MQC_NUMCTXS];
+  const opj_mqc_state** curctx;
+};
+
+// The state table: entry 2k + m is state k with MPS m.
+extern const opj_mqc_state mqc_states[94];
+
+opj_mqc* mqc_create();
+void mqc_destroy(opj_mqc* mqc);
+int mqc_numbytes(const opj_mqc* mqc);
+void mqc_resetstates(opj_mqc* mqc);
+void mqc_setstate(opj_mqc* mqc, int ctxno, int msb, int prob);
+void mqc_init_enc(opj_mqc* mqc, uint8_t* bp);
+inline void mqc_setcurctx(opj_mqc* mqc, int ctxno) { mqc->curctx = &mqc->ctxs[ctxno]; }
+void mqc_encode(opj_mqc* mqc, int d);
+void mqc_flush(opj_mqc* mqc);
+
+// The coder's registers as locals: the block coder copies them in at the start
+// of a pass and back at its end, so that the hot loop keeps them in registers.
+struct mqc_regs {
+  uint32_t a;
+  uint32_t c;
+  uint32_t ct;
+  uint8_t* bp;
+};
+
+inline mqc_regs mqc_load(const opj_mqc* mqc) { return mqc_regs{mqc->a, mqc->c, mqc->ct, mqc->bp}; }
+inline void mqc_store(opj_mqc* mqc, const mqc_regs& r) {
+  mqc->a = r.a;
+  mqc->c = r.c;
+  mqc->ct = r.ct;
+  mqc->bp = r.bp;
+}
+
+#if defined(__GNUC__)
+#define MQC_INLINE inline __attribute__((always_inline))
+#define MQC_NOINLINE __attribute__((noinline))
+#else
+#define MQC_INLINE inline
+#define MQC_NOINLINE
+#endif
+
+// Completes a byte: stores it after the last one, with carry propagation
+// into the last byte and a stuffed bit after 0xFF.
+void mqc_byteout_r(mqc_regs& r);
+
+// Shifts A and C left until bit 15 of A is set, emitting a byte whenever the
+// bit counter runs out; the shifts between two bytes are done at once.
+MQC_INLINE void mqc_renorme_r(mqc_regs& r) {
+  int n = __builtin_clz(r.a) - 16;
+  while (n >= static_cast<int>(r.ct)) {
+    r.a <<= r.ct;
+    r.c <<= r.ct;
+    n -= static_cast<int>(r.ct);
+    mqc_byteout_r(r);
+  }
+  r.a <<= n;
+  r.c <<= n;
+  r.ct -= static_cast<uint32_t>(n);
+}
+
+// Codes decision d in the context slot ctx.
+MQC_INLINE void mqc_encode_r(mqc_regs& r, const opj_mqc_state** ctx, uint32_t d) {
+  const opj_mqc_state* s = *ctx;
+  const uint32_t qe = s->qeval;
+  r.a -= qe;
+  if (static_cast<uint32_t>(s->mps) == d) {
+    if ((r.a & 0x8000) == 0) {
+      if (r.a < qe) {
+        r.a = qe;
+      } else {
+        r.c += qe;
+      }
+      *ctx = s->nmps;
+      mqc_renorme_r(r);
+    } else {
+      r.c += qe;
+    }
+  } else {
+    if (r.a < qe) {
+      r.c += qe;
+    } else {
+      r.a = qe;
+    }
+    *ctx = s->nlps;
+    mqc_renorme_r(r);
+  }
+}

@@ -1,0 +1,444 @@
+#include "encoder/j2k/tcd.h"
+
+#include <cfloat>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "encoder/j2k/coding_parameters.h"
+#include "encoder/j2k/dwt.h"
+#include "encoder/j2k/image.h"
+#include "encoder/j2k/t1.h"
+#include "encoder/j2k/t2.h"
+#include "encoder/j2k/tgt.h"
+
+namespace {
+
+inline int int_max(int a, int b) { return a > b ? a : b; }
+inline int int_min(int a, int b) { return a < b ? a : b; }
+inline int int_ceildiv(int a, int b) { return (a + b - 1) / b; }
+inline int int_ceildivpow2(int a, int b) { return (a + (1 << b) - 1) >> b; }
+inline int int_floordivpow2(int a, int b) { return a >> b; }
+
+template <typename T>
+T* arena_array(tcd_arena* arena, size_t n) {
+  return static_cast<T*>(tcd_arena_alloc(arena, sizeof(T) * (n ? n : 1), true));
+}
+
+// Calls f(compno, resno, band, cblk) for every code-block of the tile, in
+// component, resolution, band, precinct, code-block order.
+template <typename F>
+void for_each_cblk(opj_tcd_tile* tile, F&& f) {
+  for (int compno = 0; compno < tile->numcomps; ++compno) {
+    opj_tcd_tilecomp* tilec = &tile->comps[compno];
+    for (int resno = 0; resno < tilec->numresolutions; ++resno) {
+      opj_tcd_resolution* res = &tilec->resolutions[resno];
+      for (int bandno = 0; bandno < res->numbands; ++bandno) {
+        opj_tcd_band* band = &res->bands[bandno];
+        for (int precno = 0; precno < res->pw * res->ph; ++precno) {
+          opj_tcd_precinct* prc = &band->precincts[precno];
+          for (int cblkno = 0; cblkno < prc->cw * prc->ch; ++cblkno) f(compno, &prc->cblks[cblkno]);
+        }
+      }
+    }
+  }
+}
+
+}  // namespace
+
+// ---- Arena -----------------------------------------------------------------------
+
+void* tcd_arena_alloc(tcd_arena* arena, size_t size, bool zero) {
+  size = (size + 15) & ~static_cast<size_t>(15);
+  tcd_arena::chunk* c = arena->head;
+  if (!c || c->size - c->used < size) {
+    const size_t header = (sizeof(tcd_arena::chunk) + 15) & ~static_cast<size_t>(15);
+    size_t want = static_cast<size_t>(4) << 20;
+    if (size > want) want = size;
+    c = static_cast<tcd_arena::chunk*>(std::malloc(header + want));
+    if (!c) {
+      arena->failed = true;
+      return nullptr;
+    }
+    c->next = arena->head;
+    c->size = want;
+    c->used = 0;
+    arena->head = c;
+  }
+  const size_t header = (sizeof(tcd_arena::chunk) + 15) & ~static_cast<size_t>(15);
+  void* p = reinterpret_cast<uint8_t*>(c) + header + c->used;
+  c->used += size;
+  if (zero) std::memset(p, 0, size);
+  return p;
+}
+
+void tcd_arena_release(tcd_arena* arena) {
+  tcd_arena::chunk* c = arena->head;
+  while (c) {
+    tcd_arena::chunk* next = c->next;
+    std::free(c);
+    c = next;
+  }
+  arena->head = nullptr;
+  arena->failed = false;
+}
+
+// ---- Life cycle ------------------------------------------------------------------------
+
+opj_tcd* tcd_create(opj_cinfo* cinfo) {
+  opj_tcd* tcd = static_cast<opj_tcd*>(std::calloc(1, sizeof(opj_tcd)));
+  if (!tcd) return nullptr;
+  tcd->cinfo = cinfo;
+  tcd->tcd_image = static_cast<opj_tcd_image*>(std::calloc(1, sizeof(opj_tcd_image)));
+  if (!tcd->tcd_image) {
+    std::free(tcd);
+    return nullptr;
+  }
+  return tcd;
+}
+
+void tcd_destroy(opj_tcd* tcd) {
+  if (!tcd) return;
+  tcd_free_encode(tcd);
+  std::free(tcd->tcd_image);
+  std::free(tcd);
+}
+
+int tcd_malloc_encode(opj_tcd* tcd, opj_image* image, opj_cp* cp, int curtileno,
+                      int** tile_buffers) {
+  tcd->image = image;
+  tcd->cp = cp;
+  tcd->tcd_image->tw = cp->tw;
+  tcd->tcd_image->th = cp->th;
+  tcd->tcd_image->tiles = arena_array<opj_tcd_tile>(&tcd->arena, 1);
+  if (!tcd->tcd_image->tiles) return 0;
+
+  opj_tcp* tcp = &cp->tcps[curtileno];
+  opj_tcd_tile* tile = tcd->tcd_image->tiles;
+  const int p = curtileno % cp->tw;
+  const int q = curtileno / cp->tw;
+  tile->x0 = int_max(cp->tx0 + p * cp->tdx, image->x0);
+  tile->y0 = int_max(cp->ty0 + q * cp->tdy, image->y0);
+  tile->x1 = int_min(cp->tx0 + (p + 1) * cp->tdx, image->x1);
+  tile->y1 = int_min(cp->ty0 + (q + 1) * cp->tdy, image->y1);
+  tile->numcomps = image->numcomps;
+
+  // The layer ratios become byte budgets for the tile, less the tile-part
+  // headers beyond the first.
+  for (int j = 0; j < tcp->numlayers; ++j) {
+    if (tcp->rates[j] != 0.0f) {
+      const int bits = tile->numcomps * (tile->x1 - tile->x0) * (tile->y1 - tile->y0) *
+                       image->comps[0].prec;
+      const float denom = tcp->rates[j] * 8 * image->comps[0].dx * image->comps[0].dy;
+      tcp->rates[j] = static_cast<float>(bits) / denom -
+                      static_cast<float>(((tcd->cur_totnum_tp - 1) * 14) / tcp->numlayers);
+    }
+    if (tcp->rates[j] != 0.0f) {
+      if (j && tcp->rates[j] < tcp->rates[j - 1] + 10) {
+        tcp->rates[j] = tcp->rates[j - 1] + 20;
+      } else if (!j && tcp->rates[j] < 30) {
+        tcp->rates[j] = 30;
+      }
+      if (j == tcp->numlayers - 1) tcp->rates[j] = tcp->rates[j] - 2;
+    }
+  }
+
+  tile->comps = arena_array<opj_tcd_tilecomp>(&tcd->arena, tile->numcomps);
+  if (!tile->comps) return 0;
+  const int numlayers = tcp->numlayers > 0 ? tcp->numlayers : 1;
+
+  for (int compno = 0; compno < tile->numcomps; ++compno) {
+    opj_tccp* tccp = &tcp->tccps[compno];
+    opj_tcd_tilecomp* tilec = &tile->comps[compno];
+    tilec->x0 = int_ceildiv(tile->x0, image->comps[compno].dx);
+    tilec->y0 = int_ceildiv(tile->y0, image->comps[compno].dy);
+    tilec->x1 = int_ceildiv(tile->x1, image->comps[compno].dx);
+    tilec->y1 = int_ceildiv(tile->y1, image->comps[compno].dy);
+    tilec->data = tile_buffers[compno];
+    tilec->numresolutions = tccp->numresolutions;
+    tilec->resolutions = arena_array<opj_tcd_resolution>(&tcd->arena, tilec->numresolutions);
+    if (!tilec->resolutions) return 0;
+
+    for (int resno = 0; resno < tilec->numresolutions; ++resno) {
+      opj_tcd_resolution* res = &tilec->resolutions[resno];
+      const int levelno = tilec->numresolutions - 1 - resno;
+      res->x0 = int_ceildivpow2(tilec->x0, levelno);
+      res->y0 = int_ceildivpow2(tilec->y0, levelno);
+      res->x1 = int_ceildivpow2(tilec->x1, levelno);
+      res->y1 = int_ceildivpow2(tilec->y1, levelno);
+      res->numbands = resno == 0 ? 1 : 3;
+
+      int pdx = 15, pdy = 15;
+      if (tccp->csty & 1) {
+        pdx = tccp->prcw[resno];
+        pdy = tccp->prch[resno];
+      }
+      const int tlprcxstart = int_floordivpow2(res->x0, pdx) << pdx;
+      const int tlprcystart = int_floordivpow2(res->y0, pdy) << pdy;
+      const int brprcxend = int_ceildivpow2(res->x1, pdx) << pdx;
+      const int brprcyend = int_ceildivpow2(res->y1, pdy) << pdy;
+      res->pw = (brprcxend - tlprcxstart) >> pdx;
+      res->ph = (brprcyend - tlprcystart) >> pdy;
+
+      int tlcbgxstart, tlcbgystart, cbgwidthexpn, cbgheightexpn;
+      if (resno == 0) {
+        tlcbgxstart = tlprcxstart;
+        tlcbgystart = tlprcystart;
+        cbgwidthexpn = pdx;
+        cbgheightexpn = pdy;
+      } else {
+        tlcbgxstart = int_ceildivpow2(tlprcxstart, 1);
+        tlcbgystart = int_ceildivpow2(tlprcystart, 1);
+        cbgwidthexpn = pdx - 1;
+        cbgheightexpn = pdy - 1;
+      }
+      const int cblkwidthexpn = int_min(tccp->cblkw, cbgwidthexpn);
+      const int cblkheightexpn = int_min(tccp->cblkh, cbgheightexpn);
+
+      for (int bandno = 0; bandno < res->numbands; ++bandno) {
+        opj_tcd_band* band = &res->bands[bandno];
+        band->bandno = resno == 0 ? 0 : bandno + 1;
+        const int x0b = (band->bandno == 1 || band->bandno == 3) ? 1 : 0;
+        const int y0b = (band->bandno == 2 || band->bandno == 3) ? 1 : 0;
+        if (band->bandno == 0) {
+          band->x0 = int_ceildivpow2(tilec->x0, levelno);
+          band->y0 = int_ceildivpow2(tilec->y0, levelno);
+          band->x1 = int_ceildivpow2(tilec->x1, levelno);
+          band->y1 = int_ceildivpow2(tilec->y1, levelno);
+        } else {
+          band->x0 = int_ceildivpow2(tilec->x0 - (1 << levelno) * x0b, levelno + 1);
+          band->y0 = int_ceildivpow2(tilec->y0 - (1 << levelno) * y0b, levelno + 1);
+          band->x1 = int_ceildivpow2(tilec->x1 - (1 << levelno) * x0b, levelno + 1);
+          band->y1 = int_ceildivpow2(tilec->y1 - (1 << levelno) * y0b, levelno + 1);
+        }
+        const opj_stepsize* ss = &tccp->stepsizes[resno == 0 ? 0 : 3 * (resno - 1) + bandno + 1];
+        const int gain = dwt_getgain_real(band->bandno);
+        const int numbps = image->comps[compno].prec + gain;
+        band->stepsize =
+            static_cast<float>((1.0 + ss->mant / 2048.0) * std::pow(2.0, numbps - ss->expn));
+        band->numbps = ss->expn + tccp->numgbits - 1;
+
+        const int numprec = res->pw * res->ph;
+        band->precincts = arena_array<opj_tcd_precinct>(&tcd->arena, numprec);
+        if (!band->precincts) return 0;
+        for (int precno = 0; precno < numprec; ++precno) {
+          opj_tcd_precinct* prc = &band->precincts[precno];
+          const int cbgxstart = tlcbgxstart + (precno % res->pw) * (1 << cbgwidthexpn);
+          const int cbgystart = tlcbgystart + (precno / res->pw) * (1 << cbgheightexpn);
+          const int cbgxend = cbgxstart + (1 << cbgwidthexpn);
+          const int cbgyend = cbgystart + (1 << cbgheightexpn);
+          prc->x0 = int_max(cbgxstart, band->x0);
+          prc->y0 = int_max(cbgystart, band->y0);
+          prc->x1 = int_min(cbgxend, band->x1);
+          prc->y1 = int_min(cbgyend, band->y1);
+
+          const int tlcblkxstart = int_floordivpow2(prc->x0, cblkwidthexpn) << cblkwidthexpn;
+          const int tlcblkystart = int_floordivpow2(prc->y0, cblkheightexpn) << cblkheightexpn;
+          const int brcblkxend = int_ceildivpow2(prc->x1, cblkwidthexpn) << cblkwidthexpn;
+          const int brcblkyend = int_ceildivpow2(prc->y1, cblkheightexpn) << cblkheightexpn;
+          prc->cw = int_max(0, (brcblkxend - tlcblkxstart) >> cblkwidthexpn);
+          prc->ch = int_max(0, (brcblkyend - tlcblkystart) >> cblkheightexpn);
+          if (prc->x0 >= prc->x1 || prc->y0 >= prc->y1) prc->cw = prc->ch = 0;
+
+          const int numcblks = prc->cw * prc->ch;
+          prc->cblks = arena_array<opj_tcd_cblk_enc>(&tcd->arena, numcblks);
+          if (!prc->cblks) return 0;
+          if (numcblks) {
+            prc->incltree = tgt_create(prc->cw, prc->ch);
+            prc->imsbtree = tgt_create(prc->cw, prc->ch);
+            if (!prc->incltree || !prc->imsbtree) return 0;
+          }
+          opj_tcd_layer* layers = arena_array<opj_tcd_layer>(&tcd->arena, numcblks * numlayers);
+          if (!layers) return 0;
+          for (int cblkno = 0; cblkno < numcblks; ++cblkno) {
+            opj_tcd_cblk_enc* cblk = &prc->cblks[cblkno];
+            const int cblkxstart = tlcblkxstart + (cblkno % prc->cw) * (1 << cblkwidthexpn);
+            const int cblkystart = tlcblkystart + (cblkno / prc->cw) * (1 << cblkheightexpn);
+            cblk->x0 = int_max(cblkxstart, prc->x0);
+            cblk->y0 = int_max(cblkystart, prc->y0);
+            cblk->x1 = int_min(cblkxstart + (1 << cblkwidthexpn), prc->x1);
+            cblk->y1 = int_min(cblkystart + (1 << cblkheightexpn), prc->y1);
+            cblk->layers = layers + cblkno * numlayers;
+          }
+        }
+      }
+    }
+  }
+  return tcd->arena.failed ? 0 : 1;
+}
+
+void tcd_free_encode(opj_tcd* tcd) {
+  if (!tcd || !tcd->tcd_image) return;
+  opj_tcd_tile* tile = tcd->tcd_image->tiles;
+  if (tile && tile->comps) {
+    for (int compno = 0; compno < tile->numcomps; ++compno) {
+      opj_tcd_tilecomp* tilec = &tile->comps[compno];
+      if (!tilec->resolutions) continue;
+      for (int resno = 0; resno < tilec->numresolutions; ++resno) {
+        opj_tcd_resolution* res = &tilec->resolutions[resno];
+        for (int bandno = 0; bandno < res->numbands; ++bandno) {
+          opj_tcd_band* band = &res->bands[bandno];
+          if (!band->precincts) continue;
+          for (int precno = 0; precno < res->pw * res->ph; ++precno) {
+            tgt_destroy(band->precincts[precno].incltree);
+            tgt_destroy(band->precincts[precno].imsbtree);
+          }
+        }
+      }
+    }
+  }
+  tcd->tcd_image->tiles = nullptr;
+  tcd_arena_release(&tcd->arena);
+}
+
+// ---- Tile encoding ------------------------------------------------------------------
+
+int tcd_encode_tile(opj_tcd* tcd, int tileno, uint8_t* dest, int len) {
+  opj_tcd_tile* tile = tcd->tcd_image->tiles;
+  tcd->tcd_tileno = tileno;
+  tcd->tcd_tile = tile;
+  tcd->tcp = &tcd->cp->tcps[tileno];
+  opj_tcp* tcp = tcd->tcp;
+  opj_image* image = tcd->image;
+
+  if (tcd->cur_tp_num == 0) {
+    // Level shift into the tile buffers, with 11 fraction bits.
+    for (int compno = 0; compno < tile->numcomps; ++compno) {
+      const opj_image_comp* comp = &image->comps[compno];
+      opj_tcd_tilecomp* tilec = &tile->comps[compno];
+      const int adjust = comp->sgnd ? 0 : 1 << (comp->prec - 1);
+      const int offset_x = int_ceildiv(image->x0, comp->dx);
+      const int offset_y = int_ceildiv(image->y0, comp->dy);
+      const int tw = tilec->x1 - tilec->x0;
+      const int w = int_ceildiv(image->x1 - image->x0, comp->dx);
+      for (int y = tilec->y0; y < tilec->y1; ++y) {
+        const int32_t* src = &comp->data[(y - offset_y) * w - offset_x];
+        int* dst = &tilec->data[(y - tilec->y0) * tw - tilec->x0];
+        for (int x = tilec->x0; x < tilec->x1; ++x) dst[x] = (src[x] - adjust) * 2048;
+      }
+    }
+    for (int compno = 0; compno < tile->numcomps; ++compno) {
+      opj_tcd_tilecomp* tilec = &tile->comps[compno];
+      dwt_encode_real_plane(tilec->data, tilec->x0, tilec->y0, tilec->x1, tilec->y1,
+                            tilec->numresolutions);
+    }
+    opj_t1* t1 = t1_create(tcd->cinfo);
+    if (!t1) return -999;
+    const int ok = t1_encode_cblks(t1, tile, tcp, &tcd->arena);
+    t1_destroy(t1);
+    if (!ok) return -999;
+    if (!tcd_rateallocate(tcd, dest, len)) return -999;
+  }
+
+  opj_t2* t2 = t2_create(tcd->cinfo, image, tcd->cp);
+  if (!t2) return -999;
+  const int l = t2_encode_packets(t2, tileno, tile, tcp->numlayers, dest, len, tcd->tp_num,
+                                  tcd->tp_pos, tcd->cur_pino, FINAL_PASS, tcd->cur_totnum_tp);
+  t2_destroy(t2);
+  return l;
+}
+
+void tcd_makelayer(opj_tcd* tcd, int layno, double thresh, int final) {
+  for_each_cblk(tcd->tcd_tile, [&](int, opj_tcd_cblk_enc* cblk) {
+    opj_tcd_layer* layer = &cblk->layers[layno];
+    if (layno == 0) cblk->numpassesinlayers = 0;
+    int n = cblk->numpassesinlayers;
+    const opj_tcd_pass* passes = cblk->passes;
+    for (int passno = cblk->numpassesinlayers; passno < cblk->totalpasses; ++passno) {
+      const opj_tcd_pass* pass = &passes[passno];
+      int dr;
+      double dd;
+      if (n == 0) {
+        dr = pass->rate;
+        dd = pass->distortiondec;
+      } else {
+        dr = pass->rate - passes[n - 1].rate;
+        dd = pass->distortiondec - passes[n - 1].distortiondec;
+      }
+      if (!dr) {
+        if (dd != 0.0) n = passno + 1;
+        continue;
+      }
+      if (dd / dr >= thresh) n = passno + 1;
+    }
+    layer->numpasses = n - cblk->numpassesinlayers;
+    if (!layer->numpasses) {
+      layer->disto = 0;
+      return;
+    }
+    if (cblk->numpassesinlayers == 0) {
+      layer->len = passes[n - 1].rate;
+      layer->data = cblk->data;
+      layer->disto = passes[n - 1].distortiondec;
+    } else {
+      const opj_tcd_pass* prev = &passes[cblk->numpassesinlayers - 1];
+      layer->len = passes[n - 1].rate - prev->rate;
+      layer->data = cblk->data + prev->rate;
+      layer->disto = passes[n - 1].distortiondec - prev->distortiondec;
+    }
+    if (final) cblk->numpassesinlayers = n;
+  });
+}
+
+int tcd_rateallocate(opj_tcd* tcd, uint8_t* dest, int len) {
+  opj_tcd_tile* tile = tcd->tcd_tile;
+  opj_tcp* tcp = tcd->tcp;
+  double min = DBL_MAX;
+  double max = 0;
+  for_each_cblk(tile, [&](int, opj_tcd_cblk_enc* cblk) {
+    for (int passno = 0; passno < cblk->totalpasses; ++passno) {
+      const opj_tcd_pass* pass = &cblk->passes[passno];
+      int dr;
+      double dd;
+      if (passno == 0) {
+        dr = pass->rate;
+        dd = pass->distortiondec;
+      } else {
+        dr = pass->rate - cblk->passes[passno - 1].rate;
+        dd = pass->distortiondec - cblk->passes[passno - 1].distortiondec;
+      }
+      if (dr == 0) continue;
+      const double rdslope = dd / dr;
+      if (rdslope < min) min = rdslope;
+      if (rdslope > max) max = rdslope;
+    }
+  });
+
+  for (int layno = 0; layno < tcp->numlayers; ++layno) {
+    double lo = min;
+    double hi = max;
+    const int maxlen = tcp->rates[layno] != 0.0f
+                           ? int_min(static_cast<int>(std::ceil(tcp->rates[layno])), len)
+                           : len;
+    double goodthresh;
+    if (tcp->rates[layno] > 0.0f) {
+      opj_t2* t2 = t2_create(tcd->cinfo, tcd->image, tcd->cp);
+      if (!t2) return 0;
+      double thresh = 0;
+      double stable_thresh = 0;
+      for (int i = 0; i < 128; ++i) {
+        const double mid = (lo + hi) / 2;
+        // Once the range cannot be halved any further, every remaining trial
+        // would test this same threshold again with the same outcome.
+        if (i > 0 && mid == thresh) break;
+        thresh = mid;
+        tcd_makelayer(tcd, layno, thresh, 0);
+        const int l = t2_encode_packets(t2, tcd->tcd_tileno, tile, layno + 1, dest, maxlen,
+                                        tcd->cur_tp_num, tcd->tp_pos, tcd->cur_pino, THRESH_CALC,
+                                        tcd->cur_totnum_tp);
+        if (l == -999) {
+          lo = thresh;
+          continue;
+        }
+        hi = thresh;
+        stable_thresh = thresh;
+      }
+      goodthresh = stable_thresh == 0 ? thresh : stable_thresh;
+      t2_destroy(t2);
+    } else {
+      goodthresh = min;
+    }
+    tcd_makelayer(tcd, layno, goodthresh, 1);
+  }
+  return 1;
+}

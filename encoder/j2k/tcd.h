@@ -1,0 +1,127 @@
+// The tile coder: the tree of one tile (tile-components, resolutions, bands,
+// precincts, code-blocks), the coding pipeline of a tile (level shift,
+// wavelet, block coding), rate allocation into quality layers, and the
+// packets of each tile-part.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+struct opj_cinfo;
+struct opj_image;
+struct opj_cp;
+struct opj_tcp;
+struct opj_tgt_tree;
+
+// One coding pass of a code-block: cumulative rate (bytes) and cumulative
+// distortion decrease.
+struct opj_tcd_pass {
+  int rate;
+  double distortiondec;
+  int term;
+  int len;
+};
+
+struct opj_tcd_layer {
+  int numpasses;
+  int len;
+  double disto;
+  uint8_t* data;
+};
+
+struct opj_tcd_cblk_enc {
+  uint8_t* data;           // the coded bytes (tile arena)
+  opj_tcd_layer* layers;   // one per quality layer
+  opj_tcd_pass* passes;    // totalpasses of them
+  int x0, y0, x1, y1;
+  int numbps;
+  int numlenbits;
+  int numpasses;           // passes already sent
+  int numpassesinlayers;   // passes assigned to layers so far
+  int totalpasses;
+};
+
+struct opj_tcd_precinct {
+  int x0, y0, x1, y1;
+  int cw, ch;
+  opj_tcd_cblk_enc* cblks;
+  opj_tgt_tree* incltree;
+  opj_tgt_tree* imsbtree;
+};
+
+struct opj_tcd_band {
+  int x0, y0, x1, y1;
+  int bandno;  // orientation: 0 LL, 1 HL, 2 LH, 3 HH
+  opj_tcd_precinct* precincts;
+  int numbps;
+  float stepsize;
+};
+
+struct opj_tcd_resolution {
+  int x0, y0, x1, y1;
+  int pw, ph;
+  int numbands;
+  opj_tcd_band bands[3];
+};
+
+struct opj_tcd_tilecomp {
+  int x0, y0, x1, y1;
+  int numresolutions;
+  opj_tcd_resolution* resolutions;
+  int* data;  // the caller's tile buffer of this component
+};
+
+struct opj_tcd_tile {
+  int x0, y0, x1, y1;
+  int numcomps;
+  opj_tcd_tilecomp* comps;
+  int packno;  // packet counter over the tile's tile-parts
+};
+
+struct opj_tcd_image {
+  int tw, th;
+  opj_tcd_tile* tiles;
+};
+
+// Bump allocator for everything a codestream's tile tree holds: chunks are
+// freed together with the tree.
+struct tcd_arena {
+  struct chunk {
+    chunk* next;
+    size_t size;
+    size_t used;
+  };
+  chunk* head = nullptr;
+  bool failed = false;
+};
+void* tcd_arena_alloc(tcd_arena* arena, size_t size, bool zero);
+void tcd_arena_release(tcd_arena* arena);
+
+struct opj_tcd {
+  int tp_pos;
+  int tp_num;
+  int cur_tp_num;
+  int cur_totnum_tp;
+  int cur_pino;
+  opj_tcd_image* tcd_image;
+  opj_image* image;
+  opj_cp* cp;
+  opj_tcd_tile* tcd_tile;
+  opj_tcp* tcp;
+  int tcd_tileno;
+  opj_cinfo* cinfo;
+  tcd_arena arena;
+};
+
+opj_tcd* tcd_create(opj_cinfo* cinfo);
+void tcd_destroy(opj_tcd* tcd);
+// Builds the tile tree and converts the layer rates into byte budgets.
+// Returns 0 when the tree cannot be allocated (the caller then fails).
+int tcd_malloc_encode(opj_tcd* tcd, opj_image* image, opj_cp* cp, int curtileno,
+                      int** tile_buffers);
+void tcd_free_encode(opj_tcd* tcd);
+// Writes the packets of the current tile-part; the byte count, or -999 when
+// they do not fit in len.
+int tcd_encode_tile(opj_tcd* tcd, int tileno, uint8_t* dest, int len);
+int tcd_rateallocate(opj_tcd* tcd, uint8_t* dest, int len);
+void tcd_makelayer(opj_tcd* tcd, int layno, double thresh, int final);
