@@ -156,18 +156,37 @@ bool WritePpm(const std::string& path, const std::vector<std::vector<int32_t>>& 
   return std::fclose(f) == 0;
 }
 
-// Reads a binary PPM/PGM of 16-bit samples, interleaved.
+// Reads a binary PPM/PGM of 16-bit samples, interleaved (comment lines allowed).
 bool ReadPpm(const std::string& path, std::vector<int>& samples, int& w, int& h) {
   FILE* f = std::fopen(path.c_str(), "rb");
   if (!f) return false;
-  char magic[3] = {};
-  int maxval = 0;
-  if (std::fscanf(f, "%2s %d %d %d", magic, &w, &h, &maxval) != 4 || maxval < 256) {
+  int fields[4] = {0, 0, 0, 0};  // magic digit, width, height, maxval
+  int c = std::fgetc(f);
+  if (c != 'P') {
     std::fclose(f);
     return false;
   }
-  std::fgetc(f);
-  const int ch = magic[1] == '6' ? 3 : 1;
+  for (int& field : fields) {
+    c = std::fgetc(f);
+    while (c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == '#') {
+      if (c == '#') {
+        while (c != '\n' && c != EOF) c = std::fgetc(f);
+      }
+      c = std::fgetc(f);
+    }
+    while (c >= '0' && c <= '9') {
+      field = field * 10 + (c - '0');
+      c = std::fgetc(f);
+    }
+    if (&field == &fields[0]) std::ungetc(c, f);
+  }
+  w = fields[1];
+  h = fields[2];
+  const int ch = fields[0] == 6 ? 3 : 1;
+  if (fields[3] < 256 || w <= 0 || h <= 0) {
+    std::fclose(f);
+    return false;
+  }
   std::vector<uint8_t> bytes(static_cast<size_t>(w) * h * ch * 2);
   const bool ok = std::fread(bytes.data(), 1, bytes.size(), f) == bytes.size();
   std::fclose(f);

@@ -332,5 +332,9 @@ int j2k_encode(opj_j2k* j2k, opj_cio* cio, opj_image* image, bool flag, int32_t*
 
 int opj_encode(opj_cinfo* cinfo, opj_cio* cio, opj_image* image, bool flag, int32_t** tile_buffers) {
   if (!cinfo || !cio || !image) return 0;
-  return j2k_encode(cinfo->j2k, cio, image, flag, tile_buffers);
+  const int start = cio_tell(cio);
+  if (j2k_encode(cinfo->j2k, cio, image, flag, tile_buffers)) return 1;
+  // Nothing of a codestream that could not be written whole is kept.
+  cio_seek(cio, start);
+  return 0;
 }

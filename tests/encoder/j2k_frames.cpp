@@ -152,7 +152,8 @@ EncodeResult Encode(Frame& frame, const EncodeSettings& settings) {
   std::vector<std::vector<int32_t>> tiles(3, std::vector<int32_t>(frame.planes[0].size()));
   int32_t* tile_buffers[3] = {tiles[0].data(), tiles[1].data(), tiles[2].data()};
   result.status = opj_encode(cinfo, &cio, &frame.image, false, tile_buffers);
-  result.codestream.assign(buffer.begin(), buffer.begin() + cio_tell(&cio));
+  const size_t length = std::min(static_cast<size_t>(std::max(cio_tell(&cio), 0)), size);
+  result.codestream.assign(buffer.begin(), buffer.begin() + length);
   opj_destroy_compress(cinfo);
   return result;
 }

@@ -1,0 +1,253 @@
+// The MQ coder, tier-1, tag trees, packet code words and the packet order.
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "encoder/j2k/bio.h"
+#include "encoder/j2k/coding_parameters.h"
+#include "encoder/j2k/compressor.h"
+#include "encoder/j2k/image.h"
+#include "encoder/j2k/j2k.h"
+#include "encoder/j2k/mqc.h"
+#include "encoder/j2k/pi.h"
+#include "encoder/j2k/t1.h"
+#include "encoder/j2k/t2.h"
+#include "encoder/j2k/tgt.h"
+#include "tests/encoder/j2k_frames.h"
+
+namespace {
+
+// Bits written through a bit writer, as a string of '0' and '1', without the
+// stuffed bit after each 0xFF byte (the flush pads the last byte with zeros;
+// callers compare a prefix).
+template <typename F>
+std::string BitsOf(F&& write, int nbits) {
+  uint8_t buf[64] = {};
+  opj_bio bio;
+  bio_init_enc(&bio, buf, sizeof buf);
+  write(&bio);
+  bio_flush(&bio);
+  std::string s;
+  for (int byte = 0; static_cast<int>(s.size()) < nbits; ++byte) {
+    const int top = byte > 0 && buf[byte - 1] == 0xFF ? 6 : 7;
+    for (int b = top; b >= 0; --b) s += ((buf[byte] >> b) & 1) ? '1' : '0';
+  }
+  return s.substr(0, nbits);
+}
+
+}  // namespace
+
+TEST(MqCoder, EncodesTheArithmeticCoderTestSequence) {
+  // The 256-decision test sequence of the MQ coder (one context, starting in
+  // state 0), with its published code bytes.
+  const uint8_t input[32] = {0x00, 0x02, 0x00, 0x51, 0x00, 0x00, 0x00, 0xC0, 0x03, 0x52, 0x87,
+                             0x2A, 0xAA, 0xAA, 0xAA, 0xAA, 0x82, 0xC0, 0x20, 0x00, 0xFC, 0xD7,
+                             0x9E, 0xF6, 0xBF, 0x7F, 0xED, 0x90, 0x4F, 0x46, 0xA3, 0xBF};
+  const uint8_t expected[] = {0x84, 0xC7, 0x3B, 0xFC, 0xE1, 0xA1, 0x43, 0x04, 0x02, 0x20,
+                              0x00, 0x00, 0x41, 0x0D, 0xBB, 0x86, 0xF4, 0x31, 0x7F, 0xFF,
+                              0x88, 0xFF, 0x37, 0x47, 0x1A, 0xDB, 0x6A, 0xDF};
+  std::vector<uint8_t> buf(128, 0);
+  opj_mqc* mqc = mqc_create();
+  mqc_resetstates(mqc);
+  mqc_init_enc(mqc, buf.data() + 2);
+  mqc_setcurctx(mqc, 0);
+  for (uint8_t byte : input)
+    for (int b = 7; b >= 0; --b) mqc_encode(mqc, (byte >> b) & 1);
+  mqc_flush(mqc);
+  const int n = mqc_numbytes(mqc);
+  ASSERT_GE(n, static_cast<int>(sizeof expected));
+  EXPECT_EQ(std::vector<uint8_t>(buf.begin() + 2, buf.begin() + 2 + sizeof expected),
+            std::vector<uint8_t>(expected, expected + sizeof expected));
+  mqc_destroy(mqc);
+}
+
+TEST(MqCoder, FreshCoderFlushesToFF7F) {
+  std::vector<uint8_t> buf(16, 0);
+  opj_mqc* mqc = mqc_create();
+  mqc_resetstates(mqc);
+  mqc_init_enc(mqc, buf.data() + 2);
+  EXPECT_EQ(mqc_numbytes(mqc), -1);  // the byte under construction is not counted
+  mqc_flush(mqc);
+  EXPECT_EQ(mqc_numbytes(mqc), 2);
+  EXPECT_EQ(buf[2], 0xFF);
+  EXPECT_EQ(buf[3], 0x7F);
+  mqc_destroy(mqc);
+}
+
+TEST(MqCoder, StateTableLinks) {
+  EXPECT_EQ(mqc_states[0].qeval, 0x5601u);
+  EXPECT_EQ(mqc_states[0].mps, 0);
+  // State 0 switches the MPS on an LPS; state 46 stays where it is.
+  EXPECT_EQ(mqc_states[0].nlps, &mqc_states[3]);
+  EXPECT_EQ(mqc_states[1].nlps, &mqc_states[2]);
+  EXPECT_EQ(mqc_states[92].nmps, &mqc_states[92]);
+  EXPECT_EQ(mqc_states[92].nlps, &mqc_states[92]);
+  EXPECT_EQ(mqc_states[2 * 45].qeval, 0x0001u);
+}
+
+class BlockCoder : public ::testing::Test {
+ protected:
+  void SetUp() override { t1 = t1_create(nullptr); ASSERT_NE(t1, nullptr); }
+  void TearDown() override { t1_destroy(t1); }
+
+  // Codes a w x h block of signed quantised values (6 fraction bits).
+  void Code(int w, int h, const std::vector<int>& values, int orient = 0) {
+    ASSERT_EQ(t1_allocate_buffers(t1, w, h), 1);
+    uint32_t maxmag = 0;
+    for (int i = 0; i < w * h; ++i) {
+      const uint32_t mag = static_cast<uint32_t>(std::abs(values[i]));
+      t1->data[i] = mag | (values[i] < 0 ? 0x80000000u : 0);
+      maxmag = std::max(maxmag, mag);
+    }
+    t1->maxmag = maxmag;
+    cblk = opj_tcd_cblk_enc{};
+    t1_encode_cblk(t1, &cblk, orient, 0, 0, 0, 1.0, 0, 3, 0);
+  }
+
+  opj_t1* t1 = nullptr;
+  opj_tcd_cblk_enc cblk{};
+};
+
+TEST_F(BlockCoder, ZeroBlockHasNoPasses) {
+  Code(32, 32, std::vector<int>(1024, 0));
+  EXPECT_EQ(cblk.numbps, 0);
+  EXPECT_EQ(cblk.totalpasses, 0);
+}
+
+TEST_F(BlockCoder, OneQuantiserUnitGivesOneCleanUpPass) {
+  std::vector<int> v(1024, 0);
+  v[100] = 64;
+  v[7] = -63;
+  Code(32, 32, v);
+  EXPECT_EQ(cblk.numbps, 1);
+  EXPECT_EQ(cblk.totalpasses, 1);
+  EXPECT_GT(cblk.passes[0].distortiondec, 0.0);
+}
+
+TEST_F(BlockCoder, PassRecordsAreConsistent) {
+  std::mt19937 rng(7);
+  std::uniform_int_distribution<int> d(-40000, 40000);
+  std::vector<int> v(32 * 29);
+  for (int& x : v) x = d(rng) / ((rng() % 7) + 1);
+  Code(32, 29, v, 3);
+  const int numbps = cblk.numbps;
+  ASSERT_GT(numbps, 1);
+  EXPECT_EQ(cblk.totalpasses, 3 * numbps - 2);
+  const int total = cblk.passes[cblk.totalpasses - 1].rate;
+  int prev = 0;
+  double prevd = 0;
+  for (int i = 0; i < cblk.totalpasses; ++i) {
+    const opj_tcd_pass& p = cblk.passes[i];
+    EXPECT_LE(p.rate, total);
+    EXPECT_GE(p.rate, prev);
+    EXPECT_EQ(p.len, p.rate - prev);
+    EXPECT_EQ(p.term, 0);
+    if (p.rate > 1) {
+      EXPECT_NE(cblk.data[p.rate - 1], 0xFF) << "pass " << i;
+    }
+    EXPECT_GE(p.distortiondec, prevd);
+    prev = p.rate;
+    prevd = p.distortiondec;
+  }
+}
+
+TEST(BlockCoderTables, DistortionAndContextLookups) {
+  EXPECT_EQ(t1_getnmsedec_sig(64, 6), 8192);        // sig0[64]
+  EXPECT_EQ(t1_getnmsedec_sig(64 << 3, 9), 6144);   // sig[64]
+  EXPECT_EQ(t1_getnmsedec_ref(0, 6), 8192);         // ref0[0]
+  EXPECT_EQ(t1_getnmsedec_ref(127 << 2, 8), 6016);  // ref[127]
+  // Zero coding: two horizontal neighbours in LL, two vertical ones in HL,
+  // three diagonals in HH: the top context each time.
+  EXPECT_EQ(t1_getctxno_zc(T1_SIG_E | T1_SIG_W, 0), 8);
+  EXPECT_EQ(t1_getctxno_zc(T1_SIG_N | T1_SIG_S, 1), 8);
+  EXPECT_EQ(t1_getctxno_zc(T1_SIG_NE | T1_SIG_SW | T1_SIG_NW, 3), 8);
+  EXPECT_EQ(t1_getctxno_zc(T1_SIG_N, 0), 3);
+  // Sign coding: a negative east neighbour alone predicts a negative sign.
+  EXPECT_EQ(t1_getctxno_sc(T1_SIG_E | T1_SGN_E), 12);
+  EXPECT_EQ(t1_getspb(T1_SIG_E | T1_SGN_E), 1);
+  EXPECT_EQ(t1_getspb(T1_SIG_N), 0);
+  EXPECT_EQ(t1_getctxno_mag(T1_REFINE), 16);
+  EXPECT_EQ(t1_getctxno_mag(T1_SIG_W), 15);
+}
+
+TEST(TagTree, SpecExamples) {
+  opj_tgt_tree* one = tgt_create(1, 1);
+  ASSERT_NE(one, nullptr);
+  EXPECT_EQ(one->numnodes, 1);
+  tgt_setvalue(one, 0, 3);
+  EXPECT_EQ(BitsOf([&](opj_bio* b) { tgt_encode(b, one, 0, 1); }, 1), "0");
+  tgt_reset(one);
+  tgt_setvalue(one, 0, 3);
+  EXPECT_EQ(BitsOf([&](opj_bio* b) { tgt_encode(b, one, 0, 4); }, 4), "0001");
+  tgt_destroy(one);
+
+  EXPECT_EQ(tgt_create(0, 4), nullptr);
+  opj_tgt_tree* t = tgt_create(3, 2);  // 6 leaves, 2 x 1 parents, 1 root
+  ASSERT_NE(t, nullptr);
+  EXPECT_EQ(t->numnodes, 9);
+  EXPECT_EQ(t->nodes[0].parent, t->nodes[1].parent);
+  EXPECT_EQ(t->nodes[0].parent, t->nodes[3].parent);
+  EXPECT_EQ(t->nodes[2].parent, t->nodes[5].parent);
+  EXPECT_NE(t->nodes[0].parent, t->nodes[2].parent);
+  EXPECT_EQ(t->nodes[6].parent, &t->nodes[8]);
+  EXPECT_EQ(t->nodes[8].parent, nullptr);
+  // Leaves 0 (value 1) and 1 (value 2): the root and the first parent take 1;
+  // coding leaf 1 after leaf 0 sends only what the shared path has not sent.
+  tgt_setvalue(t, 0, 1);
+  tgt_setvalue(t, 1, 2);
+  EXPECT_EQ(BitsOf([&](opj_bio* b) { tgt_encode(b, t, 0, 3); }, 4), "0111");
+  EXPECT_EQ(BitsOf([&](opj_bio* b) { tgt_encode(b, t, 1, 3); }, 2), "01");
+  tgt_destroy(t);
+}
+
+TEST(PacketCodeWords, PassCounts) {
+  auto code = [](int n, int bits) { return BitsOf([&](opj_bio* b) { t2_putnumpasses(b, n); }, bits); };
+  EXPECT_EQ(code(1, 1), "0");
+  EXPECT_EQ(code(2, 2), "10");
+  EXPECT_EQ(code(5, 4), "1110");
+  EXPECT_EQ(code(6, 9), "111100000");
+  EXPECT_EQ(code(36, 9), "111111110");
+  EXPECT_EQ(code(37, 16), "1111111110000000");
+  EXPECT_EQ(code(164, 16), "1111111111111111");
+  EXPECT_EQ(BitsOf([&](opj_bio* b) { t2_putnumpasses(b, 165); bio_write(b, 1, 1); }, 1), "1");
+  EXPECT_EQ(BitsOf([&](opj_bio* b) { t2_putcommacode(b, 3); }, 4), "1110");
+}
+
+TEST(PacketIterator, CprlOrderOfA2KComponent) {
+  j2k_test::Frame f;
+  j2k_test::MakeFrame(f, 2048, 1080, j2k_test::Content::kFlat);
+  opj_cparameters params;
+  j2k_test::RenderParameters(f, {}, params, nullptr);
+  opj_cinfo* cinfo = opj_create_compress();
+  opj_setup_encoder(cinfo, &params, &f.image);
+  opj_cp* cp = cinfo->j2k->cp;
+  opj_pi_iterator* pi = pi_initialise_encode(&f.image, cp, 0, FINAL_PASS);
+  ASSERT_NE(pi, nullptr);
+  const int pw[6] = {1, 1, 1, 2, 4, 8}, ph[6] = {1, 1, 1, 2, 3, 5};
+  for (int r = 0; r < 6; ++r) {
+    EXPECT_EQ(pi[0].comps[0].resolutions[r].pw, pw[r]);
+    EXPECT_EQ(pi[0].comps[0].resolutions[r].ph, ph[r]);
+  }
+  EXPECT_EQ(pi[0].dx, 256);
+  for (int tp = 0; tp < 3; ++tp) {
+    pi_create_encode(pi, cp, 0, 0, tp, 0, FINAL_PASS, 3);
+    std::vector<std::pair<int, int>> order;
+    while (pi_next(&pi[0])) {
+      EXPECT_EQ(pi[0].compno, tp);
+      EXPECT_EQ(pi[0].layno, 0);
+      order.emplace_back(pi[0].resno, pi[0].precno);
+    }
+    EXPECT_EQ(order.size(), 59u);
+    const std::vector<std::pair<int, int>> first = {{0, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0}, {5, 0},
+                                                    {5, 1}, {4, 1}, {5, 2}, {5, 3}, {3, 1}, {4, 2}};
+    ASSERT_GE(order.size(), first.size());
+    const std::vector<std::pair<int, int>> head(order.begin(), order.begin() + first.size());
+    EXPECT_EQ(head, first);
+  }
+  pi_destroy(pi, cp, 0);
+  opj_destroy_compress(cinfo);
+}
