@@ -204,13 +204,26 @@ EncodeSettings Rate(unsigned mbit, unsigned fps = 24, bool stereo = false) {
   return s;
 }
 
+std::string CaseName(const ::testing::TestParamInfo<Case>& param);
+
+void PrintTo(const Case& c, std::ostream* os) { *os << CaseName(::testing::TestParamInfo<Case>(c, 0)); }
+
+std::string CaseName(const ::testing::TestParamInfo<Case>& param) {
+  static const char* const kContent[] = {"Flat", "Ramp", "Card", "Noise"};
+  const Case& c = param.param;
+  return std::to_string(c.width) + "x" + std::to_string(c.height) + "_" +
+         kContent[static_cast<int>(c.content)] + "_" + std::to_string(c.settings.bit_rate) + "Mbit_" +
+         std::to_string(c.settings.frame_rate) + "fps" + (c.settings.stereoscopic ? "_eye" : "");
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Frames, CodestreamCase,
     ::testing::Values(Case{1998, 1080, Content::kFlat, Rate(250), 3},
                       Case{2048, 858, Content::kRamp, Rate(250, 48), 3},
                       Case{1920, 1080, Content::kCard, Rate(125), 3},
                       Case{2048, 1080, Content::kNoise, Rate(125, 24, true), 3},
-                      Case{4096, 2160, Content::kRamp, Rate(250), 0}));
+                      Case{4096, 2160, Content::kRamp, Rate(250), 0}),
+    CaseName);
 
 TEST(Codestream, QualityMatchesOpenJpegOnBusyContent) {
   LUMAVOX_REQUIRE_TOOL("opj_compress");
