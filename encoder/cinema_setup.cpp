@@ -1,0 +1,103 @@
+// Encoder parameters of a render and rate fitting.
+
+#include "encoder/cinema_setup.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "encoder/j2k/compressor.h"
+#include "encoder/j2k/image.h"
+#include "encoder/j2k/parameters.h"
+#include "plugin/output_options.h"
+#include "plugin/product.h"
+
+namespace {
+
+constexpr int32_t kMaxCompSize2K24 = 1041666;  // bytes per component and frame
+constexpr int32_t kMaxCompSize2K48 = 520833;
+
+}  // namespace
+
+int set_cinema_profile(int /*frame_rate*/, int is_2k, OutputOptions* options, opj_cparameters* parameters) {
+  if (is_2k == 1) {
+    parameters->cp_cinema = options->stereoscopic ? CINEMA2K_48 : CINEMA2K_24;
+    parameters->cp_rsiz = CINEMA2K;
+  }
+  if (parameters->tcp_numlayers == 0) {
+    parameters->tcp_rates[0] = 0;
+    parameters->tcp_numlayers = 1;
+  }
+  return 0;
+}
+
+void cinema_parameters(opj_cparameters* parameters) {
+  parameters->cp_tdx = 1;
+  parameters->cp_tdy = 1;
+  parameters->tp_flag = 'C';
+  parameters->tp_on = 1;
+  parameters->cp_tx0 = 0;
+  parameters->cp_ty0 = 0;
+  parameters->image_offset_x0 = 0;
+  parameters->image_offset_y0 = 0;
+  parameters->cblockw_init = 32;
+  parameters->cblockh_init = 32;
+  parameters->csty |= 0x01;
+  parameters->prog_order = CPRL;
+  parameters->subsampling_dx = 1;
+  parameters->subsampling_dy = 1;
+  parameters->irreversible = 1;
+}
+
+int j2c_initialize(int frame_rate, int is_2k, OutputOptions* options, opj_cparameters* parameters) {
+  opj_set_default_encoder_parameters(parameters);
+  if (set_cinema_profile(frame_rate, is_2k, options, parameters) == 1) return 1;
+  cinema_parameters(parameters);
+
+  static const char kCommentPrefix[] = "Created by ";
+  static const char kCommentSuffix[] = " version ";
+  char prefix[64];
+  std::snprintf(prefix, sizeof prefix, "%s%s%s", kCommentPrefix, kProductName, kCommentSuffix);
+  const char* version = opj_version();
+  const size_t n = std::strlen(prefix) + std::strlen(version) + 1;
+  char* comment = static_cast<char*>(std::malloc(n));
+  if (!comment) return 1;
+  std::snprintf(comment, n, "%s%s", prefix, version);
+  parameters->cp_comment = comment;
+  return 0;
+}
+
+void cinema_setup_encoder(opj_cparameters* parameters, const OutputOptions* options, const opj_image* image) {
+  const opj_image_comp& c0 = image->comps[0];
+  if (parameters->cp_cinema == CINEMA2K_24 || parameters->cp_cinema == CINEMA2K_48) {
+    if (parameters->numresolution > 6) parameters->numresolution = 6;
+    if (!(c0.w == 2048 || c0.h == 1080)) {
+      std::fprintf(stdout,
+                   "Image coordinates %d x %d is not 2K compliant.\nJPEG Digital Cinema Profile-3 (2K "
+                   "profile) compliance requires that at least one of coordinates match 2048 x 1080\n",
+                   c0.w, c0.h);
+      parameters->cp_rsiz = STD_RSIZ;
+    }
+  }
+
+  // Bytes per frame, in unsigned 32-bit arithmetic (bit rates in Mbit/s).
+  const uint32_t rate = options->stereoscopic ? options->stereoBitRate : options->bitRate;
+  const uint32_t fps = options->frameRate;
+  const uint32_t budget = fps ? static_cast<uint32_t>(rate * 1000000u) / fps / 8u : 0u;
+
+  // Both products as signed 32-bit integers (wrapping like the stored format's
+  // arithmetic, without overflow in C++).
+  const int32_t bits = static_cast<int32_t>(static_cast<uint32_t>(image->numcomps) * static_cast<uint32_t>(c0.w) *
+                                            static_cast<uint32_t>(c0.h) * static_cast<uint32_t>(c0.prec));
+  const int32_t coded = static_cast<int32_t>(budget * 8u * static_cast<uint32_t>(c0.dx) * static_cast<uint32_t>(c0.dy));
+  const float ratio = static_cast<float>(bits) / static_cast<float>(coded);
+
+  if (parameters->cp_cinema == CINEMA2K_24) {
+    parameters->tcp_rates[0] = ratio;
+    parameters->max_comp_size = kMaxCompSize2K24;
+  } else if (parameters->cp_cinema == CINEMA2K_48) {
+    parameters->tcp_rates[0] = ratio;
+    parameters->max_comp_size = kMaxCompSize2K48;
+  }
+}

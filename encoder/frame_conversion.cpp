@@ -1,0 +1,124 @@
+// Frame conversion: host frames into the encoder's 12-bit planes.
+
+#include "encoder/frame_conversion.h"
+
+#include <cstdint>
+
+#include "encoder/j2k/image.h"
+#include "encoder/j2k/parameters.h"
+#include "plugin/image_buffers.h"
+#include "plugin/module_errors.h"
+#include "plugin/output_options.h"
+#include "plugin/suite_handler.h"
+
+namespace {
+
+constexpr int kPrecision = 12;
+
+int ImageWidth(const OutputOptions* options) {
+  return static_cast<int>(options->stereoscopic ? options->width / 2 : options->width);
+}
+
+// The loop shared by both readings: Unit reads one pixel into three samples.
+template <int UnitBytes, typename Unit>
+void convert(const PF_EffectWorld* frame, opj_image* image, int H, int W, int n, A_u_char eye, Unit unit) {
+  const int s = eye == kLeftEyeOr2D ? 0 : W;
+  // Columns past the row's n units are not read and their samples not written.
+  int columns = n - s;
+  if (columns > W) columns = W;
+  if (columns <= 0 || H <= 0) return;
+  const uint8_t* first = static_cast<const uint8_t*>(frame->data);
+  int32_t* __restrict p0 = image->comps[0].data;
+  int32_t* __restrict p1 = image->comps[1].data;
+  int32_t* __restrict p2 = image->comps[2].data;
+  const ptrdiff_t row_bytes = static_cast<ptrdiff_t>(n) * UnitBytes;
+  for (int r = 0; r < H; ++r) {
+    const uint8_t* px = first + r * row_bytes + static_cast<ptrdiff_t>(s) * UnitBytes;
+    const ptrdiff_t at = static_cast<ptrdiff_t>(r) * W;
+    for (int c = 0; c < columns; ++c, px += UnitBytes) unit(px, p0[at + c], p1[at + c], p2[at + c]);
+  }
+}
+
+inline int32_t Channel16(const uint8_t* p) {
+  // 0 to 32768 becomes 0 to 4096; full scale clamps to the 12-bit range.
+  int32_t v = (p[0] | (p[1] << 8)) >> 3;
+  return v > 4095 ? 4095 : v;
+}
+
+}  // namespace
+
+AEGP_MemHandle j2c_create_image(AEIO_BasicData* basic_dataP, OutputOptions* options, AEIO_OutSpecH /*outH*/,
+                                const opj_cparameters* parameters) {
+  const int W = ImageWidth(options);
+  const int H = static_cast<int>(options->height);
+  opj_image_cmptparm cmptparms[3];
+  for (opj_image_cmptparm& p : cmptparms) {
+    p.dx = parameters->subsampling_dx;
+    p.dy = parameters->subsampling_dy;
+    p.w = W;
+    p.h = H;
+    p.x0 = 0;
+    p.y0 = 0;
+    p.prec = kPrecision;
+    p.bpp = kPrecision;
+    p.sgnd = 0;
+  }
+  AEGP_MemHandle imageH = j2c_create_image_buffers(basic_dataP, 3, cmptparms);
+  if (!imageH) return nullptr;
+
+  SuiteHandler suites(basic_dataP->pica_basicP);
+  const AEGP_MemorySuite1* memory = suites.MemorySuite1();
+  void* ptr = nullptr;
+  A_Err err = memory->AEGP_LockMemHandle(imageH, &ptr);
+  if (err || !ptr) {
+    // Without its extent the image cannot be coded. Its planes cannot be
+    // reached without the lock; the record itself goes back.
+    memory->AEGP_FreeMemHandle(imageH);
+    return nullptr;
+  }
+  opj_image* image = static_cast<opj_image*>(ptr);
+  image->x0 = parameters->image_offset_x0;
+  image->y0 = parameters->image_offset_y0;
+  image->x1 = image->x0 + (W - 1) * cmptparms[0].dx + 1;
+  image->y1 = image->y0 + (H - 1) * cmptparms[0].dy + 1;
+  memory->AEGP_UnlockMemHandle(imageH);
+  return imageH;
+}
+
+void convert_frame_8bit(const OutputOptions* /*options*/, const PF_EffectWorld* frame, opj_image* image, int H,
+                        int W, int n, A_u_char eye) {
+  convert<4>(frame, image, H, W, n, eye, [](const uint8_t* px, int32_t& r, int32_t& g, int32_t& b) {
+    r = px[1] * 16;
+    g = px[2] * 16;
+    b = px[3] * 16;
+  });
+}
+
+void convert_frame_16bit(const OutputOptions* /*options*/, const PF_EffectWorld* frame, opj_image* image, int H,
+                         int W, int n, A_u_char eye) {
+  convert<8>(frame, image, H, W, n, eye, [](const uint8_t* px, int32_t& r, int32_t& g, int32_t& b) {
+    r = Channel16(px + 2);
+    g = Channel16(px + 4);
+    b = Channel16(px + 6);
+  });
+}
+
+A_Err convert_frame_to_image(AEIO_BasicData* basic_dataP, AEIO_OutSpecH /*outH*/, const PF_EffectWorld* frame,
+                             A_u_char eye, const OutputOptions* options, opj_image* image) {
+  const int W = ImageWidth(options);
+  const int H = static_cast<int>(options->height);
+  const A_long rb = frame->rowbytes;
+  switch (options->outputDepth) {
+    case 48:
+      convert_frame_16bit(options, frame, image, H, W, rb / 8, eye);
+      return A_Err_NONE;
+    case 24:
+      convert_frame_8bit(options, frame, image, H, W, rb / 4, eye);
+      return A_Err_NONE;
+    default:
+      basic_dataP->msg_func(0,
+                            "Unsupported color depth. Select \"Millions of Color\" or \"Trillions of Color\" in "
+                            "your output module settings.");
+      return kErrUnsupportedOutput;
+  }
+}
