@@ -25,13 +25,6 @@ void DigestSmallFile(const std::string& path, char* digest, std::string* sizeTex
   *sizeText = std::to_string(size);
 }
 
-// The folder of the user's subtitle file (up to its last separator).
-std::string SubtitleFolder(const DcpCompositionInfo* info) {
-  const std::string path = info->subtitlePath;
-  const size_t cut = path.find_last_of("\\/");
-  return cut == std::string::npos ? std::string() : path.substr(0, cut);
-}
-
 }  // namespace
 
 void AddPklPictureAsset(Kumu::XMLElement* assetList, const DcpCompositionInfo* info) {
@@ -57,20 +50,22 @@ void AddPklSubtitleAsset(Kumu::XMLElement* assetList, const DcpCompositionInfo* 
     DigestSmallFile(PackagePath(*info, info->subtitleFileName), digest, &size);
     AddTail(asset, digest, size, "application/mxf", info->subtitleFileName);
   } else {
-    DigestSmallFile(info->subtitlePath, digest, &size);
-    AddTail(asset, digest, size, "text/xml;asdcpKind=Subtitle",
-            std::string(info->subtitleUuid) + "/" + info->subtitleUuid + ".xml");
+    // The copy in the subtitle folder of the package is what is delivered.
+    const std::string name = std::string(info->subtitleUuid) + "/" + info->subtitleUuid + ".xml";
+    DigestSmallFile(PackagePath(*info, name), digest, &size);
+    AddTail(asset, digest, size, "text/xml;asdcpKind=Subtitle", name);
   }
 }
 
 void AddPklFontAsset(Kumu::XMLElement* assetList, const DcpCompositionInfo* info) {
   Kumu::XMLElement* asset = assetList->AddChild("Asset");
   asset->AddChildWithPrefixedContent("Id", kUuidPrefix, info->fontUuid);
-  const std::string folder = SubtitleFolder(info);
+  // The copy beside the subtitle document in the package.
+  const std::string name = std::string(info->subtitleUuid) + "/" + info->fontFile;
   char digest[kDigestTextSize];
   std::string size;
-  DigestSmallFile(folder.empty() ? std::string(info->fontFile) : folder + "/" + info->fontFile, digest, &size);
-  AddTail(asset, digest, size, "application/ttf", std::string(info->subtitleUuid) + "/" + info->fontFile);
+  DigestSmallFile(PackagePath(*info, name), digest, &size);
+  AddTail(asset, digest, size, "application/ttf", name);
 }
 
 void AddPklCplAsset(Kumu::XMLElement* assetList, DcpCompositionInfo* info) {

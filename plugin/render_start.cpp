@@ -15,6 +15,7 @@
 #include "plugin/package_folder.h"
 #include "plugin/picture_set_up.h"
 #include "plugin/render_report.h"
+#include "plugin/subtitle_preparation.h"
 #include "plugin/suite_handler.h"
 
 namespace {
@@ -103,13 +104,6 @@ A_Err PreparePackageFolder(AEIO_BasicData* basic, SuiteHandler& suites, AEIO_Out
     ReportFormatted(basic, suites, kRemoveFolderReport, options.folderPath);
     return kErrStartCheck;
   }
-  return A_Err_NONE;
-}
-
-// The subtitles of the package (the SMPTE subtitle track file, or the Interop
-// subtitle folder with the document and its font) are prepared here, once the
-// package folder exists and before the encoder is set up.
-A_Err PrepareSubtitles(const AEIO_BasicData* /*basic*/, SuiteHandler& /*suites*/, OutputOptions& /*options*/) {
   return A_Err_NONE;
 }
 

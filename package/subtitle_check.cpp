@@ -1,0 +1,176 @@
+#include "package/subtitle_check.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <new>
+#include <string>
+
+#include "package/subtitle_names.h"
+#include "platform/asdcp/KM_file_reader.h"
+#include "platform/asdcp/KM_xml.h"
+#include "plugin/output_options.h"
+
+namespace {
+
+constexpr char kNotXml[] = "Not a valid subtitlefile";
+constexpr char kNoFont[] = "No font file found next to this subtitlefile";
+constexpr char kSmpteInInterop[] = "You are trying to load a SMPTE subtitle file in interOp packaging mode.";
+constexpr char kUnknown[] = "Unknown subtitle file.";
+constexpr char kTooLarge[] = "The subtitle file is too large: it must be smaller than 10 MB.";
+constexpr char kIdNotUuid[] = "The id of this subtitlefile is not a UUID.";
+constexpr char kFontNotPlain[] = "The font of this subtitlefile must be named by a plain file name.";
+constexpr char kUuidPrefix[] = "urn:uuid:";
+
+void SetMessage(char* message, const char* text) {
+  if (message != nullptr) std::snprintf(message, kSubtitleMessageSize, "%s", text);
+}
+
+template <size_t N>
+void SetField(char (&field)[N], const std::string& text) {
+  std::snprintf(field, N, "%s", text.c_str());
+}
+
+// The body from after its first "urn:uuid:", or the whole body.
+std::string AfterUuidPrefix(const std::string& body) {
+  const size_t at = body.find(kUuidPrefix);
+  return at == std::string::npos ? body : body.substr(at + sizeof kUuidPrefix - 1);
+}
+
+bool IsRegularFile(const std::string& path) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) return false;
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return false;
+  std::fclose(file);
+  return true;
+}
+
+std::string Lower(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return text;
+}
+
+// A SMPTE font is named by its UUID; the track-file writer also finds it
+// under that name with an extension ("<uuid>.ttf"), so the check does too.
+bool FontWithExtensionExists(const std::string& folder, const std::string& name) {
+  const std::string wanted = Lower(name) + ".";
+  std::error_code error;
+  std::filesystem::directory_iterator it(folder, error), end;
+  for (; !error && it != end; it.increment(error)) {
+    const std::string file = Lower(it->path().filename().string());
+    if (file.size() > wanted.size() && file.compare(0, wanted.size(), wanted) == 0 &&
+        IsRegularFile(it->path().string())) {
+      return true;
+    }
+  }
+  return false;
+}
+
+void ForgetSubtitle(OutputOptions* options) {
+  options->subtitleUuid[0] = '\0';
+  options->subtitleHasFont = 0;
+  options->fontFile[0] = '\0';
+}
+
+// The font that an accepted id's document names: it must be a plain file
+// name and stand beside the subtitle file.
+int CheckFont(const std::string& name, const char* path, bool smpte, OutputOptions* options, char* message) {
+  if (!name.empty() && (!IsPlainFileName(name) || name.size() > kFontNameLimit)) {
+    SetMessage(message, kFontNotPlain);
+    ForgetSubtitle(options);
+    return 0;
+  }
+  const std::string folder = FolderOfPath(path);
+  if (folder.empty()) return 0;
+  const bool found =
+      !name.empty() && (IsRegularFile(folder + name) || (smpte && FontWithExtensionExists(folder, name)));
+  if (!found) {
+    SetMessage(message, kNoFont);
+    ForgetSubtitle(options);
+    return 0;
+  }
+  options->subtitleHasFont = 1;
+  SetField(options->fontFile, name);
+  return 1;
+}
+
+int CheckInterop(const Kumu::XMLElement& root, const char* path, OutputOptions* options, char* message) {
+  const Kumu::XMLElement* id = root.GetChildWithName("SubtitleID");
+  if (id == nullptr) return 0;
+  if (!IsUuidText(id->GetBody())) {
+    SetMessage(message, kIdNotUuid);
+    return 0;
+  }
+  SetField(options->subtitleUuid, id->GetBody());
+  options->subtitleSmpte = 0;
+  const Kumu::XMLElement* font = root.GetChildWithName("LoadFont");
+  if (font == nullptr) {
+    options->subtitleHasFont = 0;
+    return 1;
+  }
+  // Without a URI there is no font to look for: refused as a missing font.
+  const char* uri = font->GetAttrWithName("URI");
+  return CheckFont(uri != nullptr ? uri : "", path, false, options, message);
+}
+
+int CheckSmpte(const Kumu::XMLElement& root, const char* path, OutputOptions* options, char* message) {
+  const Kumu::XMLElement* id = root.GetChildWithName("Id");
+  if (id == nullptr) return 0;
+  const std::string uuid = AfterUuidPrefix(id->GetBody());
+  if (!IsUuidText(uuid)) {
+    SetMessage(message, kIdNotUuid);
+    return 0;
+  }
+  SetField(options->subtitleUuid, uuid);
+  options->subtitleSmpte = 1;
+  const Kumu::XMLElement* font = root.GetChildWithName("LoadFont");
+  if (font == nullptr) {
+    options->subtitleHasFont = 0;
+    return 1;
+  }
+  return CheckFont(AfterUuidPrefix(font->GetBody()), path, true, options, message);
+}
+
+}  // namespace
+
+int CheckSubtitleFile(const char* path, OutputOptions* options, char* message) {
+  if (path == nullptr || options == nullptr) return 0;
+  Kumu::FileReader reader;
+  if (KM_FAILURE(reader.OpenRead(path))) return 0;
+  const Kumu::fpos_t size = reader.Size();
+  if (size < 0 || size >= static_cast<Kumu::fpos_t>(kSubtitleFileLimit)) {
+    SetMessage(message, kTooLarge);
+    return 0;
+  }
+  const Kumu::ui32_t length = static_cast<Kumu::ui32_t>(size);
+  std::unique_ptr<char[]> text(new (std::nothrow) char[length + 1]);
+  if (text == nullptr) return 0;
+  Kumu::ui32_t got = 0;
+  if (length > 0 &&
+      (KM_FAILURE(reader.Read(reinterpret_cast<Kumu::byte_t*>(text.get()), length, &got)) || got != length)) {
+    return 0;
+  }
+  text[length] = '\0';
+  reader.Close();
+
+  if (!Kumu::StringIsXML(text.get(), length)) {
+    SetMessage(message, kNotXml);
+    return 0;
+  }
+  Kumu::XMLElement root("");
+  const bool parsed = root.ParseString(text.get(), length);
+
+  if (options->packing == 0) {
+    if (parsed && root.HasName("DCSubtitle")) return CheckInterop(root, path, options, message);
+    SetMessage(message, parsed && root.HasName("SubtitleReel") ? kSmpteInInterop : kUnknown);
+    options->subtitleUuid[0] = '\0';
+    return 0;
+  }
+  if (!parsed || !root.HasName("SubtitleReel")) return 0;
+  return CheckSmpte(root, path, options, message);
+}

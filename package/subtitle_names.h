@@ -1,0 +1,23 @@
+// The names that a subtitle document gives and that become parts of paths in
+// the package: its id (the name of the Interop subtitle folder and of the
+// document in it) and its font's file name.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+// True for 36 characters of hexadecimal in the groups 8-4-4-4-12 separated
+// by dashes (either case).
+bool IsUuidText(const std::string& text);
+
+// True for a name of one file in one folder: not empty, not ".", no '/' or
+// '\\', no "..", no control character.
+bool IsPlainFileName(const std::string& name);
+
+// The folder part of a file path: everything up to and including its last
+// '/' or '\\'; empty when the path has none.
+std::string FolderOfPath(const std::string& path);
+
+// A fixed-width text field of a record as text: up to its first zero, or the
+// whole field when it holds none.
+std::string FieldText(const char* field, size_t size);
