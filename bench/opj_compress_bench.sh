@@ -20,7 +20,7 @@ trap 'rm -rf "$work"' EXIT
 encode_all() {  # $1: processes in parallel; $2...: extra opj_compress options
   local procs="$1"; shift
   ls "$work"/frame*.ppm | xargs -P "$procs" -I{} \
-    sh -c 'opj_compress -i "$1" -o "${1%.ppm}.j2c" "$@" >/dev/null 2>&1' _ {} "$@"
+    sh -c 'f="$1"; shift; opj_compress -i "$f" -o "${f%.ppm}.j2c" "$@" >/dev/null 2>&1' _ {} "$@"
 }
 for mode in single cores; do
   procs=1; label="single process:"

@@ -204,13 +204,16 @@ inline void sigpass_step(mqc_regs& r, const opj_mqc_state** ctxs, uint16_t* fp, 
   }
 }
 
-void t1_enc_sigpass(opj_t1* t1, int bpno, int orient, int* nmsedec, int cblksty) {
+// The passes are instantiated with and without vertically causal context
+// formation, so that the common case carries no per-sample test of it.
+
+template <bool VSC>
+void sigpass_impl(opj_t1* t1, int bpno, int orient, int* nmsedec) {
   const uint32_t one = 1u << (bpno + T1_NMSEDEC_FRACBITS);
   const int bitpos = bpno + T1_NMSEDEC_FRACBITS;
   const uint8_t* zc = kZc.v + (orient << 8);
   const int stride = t1->flags_stride;
   const int w = t1->w, h = t1->h;
-  const bool vscmode = (cblksty & T1_CBLKSTY_VSC) != 0;
   const opj_mqc_state** ctxs = t1->mqc->ctxs;
   mqc_regs r = mqc_load(t1->mqc);
   int nm = 0;
@@ -219,13 +222,13 @@ void t1_enc_sigpass(opj_t1* t1, int bpno, int orient, int* nmsedec, int cblksty)
     for (int i = 0; i < w; ++i) {
       uint16_t* fp = &t1->flags[(k + 1) * stride + i + 1];
       const uint32_t* dp = &t1->data[k * w + i];
-      if (rows == 4 && !vscmode) {
+      if (rows == 4) {
         // Nothing to do in a column whose samples have no significant neighbour.
         if (!((fp[0] | fp[stride] | fp[2 * stride] | fp[3 * stride]) & T1_SIG_OTH)) continue;
       }
       for (int j = 0; j < rows; ++j) {
         uint16_t flag = *fp;
-        if (vscmode && (j == 3 || k + j == h - 1)) flag &= kVscMask;
+        if (VSC && (j == 3 || k + j == h - 1)) flag &= kVscMask;
         sigpass_step(r, ctxs, fp, flag, *dp, one, bitpos, zc, &nm, stride);
         fp += stride;
         dp += w;
@@ -236,12 +239,12 @@ void t1_enc_sigpass(opj_t1* t1, int bpno, int orient, int* nmsedec, int cblksty)
   *nmsedec = nm;
 }
 
-void t1_enc_refpass(opj_t1* t1, int bpno, int* nmsedec, int cblksty) {
+template <bool VSC>
+void refpass_impl(opj_t1* t1, int bpno, int* nmsedec) {
   const uint32_t one = 1u << (bpno + T1_NMSEDEC_FRACBITS);
   const int bitpos = bpno + T1_NMSEDEC_FRACBITS;
   const int stride = t1->flags_stride;
   const int w = t1->w, h = t1->h;
-  const bool vscmode = (cblksty & T1_CBLKSTY_VSC) != 0;
   const opj_mqc_state** ctxs = t1->mqc->ctxs;
   mqc_regs r = mqc_load(t1->mqc);
   int nm = 0;
@@ -250,16 +253,20 @@ void t1_enc_refpass(opj_t1* t1, int bpno, int* nmsedec, int cblksty) {
     for (int i = 0; i < w; ++i) {
       uint16_t* fp = &t1->flags[(k + 1) * stride + i + 1];
       const uint32_t* dp = &t1->data[k * w + i];
+      if (rows == 4) {
+        // Nothing to refine in a column without a significant sample.
+        if (!((fp[0] | fp[stride] | fp[2 * stride] | fp[3 * stride]) & T1_SIG)) continue;
+      }
       for (int j = 0; j < rows; ++j) {
         uint16_t flag = *fp;
         if ((flag & (T1_SIG | T1_VISIT)) == T1_SIG) {
-          if (vscmode && (j == 3 || k + j == h - 1)) flag &= kVscMask;
+          if (VSC && (j == 3 || k + j == h - 1)) flag &= kVscMask;
           const uint32_t d = *dp;
           nm += nmsedec_ref(d & kMag, bitpos);
           const int ctx = (flag & T1_REFINE) ? T1_CTXNO_MAG + 2
                                              : ((flag & T1_SIG_OTH) ? T1_CTXNO_MAG + 1 : T1_CTXNO_MAG);
           mqc_encode_r(r, &ctxs[ctx], (d & one) ? 1 : 0);
-          *fp |= T1_REFINE;
+          *fp = static_cast<uint16_t>(*fp | T1_REFINE);
         }
         fp += stride;
         dp += w;
@@ -270,17 +277,19 @@ void t1_enc_refpass(opj_t1* t1, int bpno, int* nmsedec, int cblksty) {
   *nmsedec = nm;
 }
 
-void t1_enc_clnpass(opj_t1* t1, int bpno, int orient, int* nmsedec, int cblksty) {
+template <bool VSC>
+void clnpass_impl(opj_t1* t1, int bpno, int orient, int* nmsedec) {
   const uint32_t one = 1u << (bpno + T1_NMSEDEC_FRACBITS);
   const int bitpos = bpno + T1_NMSEDEC_FRACBITS;
   const uint8_t* zc = kZc.v + (orient << 8);
   const int stride = t1->flags_stride;
   const int w = t1->w, h = t1->h;
-  const bool vscmode = (cblksty & T1_CBLKSTY_VSC) != 0;
   const opj_mqc_state** ctxs = t1->mqc->ctxs;
   mqc_regs r = mqc_load(t1->mqc);
   int nm = 0;
   constexpr uint16_t kBusy = T1_SIG | T1_VISIT | T1_SIG_OTH;
+  constexpr uint16_t kDone = T1_SIG | T1_VISIT;
+  constexpr uint16_t kNoVisit = static_cast<uint16_t>(~T1_VISIT);
   for (int k = 0; k < h; k += 4) {
     const int rows = h - k < 4 ? h - k : 4;
     for (int i = 0; i < w; ++i) {
@@ -289,9 +298,18 @@ void t1_enc_clnpass(opj_t1* t1, int bpno, int orient, int* nmsedec, int cblksty)
       int runlen = 0;
       bool agg = false;
       if (rows == 4) {
+        const uint16_t f0 = fp[0], f1 = fp[stride], f2 = fp[2 * stride];
         uint16_t f3 = fp[3 * stride];
-        if (vscmode) f3 &= kVscMask;
-        agg = !((fp[0] | fp[stride] | fp[2 * stride] | f3) & kBusy);
+        if ((f0 & kDone) && (f1 & kDone) && (f2 & kDone) && (f3 & kDone)) {
+          // Every sample already significant or coded in this plane.
+          fp[0] = f0 & kNoVisit;
+          fp[stride] = f1 & kNoVisit;
+          fp[2 * stride] = f2 & kNoVisit;
+          fp[3 * stride] = f3 & kNoVisit;
+          continue;
+        }
+        if (VSC) f3 &= kVscMask;
+        agg = !((f0 | f1 | f2 | f3) & kBusy);
       }
       if (agg) {
         for (runlen = 0; runlen < 4; ++runlen) {
@@ -306,12 +324,12 @@ void t1_enc_clnpass(opj_t1* t1, int bpno, int orient, int* nmsedec, int cblksty)
       }
       for (int j = runlen; j < rows; ++j) {
         uint16_t flag = *fp;
-        if (vscmode && (j == 3 || k + j == h - 1)) flag &= kVscMask;
+        if (VSC && (j == 3 || k + j == h - 1)) flag &= kVscMask;
         const uint32_t d = *dp;
         bool code_sign;
         if (agg && j == runlen) {
           code_sign = true;  // located by the run: known significant
-        } else if (!(*fp & (T1_SIG | T1_VISIT))) {
+        } else if (!(*fp & kDone)) {
           const uint32_t v = (d & one) ? 1 : 0;
           mqc_encode_r(r, &ctxs[zc[flag & T1_SIG_OTH]], v);
           code_sign = v != 0;
@@ -325,7 +343,7 @@ void t1_enc_clnpass(opj_t1* t1, int bpno, int orient, int* nmsedec, int cblksty)
           mqc_encode_r(r, &ctxs[kSc.v[idx]], s ^ kSpb.v[idx]);
           t1_updateflags(fp, s, stride);
         }
-        *fp &= static_cast<uint16_t>(~T1_VISIT);
+        *fp &= kNoVisit;
         fp += stride;
         dp += w;
       }
@@ -333,6 +351,30 @@ void t1_enc_clnpass(opj_t1* t1, int bpno, int orient, int* nmsedec, int cblksty)
   }
   mqc_store(t1->mqc, r);
   *nmsedec = nm;
+}
+
+void t1_enc_sigpass(opj_t1* t1, int bpno, int orient, int* nmsedec, int cblksty) {
+  if (cblksty & T1_CBLKSTY_VSC) {
+    sigpass_impl<true>(t1, bpno, orient, nmsedec);
+  } else {
+    sigpass_impl<false>(t1, bpno, orient, nmsedec);
+  }
+}
+
+void t1_enc_refpass(opj_t1* t1, int bpno, int* nmsedec, int cblksty) {
+  if (cblksty & T1_CBLKSTY_VSC) {
+    refpass_impl<true>(t1, bpno, nmsedec);
+  } else {
+    refpass_impl<false>(t1, bpno, nmsedec);
+  }
+}
+
+void t1_enc_clnpass(opj_t1* t1, int bpno, int orient, int* nmsedec, int cblksty) {
+  if (cblksty & T1_CBLKSTY_VSC) {
+    clnpass_impl<true>(t1, bpno, orient, nmsedec);
+  } else {
+    clnpass_impl<false>(t1, bpno, orient, nmsedec);
+  }
 }
 
 int floorlog2(uint32_t a) {

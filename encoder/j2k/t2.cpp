@@ -189,9 +189,9 @@ int t2_encode_packets(opj_t2* t2, int tileno, opj_tcd_tile* tile, int maxlayers,
   opj_tcp* tcp = &cp->tcps[tileno];
   int pocno = cp->cinema == CINEMA4K_24 ? 2 : 1;
   if (pocno > tcp->numpocs + 1) pocno = tcp->numpocs + 1;
-  // Every component is measured, each against its own limit, whenever the
-  // coding parameters carry one.
-  const int maxcomp = cp->max_comp_size > 0 ? t2->image->numcomps : 1;
+  // Every component's packets are measured against the budget, and each
+  // component also against max_comp_size when the coding parameters carry one.
+  const int maxcomp = t2->image->numcomps;
 
   opj_pi_iterator* pi = pi_initialise_encode(t2->image, cp, tileno, t2_mode);
   if (!pi) return -999;
