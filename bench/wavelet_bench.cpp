@@ -12,7 +12,7 @@ int main() {
   const int w = 2048, h = 1080;
   std::vector<int32_t> source(static_cast<size_t>(w) * h);
   for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) source[static_cast<size_t>(y) * w + x] = (((x * 7 + y * 13) & 4095) - 2048) << 11;
+    for (int x = 0; x < w; ++x) source[static_cast<size_t>(y) * w + x] = (((x * 7 + y * 13) & 4095) - 2048) * 2048;
   std::vector<int32_t> plane;
   double best = 1e9;
   int64_t checksum = 0;

@@ -16,6 +16,7 @@
 
 #include "encoder/j2k/coding_parameters.h"
 #include "encoder/j2k/fix.h"
+#include "encoder/j2k/tcd.h"
 
 namespace {
 
@@ -185,6 +186,10 @@ void dwt_encode_real_plane(int32_t* data, int x0, int y0, int x1, int y1, int nu
     transform_columns(data, w, rw, rh, rh1, rh - rh1, tmp.data());
     transform_rows(data, w, rw, rh, rw1, rw - rw1, tmp.data());
   }
+}
+
+void dwt_encode_real(opj_tcd_tilecomp* tilec) {
+  dwt_encode_real_plane(tilec->data, tilec->x0, tilec->y0, tilec->x1, tilec->y1, tilec->numresolutions);
 }
 
 int dwt_getgain_real(int /*orient*/) { return 0; }

@@ -11,6 +11,7 @@
 #include "encoder/j2k/dwt.h"
 #include "encoder/j2k/fix.h"
 #include "encoder/j2k/mct.h"
+#include "encoder/j2k/tcd.h"
 
 namespace {
 
@@ -264,4 +265,20 @@ TEST(Norms, TablesAndGains) {
   EXPECT_DOUBLE_EQ(mct_getnorm_real(0), 1.732);
   EXPECT_DOUBLE_EQ(mct_getnorm_real(1), 1.805);
   EXPECT_DOUBLE_EQ(mct_getnorm_real(2), 1.573);
+}
+
+TEST(Wavelet, TileComponentUsesItsExtentAndResolutions) {
+  std::vector<int32_t> a(40 * 30), b;
+  for (size_t i = 0; i < a.size(); ++i) a[i] = (static_cast<int32_t>((i * 7919) % 4096) - 2048) * 2048;
+  b = a;
+  opj_tcd_tilecomp tilec{};
+  tilec.x0 = 0;
+  tilec.y0 = 0;
+  tilec.x1 = 40;
+  tilec.y1 = 30;
+  tilec.numresolutions = 4;
+  tilec.data = a.data();
+  dwt_encode_real(&tilec);
+  dwt_encode_real_plane(b.data(), 0, 0, 40, 30, 4);
+  EXPECT_EQ(a, b);
 }
