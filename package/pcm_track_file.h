@@ -1,0 +1,28 @@
+// The sound track file of a package: the sound of a render (the two
+// temporary timeline files, or the user's external channel files) wrapped
+// into "pcm_<uuid>.mxf" in the package folder, one edit unit per picture
+// frame, padded with silence up to the track's length.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/asdcp/KM_error.h"
+
+struct OutputOptions;
+
+// The temporary timeline files in the package folder, left then right.
+constexpr const char* kTimelineLeftFile = "tmpL.wav";
+constexpr const char* kTimelineRightFile = "tmpR.wav";
+
+// Before a render with external sound: 0 when the in-point lies within the
+// channel files (or the sound comes from the timeline), else -1 with a
+// message for the user in `message`. A negative in-point typed in the dialog
+// is stored as a huge unsigned value and refused here too.
+int CheckExternalSoundInPoint(const OutputOptions& options, char* message, size_t message_size);
+
+// Wraps the sound. Writes soundUuid, soundFileName and audioFrames (the
+// frames written). The track holds durationFrames frames (rounded up) with
+// timeline sound, and durationFrames + inPoint with external sound: the
+// sources' whole frames, then silence. A failure leaves no finalised file.
+Kumu::Result_t write_PCM_file(OutputOptions* options);

@@ -1,0 +1,272 @@
+// The sound track file: channel order, configuration and labels against the
+// reference files, lengths with silence after the sources, edit rates, and
+// the in-point refusals; ffmpeg decodes what was written.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <regex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "package/pcm_track_file.h"
+#include "package/wav_header.h"
+#include "plugin/output_options.h"
+#include "tests/support/mxf_dump.h"
+#include "tests/support/test_support.h"
+
+using namespace lumavox_test;
+
+namespace {
+
+const char* kChannelFiles[] = {"ch1_L.wav", "ch2_R.wav", "ch3_C.wav", "ch4_LFE.wav",
+                               "ch5_Ls.wav", "ch6_Rs.wav", "ch7_LC.wav", "ch8_RC.wav"};
+const char* kEditRate = "060e2b34.01010102.05300405.00000000";
+const char* kChannelAssignment = "060e2b34.01010107.04020101.05000000";
+const char* kContainerDuration = "060e2b34.01010101.04060102.00000000";
+const char* kInstanceUid = "060e2b34.01010101.01011502.00000000";
+
+int ChannelsOf(uint32_t layout) { return layout == 2 ? 8 : layout == 1 ? 6 : 2; }
+
+OutputOptions Record(const std::string& folder, uint32_t fps, uint32_t packing, uint32_t layout, double frames) {
+  OutputOptions o{};
+  o.version = kOutputOptionsVersion;
+  std::snprintf(o.folderPath, sizeof o.folderPath, "%s", folder.c_str());
+  o.frameRate = fps;
+  o.packing = packing;
+  o.audioSource = 0;
+  o.audioLayout = layout;
+  o.durationFrames = frames;
+  return o;
+}
+
+void UseReferenceFiles(OutputOptions& o) {
+  for (int i = 0; i < 8; ++i)
+    std::snprintf(o.channelFiles[i], sizeof o.channelFiles[i], "%s/reference/wav/%s", SharedDir().c_str(),
+                  kChannelFiles[i]);
+}
+
+// The samples of a WAV file's data chunk.
+std::vector<uint8_t> DataChunk(const std::string& path) {
+  const std::vector<uint8_t> b = ReadBytes(path);
+  size_t p = 12;
+  while (p + 8 <= b.size()) {
+    const uint32_t size = b[p + 4] | (b[p + 5] << 8) | (b[p + 6] << 16) | (uint32_t(b[p + 7]) << 24);
+    if (std::memcmp(&b[p], "data", 4) == 0) return std::vector<uint8_t>(b.begin() + p + 8, b.begin() + p + 8 + size);
+    p += 8 + size + (size & 1);
+  }
+  return {};
+}
+
+// The channel files interleaved sample frame by sample frame, as many sample
+// frames as the shortest holds.
+std::vector<uint8_t> Interleaved(const OutputOptions& o) {
+  const int channels = ChannelsOf(o.audioLayout);
+  std::vector<std::vector<uint8_t>> data;
+  for (int c = 0; c < channels; ++c) data.push_back(DataChunk(o.channelFiles[c]));
+  size_t shortest = data[0].size();
+  for (const auto& d : data) shortest = std::min(shortest, d.size());
+  std::vector<uint8_t> out;
+  for (size_t s = 0; s + 3 <= shortest; s += 3)
+    for (int c = 0; c < channels; ++c) out.insert(out.end(), data[c].begin() + s, data[c].begin() + s + 3);
+  return out;
+}
+
+// A mono 24-bit 48 kHz file of `samples` samples, each channel its own ramp.
+void WriteMono(const std::string& path, uint32_t samples, int channel) {
+  std::vector<uint8_t> b(kWavHeaderSize + size_t(samples) * 3);
+  MakeWavHeader(b.data(), 1, 48000, samples * 2);
+  for (uint32_t i = 0; i < samples; ++i) {
+    const uint32_t v = (i * 2654435761u + uint32_t(channel) * 40503u) >> 8;
+    for (int k = 0; k < 3; ++k) b[kWavHeaderSize + size_t(i) * 3 + k] = uint8_t(v >> (8 * k));
+  }
+  WriteBytes(path, b);
+}
+
+std::vector<uint8_t> Decode(const std::string& mxf, const std::string& raw) {
+  CommandResult r = RunCommand({"ffmpeg", "-v", "error", "-y", "-i", mxf, "-map", "0:a", "-c:a", "pcm_s24le",
+                                "-f", "s24le", raw});
+  EXPECT_EQ(r.status, 0) << r.err;
+  return ReadBytes(raw);
+}
+
+const LocalSet* FindSet(const MxfFile& f, const std::string& name) {
+  for (const LocalSet& s : f.sets)
+    if (KeyName(s.key) == name) return &s;
+  return nullptr;
+}
+
+std::string SoundPath(const OutputOptions& o) { return std::string(o.folderPath) + "/" + o.soundFileName; }
+
+}  // namespace
+
+TEST(PCMTrackFile, ReferenceLayoutsKeepChannelOrderConfigurationAndLabels) {
+  LUMAVOX_REQUIRE_TOOL("ffmpeg");
+  struct Case {
+    const char* reference;
+    uint32_t fps, packing, layout, frames;
+  };
+  // A quarter of a second: six frames at 24 fps; at 25 fps six whole frames
+  // and a quarter, which the reference keeps as a short seventh frame and
+  // which we drop, the seventh frame being silence.
+  const Case cases[] = {{"snd_20_interop", 24, 0, 0, 6},
+                        {"snd_20_smpte", 24, 1, 0, 6},
+                        {"snd_51_smpte", 24, 1, 1, 6},
+                        {"snd_71_smpte", 24, 1, 2, 6},
+                        {"snd_51_interop_25fps", 25, 0, 1, 7}};
+  const std::regex name("pcm_[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12}\\.mxf");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.reference);
+    TempDir dir;
+    OutputOptions o = Record(dir.path(), c.fps, c.packing, c.layout, c.frames);
+    UseReferenceFiles(o);
+    ASSERT_TRUE(write_PCM_file(&o).Success());
+    EXPECT_EQ(o.audioFrames, c.frames);
+    EXPECT_TRUE(std::regex_match(std::string(o.soundFileName), name)) << o.soundFileName;
+    EXPECT_EQ(std::string(o.soundFileName), "pcm_" + std::string(o.soundUuid) + ".mxf");
+    const MxfFile ours = ReadMxf(SoundPath(o));
+    ASSERT_TRUE(ours.ok) << ours.error;
+    const MxfFile reference = ReadMxf(SharedDir() + "/reference/mxf/" + c.reference + ".mxf");
+    if (c.fps == 24) {
+      for (const std::string& d : CompareStructure(ours, reference)) ADD_FAILURE() << d;
+    } else {
+      // The reference's short last frame moves everything after it: the
+      // same keys and the same sound description are what remain to compare.
+      std::set<std::string> ourKeys, referenceKeys;
+      for (const KlvPacket& p : ours.packets) ourKeys.insert(LabelText(p.key));
+      for (const KlvPacket& p : reference.packets) referenceKeys.insert(LabelText(p.key));
+      EXPECT_EQ(ourKeys, referenceKeys);
+      const LocalSet* wave = FindSet(ours, "WaveAudioDescriptor");
+      const LocalSet* referenceWave = FindSet(reference, "WaveAudioDescriptor");
+      ASSERT_TRUE(wave != nullptr && referenceWave != nullptr);
+      ASSERT_EQ(wave->properties.size(), referenceWave->properties.size());
+      for (size_t i = 0; i < wave->properties.size(); ++i) {
+        if (LabelText(wave->properties[i].label) == kContainerDuration ||
+            LabelText(wave->properties[i].label) == kInstanceUid)
+          continue;
+        EXPECT_EQ(wave->properties[i].value, referenceWave->properties[i].value) << LabelText(wave->properties[i].label);
+      }
+    }
+    const size_t frameBytes = size_t(48000 / c.fps) * 3 * ChannelsOf(c.layout);
+    std::vector<uint8_t> expected = Interleaved(o);
+    expected.resize(frameBytes * 6);
+    expected.resize(frameBytes * c.frames, 0);
+    EXPECT_TRUE(Decode(SoundPath(o), dir / "out.raw") == expected) << "decoded samples differ";
+  }
+}
+
+TEST(PCMTrackFile, InteropDeclaresNoChannelConfigurationForAnyLayout) {
+  LUMAVOX_REQUIRE_TOOL("ffmpeg");
+  for (uint32_t layout : {1u, 2u}) {
+    TempDir dir;
+    OutputOptions o = Record(dir.path(), 24, 0, layout, 6);
+    UseReferenceFiles(o);
+    ASSERT_TRUE(write_PCM_file(&o).Success());
+    const MxfFile f = ReadMxf(SoundPath(o));
+    const LocalSet* wave = FindSet(f, "WaveAudioDescriptor");
+    ASSERT_NE(wave, nullptr);
+    EXPECT_EQ(wave->Find(kChannelAssignment), nullptr);
+    EXPECT_TRUE(Decode(SoundPath(o), dir / "out.raw") == Interleaved(o));
+  }
+  TempDir dir;
+  OutputOptions o = Record(dir.path(), 24, 1, 1, 6);
+  UseReferenceFiles(o);
+  ASSERT_TRUE(write_PCM_file(&o).Success());
+  const MxfFile f = ReadMxf(SoundPath(o));
+  const LocalSet* wave = FindSet(f, "WaveAudioDescriptor");
+  ASSERT_NE(wave, nullptr);
+  EXPECT_NE(wave->Find(kChannelAssignment), nullptr);
+}
+
+TEST(PCMTrackFile, ExternalSoundRunsToDurationPlusInPointThenSilence) {
+  LUMAVOX_REQUIRE_TOOL("ffmpeg");
+  TempDir dir;
+  OutputOptions o = Record(dir.path(), 25, 1, 1, 250);
+  o.inPoint = 25;
+  // 300 whole frames at 25 fps (1920 sample frames each).
+  for (int c = 0; c < 6; ++c) {
+    WriteMono(dir / ("long" + std::to_string(c) + ".wav"), 300 * 1920, c);
+    std::snprintf(o.channelFiles[c], sizeof o.channelFiles[c], "%s", (dir / ("long" + std::to_string(c) + ".wav")).c_str());
+  }
+  ASSERT_TRUE(write_PCM_file(&o).Success());
+  EXPECT_EQ(o.audioFrames, 275u);
+  std::vector<uint8_t> expected = Interleaved(o);
+  expected.resize(size_t(275) * 1920 * 18);
+  EXPECT_TRUE(Decode(SoundPath(o), dir / "long.raw") == expected);
+
+  // 100 whole frames and part of a 101st: the part is dropped, silence after.
+  for (int c = 0; c < 6; ++c) WriteMono(o.channelFiles[c], 100 * 1920 + 700, c);
+  OutputOptions s = o;
+  ASSERT_TRUE(write_PCM_file(&s).Success());
+  EXPECT_EQ(s.audioFrames, 275u);
+  EXPECT_NE(std::string(s.soundUuid), std::string(o.soundUuid));
+  expected = Interleaved(s);
+  expected.resize(size_t(100) * 1920 * 18);
+  expected.resize(size_t(275) * 1920 * 18, 0);
+  EXPECT_TRUE(Decode(SoundPath(s), dir / "short.raw") == expected);
+}
+
+TEST(PCMTrackFile, TimelineSoundLastsTheDurationWhateverTheInPoint) {
+  TempDir dir;
+  WriteMono(dir / kTimelineLeftFile, 240 * 2000, 0);
+  WriteMono(dir / kTimelineRightFile, 240 * 2000, 1);
+  OutputOptions o = Record(dir.path(), 24, 0, 0, 240);
+  o.audioSource = 1;
+  o.inPoint = 48;  // left from an earlier choice of external sound
+  ASSERT_TRUE(write_PCM_file(&o).Success());
+  EXPECT_EQ(o.audioFrames, 240u);
+  o.durationFrames = 240.5;
+  ASSERT_TRUE(write_PCM_file(&o).Success());
+  EXPECT_EQ(o.audioFrames, 241u);
+  const MxfFile f = ReadMxf(SoundPath(o));
+  const LocalSet* track = FindSet(f, "Track");
+  ASSERT_NE(track, nullptr);
+  EXPECT_EQ(track->Find(kEditRate)->value, (std::vector<uint8_t>{0, 0, 0, 24, 0, 0, 0, 1}));
+}
+
+TEST(PCMTrackFile, FiftyAndSixtyFramesPerSecondSetTheEditRate) {
+  LUMAVOX_REQUIRE_TOOL("ffprobe");
+  for (uint32_t fps : {50u, 60u}) {
+    TempDir dir;
+    WriteMono(dir / kTimelineLeftFile, 48000, 0);
+    WriteMono(dir / kTimelineRightFile, 48000, 1);
+    OutputOptions o = Record(dir.path(), fps, 1, 0, fps);
+    o.audioSource = 1;
+    ASSERT_TRUE(write_PCM_file(&o).Success());
+    EXPECT_EQ(o.audioFrames, fps);
+    const MxfFile f = ReadMxf(SoundPath(o));
+    const LocalSet* track = FindSet(f, "Track");
+    ASSERT_NE(track, nullptr);
+    EXPECT_EQ(track->Find(kEditRate)->value, (std::vector<uint8_t>{0, 0, 0, uint8_t(fps), 0, 0, 0, 1}));
+    CommandResult r = RunCommand({"ffprobe", "-v", "error", "-show_entries", "stream=sample_rate,channels,duration",
+                                  "-of", "default=nw=1", SoundPath(o)});
+    EXPECT_NE(r.out.find("duration=1.000000"), std::string::npos) << r.out;
+  }
+}
+
+TEST(PCMTrackFile, AnInPointBeyondTheExternalFilesIsRefusedBeforeAnythingIsWritten) {
+  TempDir dir;
+  OutputOptions o = Record(dir.path(), 24, 1, 0, 240);
+  UseReferenceFiles(o);  // six frames at 24 fps
+  char message[512] = "";
+  o.inPoint = 6;
+  EXPECT_EQ(CheckExternalSoundInPoint(o, message, sizeof message), 0);
+  for (uint32_t in : {7u, uint32_t(-3)}) {
+    o.inPoint = in;
+    EXPECT_EQ(CheckExternalSoundInPoint(o, message, sizeof message), -1);
+    EXPECT_NE(std::string(message).find("in-point"), std::string::npos) << message;
+    OutputOptions w = o;
+    EXPECT_TRUE(write_PCM_file(&w).Failure());
+    EXPECT_EQ(w.audioFrames, 0u);
+    EXPECT_EQ(w.soundFileName[0], '\0');
+  }
+  // Timeline sound has no in-point to check; unreadable external files do.
+  o.audioSource = 1;
+  EXPECT_EQ(CheckExternalSoundInPoint(o, message, sizeof message), 0);
+  o.audioSource = 0;
+  o.inPoint = 0;
+  std::snprintf(o.channelFiles[1], sizeof o.channelFiles[1], "%s", (dir / "missing.wav").c_str());
+  EXPECT_EQ(CheckExternalSoundInPoint(o, message, sizeof message), -1);
+  EXPECT_TRUE(write_PCM_file(&o).Failure());
+  EXPECT_EQ(o.soundFileName[0], '\0');
+}
