@@ -8,7 +8,3 @@ A_Err My_AddFrame(AEIO_BasicData*, AEIO_OutSpecH, A_long, A_long, const PF_Effec
 }
 
 A_Err My_EndAdding(AEIO_BasicData*, AEIO_OutSpecH, A_long) { return A_Err_NONE; }
-
-A_Err My_AddSoundChunk(AEIO_BasicData*, AEIO_OutSpecH, const A_Time*, A_u_long, const void*) {
-  return A_Err_NONE;
-}

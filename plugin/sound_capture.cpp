@@ -1,0 +1,246 @@
+// My_AddSoundChunk: the timeline's sound, chunk by chunk, into the two
+// temporary mono files "tmpL.wav" and "tmpR.wav" of the package folder as
+// 24-bit samples; once the sound reaches the composition's duration, the
+// files are wrapped into the sound track file and removed. With external
+// sound the first chunk has the user's channel files wrapped instead.
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "package/pcm_track_file.h"
+#include "package/wav_header.h"
+#include "platform/aesdk/aegp_suites.h"
+#include "plugin/callbacks.h"
+#include "plugin/debug_log.h"
+#include "plugin/handle_lock.h"
+#include "plugin/host_boundary.h"
+#include "plugin/module_errors.h"
+#include "plugin/output_options.h"
+#include "plugin/suite_handler.h"
+
+namespace {
+
+constexpr uint32_t kSoundRate = 48000;
+constexpr uint32_t kTimelineSound = 1;
+
+// Where the capture stands, kept in the render state of the record: the byte
+// at 8708 (cleared by the render start) and the word at 8688, which the
+// stored layout leaves unused.
+enum CaptureState : A_u_char {
+  kCaptureNotStarted = 0,  // no chunk yet in this render
+  kCaptureRunning = 1,     // the temporary files hold `captured` sample frames
+  kCaptureDone = 2,        // wrapped (or given up): later chunks are ignored
+};
+
+CaptureState State(const OutputOptions& o) { return static_cast<CaptureState>(o.reserved8708); }
+void SetState(OutputOptions& o, CaptureState s) { o.reserved8708 = s; }
+uint32_t Captured(const OutputOptions& o) {
+  uint32_t v;
+  std::memcpy(&v, o.reserved8688, sizeof v);
+  return v;
+}
+void SetCaptured(OutputOptions& o, uint32_t v) { std::memcpy(o.reserved8688, &v, sizeof v); }
+
+void Say(const char* text) {
+  std::fputs(text, stderr);
+  LogMessage(text);
+}
+
+// The two temporary files, open for one chunk.
+struct TemporaryFiles {
+  std::FILE* left = nullptr;
+  std::FILE* right = nullptr;
+  ~TemporaryFiles() { Close(); }
+  bool Open(const std::string& leftPath, const std::string& rightPath, const char* mode) {
+    left = std::fopen(leftPath.c_str(), mode);
+    right = std::fopen(rightPath.c_str(), mode);
+    return left != nullptr && right != nullptr;
+  }
+  // False when either file could not be completed.
+  bool Close() { return CloseOne(&left) & CloseOne(&right); }
+  static bool CloseOne(std::FILE** file) {
+    if (*file == nullptr) return true;
+    std::FILE* open = *file;
+    *file = nullptr;
+    return std::fclose(open) == 0;
+  }
+  bool Write(const uint8_t* l, const uint8_t* r, size_t bytes) {
+    return std::fwrite(l, 1, bytes, left) == bytes && std::fwrite(r, 1, bytes, right) == bytes;
+  }
+};
+
+// Sample frames of one channel in the whole composition: the header
+// declares their size in advance, and the wrap comes when they are there.
+uint32_t ExpectedSampleFrames(const OutputOptions& o) {
+  if (o.frameRate == 0) return 0;
+  return static_cast<uint32_t>(double(kSoundRate / o.frameRate) * o.durationFrames);
+}
+
+// Appends `frames` sample frames of silence to both files.
+bool WriteSilence(TemporaryFiles& files, uint32_t frames) {
+  static const uint8_t zeros[3 * 4096] = {};
+  while (frames > 0) {
+    const uint32_t part = frames < 4096 ? frames : 4096;
+    if (!files.Write(zeros, zeros, size_t(part) * 3)) return false;
+    frames -= part;
+  }
+  return true;
+}
+
+// The chunk's stereo 16-bit sample frames [first, first + count) as two mono
+// 24-bit channels: each sample becomes the upper two bytes (times 256).
+bool WriteChunk(TemporaryFiles& files, const uint8_t* input, uint32_t first, uint32_t count) {
+  std::vector<uint8_t> left, right;
+  try {
+    left.resize(size_t(count) * 3);
+    right.resize(size_t(count) * 3);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  const uint8_t* in = input + size_t(first) * 4;
+  for (size_t k = 0; k < count; ++k) {
+    left[3 * k] = 0;
+    left[3 * k + 1] = in[4 * k];
+    left[3 * k + 2] = in[4 * k + 1];
+    right[3 * k] = 0;
+    right[3 * k + 1] = in[4 * k + 2];
+    right[3 * k + 2] = in[4 * k + 3];
+  }
+  return files.Write(left.data(), right.data(), left.size());
+}
+
+// The chunk's place in the sound, in sample frames from the start.
+uint64_t ChunkPosition(const A_Time& start) {
+  if (start.value <= 0 || start.scale == 0) return 0;
+  return uint64_t(start.value) * kSoundRate / start.scale;
+}
+
+// One chunk of timeline sound into the temporary files; the wrap once the
+// files hold the whole composition. 0 or 9997.
+A_Err CaptureTimelineChunk(OutputOptions& o, A_short channels, uint64_t position, A_u_long sampleFrames,
+                           const uint8_t* samples) {
+  if (State(o) == kCaptureDone) return A_Err_NONE;
+  const std::string leftPath = std::string(o.folderPath) + "/" + kTimelineLeftFile;
+  const std::string rightPath = std::string(o.folderPath) + "/" + kTimelineRightFile;
+  const uint32_t expected = ExpectedSampleFrames(o);
+
+  TemporaryFiles files;
+  if (State(o) == kCaptureNotStarted) {
+    uint8_t header[kWavHeaderSize];
+    const double m = double(kSoundRate / (o.frameRate ? o.frameRate : 1)) * o.durationFrames * channels;
+    MakeWavHeader(header, 1, kSoundRate, static_cast<uint32_t>(static_cast<int32_t>(m)));
+    if (!files.Open(leftPath, rightPath, "wb") || !files.Write(header, header, sizeof header)) {
+      Say("My_AddSoundChunk - cannot create the temporary sound files\n");
+      files.Close();
+      SetState(o, kCaptureDone);
+      return kErrWrite;
+    }
+    SetState(o, kCaptureRunning);
+    SetCaptured(o, 0);
+  } else if (!files.Open(leftPath, rightPath, "ab")) {
+    Say("My_AddSoundChunk - cannot open the temporary sound files\n");
+    files.Close();
+    SetState(o, kCaptureDone);
+    return kErrWrite;
+  }
+
+  // The chunk goes where its start time says: a gap before it becomes
+  // silence, a part already captured is not written twice, and nothing goes
+  // past the composition's end.
+  uint32_t captured = Captured(o);
+  bool ok = true;
+  if (position > captured) {
+    const uint32_t gap = static_cast<uint32_t>(std::min<uint64_t>(position, expected) - std::min(captured, expected));
+    ok = WriteSilence(files, gap);
+    captured += gap;
+  }
+  const uint64_t skip = captured > position ? captured - position : 0;
+  if (ok && skip < sampleFrames && captured < expected) {
+    const uint32_t count = static_cast<uint32_t>(std::min<uint64_t>(sampleFrames - skip, expected - captured));
+    ok = WriteChunk(files, samples, static_cast<uint32_t>(skip), count);
+    captured += count;
+  }
+  if (!files.Close()) ok = false;
+  SetCaptured(o, captured);
+  if (!ok) {
+    Say("My_AddSoundChunk - writing the temporary sound files failed\n");
+    std::remove(leftPath.c_str());
+    std::remove(rightPath.c_str());
+    SetState(o, kCaptureDone);
+    return kErrWrite;
+  }
+  if (captured < expected) return A_Err_NONE;
+
+  Say("WRAP IT FROM TIMELINE!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!\n\n");
+  A_Err err = A_Err_NONE;
+  if (write_PCM_file(&o).Failure()) {
+    LogMessage("Write -write_PCM_file failed-\n");
+    err = kErrWrite;
+  }
+  std::remove(leftPath.c_str());
+  std::remove(rightPath.c_str());
+  SetState(o, kCaptureDone);
+  return err;
+}
+
+A_Err AddSoundChunk(AEIO_BasicData* basic, AEIO_OutSpecH outH, const A_Time* start, A_u_long sampleFrames,
+                    const void* data) {
+  const A_Time when = start != nullptr ? *start : A_Time{0, 1};
+  const A_u_long second = when.scale != 0 ? static_cast<A_u_long>(when.value) / when.scale : 0;
+  Say("entering - My_AddSoundChunk\n");
+
+  SuiteHandler suites(basic->pica_basicP);
+  AEIO_Handle optionsH = nullptr;
+  A_Err err = suites.IOOutSuite7()->AEGP_GetOutSpecOptionsHandle(outH, &optionsH);
+  HandleLock lock(suites, optionsH);
+  OutputOptions* options = nullptr;
+  if (!err && optionsH != nullptr) err = lock.Lock(&options);
+
+  if (!err && options != nullptr) {
+    OutputOptions& o = *options;
+    if (o.audioSource == kTimelineSound) {
+      AEIO_SndChannels channels = 0;
+      AEIO_SndSampleSize sampleSize = 0;
+      err = suites.IOOutSuite7()->AEGP_GetOutSpecSoundChannels(outH, &channels);
+      if (!err) err = suites.IOOutSuite7()->AEGP_GetOutSpecSoundSampleSize(outH, &sampleSize);
+      const double seconds = o.frameRate ? o.durationFrames / o.frameRate : 0.0;
+      char text[3][128];
+      std::snprintf(text[0], sizeof text[0], "My_AddSoundChunk - DURATION in seconds: %f\n", seconds);
+      std::snprintf(text[1], sizeof text[1], "My_AddSoundChunk - SECOND NO: %d\n", static_cast<int>(second + 1));
+      std::snprintf(text[2], sizeof text[2], "My_AddSoundChunk - NumChannels: %d SampleSize: %d\n", channels,
+                    sampleSize);
+      for (const char* t : text) Say(t);
+      if (!err) {
+        if (channels != 2 || sampleSize != 2 || (data == nullptr && sampleFrames > 0)) {
+          // The render start asks for 16-bit stereo; anything else cannot be
+          // split into the two files.
+          Say("My_AddSoundChunk - the sound is not 16-bit stereo\n");
+          err = kErrWrite;
+        } else {
+          err = CaptureTimelineChunk(o, channels, ChunkPosition(when), sampleFrames,
+                                     static_cast<const uint8_t*>(data));
+        }
+      }
+    } else if (State(o) == kCaptureNotStarted) {
+      SetState(o, kCaptureDone);
+      Say("WRAP IT FROM EXTERNAL FILES!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!\n\n");
+      if (write_PCM_file(&o).Failure()) err = kErrWrite;
+    }
+  }
+
+  const A_Err unlockErr = lock.Unlock();
+  if (!err) err = unlockErr;
+  Say("leaving - My_AddSoundChunk\n");
+  return err;
+}
+
+}  // namespace
+
+A_Err My_AddSoundChunk(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH, const A_Time* start,
+                       A_u_long num_samplesLu, const void* dataPV) {
+  return CallFromHost([&] { return AddSoundChunk(basic_dataP, outH, start, num_samplesLu, dataPV); });
+}
