@@ -212,3 +212,49 @@ TEST(SoundCapture, TheBuiltInToneRendersIntoTheTrackTimes256) {
   EXPECT_TRUE(Decode(track, dir / "out.raw") == Expected(tone, 60000, 60000));
   EXPECT_FALSE(Exists(dir / "Tone/tmpL.wav"));
 }
+
+TEST(SoundCapture, AStoredRecordWithExternalSoundRendersItsChannelsAfterTheInPoint) {
+  LUMAVOX_REQUIRE_TOOL("ffprobe");
+  TempDir dir;
+  const std::string stored = dir / "options.bin";
+  auto render = [&](const std::string& output) {
+    return RunCommand({RenderPath(), "--frames", "12", "--fps", "24", "--size", "1998x1080", "--threads", "2",
+                       "--options", stored, output});
+  };
+  CommandResult first = render(dir / "First.DCP");
+  ASSERT_EQ(first.status, 0) << first.err;
+  std::vector<uint8_t> bytes = ReadBytes(stored);
+  ASSERT_EQ(bytes.size(), sizeof(OutputOptions));
+  OutputOptions o;
+  std::memcpy(&o, bytes.data(), sizeof o);
+  o.audioSource = 0;
+  o.audioLayout = 2;
+  o.packing = 1;
+  o.inPoint = 3;
+  const char* names[] = {"ch1_L", "ch2_R", "ch3_C", "ch4_LFE", "ch5_Ls", "ch6_Rs", "ch7_LC", "ch8_RC"};
+  for (int i = 0; i < 8; ++i)
+    std::snprintf(o.channelFiles[i], sizeof o.channelFiles[i], "%s/reference/wav/%s.wav", SharedDir().c_str(),
+                  names[i]);
+  std::memcpy(bytes.data(), &o, sizeof o);
+  WriteBytes(stored, bytes);
+
+  CommandResult second = render(dir / "Ext.DCP");
+  ASSERT_EQ(second.status, 0) << second.err;
+  const std::string track = SoundTrackFile(dir / "Ext");
+  ASSERT_NE(track, "");
+  EXPECT_FALSE(Exists(dir / "Ext/tmpL.wav"));
+  // Six frames of the files (a quarter of a second), silence up to the 12
+  // frames of the composition and the 3 before the in-point.
+  CommandResult probe = RunCommand({"ffprobe", "-v", "error", "-show_entries", "stream=channels,duration_ts", "-of",
+                                    "default=nw=1", track});
+  EXPECT_NE(probe.out.find("channels=8"), std::string::npos) << probe.out;
+  EXPECT_NE(probe.out.find("duration_ts=30000"), std::string::npos) << probe.out;
+
+  // A negative in-point (stored unsigned) is refused: no track, the render fails.
+  o.inPoint = static_cast<A_u_long>(-3);
+  std::memcpy(bytes.data(), &o, sizeof o);
+  WriteBytes(stored, bytes);
+  CommandResult third = render(dir / "Neg.DCP");
+  EXPECT_NE(third.status, 0);
+  EXPECT_EQ(SoundTrackFile(dir / "Neg"), "");
+}
