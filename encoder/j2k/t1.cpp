@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <type_traits>
 
 #include "encoder/j2k/dwt.h"
 #include "encoder/j2k/fix.h"
@@ -152,24 +153,6 @@ static_assert(kNmseSig0.v[64] == 8192 && kNmseSig0.v[127] == 32256);
 static_assert(kNmseRef.v[0] == 6144 && kNmseRef.v[64] == 0 && kNmseRef.v[127] == 6016);
 static_assert(kNmseRef0.v[0] == 8192 && kNmseRef0.v[64] == 0 && kNmseRef0.v[127] == 7936);
 
-// Sign-dependent neighbour bits set by a sample that becomes significant.
-constexpr uint16_t kSignMod[8] = {0x0040, 0x0440, 0x0020, 0x0220,
-                                  0x0080, 0x0880, 0x0010, 0x0110};
-
-inline void t1_updateflags(uint16_t* fp, uint32_t s, int stride) {
-  uint16_t* np = fp - stride;
-  uint16_t* sp = fp + stride;
-  np[-1] |= T1_SIG_SE;
-  np[0] |= kSignMod[s];
-  np[1] |= T1_SIG_SW;
-  fp[-1] |= kSignMod[s + 2];
-  fp[0] |= T1_SIG;
-  fp[1] |= kSignMod[s + 4];
-  sp[-1] |= T1_SIG_NE;
-  sp[0] |= kSignMod[s + 6];
-  sp[1] |= T1_SIG_NW;
-}
-
 inline int nmsedec_sig(uint32_t x, int bitpos) {
   return bitpos > T1_NMSEDEC_FRACBITS ? kNmseSig.v[(x >> (bitpos - T1_NMSEDEC_FRACBITS)) & 127]
                                       : kNmseSig0.v[x & 127];
@@ -180,38 +163,117 @@ inline int nmsedec_ref(uint32_t x, int bitpos) {
                                       : kNmseRef0.v[x & 127];
 }
 
-constexpr uint16_t kVscMask = static_cast<uint16_t>(~(T1_SIG_S | T1_SIG_SE | T1_SIG_SW | T1_SGN_S));
-constexpr uint32_t kMag = 0x7fffffffu;
+// ---- Stripe-column flags ----------------------------------------------------
+//
+// The coder keeps one 32-bit word per column of a four-row stripe. Bits 0-17
+// hold the significance of the 3 x 6 window around the column: rows -1 to 4
+// of the stripe (r = row + 1) in columns west, centre and east, at bit
+// 3r + c. Sample j of the stripe thus finds its eight neighbours and itself
+// in the nine bits from 3j upwards. Bits 18-23 hold the signs (1: negative)
+// of the centre column's rows -1 to 4, bits 24-27 the refined state and bits
+// 28-31 the visited state of rows 0 to 3. A border word on every side keeps
+// the updates free of bound checks.
 
-// ---- The three passes -------------------------------------------------------
+constexpr uint32_t kWindow = 0x1ff;
+constexpr uint32_t kNeighbours = 0x1ef;   // the window without its centre
+constexpr uint32_t kBelowRow = 0x1c0;     // the window's row below the sample
+constexpr uint32_t kSigWindow = 0x3ffff;  // all 18 significance bits
+constexpr uint32_t kCentres = (1u << 4) | (1u << 7) | (1u << 10) | (1u << 13);
+constexpr uint32_t kVisitAll = 0xfu << 28;
 
-// One sample of the significance pass; flag is the context flags (with the
-// vertically causal bits cleared where they apply).
-inline void sigpass_step(mqc_regs& r, const opj_mqc_state** ctxs, uint16_t* fp, uint16_t flag,
-                         uint32_t d, uint32_t one, int bitpos, const uint8_t* zc, int* nmsedec,
-                         int stride) {
-  if ((flag & T1_SIG_OTH) && !(flag & (T1_SIG | T1_VISIT))) {
-    const uint32_t v = (d & one) ? 1 : 0;
-    mqc_encode_r(r, &ctxs[zc[flag & T1_SIG_OTH]], v);
-    if (v) {
-      *nmsedec += nmsedec_sig(d & kMag, bitpos);
-      const uint32_t s = d >> 31;
-      const int idx = (flag & 0x0ff0) >> 4;
-      mqc_encode_r(r, &ctxs[kSc.v[idx]], s ^ kSpb.v[idx]);
-      t1_updateflags(fp, s, stride);
-    }
-    *fp |= T1_VISIT;
+constexpr uint32_t sig_bit(int j) { return 1u << (3 * j + 4); }
+constexpr uint32_t chi_bit(int r) { return 1u << (18 + r); }  // r: row + 1
+constexpr uint32_t mu_bit(int j) { return 1u << (24 + j); }
+constexpr uint32_t pi_bit(int j) { return 1u << (28 + j); }
+
+// Zero-coding contexts by orientation and nine-bit window.
+struct zc9_table {
+  uint8_t v[4 * 512];
+};
+
+constexpr int window_to_flags(int wv) {
+  int f = 0;
+  if (wv & 0x001) f |= T1_SIG_NW;
+  if (wv & 0x002) f |= T1_SIG_N;
+  if (wv & 0x004) f |= T1_SIG_NE;
+  if (wv & 0x008) f |= T1_SIG_W;
+  if (wv & 0x020) f |= T1_SIG_E;
+  if (wv & 0x040) f |= T1_SIG_SW;
+  if (wv & 0x080) f |= T1_SIG_S;
+  if (wv & 0x100) f |= T1_SIG_SE;
+  return f;
+}
+
+constexpr zc9_table make_zc9() {
+  zc9_table t{};
+  for (int o = 0; o < 4; ++o)
+    for (int wv = 0; wv < 512; ++wv) t.v[(o << 9) | wv] = kZc.v[(o << 8) | window_to_flags(wv)];
+  return t;
+}
+
+constexpr zc9_table kZc9 = make_zc9();
+
+// The sign-context index of sample j (north, east, south and west
+// significance, then their signs), from the column's word and those of its
+// west and east neighbours; vsc drops the south neighbour.
+inline int sign_index(uint32_t f, uint32_t fw, uint32_t fe, int j, bool vsc) {
+  const uint32_t n_sig = (f >> (3 * j + 1)) & 1;
+  const uint32_t s_sig = vsc ? 0 : (f >> (3 * j + 7)) & 1;
+  const uint32_t w_sig = (f >> (3 * j + 3)) & 1;
+  const uint32_t e_sig = (f >> (3 * j + 5)) & 1;
+  const uint32_t n_neg = (f >> (18 + j)) & 1;
+  const uint32_t s_neg = vsc ? 0 : (f >> (20 + j)) & 1;
+  const uint32_t w_neg = (fw >> (19 + j)) & 1;
+  const uint32_t e_neg = (fe >> (19 + j)) & 1;
+  return static_cast<int>(n_sig | (e_sig << 1) | (s_sig << 2) | (w_sig << 3) | (n_neg << 4) |
+                          (e_neg << 5) | (s_neg << 6) | (w_neg << 7));
+}
+
+// Sample j of the column at fp becomes significant with sign s; the
+// column's own word is the caller's local f.
+inline void t1_updateflags(uint32_t* fp, uint32_t& f, int j, uint32_t s, int stride) {
+  const int r = j + 1;
+  f |= (1u << (3 * r + 1)) | (s << (18 + r));
+  fp[-1] |= 1u << (3 * r + 2);
+  fp[1] |= 1u << (3 * r);
+  if (j == 0) {  // the row below the stripe above
+    uint32_t* up = fp - stride;
+    up[-1] |= 1u << 17;
+    up[0] |= (1u << 16) | (s << 23);
+    up[1] |= 1u << 15;
+  } else if (j == 3) {  // the row above the stripe below
+    uint32_t* dn = fp + stride;
+    dn[-1] |= 1u << 2;
+    dn[0] |= (1u << 1) | (s << 18);
+    dn[1] |= 1u << 0;
   }
 }
 
-// The passes are instantiated with and without vertically causal context
-// formation, so that the common case carries no per-sample test of it.
+constexpr uint32_t kMag = 0x7fffffffu;
+
+// ---- The three passes -------------------------------------------------------
+// Instantiated with and without vertically causal context formation, so that
+// the common case carries no per-sample test of it. A row is vertically
+// causal when it is the last of its stripe or of the block.
+
+template <int J>
+using row_c = std::integral_constant<int, J>;
+
+// Runs step(row_c<j>) for the rows j from first to rows - 1 of a stripe, each
+// with its row as a constant.
+template <typename F>
+MQC_INLINE void for_rows(int first, int rows, F&& step) {
+  if (first <= 0 && rows > 0) step(row_c<0>{});
+  if (first <= 1 && rows > 1) step(row_c<1>{});
+  if (first <= 2 && rows > 2) step(row_c<2>{});
+  if (first <= 3 && rows > 3) step(row_c<3>{});
+}
 
 template <bool VSC>
 void sigpass_impl(opj_t1* t1, int bpno, int orient, int* nmsedec) {
   const uint32_t one = 1u << (bpno + T1_NMSEDEC_FRACBITS);
   const int bitpos = bpno + T1_NMSEDEC_FRACBITS;
-  const uint8_t* zc = kZc.v + (orient << 8);
+  const uint8_t* zc = kZc9.v + (orient << 9);
   const int stride = t1->flags_stride;
   const int w = t1->w, h = t1->h;
   const opj_mqc_state** ctxs = t1->mqc->ctxs;
@@ -219,20 +281,30 @@ void sigpass_impl(opj_t1* t1, int bpno, int orient, int* nmsedec) {
   int nm = 0;
   for (int k = 0; k < h; k += 4) {
     const int rows = h - k < 4 ? h - k : 4;
-    for (int i = 0; i < w; ++i) {
-      uint16_t* fp = &t1->flags[(k + 1) * stride + i + 1];
-      const uint32_t* dp = &t1->data[k * w + i];
-      if (rows == 4) {
-        // Nothing to do in a column whose samples have no significant neighbour.
-        if (!((fp[0] | fp[stride] | fp[2 * stride] | fp[3 * stride]) & T1_SIG_OTH)) continue;
-      }
-      for (int j = 0; j < rows; ++j) {
-        uint16_t flag = *fp;
-        if (VSC && (j == 3 || k + j == h - 1)) flag &= kVscMask;
-        sigpass_step(r, ctxs, fp, flag, *dp, one, bitpos, zc, &nm, stride);
-        fp += stride;
-        dp += w;
-      }
+    uint32_t* fp = &t1->flags[(k / 4 + 1) * stride + 1];
+    const uint32_t* col = &t1->data[k * w];
+    for (int i = 0; i < w; ++i, ++fp, ++col) {
+      uint32_t f = *fp;
+      if (!(f & kSigWindow)) continue;  // no significance around the column
+      for_rows(0, rows, [&](auto jc) {
+        constexpr int j = decltype(jc)::value;
+        const bool vsc = VSC && (j == 3 || k + j == h - 1);
+        uint32_t wv = (f >> (3 * j)) & kWindow;
+        if (vsc) wv &= ~kBelowRow;
+        if (!(wv & kNeighbours) || (wv & 0x10) || (f & pi_bit(j))) return;
+        const uint32_t d = col[j * w];
+        const uint32_t v = (d & one) ? 1 : 0;
+        mqc_encode_r(r, &ctxs[zc[wv]], v);
+        if (v) {
+          nm += nmsedec_sig(d & kMag, bitpos);
+          const uint32_t s = d >> 31;
+          const int idx = sign_index(f, fp[-1], fp[1], j, vsc);
+          mqc_encode_r(r, &ctxs[kSc.v[idx]], s ^ kSpb.v[idx]);
+          t1_updateflags(fp, f, j, s, stride);
+        }
+        f |= pi_bit(j);
+      });
+      *fp = f;
     }
   }
   mqc_store(t1->mqc, r);
@@ -250,27 +322,28 @@ void refpass_impl(opj_t1* t1, int bpno, int* nmsedec) {
   int nm = 0;
   for (int k = 0; k < h; k += 4) {
     const int rows = h - k < 4 ? h - k : 4;
-    for (int i = 0; i < w; ++i) {
-      uint16_t* fp = &t1->flags[(k + 1) * stride + i + 1];
-      const uint32_t* dp = &t1->data[k * w + i];
-      if (rows == 4) {
-        // Nothing to refine in a column without a significant sample.
-        if (!((fp[0] | fp[stride] | fp[2 * stride] | fp[3 * stride]) & T1_SIG)) continue;
-      }
-      for (int j = 0; j < rows; ++j) {
-        uint16_t flag = *fp;
-        if ((flag & (T1_SIG | T1_VISIT)) == T1_SIG) {
-          if (VSC && (j == 3 || k + j == h - 1)) flag &= kVscMask;
-          const uint32_t d = *dp;
-          nm += nmsedec_ref(d & kMag, bitpos);
-          const int ctx = (flag & T1_REFINE) ? T1_CTXNO_MAG + 2
-                                             : ((flag & T1_SIG_OTH) ? T1_CTXNO_MAG + 1 : T1_CTXNO_MAG);
-          mqc_encode_r(r, &ctxs[ctx], (d & one) ? 1 : 0);
-          *fp = static_cast<uint16_t>(*fp | T1_REFINE);
+    uint32_t* fp = &t1->flags[(k / 4 + 1) * stride + 1];
+    const uint32_t* col = &t1->data[k * w];
+    for (int i = 0; i < w; ++i, ++fp, ++col) {
+      uint32_t f = *fp;
+      if (!(f & kCentres)) continue;  // nothing significant to refine
+      for_rows(0, rows, [&](auto jc) {
+        constexpr int j = decltype(jc)::value;
+        if (!(f & sig_bit(j)) || (f & pi_bit(j))) return;
+        const uint32_t d = col[j * w];
+        nm += nmsedec_ref(d & kMag, bitpos);
+        int ctx;
+        if (f & mu_bit(j)) {
+          ctx = T1_CTXNO_MAG + 2;
+        } else {
+          uint32_t wv = (f >> (3 * j)) & kNeighbours;
+          if (VSC && (j == 3 || k + j == h - 1)) wv &= ~kBelowRow;
+          ctx = wv ? T1_CTXNO_MAG + 1 : T1_CTXNO_MAG;
         }
-        fp += stride;
-        dp += w;
-      }
+        mqc_encode_r(r, &ctxs[ctx], (d & one) ? 1 : 0);
+        f |= mu_bit(j);
+      });
+      *fp = f;
     }
   }
   mqc_store(t1->mqc, r);
@@ -281,57 +354,52 @@ template <bool VSC>
 void clnpass_impl(opj_t1* t1, int bpno, int orient, int* nmsedec) {
   const uint32_t one = 1u << (bpno + T1_NMSEDEC_FRACBITS);
   const int bitpos = bpno + T1_NMSEDEC_FRACBITS;
-  const uint8_t* zc = kZc.v + (orient << 8);
+  const uint8_t* zc = kZc9.v + (orient << 9);
   const int stride = t1->flags_stride;
   const int w = t1->w, h = t1->h;
   const opj_mqc_state** ctxs = t1->mqc->ctxs;
   mqc_regs r = mqc_load(t1->mqc);
   int nm = 0;
-  constexpr uint16_t kBusy = T1_SIG | T1_VISIT | T1_SIG_OTH;
-  constexpr uint16_t kDone = T1_SIG | T1_VISIT;
-  constexpr uint16_t kNoVisit = static_cast<uint16_t>(~T1_VISIT);
+  // With vertically causal contexts the fourth row does not see the stripe below.
+  constexpr uint32_t kAggBusy = (VSC ? 0x7fffu : kSigWindow) | kVisitAll;
   for (int k = 0; k < h; k += 4) {
     const int rows = h - k < 4 ? h - k : 4;
-    for (int i = 0; i < w; ++i) {
-      uint16_t* fp = &t1->flags[(k + 1) * stride + i + 1];
-      const uint32_t* dp = &t1->data[k * w + i];
+    uint32_t* fp = &t1->flags[(k / 4 + 1) * stride + 1];
+    const uint32_t* col = &t1->data[k * w];
+    for (int i = 0; i < w; ++i, ++fp, ++col) {
+      uint32_t f = *fp;
       int runlen = 0;
       bool agg = false;
       if (rows == 4) {
-        const uint16_t f0 = fp[0], f1 = fp[stride], f2 = fp[2 * stride];
-        uint16_t f3 = fp[3 * stride];
-        if ((f0 & kDone) && (f1 & kDone) && (f2 & kDone) && (f3 & kDone)) {
+        const uint32_t sigs = ((f >> 4) & 1) | ((f >> 6) & 2) | ((f >> 8) & 4) | ((f >> 10) & 8);
+        if ((sigs | (f >> 28)) == 0xf) {
           // Every sample already significant or coded in this plane.
-          fp[0] = f0 & kNoVisit;
-          fp[stride] = f1 & kNoVisit;
-          fp[2 * stride] = f2 & kNoVisit;
-          fp[3 * stride] = f3 & kNoVisit;
+          *fp = f & ~kVisitAll;
           continue;
         }
-        if (VSC) f3 &= kVscMask;
-        agg = !((f0 | f1 | f2 | f3) & kBusy);
+        agg = !(f & kAggBusy);
       }
       if (agg) {
         for (runlen = 0; runlen < 4; ++runlen) {
-          if (dp[runlen * w] & one) break;
+          if (col[runlen * w] & one) break;
         }
         mqc_encode_r(r, &ctxs[T1_CTXNO_AGG], runlen != 4);
         if (runlen == 4) continue;
         mqc_encode_r(r, &ctxs[T1_CTXNO_UNI], static_cast<uint32_t>(runlen >> 1));
         mqc_encode_r(r, &ctxs[T1_CTXNO_UNI], static_cast<uint32_t>(runlen & 1));
-        fp += runlen * stride;
-        dp += runlen * w;
       }
-      for (int j = runlen; j < rows; ++j) {
-        uint16_t flag = *fp;
-        if (VSC && (j == 3 || k + j == h - 1)) flag &= kVscMask;
-        const uint32_t d = *dp;
+      for_rows(runlen, rows, [&](auto jc) {
+        constexpr int j = decltype(jc)::value;
+        const bool vsc = VSC && (j == 3 || k + j == h - 1);
+        const uint32_t d = col[j * w];
         bool code_sign;
         if (agg && j == runlen) {
           code_sign = true;  // located by the run: known significant
-        } else if (!(*fp & kDone)) {
+        } else if (!(f & (sig_bit(j) | pi_bit(j)))) {
+          uint32_t wv = (f >> (3 * j)) & kWindow;
+          if (vsc) wv &= ~kBelowRow;
           const uint32_t v = (d & one) ? 1 : 0;
-          mqc_encode_r(r, &ctxs[zc[flag & T1_SIG_OTH]], v);
+          mqc_encode_r(r, &ctxs[zc[wv]], v);
           code_sign = v != 0;
         } else {
           code_sign = false;
@@ -339,14 +407,12 @@ void clnpass_impl(opj_t1* t1, int bpno, int orient, int* nmsedec) {
         if (code_sign) {
           nm += nmsedec_sig(d & kMag, bitpos);
           const uint32_t s = d >> 31;
-          const int idx = (flag & 0x0ff0) >> 4;
+          const int idx = sign_index(f, fp[-1], fp[1], j, vsc);
           mqc_encode_r(r, &ctxs[kSc.v[idx]], s ^ kSpb.v[idx]);
-          t1_updateflags(fp, s, stride);
+          t1_updateflags(fp, f, j, s, stride);
         }
-        *fp &= kNoVisit;
-        fp += stride;
-        dp += w;
-      }
+      });
+      *fp = f & ~kVisitAll;
     }
   }
   mqc_store(t1->mqc, r);
@@ -449,17 +515,19 @@ int t1_allocate_buffers(opj_t1* t1, int w, int h) {
   }
   std::memset(t1->data, 0, datasize * sizeof(uint32_t));
 
-  const int flagssize = (w + 2) * (h + 2);
+  // One word per stripe column, with a border column and a border stripe on
+  // every side.
+  const int flagssize = (w + 2) * ((h + 3) / 4 + 2);
   if (flagssize > t1->flagssize) {
     std::free(t1->flags);
-    t1->flags = static_cast<uint16_t*>(std::aligned_alloc(16, ((flagssize * 2 + 15) / 16) * 16));
+    t1->flags = static_cast<uint32_t*>(std::aligned_alloc(16, ((flagssize * 4 + 15) / 16) * 16));
     if (!t1->flags) {
       t1->flagssize = 0;
       return 0;
     }
     t1->flagssize = flagssize;
   }
-  std::memset(t1->flags, 0, flagssize * sizeof(uint16_t));
+  std::memset(t1->flags, 0, flagssize * sizeof(uint32_t));
 
   t1->w = w;
   t1->h = h;

@@ -18,7 +18,8 @@ enum {
   T1_SCRATCH_SIZE = 65536,
 };
 
-// Flag bits of one sample.
+// Flag bits of one sample, as the context look-ups take them (the coder's own
+// flag words hold the same facts per stripe column).
 enum : uint16_t {
   T1_SIG_NE = 0x0001,
   T1_SIG_SE = 0x0002,
@@ -54,7 +55,7 @@ struct opj_t1 {
   opj_cinfo* cinfo;
   opj_mqc* mqc;
   uint32_t* data;   // magnitudes with the sign in bit 31, w x h, row-major
-  uint16_t* flags;  // (w + 2) x (h + 2) with a one-flag border
+  uint32_t* flags;  // one word per four-row stripe column, with a border all round
   int w;
   int h;
   int datasize;

@@ -407,9 +407,12 @@ int tcd_rateallocate(opj_tcd* tcd, uint8_t* dest, int len) {
   for (int layno = 0; layno < tcp->numlayers; ++layno) {
     double lo = min;
     double hi = max;
-    const int maxlen = tcp->rates[layno] != 0.0f
-                           ? int_min(static_cast<int>(std::ceil(tcp->rates[layno])), len)
-                           : len;
+    // A budget beyond the room left is the room itself (and keeps the
+    // conversion of the rate to an integer in range).
+    int maxlen = len;
+    if (tcp->rates[layno] != 0.0f && tcp->rates[layno] < static_cast<float>(len)) {
+      maxlen = int_min(static_cast<int>(std::ceil(tcp->rates[layno])), len);
+    }
     double goodthresh;
     if (tcp->rates[layno] > 0.0f) {
       opj_t2* t2 = t2_create(tcd->cinfo, tcd->image, tcd->cp);
