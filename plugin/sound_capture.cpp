@@ -20,6 +20,7 @@
 #include "plugin/host_boundary.h"
 #include "plugin/module_errors.h"
 #include "plugin/output_options.h"
+#include "plugin/render_report.h"
 #include "plugin/suite_handler.h"
 
 namespace {
@@ -227,8 +228,16 @@ A_Err AddSoundChunk(AEIO_BasicData* basic, AEIO_OutSpecH outH, const A_Time* sta
       }
     } else if (State(o) == kCaptureNotStarted) {
       SetState(o, kCaptureDone);
-      Say("WRAP IT FROM EXTERNAL FILES!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!\n\n");
-      if (write_PCM_file(&o).Failure()) err = kErrWrite;
+      // An in-point beyond the files would only make silence: the user is
+      // told, and nothing is written.
+      char message[kReportSize];
+      if (CheckExternalSoundInPoint(o, message, sizeof message) != 0) {
+        ShowMessage(basic, message);
+        err = kErrWrite;
+      } else {
+        Say("WRAP IT FROM EXTERNAL FILES!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!\n\n");
+        if (write_PCM_file(&o).Failure()) err = kErrWrite;
+      }
     }
   }
 

@@ -256,5 +256,6 @@ TEST(SoundCapture, AStoredRecordWithExternalSoundRendersItsChannelsAfterTheInPoi
   WriteBytes(stored, bytes);
   CommandResult third = render(dir / "Neg.DCP");
   EXPECT_NE(third.status, 0);
+  EXPECT_NE(third.err.find("lies beyond the end of your external audiofiles"), std::string::npos) << third.err;
   EXPECT_EQ(SoundTrackFile(dir / "Neg"), "");
 }
