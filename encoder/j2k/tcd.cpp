@@ -380,6 +380,14 @@ void tcd_makelayer(opj_tcd* tcd, int layno, double thresh, int final) {
   });
 }
 
+int tcd_layer_budget(float rate, int len) {
+  if (rate == 0.0f || !(rate < static_cast<float>(len))) return len;
+  // The rate stands for a whole number of bytes (the frame budget less the
+  // headers) reached through single-precision conversions: the nearest whole
+  // number is that budget, where rounding up would at times add a byte.
+  return int_min(static_cast<int>(std::floor(static_cast<double>(rate) + 0.5)), len);
+}
+
 int tcd_rateallocate(opj_tcd* tcd, uint8_t* dest, int len) {
   opj_tcd_tile* tile = tcd->tcd_tile;
   opj_tcp* tcp = tcd->tcp;
@@ -407,12 +415,7 @@ int tcd_rateallocate(opj_tcd* tcd, uint8_t* dest, int len) {
   for (int layno = 0; layno < tcp->numlayers; ++layno) {
     double lo = min;
     double hi = max;
-    // A budget beyond the room left is the room itself (and keeps the
-    // conversion of the rate to an integer in range).
-    int maxlen = len;
-    if (tcp->rates[layno] != 0.0f && tcp->rates[layno] < static_cast<float>(len)) {
-      maxlen = int_min(static_cast<int>(std::ceil(tcp->rates[layno])), len);
-    }
+    const int maxlen = tcd_layer_budget(tcp->rates[layno], len);
     double goodthresh;
     if (tcp->rates[layno] > 0.0f) {
       opj_t2* t2 = t2_create(tcd->cinfo, tcd->image, tcd->cp);

@@ -124,4 +124,7 @@ void tcd_free_encode(opj_tcd* tcd);
 // they do not fit in len.
 int tcd_encode_tile(opj_tcd* tcd, int tileno, uint8_t* dest, int len);
 int tcd_rateallocate(opj_tcd* tcd, uint8_t* dest, int len);
+// The byte budget of a layer's trial packets for its converted rate (0: no
+// limit) and the room left.
+int tcd_layer_budget(float rate, int len);
 void tcd_makelayer(opj_tcd* tcd, int layno, double thresh, int final);
