@@ -10,7 +10,6 @@
 #include "encoder/j2k/coding_parameters.h"
 #include "encoder/j2k/dwt.h"
 #include "encoder/j2k/fix.h"
-#include "encoder/j2k/mct.h"
 #include "encoder/j2k/tcd.h"
 
 namespace {
@@ -254,17 +253,6 @@ TEST(StepSizes, EncodingOfSingleSteps) {
   dwt_encode_stepsize(8192 + 4096 + 1, 0, &s);  // k = 13: shifted right by 2
   EXPECT_EQ(s.expn, 8);
   EXPECT_EQ(s.mant, 0x400);
-}
-
-TEST(Norms, TablesAndGains) {
-  EXPECT_DOUBLE_EQ(dwt_getnorm_real(5, 0), 33.84);
-  EXPECT_DOUBLE_EQ(dwt_getnorm_real(0, 3), 2.080);
-  EXPECT_DOUBLE_EQ(dwt_getnorm_real(8, 1), 549.0);
-  EXPECT_DOUBLE_EQ(dwt_getnorm_real(9, 2), 0);
-  for (int o = 0; o < 4; ++o) EXPECT_EQ(dwt_getgain_real(o), 0);
-  EXPECT_DOUBLE_EQ(mct_getnorm_real(0), 1.732);
-  EXPECT_DOUBLE_EQ(mct_getnorm_real(1), 1.805);
-  EXPECT_DOUBLE_EQ(mct_getnorm_real(2), 1.573);
 }
 
 TEST(Wavelet, TileComponentUsesItsExtentAndResolutions) {
