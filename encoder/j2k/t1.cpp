@@ -163,6 +163,17 @@ inline int nmsedec_ref(uint32_t x, int bitpos) {
                                       : kNmseRef0.v[x & 127];
 }
 
+// The distortion table of a pass and the shift that indexes it, chosen once
+// per pass: the same look-up as nmsedec_sig / nmsedec_ref.
+struct nmse_lookup {
+  const int16_t* table;
+  int shift;
+  nmse_lookup(const nmsedec_table& high, const nmsedec_table& low, int bitpos)
+      : table(bitpos > T1_NMSEDEC_FRACBITS ? high.v : low.v),
+        shift(bitpos > T1_NMSEDEC_FRACBITS ? bitpos - T1_NMSEDEC_FRACBITS : 0) {}
+  int operator()(uint32_t x) const { return table[(x >> shift) & 127]; }
+};
+
 // ---- Stripe-column flags ----------------------------------------------------
 //
 // The coder keeps one 32-bit word per column of a four-row stripe. Bits 0-17
@@ -272,7 +283,7 @@ MQC_INLINE void for_rows(int first, int rows, F&& step) {
 template <bool VSC>
 void sigpass_impl(opj_t1* t1, int bpno, int orient, int* nmsedec) {
   const uint32_t one = 1u << (bpno + T1_NMSEDEC_FRACBITS);
-  const int bitpos = bpno + T1_NMSEDEC_FRACBITS;
+  const nmse_lookup nmse_sig(kNmseSig, kNmseSig0, bpno + T1_NMSEDEC_FRACBITS);
   const uint8_t* zc = kZc9.v + (orient << 9);
   const int stride = t1->flags_stride;
   const int w = t1->w, h = t1->h;
@@ -296,7 +307,7 @@ void sigpass_impl(opj_t1* t1, int bpno, int orient, int* nmsedec) {
         const uint32_t v = (d & one) ? 1 : 0;
         mqc_encode_r(r, &ctxs[zc[wv]], v);
         if (v) {
-          nm += nmsedec_sig(d & kMag, bitpos);
+          nm += nmse_sig(d & kMag);
           const uint32_t s = d >> 31;
           const int idx = sign_index(f, fp[-1], fp[1], j, vsc);
           mqc_encode_r(r, &ctxs[kSc.v[idx]], s ^ kSpb.v[idx]);
@@ -314,7 +325,7 @@ void sigpass_impl(opj_t1* t1, int bpno, int orient, int* nmsedec) {
 template <bool VSC>
 void refpass_impl(opj_t1* t1, int bpno, int* nmsedec) {
   const uint32_t one = 1u << (bpno + T1_NMSEDEC_FRACBITS);
-  const int bitpos = bpno + T1_NMSEDEC_FRACBITS;
+  const nmse_lookup nmse_ref(kNmseRef, kNmseRef0, bpno + T1_NMSEDEC_FRACBITS);
   const int stride = t1->flags_stride;
   const int w = t1->w, h = t1->h;
   const opj_mqc_state** ctxs = t1->mqc->ctxs;
@@ -331,7 +342,7 @@ void refpass_impl(opj_t1* t1, int bpno, int* nmsedec) {
         constexpr int j = decltype(jc)::value;
         if (!(f & sig_bit(j)) || (f & pi_bit(j))) return;
         const uint32_t d = col[j * w];
-        nm += nmsedec_ref(d & kMag, bitpos);
+        nm += nmse_ref(d & kMag);
         int ctx;
         if (f & mu_bit(j)) {
           ctx = T1_CTXNO_MAG + 2;
@@ -353,7 +364,7 @@ void refpass_impl(opj_t1* t1, int bpno, int* nmsedec) {
 template <bool VSC>
 void clnpass_impl(opj_t1* t1, int bpno, int orient, int* nmsedec) {
   const uint32_t one = 1u << (bpno + T1_NMSEDEC_FRACBITS);
-  const int bitpos = bpno + T1_NMSEDEC_FRACBITS;
+  const nmse_lookup nmse_sig(kNmseSig, kNmseSig0, bpno + T1_NMSEDEC_FRACBITS);
   const uint8_t* zc = kZc9.v + (orient << 9);
   const int stride = t1->flags_stride;
   const int w = t1->w, h = t1->h;
@@ -405,7 +416,7 @@ void clnpass_impl(opj_t1* t1, int bpno, int orient, int* nmsedec) {
           code_sign = false;
         }
         if (code_sign) {
-          nm += nmsedec_sig(d & kMag, bitpos);
+          nm += nmse_sig(d & kMag);
           const uint32_t s = d >> 31;
           const int idx = sign_index(f, fp[-1], fp[1], j, vsc);
           mqc_encode_r(r, &ctxs[kSc.v[idx]], s ^ kSpb.v[idx]);
