@@ -1,10 +1,15 @@
 #include "platform/win/default_procedures.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <string>
 
+#include "platform/win/common_controls.h"
+#include "platform/win/control_styles.h"
+#include "platform/win/date_text.h"
 #include "platform/win/dialog_presenter.h"
+#include "platform/win/input_messages.h"
 #include "platform/win/messages.h"
 #include "platform/win/window_messages.h"
 #include "platform/win/window_store.h"
@@ -32,6 +37,70 @@ void Notify(HWND parent, int id, WORD code, HWND control) {
 
 int Clamp(int value, int low, int high) { return std::max(low, std::min(value, high)); }
 
+constexpr UINT WM_CHAR = 0x0102;
+constexpr UINT WM_CLEAR = 0x0303;
+constexpr UINT EM_SETSEL = 0x00B1;
+constexpr WORD CBN_SELCHANGE = 1;
+
+std::string Capitals(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
+}
+
+void Scroll(HWND parent, HWND bar, WORD request, int position) {
+  if (parent != nullptr) {
+    SendMessageA(parent, WM_HSCROLL, MAKEWPARAM(request, static_cast<WORD>(position)), reinterpret_cast<LPARAM>(bar));
+  }
+}
+
+// The edit's reply to a typed character, a backspace or a delete of the
+// selection; the lock is released on return.
+LRESULT EditInput(std::unique_lock<std::mutex>& lock, WindowRecord& record, UINT message, WPARAM wParam) {
+  if (!record.enabled || (record.style & ES_READONLY)) return 0;
+  const HWND window = record.handle, parent = record.parent;
+  const int id = record.id;
+  if (message == WM_CLEAR) {
+    if (record.allSelected) record.text.clear();
+  } else {
+    const char c = static_cast<char>(wParam);
+    if (record.allSelected) record.text.clear();
+    if (c == '\b') {
+      if (!record.text.empty()) record.text.pop_back();
+    } else {
+      record.text.push_back((record.style & ES_UPPERCASE) ? Capitals(std::string(1, c))[0] : c);
+    }
+  }
+  record.allSelected = false;
+  lock.unlock();
+  Changed(window);
+  Notify(parent, id, EN_CHANGE, window);
+  return 0;
+}
+
+// The track bar's reply to a drag of its thumb: a tracking request at every
+// position passed, then the end position and the end of the scroll.
+LRESULT DragThumb(std::unique_lock<std::mutex>& lock, HWND window, int target) {
+  WindowRecord* record = FindWindow(window);
+  if (record == nullptr) return 0;
+  const HWND parent = record->parent;
+  target = Clamp(target, record->rangeMin, record->rangeMax);
+  int position = record->position;
+  do {
+    position += position < target ? 1 : (position > target ? -1 : 0);
+    record->position = position;
+    lock.unlock();
+    Changed(window);
+    Scroll(parent, window, SB_THUMBTRACK, position);
+    lock.lock();
+    record = FindWindow(window);
+    if (record == nullptr) return 0;
+  } while (position != target);
+  lock.unlock();
+  Scroll(parent, window, SB_THUMBPOSITION, position);
+  Scroll(parent, window, SB_ENDSCROLL, 0);
+  return 0;
+}
+
 }  // namespace
 
 LRESULT DefaultProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -45,6 +114,8 @@ LRESULT DefaultProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam
   switch (message) {
     case WM_SETTEXT: {
       record->text = lParam != 0 ? reinterpret_cast<const char*>(lParam) : "";
+      record->allSelected = false;
+      if (kind == ControlKind::Edit && (record->style & ES_UPPERCASE)) record->text = Capitals(record->text);
       lock.unlock();
       Changed(window);
       if (kind == ControlKind::Edit) Notify(parent, id, EN_CHANGE, window);
@@ -103,6 +174,48 @@ LRESULT DefaultProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam
       }
       return 0;
 
+    case ControlKind::Edit:
+      if (message == EM_SETSEL) {
+        record->allSelected = wParam == 0 && lParam == -1;
+        return 0;
+      }
+      if (message == WM_CHAR || message == WM_CLEAR) return EditInput(lock, *record, message, wParam);
+      return 0;
+
+    case ControlKind::DatePicker:
+      if (record->year == 0) Today(&record->year, &record->month, &record->day);
+      if (message == DTM_SETFORMATA || message == kInputPickDate) {
+        if (message == DTM_SETFORMATA) {
+          record->format = lParam != 0 ? reinterpret_cast<const char*>(lParam) : DefaultDateFormat();
+        } else {
+          record->year = static_cast<int>(wParam / 10000);
+          record->month = static_cast<int>(wParam / 100 % 100);
+          record->day = static_cast<int>(wParam % 100);
+        }
+        record->text = FormatDate(record->format.empty() ? DefaultDateFormat() : record->format, record->year,
+                                  record->month, record->day);
+        NMDATETIMECHANGE change{};
+        change.nmhdr = {window, static_cast<UINT_PTR>(id), DTN_DATETIMECHANGE};
+        change.st.wYear = static_cast<WORD>(record->year);
+        change.st.wMonth = static_cast<WORD>(record->month);
+        change.st.wDay = static_cast<WORD>(record->day);
+        lock.unlock();
+        Changed(window);
+        if (message == kInputPickDate && parent != nullptr) {
+          SendMessageA(parent, WM_NOTIFY, static_cast<WPARAM>(id), reinterpret_cast<LPARAM>(&change));
+        }
+        return message == DTM_SETFORMATA ? TRUE : 0;
+      }
+      if (message == DTM_GETSYSTEMTIME && lParam != 0) {
+        SYSTEMTIME* time = reinterpret_cast<SYSTEMTIME*>(lParam);
+        *time = SYSTEMTIME{};
+        time->wYear = static_cast<WORD>(record->year);
+        time->wMonth = static_cast<WORD>(record->month);
+        time->wDay = static_cast<WORD>(record->day);
+        return GDT_VALID;
+      }
+      return 0;
+
     case ControlKind::ProgressBar: {
       const int oldPos = record->position;
       const LRESULT oldRange = MAKELPARAM(static_cast<WORD>(record->rangeMin), static_cast<WORD>(record->rangeMax));
@@ -145,6 +258,18 @@ LRESULT DefaultProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam
         case TBM_SETPOS:
           record->position = static_cast<int>(lParam);
           break;
+        case kInputDragThumb:
+          return DragThumb(lock, window, static_cast<int>(wParam));
+        case kInputClickChannel: {
+          // A click beside the thumb moves it by a page, a fifth of the range.
+          const int page = std::max(1, (record->rangeMax - record->rangeMin) / 5);
+          record->position = Clamp(record->position + (wParam ? page : -page), record->rangeMin, record->rangeMax);
+          lock.unlock();
+          Changed(window);
+          Scroll(parent, window, wParam ? SB_PAGEDOWN : SB_PAGEUP, 0);
+          Scroll(parent, window, SB_ENDSCROLL, 0);
+          return 0;
+        }
         default:
           return 0;
       }
@@ -180,6 +305,15 @@ LRESULT DefaultProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam
           lock.unlock();
           Changed(window);
           return valid ? static_cast<LRESULT>(index) : CB_ERR;
+        }
+        case kInputChooseItem: {
+          if (wParam >= record->items.size()) return 0;
+          record->selection = static_cast<int>(wParam);
+          lock.unlock();
+          Changed(window);
+          Notify(parent, id, CBN_SELCHANGE, window);
+          Notify(parent, id, CBN_SELENDOK, window);
+          return 0;
         }
         case CB_GETLBTEXT:
         case CB_GETLBTEXTLEN: {

@@ -1,5 +1,6 @@
 #include "platform/win/dialog_box.h"
 
+#include "platform/win/date_text.h"
 #include "platform/win/dialog_presenter.h"
 #include "platform/win/messages.h"
 #include "platform/win/window.h"
@@ -59,6 +60,11 @@ HWND MakeDialog(const DialogTemplate& t, HWND parent, HWND owner, DLGPROC proced
     const LONG x = clientX + UnitsToPixelsX(item.x);
     const LONG y = clientY + UnitsToPixelsY(item.y);
     control->rect = {x, y, x + UnitsToPixelsX(item.cx), y + UnitsToPixelsY(item.cy)};
+    if (item.kind == ControlKind::DatePicker) {
+      // A date picker starts at today's date in the short date format.
+      Today(&control->year, &control->month, &control->day);
+      control->text = FormatDate(DefaultDateFormat(), control->year, control->month, control->day);
+    }
     AddWindow(std::move(control));
   }
   return handle;
@@ -93,6 +99,10 @@ INT_PTR DialogBoxParamA(HINSTANCE module, LPCSTR name, HWND owner, DLGPROC proce
   const DialogTemplate* t = FindDialogTemplate(module, static_cast<int>(id));
   if (t == nullptr) return -1;
   if (owner != nullptr && !IsWindow(owner)) owner = nullptr;
+  // A child window cannot own a dialog: its top-level window does.
+  for (WindowState state; owner != nullptr && QueryWindowState(owner, &state) && (state.style & WS_CHILD);) {
+    owner = GetParent(owner);
+  }
 
   HWND dialog = MakeDialog(*t, nullptr, owner, procedure, true);
   const bool ownerWasDisabled = owner != nullptr && EnableWindow(owner, FALSE);

@@ -9,6 +9,8 @@
 // post user input from them.
 #pragma once
 
+#include <string>
+
 #include "platform/win/types.h"
 
 class DialogPresenter {
@@ -19,6 +21,14 @@ class DialogPresenter {
   virtual void DialogClosed(HWND dialog, INT_PTR result) {
     (void)dialog;
     (void)result;
+  }
+  // The file-open dialog (file_dialog.h): true with the chosen path, false
+  // when the user cancels. `filter` is the dialog's filter list.
+  virtual bool OpenFileChosen(HWND owner, LPCSTR filter, std::string* path) {
+    (void)owner;
+    (void)filter;
+    (void)path;
+    return false;
   }
   // Returns the id of the button that closed the box, or 0 for its default
   // button.

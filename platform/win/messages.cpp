@@ -95,7 +95,10 @@ void PumpMessages(const std::function<bool()>& done,
       lock.lock();
       continue;
     }
+    queue.idle = true;
+    queue.idleWake.notify_all();
     queue.wake.wait(lock);
+    queue.idle = false;
   }
 }
 

@@ -1,12 +1,13 @@
 #include "platform/win/user_input.h"
 
+#include "platform/win/input_messages.h"
 #include "platform/win/messages.h"
 #include "platform/win/window.h"
 #include "platform/win/window_messages.h"
 
 BOOL UserClickButton(HWND dialog, int controlId) {
   HWND button = GetDlgItem(dialog, controlId);
-  if (button == nullptr) return FALSE;
+  if (button == nullptr || !win_internal::ReachableByUser(button)) return FALSE;
   return PostMessageA(button, WM_LBUTTONUP, 0, 0);
 }
 

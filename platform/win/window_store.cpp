@@ -54,6 +54,8 @@ void RemoveWindow(HWND window) {
   }
   std::thread::id thread = record->thread;
   Windows().erase(window);
+  // Whoever waits for the window to be idle learns that it is gone.
+  if (thread != std::thread::id()) QueueOf(thread).idleWake.notify_all();
   // Messages sent to the window and not handled yet get 0.
   auto found = Queues().find(thread);
   if (found == Queues().end()) return;

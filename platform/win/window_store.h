@@ -39,6 +39,9 @@ struct WindowRecord {
   int check = 0;
   std::vector<std::string> items;
   int selection = -1;
+  bool allSelected = false;  // edits: the next key typed replaces the text
+  int year = 0, month = 0, day = 0;  // date pickers: the date shown
+  std::string format;                // date pickers: the display format
   std::vector<HWND> children;
 };
 
@@ -61,6 +64,9 @@ struct PostedMessage {
 
 struct ThreadQueue {
   std::condition_variable wake;
+  // The thread waits for input with nothing queued (see WaitForDialogIdle).
+  bool idle = false;
+  std::condition_variable idleWake;
   std::deque<PostedMessage> posted;
   std::deque<std::shared_ptr<SentMessage>> sent;
 };
