@@ -338,7 +338,15 @@ int tcd_encode_tile(opj_tcd* tcd, int tileno, uint8_t* dest, int len) {
   return l;
 }
 
-void tcd_makelayer(opj_tcd* tcd, int layno, double thresh, int final) {
+namespace {
+
+// Forms layer layno for the slope threshold and reports the slopes compared
+// with it that lie nearest below and at or above it: any threshold in
+// (below, above] takes exactly the same decisions, so forms the same layer.
+void tcd_makelayer_bounded(opj_tcd* tcd, int layno, double thresh, int final, double* below,
+                           double* above) {
+  double lower = -DBL_MAX;
+  double upper = DBL_MAX;
   for_each_cblk(tcd->tcd_tile, [&](int, opj_tcd_cblk_enc* cblk) {
     opj_tcd_layer* layer = &cblk->layers[layno];
     if (layno == 0) cblk->numpassesinlayers = 0;
@@ -359,7 +367,13 @@ void tcd_makelayer(opj_tcd* tcd, int layno, double thresh, int final) {
         if (dd != 0.0) n = passno + 1;
         continue;
       }
-      if (dd / dr >= thresh) n = passno + 1;
+      const double slope = dd / dr;
+      if (slope >= thresh) {
+        n = passno + 1;
+        if (slope < upper) upper = slope;
+      } else if (slope > lower) {
+        lower = slope;
+      }
     }
     layer->numpasses = n - cblk->numpassesinlayers;
     if (!layer->numpasses) {
@@ -378,6 +392,22 @@ void tcd_makelayer(opj_tcd* tcd, int layno, double thresh, int final) {
     }
     if (final) cblk->numpassesinlayers = n;
   });
+  if (below) *below = lower;
+  if (above) *above = upper;
+}
+
+// A threshold interval (below, above] whose layer has been measured.
+struct trial_outcome {
+  double below = 0;
+  double above = -1;  // empty
+  bool fits = false;
+  bool covers(double thresh) const { return below < thresh && thresh <= above; }
+};
+
+}  // namespace
+
+void tcd_makelayer(opj_tcd* tcd, int layno, double thresh, int final) {
+  tcd_makelayer_bounded(tcd, layno, thresh, final, nullptr, nullptr);
 }
 
 int tcd_layer_budget(float rate, int len) {
@@ -422,17 +452,32 @@ int tcd_rateallocate(opj_tcd* tcd, uint8_t* dest, int len) {
       if (!t2) return 0;
       double thresh = 0;
       double stable_thresh = 0;
+      // The last layers found to fit and not to fit, with the thresholds that
+      // form them: a threshold that forms the same layer has the same outcome
+      // without a trial.
+      trial_outcome fitting, failing;
       for (int i = 0; i < 128; ++i) {
         const double mid = (lo + hi) / 2;
         // Once the range cannot be halved any further, every remaining trial
         // would test this same threshold again with the same outcome.
         if (i > 0 && mid == thresh) break;
         thresh = mid;
-        tcd_makelayer(tcd, layno, thresh, 0);
-        const int l = t2_encode_packets(t2, tcd->tcd_tileno, tile, layno + 1, dest, maxlen,
-                                        tcd->cur_tp_num, tcd->tp_pos, tcd->cur_pino, THRESH_CALC,
-                                        tcd->cur_totnum_tp);
-        if (l == -999) {
+        bool fits;
+        if (fitting.covers(thresh)) {
+          fits = true;
+        } else if (failing.covers(thresh)) {
+          fits = false;
+        } else {
+          trial_outcome outcome;
+          tcd_makelayer_bounded(tcd, layno, thresh, 0, &outcome.below, &outcome.above);
+          const int l = t2_encode_packets(t2, tcd->tcd_tileno, tile, layno + 1, dest, maxlen,
+                                          tcd->cur_tp_num, tcd->tp_pos, tcd->cur_pino,
+                                          THRESH_CALC, tcd->cur_totnum_tp);
+          fits = l != -999;
+          outcome.fits = fits;
+          (fits ? fitting : failing) = outcome;
+        }
+        if (!fits) {
           lo = thresh;
           continue;
         }
