@@ -34,17 +34,32 @@ int rgb_to_xyz(opj_image* image, int table_set) {
   const int64_t n = static_cast<int64_t>(c0.w) * c0.h;
   const bool eight_bit = c0.bpp == 8;
 
+  // Neighbouring pixels are often equal: the last triple and its result are
+  // kept (the result depends on the triple alone).
+  int32_t last_in[3] = {-1, -1, -1};
+  int32_t last_out[3] = {0, 0, 0};
   for (int64_t i = 0; i < n; ++i) {
+    if (!eight_bit) {
+      // 4096 (a 16-bit full-scale sample) and above clamp to the 12-bit range.
+      if (p0[i] >= 4096) p0[i] = 4095;
+      if (p1[i] >= 4096) p1[i] = 4095;
+      if (p2[i] >= 4096) p2[i] = 4095;
+    }
+    if (p0[i] == last_in[0] && p1[i] == last_in[1] && p2[i] == last_in[2]) {
+      p0[i] = last_out[0];
+      p1[i] = last_out[1];
+      p2[i] = last_out[2];
+      continue;
+    }
+    last_in[0] = p0[i];
+    last_in[1] = p1[i];
+    last_in[2] = p2[i];
     float r, g, b;
     if (eight_bit) {
       r = lin[code_index(p0[i] * 16)];
       g = lin[code_index(p1[i] * 16)];
       b = lin[code_index(p2[i] * 16)];
     } else {
-      // 4096 (a 16-bit full-scale sample) and above clamp to the 12-bit range.
-      if (p0[i] >= 4096) p0[i] = 4095;
-      if (p1[i] >= 4096) p1[i] = 4095;
-      if (p2[i] >= 4096) p2[i] = 4095;
       r = lin[code_index(p0[i])];
       g = lin[code_index(p1[i])];
       b = lin[code_index(p2[i])];
@@ -66,9 +81,9 @@ int rgb_to_xyz(opj_image* image, int table_set) {
       y /= 16;
       z /= 16;
     }
-    p0[i] = x;
-    p1[i] = y;
-    p2[i] = z;
+    p0[i] = last_out[0] = x;
+    p1[i] = last_out[1] = y;
+    p2[i] = last_out[2] = z;
   }
   return 0;
 }

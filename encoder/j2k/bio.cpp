@@ -27,16 +27,6 @@ int bio_byteout(opj_bio* bio) {
   return 0;
 }
 
-void bio_putbit(opj_bio* bio, int b) {
-  if (bio->ct == 0) bio_byteout(bio);  // a failure shows at the flush
-  bio->ct--;
-  bio->buf |= static_cast<uint32_t>(b & 1) << bio->ct;
-}
-
-void bio_write(opj_bio* bio, int v, int n) {
-  for (int i = n - 1; i >= 0; --i) bio_putbit(bio, (v >> i) & 1);
-}
-
 int bio_flush(opj_bio* bio) {
   bio->ct = 0;
   if (bio_byteout(bio)) return 1;

@@ -74,10 +74,12 @@ TEST(XyzConversion, ReferenceTriples) {
 }
 
 TEST(XyzConversion, SixteenBitFullScaleIsClampedFirst) {
-  auto out = Convert({{4096, 4096, 4096}, {4096, 0, 0}, {70000, 4095, 4095}});
+  auto out = Convert({{4096, 4096, 4096}, {4095, 4095, 4095}, {4096, 0, 0}, {4096, 0, 0}, {70000, 4095, 4095}});
   EXPECT_EQ(out[0], (Triple{3883, 3960, 4091}));
-  EXPECT_EQ(out[1], (Triple{2816, 2183, 868}));
-  EXPECT_EQ(out[2], (Triple{3883, 3960, 4091}));
+  EXPECT_EQ(out[1], (Triple{3883, 3960, 4091}));
+  EXPECT_EQ(out[2], (Triple{2816, 2183, 868}));
+  EXPECT_EQ(out[3], (Triple{2816, 2183, 868}));
+  EXPECT_EQ(out[4], (Triple{3883, 3960, 4091}));
 }
 
 TEST(XyzConversion, EightBitImagesUseScaledIndicesAndResults) {
