@@ -30,6 +30,14 @@ A_Err SetUpEncodingSlots(AEIO_BasicData* basic, SuiteHandler& suites, AEIO_OutSp
 // arrays and the buffer counts, and frees the parameter record's comment.
 void FreeEncodingSlots(AEIO_BasicData* basic, SuiteHandler& suites, OutputOptions& options);
 
+// Keeps the slots of the render that has just started, so that they can be
+// freed should the render never reach its end.
+void KeepSlotsOfRunningRender(const OutputOptions& options);
+
+// Frees the slots kept for a render that never reached its end; nothing when
+// every render ended.
+void FreeSlotsLeftOpen(AEIO_BasicData* basic, SuiteHandler& suites);
+
 // Forgets slot pointers and handles that an earlier render left in the record
 // (they are meaningless now); frees nothing.
 void ClearEncodingSlots(OutputOptions& options);

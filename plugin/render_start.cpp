@@ -124,7 +124,7 @@ A_Err StartAdding(AEIO_BasicData* basic, AEIO_OutSpecH outH) {
 
   // A render that never reached its end may have left its file open, and its
   // slot pointers in the record mean nothing now.
-  ReleaseRenderLeftOpen(options);
+  ReleaseRenderLeftOpen(basic, suites, options);
 
   if (CheckExternalAudioFiles(options) == -1) {
     ShowMessage(basic,

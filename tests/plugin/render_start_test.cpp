@@ -95,6 +95,16 @@ TEST(RenderStart, AFolderThatCannotBeRemovedIsReportedAndKept) {
   EXPECT_EQ(ReadText(dir / "T"), "a file where the package folder would go");
 }
 
+TEST(RenderStart, AReportAboutALongPathIsCutToTheReportBuffer) {
+  TempDir dir;
+  const std::string name(250 - dir.path().size() - 1, 'n');
+  WriteText(dir / name, "a file");
+  auto host = SetUpHost(Settings(1998, 1080, 24, dir / name + ".DCP"));
+  ExpectRefused(*host, "Sorry cannot remove this " + dir.path());
+  ASSERT_FALSE(host->state().messages.empty());
+  EXPECT_EQ(host->state().messages.back().size(), 255u);  // 256 bytes with the terminating zero
+}
+
 TEST(RenderStart, ReplacesAnExistingPackageWithSpacesAndLeavesItsNeighbours) {
   TempDir dir;
   for (const char* name : {"my", "film", "my film"}) {
@@ -125,4 +135,35 @@ TEST(RenderStart, ReadsTheDurationInSixtyFourBits) {
   EXPECT_EQ(LiveOptions(*host).durationFrames, 172800.0);
   EXPECT_EQ(LiveOptions(*host).framesRemaining, 172800u);
   EXPECT_EQ(host->EndAdding(), 0);
+}
+
+TEST(RenderStart, MakesOneSlotPerThreadWithinTheSlotsThereAre) {
+  struct Case {
+    int threads;
+    int width;
+    uint32_t slots;
+  };
+  // 2D: 0 threads gives 1 slot, more than 32 give 32; stereoscopic: even, at least 2.
+  for (const Case& c : {Case{0, 1998, 1}, Case{3, 1998, 3}, Case{33, 1998, 32}, Case{1, 3996, 2},
+                        Case{3, 3996, 2}, Case{33, 3996, 32}}) {
+    SCOPED_TRACE(std::to_string(c.threads) + " threads, width " + std::to_string(c.width));
+    TempDir dir;
+    auto host = SetUpHost(Settings(c.width, 1080, 1, dir / "A.DCP", c.threads));
+    ASSERT_EQ(host->StartAdding(), 0) << Messages(*host);
+    EXPECT_EQ(LiveOptions(*host).bufferCount, c.slots);
+    EXPECT_EQ(LiveHandles(*host, "CompGPU"), static_cast<int>(3 * c.slots));
+    EXPECT_EQ(LiveHandles(*host, "ImageH"), static_cast<int>(c.slots));
+    EXPECT_EQ(LiveHandles(*host, "cioH"), static_cast<int>(c.slots));
+    EXPECT_EQ(host->EndAdding(), 0);
+    EXPECT_EQ(host->LiveHandles().size(), 1u);
+  }
+}
+
+TEST(RenderStart, AFileThatCannotBeOpenedLeavesNoSlotBehind) {
+  TempDir dir;
+  // The folder's parent does not exist: the folder is not made and the track file cannot be opened.
+  auto host = SetUpHost(Settings(1998, 1080, 24, dir / "none/T.DCP", 4));
+  EXPECT_EQ(host->StartAdding(), 9986);
+  EXPECT_EQ(host->LiveHandles().size(), 1u);
+  EXPECT_EQ(LiveOptions(*host).bufferCount, 0u);
 }

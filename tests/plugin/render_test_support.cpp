@@ -94,39 +94,77 @@ std::vector<std::vector<uint8_t>> ExtractCodestreams(const std::string& mxf, con
   return codestreams;
 }
 
-Decoded DecodeCodestream(const std::vector<uint8_t>& codestream, const std::string& scratch) {
-  const std::string path = scratch + "/frame.j2c";
-  WriteBytes(path, codestream);
-  Decoded d;
-  const CommandResult probe = RunCommand({"ffprobe", "-v", "error", "-show_entries", "stream=width,height,pix_fmt",
-                                          "-of", "csv=p=0", path});
+namespace {
+
+// The stream's size and the decoder's own sample format, so that no colour
+// conversion happens on the way out of the decoder.
+bool Probe(const std::string& path, Decoded* d, std::string* format) {
+  const CommandResult probe = RunCommand({"ffprobe", "-v", "error", "-select_streams", "v:0", "-show_entries",
+                                          "stream=width,height,pix_fmt", "-of", "csv=p=0", path});
   EXPECT_EQ(probe.status, 0) << probe.err;
-  char format[64] = {};
-  if (std::sscanf(probe.out.c_str(), "%d,%d,%63[a-z0-9]", &d.width, &d.height, format) != 3) return d;
-  // The decoder's own sample format, so that no colour conversion happens on the way.
-  const std::string raw = scratch + "/frame.raw";
-  const CommandResult r = RunCommand({"ffmpeg", "-v", "error", "-y", "-i", path, "-f", "rawvideo", "-pix_fmt", format, raw});
-  EXPECT_EQ(r.status, 0) << r.err;
-  const std::vector<uint8_t> bytes = ReadBytes(raw);
-  const size_t count = static_cast<size_t>(d.width) * d.height * 3;
-  EXPECT_EQ(bytes.size(), count * 2) << format;
-  if (bytes.size() != count * 2) return d;
-  d.samples.resize(count);
-  const bool planarGbr = std::strncmp(format, "gbrp", 4) == 0;
+  char name[64] = {};
+  if (std::sscanf(probe.out.c_str(), "%d,%d,%63[a-z0-9]", &d->width, &d->height, name) != 3) return false;
+  *format = name;
+  return true;
+}
+
+// One picture of 16-bit samples in `format` into 12-bit interleaved samples.
+void Unpack(const uint8_t* bytes, const std::string& format, Decoded* d) {
+  const size_t plane = static_cast<size_t>(d->width) * d->height;
+  d->samples.resize(plane * 3);
+  const bool planarGbr = format.rfind("gbrp", 0) == 0;
   const int shift = planarGbr ? 0 : 4;  // packed formats hold the 12 bits at the top
-  const size_t plane = static_cast<size_t>(d.width) * d.height;
   for (size_t p = 0; p < plane; ++p) {
     for (int c = 0; c < 3; ++c) {
       size_t at = 3 * p + c;
       if (planarGbr) at = (c == 0 ? 2 : c - 1) * plane + p;  // planes G, B, R
       const uint16_t v = static_cast<uint16_t>(bytes[2 * at] | (bytes[2 * at + 1] << 8));
-      d.samples[3 * p + c] = static_cast<uint16_t>(v >> shift);
+      d->samples[3 * p + c] = static_cast<uint16_t>(v >> shift);
     }
   }
+}
+
+}  // namespace
+
+Decoded DecodeCodestream(const std::vector<uint8_t>& codestream, const std::string& scratch) {
+  const std::string path = scratch + "/frame.j2c";
+  WriteBytes(path, codestream);
+  Decoded d;
+  std::string format;
+  if (!Probe(path, &d, &format)) return d;
+  const std::string raw = scratch + "/frame.raw";
+  const CommandResult r = RunCommand({"ffmpeg", "-v", "error", "-y", "-i", path, "-f", "rawvideo", "-pix_fmt", format, raw});
+  EXPECT_EQ(r.status, 0) << r.err;
+  const std::vector<uint8_t> bytes = ReadBytes(raw);
+  EXPECT_EQ(bytes.size(), static_cast<size_t>(d.width) * d.height * 6) << format;
+  if (bytes.size() != static_cast<size_t>(d.width) * d.height * 6) return Decoded{};
+  Unpack(bytes.data(), format, &d);
   return d;
 }
 
-Decoded ExpectedPatternXyz(int64_t frame, int fullWidth, int height, int x0, int width, int depth) {
+bool ForEachDecodedPicture(const std::string& mxf, const std::string& scratch,
+                           const std::function<void(size_t index, const Decoded& picture)>& visit) {
+  Decoded d;
+  std::string format;
+  if (!Probe(mxf, &d, &format)) return false;
+  const std::string raw = scratch + "/pictures.raw";
+  const CommandResult r = RunCommand({"ffmpeg", "-v", "error", "-y", "-i", mxf, "-map", "0:v", "-f", "rawvideo",
+                                      "-pix_fmt", format, raw});
+  EXPECT_EQ(r.status, 0) << r.err;
+  if (r.status != 0) return false;
+  std::ifstream in(raw, std::ios::binary);
+  std::vector<uint8_t> bytes(static_cast<size_t>(d.width) * d.height * 6);
+  for (size_t index = 0; in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+       ++index) {
+    Unpack(bytes.data(), format, &d);
+    visit(index, d);
+  }
+  in.close();
+  std::filesystem::remove(raw);
+  return true;
+}
+
+Decoded ExpectedPatternXyz(int64_t frame, int fullWidth, int height, int x0, int width, int depth, int step) {
   HostFrame host;
   host.Allocate(fullWidth, height, depth);
   FillTestPattern(frame, host);
@@ -137,13 +175,16 @@ Decoded ExpectedPatternXyz(int64_t frame, int fullWidth, int height, int x0, int
   const double m[3][3] = {{0.4124564, 0.3575761, 0.1804375},
                           {0.2126729, 0.7151522, 0.0721750},
                           {0.0193339, 0.1191920, 0.9503041}};
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
+  // Linear light of every 12-bit code the frame conversion can give.
+  std::vector<double> linear(4096);
+  for (int code = 0; code < 4096; ++code) linear[code] = std::pow(code / 4095.0, 2.2);
+  for (int y = 0; y < height; y += step) {
+    for (int x = 0; x < width; x += step) {
       double lin[3];
       for (int c = 0; c < 3; ++c) {
         const int v = host.Channel(x0 + x, y, c + 1);
-        const double code = depth == 8 ? v * 16.0 : std::min(4095.0, std::floor(v / 8.0));
-        lin[c] = std::pow(std::min(code, 4095.0) / 4095.0, 2.2);
+        const int code = depth == 8 ? v * 16 : std::min(4095, v / 8);
+        lin[c] = linear[static_cast<size_t>(code)];
       }
       for (int c = 0; c < 3; ++c) {
         const double t = (m[c][0] * lin[0] + m[c][1] * lin[1] + m[c][2] * lin[2]) * 48.0 / 52.37;
@@ -155,14 +196,21 @@ Decoded ExpectedPatternXyz(int64_t frame, int fullWidth, int height, int x0, int
   return d;
 }
 
-double Psnr12(const Decoded& a, const Decoded& b) {
-  if (a.samples.size() != b.samples.size() || a.samples.empty()) return 0;
+double Psnr12(const Decoded& a, const Decoded& b, int step) {
+  if (a.samples.size() != b.samples.size() || a.samples.empty() || a.width != b.width) return 0;
   double sum = 0;
-  for (size_t i = 0; i < a.samples.size(); ++i) {
-    const double e = double(a.samples[i]) - double(b.samples[i]);
-    sum += e * e;
+  size_t count = 0;
+  for (int y = 0; y < a.height; y += step) {
+    for (int x = 0; x < a.width; x += step) {
+      for (int c = 0; c < 3; ++c) {
+        const size_t i = (static_cast<size_t>(y) * a.width + x) * 3 + c;
+        const double e = double(a.samples[i]) - double(b.samples[i]);
+        sum += e * e;
+        ++count;
+      }
+    }
   }
-  const double mse = sum / a.samples.size();
+  const double mse = sum / count;
   return mse == 0 ? 99.0 : 10.0 * std::log10(4095.0 * 4095.0 / mse);
 }
 

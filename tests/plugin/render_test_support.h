@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -49,12 +50,19 @@ struct Decoded {
 };
 Decoded DecodeCodestream(const std::vector<uint8_t>& codestream, const std::string& scratch);
 
+// Decodes every picture of the track file in one go and hands them over in
+// order; false when the tools fail.
+bool ForEachDecodedPicture(const std::string& mxf, const std::string& scratch,
+                           const std::function<void(size_t index, const Decoded& picture)>& visit);
+
 // The X'Y'Z' code values that the test pattern's frame should come out as,
 // computed in double precision from the colour standard's formulas: columns
-// [x0, x0 + width) of a frame `fullWidth` wide.
-Decoded ExpectedPatternXyz(int64_t frame, int fullWidth, int height, int x0, int width, int depth);
+// [x0, x0 + width) of a frame `fullWidth` wide (only every `step`th row and
+// column is computed; Psnr12 with the same step reads no other).
+Decoded ExpectedPatternXyz(int64_t frame, int fullWidth, int height, int x0, int width, int depth, int step = 1);
 
-// Peak signal-to-noise ratio in dB for 12-bit samples.
-double Psnr12(const Decoded& a, const Decoded& b);
+// Peak signal-to-noise ratio in dB for 12-bit samples, over every `step`th
+// row and column.
+double Psnr12(const Decoded& a, const Decoded& b, int step = 1);
 
 }  // namespace render_test

@@ -1,0 +1,17 @@
+// The description of a finished composition, filled from the options record
+// for the package writer.
+#pragma once
+
+#include "platform/aesdk/aeio_basic_data.h"
+
+struct DcpCompositionInfo;
+struct OutputOptions;
+
+// Fills every field that the output module knows; the fields the package
+// writer completes (paths, sizes, digests) are left as they are, the digests
+// emptied.
+void FillCompositionInfo(const OutputOptions& options, DcpCompositionInfo& info);
+
+// Fills a fresh description and hands it to the package writer. Returns 0: a
+// failure while the documents are written does not reach the host.
+A_Err BuildCompositionInfo(AEIO_BasicData* basic, OutputOptions* options, int unused);

@@ -1,0 +1,84 @@
+// The EndAdding callback: the frames still buffered are written, the picture
+// track file is finalised, the encoding slots are freed and, unless the render
+// queue was stopped, the reel and the documents get their UUIDs and the
+// package writer produces the documents.
+#include <cstdio>
+
+#include "platform/aesdk/aegp_suites.h"
+#include "plugin/callbacks.h"
+#include "plugin/composition_info_builder.h"
+#include "plugin/debug_log.h"
+#include "plugin/encoding_slots.h"
+#include "plugin/frame_buffering.h"
+#include "plugin/handle_lock.h"
+#include "plugin/host_boundary.h"
+#include "plugin/module_errors.h"
+#include "plugin/output_options.h"
+#include "plugin/picture_track_file.h"
+#include "plugin/suite_handler.h"
+#include "plugin/uuid_text.h"
+
+namespace {
+
+void LogBoth(const char* text) {
+  std::fputs(text, stderr);
+  LogMessage(text);
+}
+
+void MakeUuidLogged(const char* format, char* destination) {
+  MakeUUIDText(destination);
+  char line[128];
+  std::snprintf(line, sizeof line, format, destination);
+  LogBoth(line);
+}
+
+A_Err EndAdding(AEIO_BasicData* basic, AEIO_OutSpecH outH) {
+  SuiteHandler suites(basic->pica_basicP);
+  LogBoth("My_EndAdding\n");
+
+  AEIO_Handle optionsH = nullptr;
+  A_Err err = suites.IOOutSuite7()->AEGP_GetOutSpecOptionsHandle(outH, &optionsH);
+  if (err) return err;
+  if (optionsH == nullptr) return A_Err_STRUCT;
+  HandleLock lock(suites, optionsH);
+  OutputOptions* record = nullptr;
+  err = lock.Lock(&record);
+  if (err) return err;
+  OutputOptions& options = *record;
+
+  // The host may deliver fewer frames than the duration (a stopped render):
+  // the frames still buffered belong in the file.
+  if (PictureTrackFileIsOpen() && options.bufferCount > 0) err = EncodeBufferedFrames(basic, suites, options);
+
+  const Kumu::Result_t finalized = FinalizePictureTrackFile();
+  if (!err && KM_FAILURE(finalized)) err = kErrFinalizePictureTrack;
+
+  FreeEncodingSlots(basic, suites, options);
+
+  std::fprintf(stderr, "My_EndAdding - VIDEO File is: %s\n", options.pictureFileName);
+  std::fprintf(stderr, "My_EndAdding - AUDIO File is: %s\n", options.soundFileName);
+  LogMessage("My_EndAdding - VIDEO File is:\n");
+  LogMessage("My_EndAdding - AUDIO File is:\n");
+
+  if (err) return err;
+  AEGP_RenderQueueState state = AEGP_RenderQueueState_STOPPED;
+  err = suites.RenderQueueSuite1()->AEGP_GetRenderQueueState(&state);
+  if (!err && state != AEGP_RenderQueueState_STOPPED) {
+    LogBoth("My_EndAdding - XML Creation starts\n");
+    MakeUuidLogged("UUID Reel: %s\n", options.reelUuid);
+    MakeUuidLogged("UUID CPL: %s\n", options.cplUuid);
+    MakeUUIDText(options.pklUuid);
+    MakeUUIDText(options.assetMapUuid);
+    MakeUUIDText(options.spareUuid);
+    MakeUUIDText(options.fontUuid);
+    err = BuildCompositionInfo(basic, &options, 0);
+    LogBoth("XML Craete DONE\n");
+  }
+  return err;
+}
+
+}  // namespace
+
+A_Err My_EndAdding(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH, A_long /*flags*/) {
+  return CallFromHost([&] { return EndAdding(basic_dataP, outH); });
+}

@@ -1,0 +1,195 @@
+// Whole renders: the picture track file that the frames end up in, read back
+// with the independent tools.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "host/test_pattern.h"
+#include "tests/plugin/render_test_support.h"
+#include "tests/support/test_support.h"
+
+using namespace lumavox_host;
+using namespace lumavox_test;
+using namespace render_test;
+
+namespace {
+
+CommandResult RenderProgram(const std::vector<std::string>& arguments) {
+  std::vector<std::string> argv{RenderPath(), "--plugin", PluginPath()};
+  argv.insert(argv.end(), arguments.begin(), arguments.end());
+  return RunCommand(argv);
+}
+
+}  // namespace
+
+TEST(RenderPipeline, TwoSecondsGiveFortyEightFramesOfThePatternInOrder) {
+  LUMAVOX_REQUIRE_TOOL("ffprobe");
+  LUMAVOX_REQUIRE_TOOL("ffmpeg");
+  TempDir dir;
+  ASSERT_EQ(mkdir((dir / "out").c_str(), 0777), 0);
+  const CommandResult r = RenderProgram({"--seconds", "2", dir / "out/T.DCP"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string mxf = PictureTrackFile(dir / "out/T");
+  ASSERT_FALSE(mxf.empty());
+  EXPECT_EQ(ProbeFrameCount(mxf), 48);
+  // Every picture against the pattern frame it came from (every other row and column), and
+  // against the next one: each matches its own frame, so they are in order.
+  size_t pictures = 0;
+  Decoded expected = ExpectedPatternXyz(0, 1998, 1080, 0, 1998, 16, 2);
+  ASSERT_TRUE(ForEachDecodedPicture(mxf, dir.path(), [&](size_t k, const Decoded& picture) {
+    SCOPED_TRACE("frame " + std::to_string(k));
+    ++pictures;
+    ASSERT_EQ(picture.width, 1998);
+    ASSERT_EQ(picture.height, 1080);
+    const Decoded next = ExpectedPatternXyz(static_cast<int64_t>(k + 1), 1998, 1080, 0, 1998, 16, 2);
+    const double own = Psnr12(picture, expected, 2);
+    EXPECT_GE(own, 40.0);
+    EXPECT_GT(own, Psnr12(picture, next, 2));
+    expected = next;
+  }));
+  EXPECT_EQ(pictures, 48u);
+}
+
+TEST(RenderPipeline, TheThreadCountChangesNoCodestream) {
+  LUMAVOX_REQUIRE_TOOL("ffmpeg");
+  TempDir dir;
+  std::vector<std::vector<uint8_t>> reference;
+  for (const char* threads : {"1", "3", "8", "33"}) {
+    SCOPED_TRACE(std::string("threads ") + threads);
+    const std::string name = std::string("T") + threads;
+    const CommandResult r = RenderProgram({"--frames", "5", "--threads", threads, dir / name + ".DCP"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto codestreams = ExtractCodestreams(PictureTrackFile(dir / name), dir.path());
+    ASSERT_EQ(codestreams.size(), 5u);
+    if (reference.empty()) {
+      reference = codestreams;
+    } else {
+      for (size_t k = 0; k < codestreams.size(); ++k) EXPECT_TRUE(codestreams[k] == reference[k]) << "frame " << k;
+    }
+  }
+}
+
+TEST(RenderPipeline, AHostWithoutWorkerThreadsStillEncodesEveryFrame) {
+  LUMAVOX_REQUIRE_TOOL("ffprobe");
+  TempDir dir;
+  // One slot, iterated once: the host's "once per thread" would run no call at all.
+  auto host = SetUpHost(Settings(1998, 1080, 3, dir / "T.DCP", 0));
+  auto source = MakePatternSource();
+  RenderControl control;
+  control.sound = false;
+  EXPECT_EQ(host->Render(*source, control), 0) << Messages(*host);
+  EXPECT_EQ(ProbeFrameCount(PictureTrackFile(dir / "T")), 3);
+}
+
+TEST(RenderPipeline, StereoscopicFramesHoldTheLeftThenTheRightHalf) {
+  LUMAVOX_REQUIRE_TOOL("ffmpeg");
+  TempDir dir;
+  const CommandResult r = RenderProgram({"--size", "3996x1080", "--frames", "3", "--threads", "4", "--depth", "8",
+                                         dir / "S.DCP"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string mxf = PictureTrackFile(dir / "S");
+  EXPECT_EQ(ProbeFrameCount(mxf), 6);  // two codestreams per edit unit
+  size_t pictures = 0;
+  ASSERT_TRUE(ForEachDecodedPicture(mxf, dir.path(), [&](size_t k, const Decoded& picture) {
+    SCOPED_TRACE("codestream " + std::to_string(k));
+    ++pictures;
+    const auto frame = static_cast<int64_t>(k / 2);
+    const int x0 = k % 2 == 0 ? 0 : 1998;  // left, then right
+    ASSERT_EQ(picture.width, 1998);
+    const double own = Psnr12(picture, ExpectedPatternXyz(frame, 3996, 1080, x0, 1998, 8, 2), 2);
+    EXPECT_GE(own, 40.0);
+    EXPECT_GT(own, Psnr12(picture, ExpectedPatternXyz(frame, 3996, 1080, 1998 - x0, 1998, 8, 2), 2));
+  }));
+  EXPECT_EQ(pictures, 6u);
+}
+
+TEST(RenderPipeline, FourKFramesCarryRsizZero) {
+  LUMAVOX_REQUIRE_TOOL("opj_dump");
+  TempDir dir;
+  const CommandResult r = RenderProgram({"--size", "4096x2160", "--frames", "2", "--threads", "2", dir / "K.DCP"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto codestreams = ExtractCodestreams(PictureTrackFile(dir / "K"), dir.path());
+  ASSERT_EQ(codestreams.size(), 2u);
+  WriteBytes(dir / "k.j2c", codestreams[1]);
+  const CommandResult dump = RunCommand({"opj_dump", "-i", dir / "k.j2c"});
+  ASSERT_EQ(dump.status, 0) << dump.err;
+  EXPECT_NE(dump.out.find("x1=4096, y1=2160"), std::string::npos) << dump.out;
+  const Decoded decoded = DecodeCodestream(codestreams[1], dir.path());
+  EXPECT_GE(Psnr12(decoded, ExpectedPatternXyz(1, 4096, 2160, 0, 4096, 16, 2), 2), 40.0);
+  // The profile: the SIZ marker's Rsiz, right after its length.
+  const auto& cs = codestreams[1];
+  ASSERT_GT(cs.size(), 8u);
+  EXPECT_EQ(cs[2], 0xFF);
+  EXPECT_EQ(cs[3], 0x51);
+  EXPECT_EQ((cs[6] << 8) | cs[7], 0);
+}
+
+TEST(RenderPipeline, AStoppedRenderKeepsItsBufferedFramesAndWritesNoDocuments) {
+  LUMAVOX_REQUIRE_TOOL("ffprobe");
+  TempDir dir;
+  auto host = SetUpHost(Settings(1998, 1080, 48, dir / "T.DCP", 8));
+  auto source = MakePatternSource();
+  RenderControl control;
+  control.stop_after_frames = 5;  // fewer than one batch of 8
+  EXPECT_EQ(host->Render(*source, control), 0) << Messages(*host);
+  const std::string mxf = PictureTrackFile(dir / "T");
+  ASSERT_FALSE(mxf.empty());
+  EXPECT_EQ(ProbeFrameCount(mxf), 5);
+  EXPECT_STREQ(LiveOptions(*host).reelUuid, "");  // no package step
+  EXPECT_STREQ(LiveOptions(*host).cplUuid, "");
+  for (const std::string& name : FolderEntries(dir / "T")) EXPECT_EQ(name.find("cpl_"), std::string::npos) << name;
+  EXPECT_EQ(host->LiveHandles().size(), 1u);
+  host->Finish();
+  EXPECT_TRUE(host->state().problems.empty()) << host->state().problems.front();
+}
+
+TEST(RenderPipeline, FramesStillBufferedAtTheEndAreWritten) {
+  LUMAVOX_REQUIRE_TOOL("ffprobe");
+  TempDir dir;
+  // The duration says 48 frames; the host delivers 11 and ends the render normally.
+  auto host = SetUpHost(Settings(1998, 1080, 11, dir / "T.DCP", 4));
+  host->state().spec.duration = {48, 24};
+  auto source = MakePatternSource();
+  RenderControl control;
+  control.sound = false;
+  EXPECT_EQ(host->Render(*source, control), 0) << Messages(*host);
+  EXPECT_EQ(ProbeFrameCount(PictureTrackFile(dir / "T")), 11);
+  EXPECT_EQ(strlen(LiveOptions(*host).reelUuid), 36u);  // the package step ran
+  EXPECT_EQ(host->LiveHandles().size(), 1u);
+}
+
+TEST(RenderPipeline, AWriterLeftOpenIsClosedByTheNextRender) {
+  LUMAVOX_REQUIRE_TOOL("ffprobe");
+  TempDir dir;
+  auto host = SetUpHost(Settings(1998, 1080, 2, dir / "A.DCP", 1));
+  HostFrame frame;
+  frame.Allocate(1998, 1080, 16);
+  FillTestPattern(0, frame);
+  ASSERT_EQ(host->StartAdding(), 0);
+  ASSERT_EQ(host->AddFrame(0, frame), 0);
+  // The render never reaches its end; the next one starts in another folder.
+  host->state().spec.path_utf8 = dir / "B.DCP";
+  ASSERT_EQ(host->StartAdding(), 0) << Messages(*host);
+  ASSERT_EQ(host->AddFrame(0, frame), 0);
+  ASSERT_EQ(host->AddFrame(1, frame), 0);
+  host->SetQueueState(AEGP_RenderQueueState_STOPPED);
+  ASSERT_EQ(host->EndAdding(), 0);
+  EXPECT_EQ(ProbeFrameCount(PictureTrackFile(dir / "B")), 2);
+  EXPECT_EQ(ProbeFrameCount(PictureTrackFile(dir / "A")), 1);
+  // The abandoned render's slots went with its file.
+  host->Finish();
+  EXPECT_TRUE(host->state().problems.empty()) << host->state().problems.front();
+}
+
+TEST(RenderPipeline, AFailedWriteEndsTheRenderWith9997) {
+  TempDir dir;
+  // Writes past 2 MB fail (the file-size limit), with the signal ignored so that they fail rather than kill.
+  const CommandResult r = RunCommand({"sh", "-c", "trap '' XFSZ; ulimit -f 4096; exec \"$@\"", "sh", RenderPath(),
+                                      "--plugin", PluginPath(), "--frames", "24", "--threads", "2", dir / "F.DCP"});
+  EXPECT_NE(r.status, 0);
+  EXPECT_NE(r.err.find("9997"), std::string::npos) << r.err;
+}
