@@ -15,6 +15,7 @@
 #include "plugin/output_options.h"
 #include "plugin/product.h"
 #include "plugin/suite_handler.h"
+#include "ui/options_dialog.h"
 
 namespace {
 
@@ -217,13 +218,16 @@ A_Err My_GetOutputInfo(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH, AEIO_Ver
 
 namespace {
 
-// Keeps the basic data in the record for the options dialog, which opens
-// here on the record once it exists; until then the record's settings stay
-// as they are.
-A_Err OpenOptionsOnRecord(AEIO_BasicData* basic_dataP, SuiteHandler& suites, AEIO_OutSpecH outH) {
+// Keeps the basic data in the record for the options dialog and opens the
+// dialog on the locked record.
+A_Err OpenOptionsOnRecord(AEIO_BasicData* basic_dataP, SuiteHandler& suites, AEIO_OutSpecH outH,
+                          A_Boolean* user_interactedP) {
   LockedOptions locked(suites, outH);
   A_Err err = locked.err;
-  if (locked.options) locked.options->basicData = basic_dataP;
+  if (locked.options) {
+    locked.options->basicData = basic_dataP;
+    if (!err) err = OpenOptionsDialog(basic_dataP, locked.options, user_interactedP);
+  }
   A_Err unlockErr = locked.lock.Unlock();
   return err ? err : unlockErr;
 }
@@ -231,7 +235,7 @@ A_Err OpenOptionsOnRecord(AEIO_BasicData* basic_dataP, SuiteHandler& suites, AEI
 }  // namespace
 
 A_Err My_UserOptionsDialog(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH, const PF_EffectWorld*,
-                           A_Boolean*) {
+                           A_Boolean* user_interactedP) {
   return CallFromHost([&]() -> A_Err {
     SuiteHandler suites(basic_dataP->pica_basicP);
     AEGP_ItemH item = nullptr;
@@ -247,13 +251,13 @@ A_Err My_UserOptionsDialog(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH, cons
         }
       }
     }
-    return OpenOptionsOnRecord(basic_dataP, suites, outH);
+    return OpenOptionsOnRecord(basic_dataP, suites, outH, user_interactedP);
   });
 }
 
-A_Err My_UserAudioOptionsDialog(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH, A_Boolean*) {
+A_Err My_UserAudioOptionsDialog(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH, A_Boolean* user_interactedP) {
   return CallFromHost([&]() -> A_Err {
     SuiteHandler suites(basic_dataP->pica_basicP);
-    return OpenOptionsOnRecord(basic_dataP, suites, outH);
+    return OpenOptionsOnRecord(basic_dataP, suites, outH, user_interactedP);
   });
 }

@@ -228,10 +228,11 @@ TEST(OutputSpec, TheSummaryNamesPackingColourStereoscopyAndSound) {
                "Audio Src: External Files\n");
 }
 
-TEST(OutputSpec, TheDialogsLeaveTheSettingsAsTheyAre) {
+TEST(OutputSpec, TheDialogsCancelledLeaveTheSettingsAsTheyAre) {
   auto host = LoadedHost(Comp(2048, 1080, 24));
   ASSERT_EQ(host->InitOutputSpec(), 0);
   std::vector<uint8_t> before = host->OptionsBytes();
+  CancelEveryDialog user;
   testing::internal::CaptureStderr();
   EXPECT_EQ(host->UserOptionsDialog(), 0);
   std::string err = testing::internal::GetCapturedStderr();

@@ -12,6 +12,11 @@
 #include <vector>
 
 #include "host/render_host.h"
+#include "platform/win/dialog_presenter.h"
+#include "platform/win/dialog_template.h"
+#include "platform/win/user_input.h"
+#include "platform/win/window.h"
+#include "platform/win/window_messages.h"
 #include "tests/support/test_support.h"
 
 namespace plugin_test {
@@ -37,6 +42,20 @@ inline std::unique_ptr<lumavox_host::RenderHost> LoadedHost(const lumavox_host::
   EXPECT_EQ(host->CallEntryPoint(), 0);
   return host;
 }
+
+// Answers every dialog the module opens with Cancel, as a user would.
+class CancelEveryDialog : public DialogPresenter {
+ public:
+  CancelEveryDialog() : previous_(SetDialogPresenter(this)) {}
+  ~CancelEveryDialog() override { SetDialogPresenter(previous_); }
+  void DialogOpened(HWND dialog) override {
+    WindowState state;
+    if (QueryWindowState(dialog, &state) && !(state.style & WS_CHILD)) UserClickButton(dialog, IDCANCEL);
+  }
+
+ private:
+  DialogPresenter* previous_;
+};
 
 inline uint32_t U32(const std::vector<uint8_t>& b, size_t at) {
   uint32_t v = 0;

@@ -116,8 +116,11 @@ TEST(Registration, EverySuiteACallbackAcquiresIsReleasedAtItsEnd) {
   AEIO_Verbiage verbiage{};
   ASSERT_EQ(host->GetOutputInfo(&verbiage), 0);
   ASSERT_EQ(host->OutputInfoChanged(), 0);
-  ASSERT_EQ(host->UserOptionsDialog(), 0);
-  ASSERT_EQ(host->UserAudioOptionsDialog(), 0);
+  {
+    CancelEveryDialog user;
+    ASSERT_EQ(host->UserOptionsDialog(), 0);
+    ASSERT_EQ(host->UserAudioOptionsDialog(), 0);
+  }
   ASSERT_EQ(host->DisposeOptions(), 0);
 
   ExpectEveryCallBalanced(*host);

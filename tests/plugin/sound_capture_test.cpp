@@ -168,30 +168,6 @@ TEST(SoundCapture, AGapBetweenChunksBecomesSilenceInItsPlace) {
   host->EndAdding();
 }
 
-TEST(SoundCapture, ExternalSoundIsWrappedOnceAtTheFirstChunk) {
-  LUMAVOX_REQUIRE_TOOL("ffprobe");
-  TempDir dir;
-  auto host = SetUpHost(Settings(1998, 1080, 12, dir / "E.DCP"));
-  OutputOptions& options = LiveOptions(*host);
-  options.audioSource = 0;
-  options.audioLayout = 1;
-  options.inPoint = 2;
-  const char* names[] = {"ch1_L.wav", "ch2_R.wav", "ch3_C.wav", "ch4_LFE.wav", "ch5_Ls.wav", "ch6_Rs.wav"};
-  for (int i = 0; i < 6; ++i)
-    std::snprintf(options.channelFiles[i], sizeof options.channelFiles[i], "%s/reference/wav/%s",
-                  SharedDir().c_str(), names[i]);
-  ASSERT_EQ(host->StartAdding(), 0);
-  for (int64_t first = 0; first < 48000; first += 12000) ASSERT_EQ(host->AddSoundChunk(first, RandomSound(12000, 4)), 0);
-  EXPECT_FALSE(Exists(dir / "E/tmpL.wav"));
-  const std::string track = SoundTrackFile(dir / "E");
-  ASSERT_NE(track, "") << "exactly one sound track file";
-  EXPECT_EQ(LiveOptions(*host).audioFrames, 14u);  // the duration and the in-point
-  CommandResult r = RunCommand({"ffprobe", "-v", "error", "-show_entries", "stream=channels,duration", "-of",
-                                "default=nw=1", track});
-  EXPECT_NE(r.out.find("channels=6"), std::string::npos) << r.out;
-  host->EndAdding();
-}
-
 TEST(SoundCapture, TheBuiltInToneRendersIntoTheTrackTimes256) {
   LUMAVOX_REQUIRE_TOOL("ffprobe");
   TempDir dir;

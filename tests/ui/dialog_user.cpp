@@ -50,6 +50,12 @@ HWND DialogUser::Target(HWND window) {
 }
 
 bool DialogUser::Idle(HWND window, bool acted) {
+  // The dialogs share one thread: once the outermost is idle, whatever the
+  // action started (a nested dialog ending, say) has run to its end.
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!open_.empty()) window = open_.front();
+  }
   WaitForDialogIdle(window);
   return acted;
 }

@@ -1,0 +1,43 @@
+#include "ui/channel_file_search.h"
+
+#include <cstdio>
+
+namespace {
+
+constexpr const char* kSuffixes[] = {"Left", "L",  "VL", "Right", "R",  "VR", "Center", "C",
+                                     "LFE",  "SW", "LS", "SL",    "RS", "SR", "LC",     "RC"};
+
+}  // namespace
+
+int FindChannelFiles(const std::string& path, std::vector<std::string>* names) {
+  names->clear();
+  std::string name = path.substr(0, kChannelPathLimit);
+  const size_t dot = name.find_last_of('.');
+  if (dot == std::string::npos) return 0;
+  name.resize(dot);
+  // The prefix ends with the last '.' or '_' of the file name; a folder
+  // separator met first means the name has none.
+  std::string prefix;
+  for (size_t i = name.size(); i-- > 1;) {
+    const char c = name[i];
+    if (c == '\\' || c == '/') return 0;
+    if (c == '.' || c == '_') {
+      prefix = name.substr(0, i + 1);
+      break;
+    }
+  }
+  if (prefix.empty()) return 0;
+  for (const char* suffix : kSuffixes) {
+    const std::string sibling = prefix + suffix + ".wav";
+    if (sibling.size() > kChannelPathLimit) continue;  // could not be kept as a channel path
+    std::FILE* file = std::fopen(sibling.c_str(), "rb");
+    if (file == nullptr) continue;
+    std::fclose(file);
+    if (names->size() == kChannelNameLimit) {
+      names->clear();
+      return 0;
+    }
+    names->push_back(sibling);
+  }
+  return static_cast<int>(names->size());
+}
