@@ -49,7 +49,9 @@ HWND DialogUser::Target(HWND window) {
   return open_.empty() ? nullptr : open_.back();
 }
 
-bool DialogUser::Idle(HWND window, bool acted) {
+bool DialogUser::Act(HWND window, const std::function<BOOL(HWND)>& action) {
+  window = Target(window);
+  const bool acted = action(window) != FALSE;
   // The dialogs share one thread: once the outermost is idle, whatever the
   // action started (a nested dialog ending, say) has run to its end.
   {
@@ -60,39 +62,29 @@ bool DialogUser::Idle(HWND window, bool acted) {
   return acted;
 }
 
-bool DialogUser::Click(int id, HWND window) {
-  window = Target(window);
-  return Idle(window, UserClickButton(window, id));
-}
+
+bool DialogUser::Click(int id, HWND window) { return Act(window, [&](HWND w) { return UserClickButton(w, id); }); }
 bool DialogUser::Type(int id, const std::string& text, HWND window) {
-  window = Target(window);
-  return Idle(window, UserTypeText(window, id, text.c_str()));
+  return Act(window, [&](HWND w) { return UserTypeText(w, id, text.c_str()); });
 }
 bool DialogUser::Choose(int id, int index, HWND window) {
-  window = Target(window);
-  return Idle(window, UserChooseItem(window, id, index));
+  return Act(window, [&](HWND w) { return UserChooseItem(w, id, index); });
 }
 bool DialogUser::Drag(int id, int position, HWND window) {
-  window = Target(window);
-  return Idle(window, UserDragTrackBar(window, id, position));
+  return Act(window, [&](HWND w) { return UserDragTrackBar(w, id, position); });
 }
 bool DialogUser::ClickChannel(int id, bool towardMaximum, HWND window) {
-  window = Target(window);
-  return Idle(window, UserClickTrackBarChannel(window, id, towardMaximum));
+  return Act(window, [&](HWND w) { return UserClickTrackBarChannel(w, id, towardMaximum); });
 }
 bool DialogUser::PickDate(int id, int year, int month, int day, HWND window) {
-  window = Target(window);
-  return Idle(window, UserPickDate(window, id, year, month, day));
+  return Act(window, [&](HWND w) { return UserPickDate(w, id, year, month, day); });
 }
 void DialogUser::PressEscape() {
-  HWND window = Target(nullptr);
-  Idle(window, UserPressKey(window, VK_ESCAPE));
+  Act(nullptr, [](HWND w) { return UserPressKey(w, VK_ESCAPE); });
 }
 void DialogUser::ClickCloseBox() {
-  HWND window = Target(nullptr);
-  Idle(window, UserClickCloseBox(window));
+  Act(nullptr, [](HWND w) { return UserClickCloseBox(w); });
 }
-
 void DialogUser::ChooseFileNext(const std::string& path) {
   std::lock_guard<std::mutex> lock(mutex_);
   files_.push_back(path);

@@ -60,7 +60,9 @@ class DialogUser : public DialogPresenter {
   int MessageBoxShown(HWND owner, LPCSTR text, LPCSTR caption, UINT type) override;
 
  private:
-  bool Idle(HWND window, bool acted);
+  // Acts on the window (the top-most dialog when null) and waits until
+  // the dialogs have handled the action.
+  bool Act(HWND window, const std::function<BOOL(HWND)>& action);
   HWND Target(HWND window);
 
   DialogPresenter* previous_;

@@ -10,7 +10,6 @@
 #include "plugin/output_options.h"
 #include "tests/ui/options_session.h"
 #include "ui/dialog_ids.h"
-#include "ui/picture_format_name.h"
 #include "ui/settings_summary.h"
 
 namespace {
@@ -178,17 +177,6 @@ TEST(SettingsSummary, LongPathsAndUnterminatedFieldsStayWithinTheirCapacities) {
   const std::string s = BuildSettingsSummary(o);
   EXPECT_LE(s.size(), 2047u);
   EXPECT_NE(s.find("Title: " + std::string(260, 't') + "\r\n"), std::string::npos);
-}
-
-TEST(PictureFormatName, DoubleWidthSizesNameOneEye) {
-  A_u_char stereo = 9;
-  char name[kPictureFormatNameSize];
-  GetPictureFormatName(3840, 1080, &stereo, name);
-  EXPECT_EQ(stereo, 1);
-  EXPECT_STREQ(name, "HDTV (1920x1080), aspect ratio=16:9");
-  GetPictureFormatName(4096, 1716, &stereo, name);
-  EXPECT_EQ(stereo, 0);
-  EXPECT_STREQ(name, "4K Scope (4096x1716), aspect ratio=2.39:1");
 }
 
 }  // namespace

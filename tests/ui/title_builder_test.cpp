@@ -112,15 +112,6 @@ TEST(TitleBuilder, EveryPieceInItsPlace) {
   });
 }
 
-TEST(TitleBuilder, EmptyFilmTitleAndNothingChosen) {
-  auto options = Record();
-  RunBuilder(options.get(), [](DialogUser& user) {
-    user.PickDate(kDatePicker, 2024, 1, 5);
-    user.Click(kBuilderOk);
-  });
-  EXPECT_STREQ(options->title, "_20240105");
-}
-
 TEST(TitleBuilder, SecondOfTwoIdenticalRowsIsStoredAndReselected) {
   auto options = Record();
   RunBuilder(options.get(), [](DialogUser& user) {
