@@ -28,6 +28,7 @@ void ExpectRefused(RenderHost& host, const std::string& text) {
   EXPECT_EQ(host.StartAdding(), kStartCheck);
   EXPECT_NE(Messages(host).find(text), std::string::npos) << Messages(host);
   EXPECT_EQ(host.LiveHandles().size(), 1u);  // the options record only
+  EXPECT_TRUE(host.state().problems.empty()) << host.state().problems.front();
 }
 
 }  // namespace
@@ -157,6 +158,22 @@ TEST(RenderStart, MakesOneSlotPerThreadWithinTheSlotsThereAre) {
     EXPECT_EQ(host->EndAdding(), 0);
     EXPECT_EQ(host->LiveHandles().size(), 1u);
   }
+}
+
+TEST(RenderStart, AMissingSuiteEndsTheCallbackWithNothingLockedOrLeft) {
+  TempDir dir;
+  auto host = SetUpHost(Settings(1998, 1080, 2, dir / "A.DCP", 2));
+  host->Withhold(kAEGPRQItemSuite, kAEGPRQItemSuiteVersion3);
+  EXPECT_EQ(host->StartAdding(), A_Err_MISSING_SUITE);
+  EXPECT_EQ(host->LiveHandles().size(), 1u);
+  host->Offer(kAEGPRQItemSuite, kAEGPRQItemSuiteVersion3);
+  ASSERT_EQ(host->StartAdding(), 0) << Messages(*host);
+  // At the end the render-queue state cannot be read: the file is finalised and the slots are freed all the same.
+  host->Withhold(kAEGPRenderQueueSuite, kAEGPRenderQueueSuiteVersion1);
+  EXPECT_EQ(host->EndAdding(), A_Err_MISSING_SUITE);
+  EXPECT_EQ(host->LiveHandles().size(), 1u);
+  EXPECT_FALSE(PictureTrackFile(dir / "A").empty());
+  EXPECT_TRUE(host->state().problems.empty()) << host->state().problems.front();
 }
 
 TEST(RenderStart, AFileThatCannotBeOpenedLeavesNoSlotBehind) {
