@@ -94,13 +94,6 @@ TEST(CompositionInfo, TitleTextsNamesAndUuids) {
   std::strcpy(options->annotation, "Note");
   std::strcpy(options->folderPath, "/tmp/out/T");
   std::strcpy(options->pictureFileName, "j2c_1.mxf");
-  std::strcpy(options->pictureUuid, "11111111-1111-4111-8111-111111111111");
-  std::strcpy(options->soundFileName, "pcm_2.mxf");
-  std::strcpy(options->soundUuid, "22222222-2222-4222-8222-222222222222");
-  std::strcpy(options->reelUuid, "r");
-  std::strcpy(options->cplUuid, "c");
-  std::strcpy(options->pklUuid, "p");
-  std::strcpy(options->assetMapUuid, "a");
   std::strcpy(options->spareUuid, "s");
   std::strcpy(options->categoryText, "trailer");
 
@@ -117,15 +110,8 @@ TEST(CompositionInfo, TitleTextsNamesAndUuids) {
   EXPECT_STREQ(info->folderPath, "/tmp/out/T");
   EXPECT_STREQ(info->contentKind, "trailer");
   EXPECT_STREQ(info->pictureFileName, "j2c_1.mxf");
-  EXPECT_STREQ(info->pictureUuid, "11111111-1111-4111-8111-111111111111");
-  EXPECT_STREQ(info->soundFileName, "pcm_2.mxf");
-  EXPECT_STREQ(info->soundUuid, "22222222-2222-4222-8222-222222222222");
   EXPECT_STREQ(info->pictureHash, "");
   EXPECT_STREQ(info->soundHash, "");
-  EXPECT_STREQ(info->reelUuid, "r");
-  EXPECT_STREQ(info->cplUuid, "c");
-  EXPECT_STREQ(info->pklUuid, "p");
-  EXPECT_STREQ(info->assetMapUuid, "a");
   EXPECT_STREQ(info->spareUuid, "s");
   // Subtitles off: only the flag is written.
   EXPECT_EQ(info->subtitleOn, 0);
