@@ -86,6 +86,11 @@ int RunRenderProgram(const CommandLine& cl) {
   std::error_code ec;
   auto absolute = std::filesystem::absolute(cl.output, ec);
   settings.output_path = ec ? cl.output : absolute.lexically_normal().string();
+  // A render queue only offers outputs in folders that exist: make the output's folder.
+  auto parent = std::filesystem::path(settings.output_path).parent_path();
+  if (!parent.empty() && !std::filesystem::is_directory(parent, ec) &&
+      !std::filesystem::create_directories(parent, ec))
+    return Fail("cannot create the folder '" + parent.string() + "': " + ec.message());
   settings.threads = cl.threads;
   RenderHost host(settings);
   try {

@@ -12,15 +12,17 @@ using namespace lumavox_test;
 TEST(RenderProgram, OptionsFileIsHandedToTheSetUpAndWrittenBack) {
   TempDir dir;
   const std::string options = dir / "options.bin";
-  auto first = RunCommand({RenderPath(), "--frames", "2", "--options", options, dir / "a.DCP"});
+  // The output's folder does not exist yet: the host makes it, as a render queue has it.
+  auto first = RunCommand({RenderPath(), "--frames", "2", "--options", options, dir / "out/sub/a.DCP"});
   ASSERT_EQ(first.status, 0) << first.err;
+  EXPECT_TRUE(FileExists(dir / "out/sub/a"));
   auto stored = ReadBytes(options);
   ASSERT_EQ(stored.size(), 11688u);
   // A setting changed in the stored bytes (the title) survives the next run.
   const char title[] = "KEPT TITLE";
   std::memcpy(stored.data() + 272, title, sizeof title);
   WriteBytes(options, stored);
-  auto second = RunCommand({RenderPath(), "--frames", "2", "--options", options, dir / "a.DCP"});
+  auto second = RunCommand({RenderPath(), "--frames", "2", "--options", options, dir / "out/sub/a.DCP"});
   ASSERT_EQ(second.status, 0) << second.err;
   auto again = ReadBytes(options);
   ASSERT_EQ(again.size(), 11688u);
