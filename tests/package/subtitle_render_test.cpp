@@ -3,78 +3,25 @@
 // and the refusals on the way.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "host/render_host.h"
-#include "package/subtitle_check.h"
 #include "platform/asdcp/KM_uuid.h"
-#include "plugin/output_options.h"
+#include "tests/package/subtitle_render_support.h"
 #include "tests/support/mxf_dump.h"
 #include "tests/support/test_support.h"
 
 using namespace lumavox_host;
 using namespace lumavox_test;
+using namespace subtitle_test;
 
 namespace {
 
 constexpr A_Err kStartCheck = 9993;
-constexpr char kSmpteId[] = "77777777-0000-4000-8000-0000000000aa";
-constexpr char kInteropId[] = "77777777-0000-4000-8000-0000000000bb";
 constexpr char kDocumentKey[] = "060e2b34.01020101.0d010301.17010b01";
 constexpr char kResourceKey[] = "060e2b34.0101010c.0d010509.01000000";
-
-std::string Reference(const std::string& name) { return SharedDir() + "/reference/subtitles/" + name; }
-
-std::unique_ptr<RenderHost> SetUpHost(const std::string& outputPath) {
-  HostSettings s;
-  s.comp.frames = 2;
-  s.output_path = outputPath;
-  s.echo = false;
-  auto host = std::make_unique<RenderHost>(s);
-  host->Load(PluginPath());
-  EXPECT_EQ(host->CallEntryPoint(), 0);
-  EXPECT_EQ(host->InitOutputSpec(), 0);
-  return host;
-}
-
-OutputOptions& LiveOptions(RenderHost& host) {
-  MemBlock* block = host.state().Find(host.state().spec.options);
-  return *reinterpret_cast<OutputOptions*>(block->bytes.data());
-}
-
-std::string Messages(RenderHost& host) {
-  std::string all;
-  for (const std::string& m : host.state().messages) all += m + "\n";
-  return all;
-}
-
-// The subtitle chosen as the Subtitle page does: inspected in the packing
-// it was chosen in, then switched on.
-void ChooseSubtitle(OutputOptions& options, const std::string& path, A_u_long packing) {
-  const A_u_long renderPacking = options.packing;
-  options.packing = packing;
-  char message[kSubtitleMessageSize] = "";
-  ASSERT_EQ(CheckSubtitleFile(path.c_str(), &options, message), 1) << message;
-  std::snprintf(options.subtitlePath, sizeof options.subtitlePath, "%s", path.c_str());
-  options.subtitleOn = 1;
-  options.packing = renderPacking;
-}
-
-std::vector<std::string> Entries(const std::string& folder) {
-  std::vector<std::string> names;
-  std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-    names.push_back(entry.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 void Finish(RenderHost& host) {
   host.SetQueueState(AEGP_RenderQueueState_STOPPED);
