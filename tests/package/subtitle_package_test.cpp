@@ -90,7 +90,7 @@ TEST(SubtitlePackage, SmpteRenderDeliversTheSubtitleTrackFile) {
   const Documents d = Find(folder, options, true);
   const std::vector<std::string> files = Entries(folder);
   EXPECT_EQ(files.size(), 7u);
-  for (const std::string& name : {track, "ASSETMAP.xml", "VOLINDEX.xml"}) {
+  for (const std::string& name : std::vector<std::string>{track, "ASSETMAP.xml", "VOLINDEX.xml"}) {
     EXPECT_TRUE(std::find(files.begin(), files.end(), name) != files.end()) << name;
   }
 
