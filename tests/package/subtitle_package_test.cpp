@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -143,4 +144,31 @@ TEST(SubtitlePackage, InteropRenderDeliversTheSubtitleFolder) {
   ExpectAsset(d, folder, options.fontUuid, font, "application/ttf");
   EXPECT_EQ(XPath(d.pkl, "count(//" + Name("Asset") + ")"), One("5"));
   EXPECT_EQ(XPath(d.assetMap, "count(//" + Name("Asset") + ")"), One("6"));
+}
+
+// lumavox-render with a stored options record that switches subtitles on,
+// as a saved project would.
+TEST(SubtitlePackage, StoredRecordSwitchesSubtitlesOnInTheRenderProgram) {
+  TempDir dir;
+  const std::string stored = dir / "options.bin";
+  CommandResult r = RunCommand({RenderPath(), "--frames", "1", "--threads", "1", "--options", stored, dir / "A.DCP"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::vector<uint8_t> bytes = ReadBytes(stored);
+  ASSERT_EQ(bytes.size(), sizeof(OutputOptions));
+  OutputOptions options;
+  std::memcpy(&options, bytes.data(), sizeof options);
+  options.packing = 1;
+  ChooseSubtitle(options, Reference("smpte/subs.xml"), 1);
+  std::memcpy(bytes.data(), &options, sizeof options);
+  WriteBytes(stored, bytes);
+
+  r = RunCommand({RenderPath(), "--frames", "1", "--threads", "1", "--options", stored, dir / "B.DCP"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::string track;
+  for (const std::string& name : Entries(dir / "B")) {
+    if (name.rfind("sub_", 0) == 0) track = name;
+  }
+  ASSERT_EQ(track.size(), 4u + 36u + 4u);
+  const std::vector<std::string> paths = XPath(dir / "B/ASSETMAP.xml", "//" + Name("Path") + "/text()");
+  EXPECT_NE(std::find(paths.begin(), paths.end(), track), paths.end());
 }
