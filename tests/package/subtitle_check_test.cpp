@@ -10,52 +10,45 @@
 
 #include "package/subtitle_check.h"
 #include "plugin/output_options.h"
+#include "tests/package/subtitle_render_support.h"
 #include "tests/support/test_support.h"
 
 using namespace lumavox_test;
+using namespace subtitle_test;
 
 namespace {
 
-constexpr char kInteropId[] = "77777777-0000-4000-8000-0000000000bb";
-constexpr char kSmpteId[] = "77777777-0000-4000-8000-0000000000aa";
-constexpr char kSmpteFont[] = "77777777-0000-4000-8000-0000000000f0";
+constexpr char kNoFont[] = "No font file found next to this subtitlefile";
+constexpr char kIdNotUuid[] = "The id of this subtitlefile is not a UUID.";
+constexpr char kFontNotPlain[] = "The font of this subtitlefile must be named by a plain file name.";
 
-std::string Reference(const std::string& name) { return SharedDir() + "/reference/subtitles/" + name; }
-
-// A record with earlier values in every field the inspection writes.
-OutputOptions Record(A_u_long packing) {
-  OutputOptions options;
-  std::memset(&options, 0, sizeof options);
-  options.packing = packing;
-  std::strcpy(options.subtitleUuid, "earlier-id");
-  options.subtitleSmpte = 7;
-  options.subtitleHasFont = 7;
-  std::strcpy(options.fontFile, "earlier.ttf");
-  return options;
-}
-
+// What the inspection did to a record that held earlier values in every
+// field it writes.
 struct Outcome {
   int result;
   std::string message;
+  OutputOptions options;
+  bool Untouched() const {
+    return std::string(options.subtitleUuid) == "earlier-id" && options.subtitleSmpte == 7 &&
+           options.subtitleHasFont == 7 && std::string(options.fontFile) == "earlier.ttf";
+  }
+  bool Forgotten() const {
+    return options.subtitleUuid[0] == '\0' && options.subtitleHasFont == 0 && options.fontFile[0] == '\0';
+  }
 };
 
-Outcome Check(const std::string& path, OutputOptions& options) {
+Outcome Check(const std::string& path, A_u_long packing) {
+  Outcome o{0, "", {}};
+  std::memset(&o.options, 0, sizeof o.options);
+  o.options.packing = packing;
+  std::strcpy(o.options.subtitleUuid, "earlier-id");
+  o.options.subtitleSmpte = 7;
+  o.options.subtitleHasFont = 7;
+  std::strcpy(o.options.fontFile, "earlier.ttf");
   char message[kSubtitleMessageSize] = "";
-  const int result = CheckSubtitleFile(path.c_str(), &options, message);
-  return {result, message};
-}
-
-void ExpectUntouched(const OutputOptions& options) {
-  EXPECT_STREQ(options.subtitleUuid, "earlier-id");
-  EXPECT_EQ(options.subtitleSmpte, 7);
-  EXPECT_EQ(options.subtitleHasFont, 7);
-  EXPECT_STREQ(options.fontFile, "earlier.ttf");
-}
-
-void ExpectForgotten(const OutputOptions& options) {
-  EXPECT_STREQ(options.subtitleUuid, "");
-  EXPECT_EQ(options.subtitleHasFont, 0);
-  EXPECT_STREQ(options.fontFile, "");
+  o.result = CheckSubtitleFile(path.c_str(), &o.options, message);
+  o.message = message;
+  return o;
 }
 
 std::string Interop(const std::string& id, const std::string& loadFont) {
@@ -71,72 +64,57 @@ std::string Smpte(const std::string& id, const std::string& font) {
 
 }  // namespace
 
-TEST(SubtitleCheck, AcceptsTheReferenceDocumentsInTheirPacking) {
-  {
-    OutputOptions options = Record(0);
-    const Outcome o = Check(Reference("interop/subs_interop.xml"), options);
-    EXPECT_EQ(o.result, 1);
-    EXPECT_EQ(o.message, "");
-    EXPECT_STREQ(options.subtitleUuid, kInteropId);
-    EXPECT_EQ(options.subtitleSmpte, 0);
-    EXPECT_EQ(options.subtitleHasFont, 1);
-    EXPECT_STREQ(options.fontFile, "DejaVuSerif.ttf");
-  }
-  {
-    // Its font stands beside it as "<font uuid>.ttf", as the track-file
-    // writer finds it.
-    OutputOptions options = Record(1);
-    const Outcome o = Check(Reference("smpte/subs.xml"), options);
-    EXPECT_EQ(o.result, 1);
-    EXPECT_EQ(o.message, "");
-    EXPECT_STREQ(options.subtitleUuid, kSmpteId);
-    EXPECT_EQ(options.subtitleSmpte, 1);
-    EXPECT_EQ(options.subtitleHasFont, 1);
-    EXPECT_STREQ(options.fontFile, kSmpteFont);
-  }
+TEST(SubtitleCheck, AcceptsDocumentsWithTheirFontsBeside) {
+  Outcome o = Check(Reference("interop/subs_interop.xml"), 0);
+  EXPECT_EQ(o.result, 1);
+  EXPECT_EQ(o.message, "");
+  EXPECT_STREQ(o.options.subtitleUuid, kInteropId);
+  EXPECT_EQ(o.options.subtitleSmpte, 0);
+  EXPECT_EQ(o.options.subtitleHasFont, 1);
+  EXPECT_STREQ(o.options.fontFile, "DejaVuSerif.ttf");
+  // Its font stands beside it as "<font uuid>.ttf", where the track-file
+  // writer finds it.
+  o = Check(Reference("smpte/subs.xml"), 1);
+  EXPECT_EQ(o.result, 1);
+  EXPECT_EQ(o.message, "");
+  EXPECT_STREQ(o.options.subtitleUuid, kSmpteId);
+  EXPECT_EQ(o.options.subtitleSmpte, 1);
+  EXPECT_EQ(o.options.subtitleHasFont, 1);
+  EXPECT_STREQ(o.options.fontFile, kSmpteFont);
+
+  TempDir dir;
+  // The font named by its UUID alone; an Id without the prefix is whole.
+  WriteText(dir / "reel.xml", Smpte(kSmpteId, std::string("urn:uuid:") + kSmpteFont));
+  WriteText(dir / kSmpteFont, "font");
+  o = Check(dir / "reel.xml", 1);
+  EXPECT_EQ(o.result, 1);
+  EXPECT_STREQ(o.options.subtitleUuid, kSmpteId);
+  // Without LoadFont: no font; upper-case hexadecimal is a UUID text too.
+  WriteText(dir / "nofont.xml", Interop("77777777-0000-4000-8000-0000000000BB", ""));
+  o = Check(dir / "nofont.xml", 0);
+  EXPECT_EQ(o.result, 1);
+  EXPECT_EQ(o.options.subtitleHasFont, 0);
+  // A font name of 63 characters is taken.
+  const std::string longest(63, 'f');
+  WriteText(dir / longest, "font");
+  WriteText(dir / "long.xml", Interop(kInteropId, "<LoadFont URI=\"" + longest + "\"/>"));
+  EXPECT_EQ(std::string(Check(dir / "long.xml", 0).options.fontFile), longest);
 }
 
-TEST(SubtitleCheck, FontsBesideTheDocumentOrNot) {
+TEST(SubtitleCheck, RefusesAMissingFontAndForgetsTheDocument) {
   TempDir dir;
-  // SMPTE: the font named by its UUID alone, without an extension.
   WriteText(dir / "reel.xml", Smpte(std::string("urn:uuid:") + kSmpteId, std::string("urn:uuid:") + kSmpteFont));
-  WriteText(dir / kSmpteFont, "font");
-  OutputOptions options = Record(1);
-  EXPECT_EQ(Check(dir / "reel.xml", options).result, 1);
-  EXPECT_STREQ(options.fontFile, kSmpteFont);
-  // An Id without the prefix is taken whole; no LoadFont: no font.
-  WriteText(dir / "plain.xml", Smpte(kSmpteId, ""));
-  options = Record(1);
-  EXPECT_EQ(Check(dir / "plain.xml", options).result, 1);
-  EXPECT_STREQ(options.subtitleUuid, kSmpteId);
-  EXPECT_EQ(options.subtitleHasFont, 0);
-
-  std::filesystem::remove(dir / kSmpteFont);
-  options = Record(1);
-  Outcome o = Check(dir / "reel.xml", options);
-  EXPECT_EQ(o.result, 0);
-  EXPECT_EQ(o.message, "No font file found next to this subtitlefile");
-  ExpectForgotten(options);
-
-  // Interop: the URI names the file; a folder of that name is no font.
   WriteText(dir / "dc.xml", Interop(kInteropId, "<LoadFont Id=\"f\" URI=\"font.ttf\"/>"));
-  std::filesystem::create_directory(dir / "font.ttf");
-  options = Record(0);
-  o = Check(dir / "dc.xml", options);
-  EXPECT_EQ(o.result, 0);
-  EXPECT_EQ(o.message, "No font file found next to this subtitlefile");
-  ExpectForgotten(options);
-  // Without a URI there is no font to find.
+  std::filesystem::create_directory(dir / "font.ttf");  // a folder of that name is no font
   WriteText(dir / "nouri.xml", Interop(kInteropId, "<LoadFont Id=\"f\"/>"));
-  options = Record(0);
-  EXPECT_EQ(Check(dir / "nouri.xml", options).message, "No font file found next to this subtitlefile");
-  // Without LoadFont it is accepted without one.
-  WriteText(dir / "nofont.xml", Interop(kInteropId, ""));
-  options = Record(0);
-  EXPECT_EQ(Check(dir / "nofont.xml", options).result, 1);
-  EXPECT_STREQ(options.subtitleUuid, kInteropId);
-  EXPECT_EQ(options.subtitleSmpte, 0);
-  EXPECT_EQ(options.subtitleHasFont, 0);
+  for (const auto& [name, packing] : std::vector<std::pair<std::string, A_u_long>>{
+           {"reel.xml", 1}, {"dc.xml", 0}, {"nouri.xml", 0}}) {
+    SCOPED_TRACE(name);
+    const Outcome o = Check(dir / name, packing);
+    EXPECT_EQ(o.result, 0);
+    EXPECT_EQ(o.message, kNoFont);
+    EXPECT_TRUE(o.Forgotten());
+  }
 }
 
 TEST(SubtitleCheck, RefusesWhatIsNoSubtitleOfThePacking) {
@@ -144,55 +122,37 @@ TEST(SubtitleCheck, RefusesWhatIsNoSubtitleOfThePacking) {
   WriteText(dir / "text.xml", "subtitles, but no XML");
   WriteText(dir / "empty.xml", "");
   WriteText(dir / "other.xml", "<?xml version=\"1.0\"?><CompositionPlaylist/>");
-  for (A_u_long packing : {0u, 1u}) {
-    for (const char* name : {"text.xml", "empty.xml"}) {
-      OutputOptions options = Record(packing);
-      const Outcome o = Check(dir / name, options);
-      EXPECT_EQ(o.result, 0);
-      EXPECT_EQ(o.message, "Not a valid subtitlefile") << name;
-      ExpectUntouched(options);
-    }
-  }
-
-  OutputOptions options = Record(0);
-  Outcome o = Check(Reference("smpte/subs.xml"), options);
-  EXPECT_EQ(o.result, 0);
-  EXPECT_EQ(o.message, "You are trying to load a SMPTE subtitle file in interOp packaging mode.");
-  EXPECT_STREQ(options.subtitleUuid, "");
-  options = Record(0);
-  o = Check(dir / "other.xml", options);
-  EXPECT_EQ(o.message, "Unknown subtitle file.");
-  EXPECT_STREQ(options.subtitleUuid, "");
-
-  // SMPTE packing refuses other documents silently and stores nothing.
-  for (const std::string& path : {Reference("interop/subs_interop.xml"), dir / "other.xml"}) {
-    options = Record(1);
-    o = Check(path, options);
-    EXPECT_EQ(o.result, 0);
-    EXPECT_EQ(o.message, "");
-    ExpectUntouched(options);
-  }
-
-  // No id: refused silently, nothing stored.
   WriteText(dir / "noid.xml", "<DCSubtitle><LoadFont URI=\"f.ttf\"/></DCSubtitle>");
   WriteText(dir / "noid-reel.xml", "<SubtitleReel><EditRate>24 1</EditRate></SubtitleReel>");
-  options = Record(0);
-  o = Check(dir / "noid.xml", options);
-  EXPECT_EQ(o.result, 0);
-  EXPECT_EQ(o.message, "");
-  ExpectUntouched(options);
-  options = Record(1);
-  o = Check(dir / "noid-reel.xml", options);
-  EXPECT_EQ(o.result, 0);
-  EXPECT_EQ(o.message, "");
-  ExpectUntouched(options);
-
-  // A file that cannot be opened: refused silently.
-  options = Record(0);
-  o = Check(dir / "missing.xml", options);
-  EXPECT_EQ(o.result, 0);
-  EXPECT_EQ(o.message, "");
-  ExpectUntouched(options);
+  struct Case {
+    std::string path;
+    A_u_long packing;
+    std::string message;
+    bool idEmptied;  // else nothing written
+  };
+  const std::vector<Case> cases = {
+      {dir / "text.xml", 0, "Not a valid subtitlefile", false},
+      {dir / "empty.xml", 1, "Not a valid subtitlefile", false},
+      {Reference("smpte/subs.xml"), 0, "You are trying to load a SMPTE subtitle file in interOp packaging mode.", true},
+      {dir / "other.xml", 0, "Unknown subtitle file.", true},
+      // SMPTE packing refuses other documents silently; so do both without an id.
+      {Reference("interop/subs_interop.xml"), 1, "", false},
+      {dir / "other.xml", 1, "", false},
+      {dir / "noid.xml", 0, "", false},
+      {dir / "noid-reel.xml", 1, "", false},
+      {dir / "missing.xml", 0, "", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path + " in packing " + std::to_string(c.packing));
+    const Outcome o = Check(c.path, c.packing);
+    EXPECT_EQ(o.result, 0);
+    EXPECT_EQ(o.message, c.message);
+    if (c.idEmptied) {
+      EXPECT_STREQ(o.options.subtitleUuid, "");
+    } else {
+      EXPECT_TRUE(o.Untouched());
+    }
+  }
 }
 
 TEST(SubtitleCheck, RefusesFilesOfTenMegabytesOrMore) {
@@ -200,15 +160,12 @@ TEST(SubtitleCheck, RefusesFilesOfTenMegabytesOrMore) {
   const std::string head = Interop(kInteropId, "");
   const auto document = [&](size_t size) { return head + "<!--" + std::string(size - head.size() - 7, 'x') + "-->"; };
   WriteText(dir / "big.xml", document(kSubtitleFileLimit - 1));
-  OutputOptions options = Record(0);
-  EXPECT_EQ(Check(dir / "big.xml", options).result, 1);  // one byte below the limit
-
+  EXPECT_EQ(Check(dir / "big.xml", 0).result, 1);
   WriteText(dir / "big.xml", document(kSubtitleFileLimit));
-  options = Record(0);
-  const Outcome o = Check(dir / "big.xml", options);
+  const Outcome o = Check(dir / "big.xml", 0);
   EXPECT_EQ(o.result, 0);
   EXPECT_NE(o.message, "");
-  ExpectUntouched(options);
+  EXPECT_TRUE(o.Untouched());
 }
 
 // The id becomes a folder and a file name in the package, the font name a
@@ -217,45 +174,31 @@ TEST(SubtitleCheck, RefusesFilesOfTenMegabytesOrMore) {
 TEST(SubtitleCheck, RefusesIdsAndFontNamesThatAreNoPlainNames) {
   TempDir dir;
   WriteText(dir / "f.ttf", "font");
+  std::filesystem::create_directories(dir / "sub");
+  WriteText(dir / "sub/f.ttf", "font");
   for (const std::string& id : std::vector<std::string>{"../../escape", "", "77777777-0000-4000-8000-0000000000bbx",
-                               "77777777/0000-4000-8000-0000000000b", "7777777g-0000-4000-8000-0000000000bb",
-                               " 77777777-0000-4000-8000-0000000000bb"}) {
+                                                        "77777777/0000-4000-8000-0000000000b",
+                                                        "7777777g-0000-4000-8000-0000000000bb"}) {
     SCOPED_TRACE(id);
     WriteText(dir / "dc.xml", Interop(id, "<LoadFont URI=\"f.ttf\"/>"));
     WriteText(dir / "reel.xml", Smpte("urn:uuid:" + id, "urn:uuid:f.ttf"));
     for (A_u_long packing : {0u, 1u}) {
-      OutputOptions options = Record(packing);
-      const Outcome o = Check(dir / (packing ? "reel.xml" : "dc.xml"), options);
+      const Outcome o = Check(dir / (packing ? "reel.xml" : "dc.xml"), packing);
       EXPECT_EQ(o.result, 0);
-      EXPECT_EQ(o.message, "The id of this subtitlefile is not a UUID.");
-      ExpectUntouched(options);
+      EXPECT_EQ(o.message, kIdNotUuid);
+      EXPECT_TRUE(o.Untouched());
     }
   }
-  // Upper-case hexadecimal is a UUID text too.
-  WriteText(dir / "upper.xml", Interop("77777777-0000-4000-8000-0000000000BB", ""));
-  OutputOptions upper = Record(0);
-  EXPECT_EQ(Check(dir / "upper.xml", upper).result, 1);
-
-  std::filesystem::create_directories(dir / "sub");
-  WriteText(dir / "sub/f.ttf", "font");
   for (const std::string& font :
        std::vector<std::string>{"../f.ttf", "sub/f.ttf", "sub\\f.ttf", "..", ".", "f..ttf", std::string(64, 'f')}) {
     SCOPED_TRACE(font);
     WriteText(dir / "dc.xml", Interop(kInteropId, "<LoadFont URI=\"" + font + "\"/>"));
     WriteText(dir / "reel.xml", Smpte(std::string("urn:uuid:") + kSmpteId, "urn:uuid:" + font));
     for (A_u_long packing : {0u, 1u}) {
-      OutputOptions options = Record(packing);
-      const Outcome o = Check(dir / (packing ? "reel.xml" : "dc.xml"), options);
+      const Outcome o = Check(dir / (packing ? "reel.xml" : "dc.xml"), packing);
       EXPECT_EQ(o.result, 0);
-      EXPECT_EQ(o.message, "The font of this subtitlefile must be named by a plain file name.");
-      ExpectForgotten(options);
+      EXPECT_EQ(o.message, kFontNotPlain);
+      EXPECT_TRUE(o.Forgotten());
     }
   }
-  // 63 characters are taken.
-  const std::string longest(63, 'f');
-  WriteText(dir / longest, "font");
-  WriteText(dir / "dc.xml", Interop(kInteropId, "<LoadFont URI=\"" + longest + "\"/>"));
-  OutputOptions options = Record(0);
-  EXPECT_EQ(Check(dir / "dc.xml", options).result, 1);
-  EXPECT_EQ(std::string(options.fontFile), longest);
 }

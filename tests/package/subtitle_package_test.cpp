@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "host/frame_source.h"
+#include "platform/asdcp/KM_uuid.h"
 #include "tests/package/stand_in_package.h"
 #include "tests/package/subtitle_render_support.h"
 #include "tests/support/mxf_dump.h"
@@ -27,6 +28,7 @@ using package_test::XPath;
 namespace {
 
 constexpr char kDocumentKey[] = "060e2b34.01020101.0d010301.17010b01";
+constexpr char kResourceKey[] = "060e2b34.0101010c.0d010509.01000000";
 
 std::vector<std::string> One(const std::string& text) { return {text}; }
 
@@ -99,14 +101,27 @@ TEST(SubtitlePackage, SmpteRenderDeliversTheSubtitleTrackFile) {
   EXPECT_EQ(ValidateWithSchema(d.pkl, "SMPTE-429-8-2006-PKL.xsd"), "");
   EXPECT_EQ(ValidateWithSchema(d.assetMap, "SMPTE-429-9-2007-AM.xsd"), "");
   EXPECT_EQ(ValidateWithSchema(d.volIndex, "SMPTE-429-9-2007-AM.xsd"), "");
-  // The timed-text document the track file carries, byte for byte and valid.
+  // The track file has the reference's structure and carries the document
+  // (valid) and its font byte for byte, under the record's UUID.
   const MxfFile mxf = ReadMxf(folder + "/" + track);
   ASSERT_TRUE(mxf.ok) << mxf.error;
+  const std::string reference = SharedDir() + "/reference/";
+  for (const std::string& diff :
+       CompareListings(KlvListing(mxf), ReferenceKlvListing(reference + "dumps/tt_smpte.klv.txt"))) {
+    ADD_FAILURE() << diff;
+  }
+  for (const std::string& diff : CompareStructure(mxf, ReadMxf(reference + "mxf/tt_smpte.mxf"))) ADD_FAILURE() << diff;
   const auto documents = EssencePayloads(mxf, kDocumentKey);
   ASSERT_EQ(documents.size(), 1u);
   EXPECT_EQ(documents[0], ReadBytes(Reference("smpte/subs.xml")));
+  EXPECT_EQ(EssencePayloads(mxf, kResourceKey),
+            std::vector<std::vector<uint8_t>>{ReadBytes(Reference(std::string("smpte/") + kSmpteFont + ".ttf"))});
   WriteBytes(dir / "carried.xml", documents[0]);
   EXPECT_EQ(ValidateWithSchema(dir / "carried.xml", "DCDMSubtitle-2010.xsd"), "");
+  Kumu::UUID asset;
+  ASSERT_TRUE(asset.DecodeHex(uuid.c_str()));
+  const std::string bytes = ReadText(folder + "/" + track);
+  EXPECT_NE(bytes.find(std::string(reinterpret_cast<const char*>(asset.Value()), 16)), std::string::npos);
 
   ExpectMainSubtitle(d, uuid, folder + "/" + track);
   ExpectAsset(d, folder, uuid, track, "application/mxf");
