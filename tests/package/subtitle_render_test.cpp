@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -89,4 +90,23 @@ TEST(SubtitleRenderStart, RefusesStoredIdsAndFontNamesThatAreNoPlainNames) {
   }
   EXPECT_EQ(Entries(dir.path()), std::vector<std::string>{"pkg"});
   EXPECT_EQ(Entries(dir / "pkg"), std::vector<std::string>{"Film"});
+}
+
+// A subtitle path without a folder part gives no folder to find the font in.
+TEST(SubtitleRenderStart, ASubtitlePathWithoutAFolderCannotLocateItsFont) {
+  TempDir dir;
+  std::filesystem::copy_file(Reference("interop/subs_interop.xml"), dir / "subs.xml");
+  std::filesystem::copy_file(Reference("interop/DejaVuSerif.ttf"), dir / "DejaVuSerif.ttf");
+  auto host = SetUpHost(dir / "Film.DCP");
+  OutputOptions& options = LiveOptions(*host);
+  options.packing = 0;
+  ChooseSubtitle(options, dir / "subs.xml", 0);
+  std::strcpy(options.subtitlePath, "subs.xml");
+  const std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::current_path(dir.path());
+  const A_Err err = host->StartAdding();
+  std::filesystem::current_path(previous);
+  EXPECT_EQ(err, kStartCheck);
+  EXPECT_NE(Messages(*host).find("Last path element could not be removed: subs.xml."), std::string::npos)
+      << Messages(*host);
 }
