@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "platform/aesdk/aegp_suites.h"
+#include "package/pcm_track_file.h"
 #include "plugin/callbacks.h"
 #include "plugin/debug_log.h"
 #include "plugin/encoding_slots.h"
@@ -129,6 +130,13 @@ A_Err StartAdding(AEIO_BasicData* basic, AEIO_OutSpecH outH) {
   if (CheckExternalAudioFiles(options) == -1) {
     ShowMessage(basic,
                 "Your external audiofiles does not exist.\n Please check your audio files in the option dialog.\n");
+    return kErrStartCheck;
+  }
+  // An in-point beyond the external files would make a track of silence:
+  // refuse it before anything is written.
+  char inPointMessage[256] = {};
+  if (CheckExternalSoundInPoint(options, inPointMessage, sizeof inPointMessage) == -1) {
+    ShowMessage(basic, inPointMessage);
     return kErrStartCheck;
   }
   if (options.subtitleOn && SubtitleFileExists(options) == -1) {
