@@ -10,6 +10,7 @@
 #include "plugin/frame_sizes.h"
 #include "plugin/handle_lock.h"
 #include "plugin/host_boundary.h"
+#include "plugin/locked_options.h"
 #include "plugin/module_errors.h"
 #include "plugin/module_globals.h"
 #include "plugin/output_options.h"
@@ -95,19 +96,6 @@ A_Err CheckTakenOverRecord(AEIO_BasicData* basic_dataP, SuiteHandler& suites, AE
   }
   return err;
 }
-
-// The options of the output spec, locked; both stay null when there are none.
-struct LockedOptions {
-  LockedOptions(SuiteHandler& suites, AEIO_OutSpecH outH)
-      : err(suites.IOOutSuite7()->AEGP_GetOutSpecOptionsHandle(outH, &handle)),
-        lock(suites, err ? nullptr : handle) {
-    if (!err && handle) err = lock.Lock(&options);
-  }
-  AEIO_Handle handle = nullptr;
-  A_Err err;
-  HandleLock lock;
-  OutputOptions* options = nullptr;
-};
 
 }  // namespace
 

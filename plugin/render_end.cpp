@@ -10,8 +10,8 @@
 #include "plugin/debug_log.h"
 #include "plugin/encoding_slots.h"
 #include "plugin/frame_buffering.h"
-#include "plugin/handle_lock.h"
 #include "plugin/host_boundary.h"
+#include "plugin/locked_options.h"
 #include "plugin/module_errors.h"
 #include "plugin/output_options.h"
 #include "plugin/picture_track_file.h"
@@ -36,15 +36,11 @@ A_Err EndAdding(AEIO_BasicData* basic, AEIO_OutSpecH outH) {
   SuiteHandler suites(basic->pica_basicP);
   LogBoth("My_EndAdding\n");
 
-  AEIO_Handle optionsH = nullptr;
-  A_Err err = suites.IOOutSuite7()->AEGP_GetOutSpecOptionsHandle(outH, &optionsH);
+  LockedOptions locked(suites, outH);
+  A_Err err = locked.err;
   if (err) return err;
-  if (optionsH == nullptr) return A_Err_STRUCT;
-  HandleLock lock(suites, optionsH);
-  OutputOptions* record = nullptr;
-  err = lock.Lock(&record);
-  if (err) return err;
-  OutputOptions& options = *record;
+  if (locked.options == nullptr) return A_Err_STRUCT;
+  OutputOptions& options = *locked.options;
 
   // The host may deliver fewer frames than the duration (a stopped render):
   // the frames still buffered belong in the file.

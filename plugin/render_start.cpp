@@ -8,8 +8,8 @@
 #include "plugin/callbacks.h"
 #include "plugin/debug_log.h"
 #include "plugin/encoding_slots.h"
-#include "plugin/handle_lock.h"
 #include "plugin/host_boundary.h"
+#include "plugin/locked_options.h"
 #include "plugin/module_errors.h"
 #include "plugin/output_file_path.h"
 #include "plugin/output_options.h"
@@ -113,15 +113,11 @@ A_Err StartAdding(AEIO_BasicData* basic, AEIO_OutSpecH outH) {
   std::fputs("My_StartAdding\n", stderr);
   LogMessage("My_StartAdding\n");
 
-  AEIO_Handle optionsH = nullptr;
-  A_Err err = suites.IOOutSuite7()->AEGP_GetOutSpecOptionsHandle(outH, &optionsH);
+  LockedOptions locked(suites, outH);
+  A_Err err = locked.err;
   if (err) return err;
-  if (optionsH == nullptr) return A_Err_STRUCT;
-  HandleLock lock(suites, optionsH);
-  OutputOptions* record = nullptr;
-  err = lock.Lock(&record);
-  if (err) return err;
-  OutputOptions& options = *record;
+  if (locked.options == nullptr) return A_Err_STRUCT;
+  OutputOptions& options = *locked.options;
 
   // A render that never reached its end may have left its file open, and its
   // slot pointers in the record mean nothing now.
