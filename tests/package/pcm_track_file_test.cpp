@@ -13,6 +13,7 @@
 #include "plugin/output_options.h"
 #include "tests/support/mxf_dump.h"
 #include "tests/support/test_support.h"
+#include "tests/support/wav_data_chunk.h"
 
 using namespace lumavox_test;
 
@@ -41,18 +42,6 @@ void UseReferenceFiles(OutputOptions& o) {
   for (int i = 0; i < 8; ++i)
     std::snprintf(o.channelFiles[i], sizeof o.channelFiles[i], "%s/reference/wav/%s", SharedDir().c_str(),
                   kChannelFiles[i]);
-}
-
-// The samples of a WAV file's data chunk.
-std::vector<uint8_t> DataChunk(const std::string& path) {
-  const std::vector<uint8_t> b = ReadBytes(path);
-  size_t p = 12;
-  while (p + 8 <= b.size()) {
-    const uint32_t size = b[p + 4] | (b[p + 5] << 8) | (b[p + 6] << 16) | (uint32_t(b[p + 7]) << 24);
-    if (std::memcmp(&b[p], "data", 4) == 0) return std::vector<uint8_t>(b.begin() + p + 8, b.begin() + p + 8 + size);
-    p += 8 + size + (size & 1);
-  }
-  return {};
 }
 
 // The channel files interleaved sample frame by sample frame, as many sample

@@ -2,7 +2,6 @@
 // were, compared set by set, and decoded back by ffmpeg.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -11,6 +10,7 @@
 #include "platform/asdcp/PCM_parser_list.h"
 #include "tests/support/mxf_dump.h"
 #include "tests/support/test_support.h"
+#include "tests/support/wav_data_chunk.h"
 
 using namespace lumavox_test;
 
@@ -41,18 +41,6 @@ std::vector<std::string> ChannelPaths(int channels) {
   std::vector<std::string> paths;
   for (int i = 0; i < channels; ++i) paths.push_back(SharedDir() + "/reference/wav/" + kChannelFiles[i]);
   return paths;
-}
-
-// The samples of a WAV file's data chunk, read here on their own.
-std::vector<uint8_t> DataChunk(const std::string& path) {
-  const std::vector<uint8_t> b = ReadBytes(path);
-  size_t p = 12;
-  while (p + 8 <= b.size()) {
-    const uint32_t size = b[p + 4] | (b[p + 5] << 8) | (b[p + 6] << 16) | (uint32_t(b[p + 7]) << 24);
-    if (std::memcmp(&b[p], "data", 4) == 0) return std::vector<uint8_t>(b.begin() + p + 8, b.begin() + p + 8 + size);
-    p += 8 + size + (size & 1);
-  }
-  return {};
 }
 
 std::vector<uint8_t> Interleaved(int channels) {
