@@ -16,7 +16,7 @@
 #include "platform/aesdk/aegp_suites.h"
 #include "plugin/callbacks.h"
 #include "plugin/debug_log.h"
-#include "plugin/handle_lock.h"
+#include "plugin/locked_options.h"
 #include "plugin/host_boundary.h"
 #include "plugin/module_errors.h"
 #include "plugin/output_options.h"
@@ -195,11 +195,9 @@ A_Err AddSoundChunk(AEIO_BasicData* basic, AEIO_OutSpecH outH, const A_Time* sta
   Say("entering - My_AddSoundChunk\n");
 
   SuiteHandler suites(basic->pica_basicP);
-  AEIO_Handle optionsH = nullptr;
-  A_Err err = suites.IOOutSuite7()->AEGP_GetOutSpecOptionsHandle(outH, &optionsH);
-  HandleLock lock(suites, optionsH);
-  OutputOptions* options = nullptr;
-  if (!err && optionsH != nullptr) err = lock.Lock(&options);
+  LockedOptions locked(suites, outH);
+  A_Err err = locked.err;
+  OutputOptions* options = locked.options;
 
   if (!err && options != nullptr) {
     OutputOptions& o = *options;
@@ -241,7 +239,7 @@ A_Err AddSoundChunk(AEIO_BasicData* basic, AEIO_OutSpecH outH, const A_Time* sta
     }
   }
 
-  const A_Err unlockErr = lock.Unlock();
+  const A_Err unlockErr = locked.lock.Unlock();
   if (!err) err = unlockErr;
   Say("leaving - My_AddSoundChunk\n");
   return err;
