@@ -32,10 +32,8 @@ Result_t MXFWriter::WriteFrame(const FrameBuffer& frame, AESEncContext* ctx, HMA
   return writer_->WriteEssence(frame.RoData(), frame.Size());
 }
 
-Result_t MXFWriter::Finalize() {
-  if (!writer_->IsOpen()) return Kumu::RESULT_INIT;
-  return writer_->Finalize();
-}
+// The track-file writer refuses a file that is not open itself.
+Result_t MXFWriter::Finalize() { return writer_->Finalize(); }
 
 }  // namespace JP2K
 }  // namespace ASDCP
