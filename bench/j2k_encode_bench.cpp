@@ -130,6 +130,7 @@ opj_cparameters RenderParameters() {
   params.csty |= 1;
   params.prog_order = CPRL;
   params.irreversible = 1;
+  params.tcp_mct = 1;
   static char comment[] = "Created by Lumavox version 1.0.0";
   params.cp_comment = comment;
   const uint32_t budget = kBitRate * 1000000u / kFrameRate / 8u;

@@ -48,6 +48,9 @@ void cinema_parameters(opj_cparameters* parameters) {
   parameters->subsampling_dx = 1;
   parameters->subsampling_dy = 1;
   parameters->irreversible = 1;
+  // The 2K profile codes the three components after the irreversible colour
+  // transform.
+  parameters->tcp_mct = 1;
 }
 
 int j2c_initialize(int frame_rate, int is_2k, OutputOptions* options, opj_cparameters* parameters) {

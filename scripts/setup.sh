@@ -9,7 +9,15 @@ packages=(
   libssl-dev openssl libexpat1-dev
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
   ffmpeg libopenjp2-tools mediainfo libxml2-utils
+  python3-dicttoxml python3-freetype
 )
+
+# The DCP checkers beside the repository bring their own list of run-time
+# packages; ClairMeta also needs the two Python modules above.
+here="$(cd "$(dirname "$0")/.." && pwd)"
+if [ -f "$here/../shared/checkers/install-deps.sh" ]; then
+  bash "$here/../shared/checkers/install-deps.sh"
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,9 +1,30 @@
-// Component weights of the irreversible colour transform.
+// The irreversible colour transform and its component weights.
 
 #include "encoder/j2k/mct.h"
 
+#include "encoder/j2k/fix.h"
+
 namespace {
 const double mct_norms_real[3] = {1.732, 1.805, 1.573};
+
+// The YCbCr matrix scaled by 2^13 and rounded:
+//   Y  =  0.299    R + 0.587    G + 0.114    B
+//   Cb = -0.168736 R - 0.331264 G + 0.5      B
+//   Cr =  0.5      R - 0.418688 G - 0.081312 B
+constexpr int32_t kYr = 2449, kYg = 4809, kYb = 934;
+constexpr int32_t kCbr = 1382, kCbg = 2714, kCbb = 4096;
+constexpr int32_t kCrr = 4096, kCrg = 3430, kCrb = 666;
+}  // namespace
+
+void mct_encode_real(int32_t* c0, int32_t* c1, int32_t* c2, int n) {
+  for (int i = 0; i < n; ++i) {
+    const int32_t r = c0[i];
+    const int32_t g = c1[i];
+    const int32_t b = c2[i];
+    c0[i] = fix_mul(r, kYr) + fix_mul(g, kYg) + fix_mul(b, kYb);
+    c1[i] = -fix_mul(r, kCbr) - fix_mul(g, kCbg) + fix_mul(b, kCbb);
+    c2[i] = fix_mul(r, kCrr) - fix_mul(g, kCrg) - fix_mul(b, kCrb);
+  }
 }
 
 double mct_getnorm_real(int compno) { return mct_norms_real[compno]; }

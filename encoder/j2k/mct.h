@@ -1,6 +1,13 @@
 #pragma once
-// Component weights of the irreversible colour transform, used by tier-1 to
-// weight distortion (the transform itself never runs in this encoder).
+// The irreversible colour transform (RGB to YCbCr) of the three tile
+// components, and its component weights for tier-1's distortion.
+
+#include <cstdint>
+
+// Forward transform in place on n samples of each of the three level-shifted
+// planes, in the encoder's fixed point (13-bit coefficients through fix_mul):
+// c0 becomes Y, c1 Cb and c2 Cr.
+void mct_encode_real(int32_t* c0, int32_t* c1, int32_t* c2, int n);
 
 // 1.732, 1.805, 1.573 for components 0, 1, 2.
 double mct_getnorm_real(int compno);

@@ -54,7 +54,7 @@ struct opj_cparameters {
   int32_t cp_rsiz;               // opj_rsiz_capabilities
   uint8_t tp_on;                 // not 0: tile-parts are formed
   char tp_flag;                  // progression letter at which tile-parts are cut
-  int8_t tcp_mct;                // 1: colour transform (never set)
+  int8_t tcp_mct;                // 1: the irreversible colour transform
 };
 
 // Clears the record and sets the defaults; nothing when given null.

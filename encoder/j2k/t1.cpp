@@ -482,7 +482,7 @@ double t1_getwmsedec(int nmsedec, int compno, int level, int orient, int bpno, i
   (void)qmfbid;
   (void)numcomps;
   (void)mct;
-  // The component weight applies whatever the colour-transform flag says.
+  // The weight of the component after the colour transform.
   const double w1 = mct_getnorm_real(compno);
   const double w2 = dwt_getnorm_real(level, orient);
   const double w = w1 * w2 * stepsize * static_cast<double>(1 << bpno);

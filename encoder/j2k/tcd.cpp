@@ -8,6 +8,7 @@
 #include "encoder/j2k/coding_parameters.h"
 #include "encoder/j2k/dwt.h"
 #include "encoder/j2k/image.h"
+#include "encoder/j2k/mct.h"
 #include "encoder/j2k/t1.h"
 #include "encoder/j2k/t2.h"
 #include "encoder/j2k/tgt.h"
@@ -316,6 +317,12 @@ int tcd_encode_tile(opj_tcd* tcd, int tileno, uint8_t* dest, int len) {
         int* dst = &tilec->data[(y - tilec->y0) * tw - tilec->x0];
         for (int x = tilec->x0; x < tilec->x1; ++x) dst[x] = (src[x] - adjust) * 2048;
       }
+    }
+    // The colour transform on the three level-shifted planes (one tile,
+    // so the planes are the same size).
+    if (tcp->mct && tile->numcomps >= 3) {
+      const int n = (tile->comps[0].x1 - tile->comps[0].x0) * (tile->comps[0].y1 - tile->comps[0].y0);
+      mct_encode_real(tile->comps[0].data, tile->comps[1].data, tile->comps[2].data, n);
     }
     for (int compno = 0; compno < tile->numcomps; ++compno) {
       opj_tcd_tilecomp* tilec = &tile->comps[compno];

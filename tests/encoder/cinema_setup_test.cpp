@@ -64,7 +64,7 @@ TEST(CinemaSetUp, InitializeFillsTheProfileChoices) {
   EXPECT_EQ(p.irreversible, 1);
   EXPECT_EQ(p.numresolution, 6);
   EXPECT_EQ(p.subsampling_dx, 1);
-  EXPECT_EQ(p.tcp_mct, 0);
+  EXPECT_EQ(p.tcp_mct, 1);
   ASSERT_NE(p.cp_comment, nullptr);
   EXPECT_STREQ(p.cp_comment, "Created by Lumavox version 1.0.0");
 

@@ -35,6 +35,7 @@ opj_cparameters RenderParameters() {
   p.cp_rsiz = CINEMA2K;
   p.tcp_numlayers = 1;
   p.tcp_rates[0] = 7.644121f;
+  p.tcp_mct = 1;
   p.cp_tdx = p.cp_tdy = 1;
   p.tp_flag = 'C';
   p.tp_on = 1;
@@ -81,7 +82,7 @@ TEST(CodingParameters, RenderSetUp) {
   EXPECT_EQ(tcp.csty, 1);
   EXPECT_EQ(tcp.prg, CPRL);
   EXPECT_EQ(tcp.numlayers, 1);
-  EXPECT_EQ(tcp.mct, 0);
+  EXPECT_EQ(tcp.mct, 1);
   EXPECT_FLOAT_EQ(tcp.rates[0], 7.644121f);
   EXPECT_EQ(tcp.numpocs, 0);
   EXPECT_EQ(tcp.POC, 0);

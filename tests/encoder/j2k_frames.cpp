@@ -118,6 +118,7 @@ void RenderParameters(const Frame& frame, const EncodeSettings& settings, opj_cp
   params.csty |= 1;
   params.prog_order = CPRL;
   params.irreversible = 1;
+  params.tcp_mct = 1;
   static char comment[] = "Created by Lumavox version 1.0.0";
   params.cp_comment = comment;
   const uint32_t b = settings.bit_rate * 1000000u / settings.frame_rate / 8u;

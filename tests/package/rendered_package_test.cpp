@@ -1,7 +1,8 @@
 // Whole packages from the render program, as a user makes them: 2D and
 // stereoscopic, Interop and SMPTE. Every document is checked against its
 // schema, every digest against openssl, every size against the file, and the
-// durations of the playlist against what ffprobe counts in the track files.
+// durations of the playlist against what ffprobe counts in the track files;
+// the field's verifier and ClairMeta find nothing wrong with the package.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "tests/package/stand_in_package.h"
+#include "tests/support/checkers.h"
 #include "tests/support/test_support.h"
 
 using namespace lumavox_test;
@@ -54,7 +56,7 @@ long CountPackets(const std::string& file) {
 }
 
 void Render(const TempDir& dir, const Shape& shape, const std::string& output) {
-  std::vector<std::string> argv{RenderPath(), "--size", shape.size, "--fps", shape.fps, "--frames", "12",
+  std::vector<std::string> argv{RenderPath(), "--size", shape.size, "--fps", shape.fps, "--frames", shape.fps,
                                 "--threads", "4", "--name", "Q&A <test>"};
   if (shape.smpte && shape.fps == "24") {
     // SMPTE at 24 fps is a user's choice: it comes in the stored record.
@@ -80,6 +82,7 @@ TEST(RenderedPackage, EveryShapeIsCompleteValidAndAgreesWithItsTrackFiles) {
   LUMAVOX_REQUIRE_TOOL("xmllint");
   LUMAVOX_REQUIRE_TOOL("openssl");
   LUMAVOX_REQUIRE_TOOL("ffprobe");
+  LUMAVOX_REQUIRE_CHECKERS();
   const Shape shapes[] = {
       {"2D Interop", "1998x1080", "24", false, false},
       {"2D SMPTE", "2048x858", "25", true, false},
@@ -111,6 +114,10 @@ TEST(RenderedPackage, EveryShapeIsCompleteValidAndAgreesWithItsTrackFiles) {
     } else {
       EXPECT_EQ(XPath(volIndex, "/" + Name("VolumeIndex") + "/*"), std::vector<std::string>{"<Index>1</Index>"});
     }
+    EXPECT_EQ(JoinLines(DcpVerifyErrors(folder, !shape.smpte)), "");
+    const CommandResult clair = ClairMetaCheck(folder);
+    EXPECT_EQ(clair.status, 0) << clair.out << clair.err;
+
     // The composition's name with its markup characters arrives intact.
     EXPECT_EQ(Text(XPath(cpl, "//" + Name("ContentTitleText") + "/text()")), "Q&amp;A &lt;test&gt;");
 
@@ -127,7 +134,7 @@ TEST(RenderedPackage, EveryShapeIsCompleteValidAndAgreesWithItsTrackFiles) {
     for (const auto& track : tracks) {
       SCOPED_TRACE(track.file);
       const std::string path = folder + "/" + track.file;
-      EXPECT_EQ(track.units, 12);
+      EXPECT_EQ(track.units, std::stol(shape.fps));  // a reel lasts at least a second
       const std::string digest = OpensslDigest(path);
       const std::string id = track.file.substr(4, 36);
       const std::string asset = "//" + Name("Asset") + "[" + Name("Id") + "='urn:uuid:" + id + "']/";
