@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 #include "platform/aesdk/aegp_suites.h"
 #include "package/pcm_track_file.h"
@@ -101,7 +102,14 @@ A_Err PreparePackageFolder(AEIO_BasicData* basic, SuiteHandler& suites, AEIO_Out
     return kErrStartCheck;
   }
   std::printf("FOLDERPATH: %s\n\n", options.folderPath);
-  if (!CreatePackageFolder(options.folderPath)) {
+  std::string foreign;
+  if (!CreatePackageFolder(options.folderPath, &foreign)) {
+    if (!foreign.empty()) {
+      const std::string line = "My_StartAdding - " + std::string(options.folderPath) + " is kept: it holds " +
+                               foreign + ", which no render wrote\n";
+      std::fputs(line.c_str(), stderr);
+      LogMessage(line.c_str());
+    }
     ReportFormatted(basic, suites, kRemoveFolderReport, options.folderPath);
     return kErrStartCheck;
   }
