@@ -1,5 +1,6 @@
 #include "package/pcm_track_file.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -14,6 +15,7 @@
 #include "plugin/debug_log.h"
 #include "plugin/output_options.h"
 #include "plugin/writer_identity.h"
+#include "plugin/write_failure.h"
 
 namespace {
 
@@ -190,12 +192,20 @@ Kumu::Result_t write_PCM_file(OutputOptions* options) {
   if (result.Failure()) return result;
 
   uint32_t written = 0;
+  errno = 0;
   result = WriteFrames(parser, writer, buffer, sourceLimit, length, &written);
+  int writeError = errno;
 
   char count[64];
   std::snprintf(count, sizeof count, "write_PCM_file - number of frames: %d\n", static_cast<int>(written));
   Say(count);
   options->audioFrames = written;
-  if (result.Success()) result = writer.Finalize();
+  if (result.Success()) {
+    errno = 0;
+    result = writer.Finalize();
+    writeError = errno;
+  }
+  if (result == Kumu::RESULT_WRITEFAIL || result == Kumu::RESULT_BADSEEK)
+    ReportWriteFailure(options->soundFileName, writeError, result.Label());
   return result;
 }
