@@ -8,6 +8,7 @@
 #include "package/package_documents.h"
 #include "plugin/composition_info.h"
 #include "plugin/composition_rules.h"
+#include "plugin/module_errors.h"
 #include "plugin/output_options.h"
 
 namespace {
@@ -99,6 +100,8 @@ A_Err BuildCompositionInfo(AEIO_BasicData* basic, OutputOptions* options, int /*
   // The record is large: it lives on the heap for the package step.
   auto info = std::make_unique<DcpCompositionInfo>();
   FillCompositionInfo(*options, *info);
-  CreateDcpXml(basic, info.get());
+  // Documents that could not be written fail the render: no package that
+  // lacks them may pass for a finished one.
+  if (KM_FAILURE(CreateDcpXml(basic, info.get()))) return kErrWrite;
   return A_Err_NONE;
 }
