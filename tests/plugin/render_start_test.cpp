@@ -183,6 +183,7 @@ TEST(RenderStart, MakesOneSlotPerThreadWithinTheSlotsThereAre) {
     EXPECT_EQ(LiveHandles(*host, "CompGPU"), static_cast<int>(3 * c.slots));
     EXPECT_EQ(LiveHandles(*host, "ImageH"), static_cast<int>(c.slots));
     EXPECT_EQ(LiveHandles(*host, "cioH"), static_cast<int>(c.slots));
+    host->SetQueueState(AEGP_RenderQueueState_STOPPED);  // no frame came: no package to make
     EXPECT_EQ(host->EndAdding(), 0);
     EXPECT_EQ(host->LiveHandles().size(), 1u);
   }
