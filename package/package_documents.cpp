@@ -12,6 +12,7 @@
 #include "platform/asdcp/KM_file_reader.h"
 #include "platform/asdcp/KM_file_writer.h"
 #include "plugin/composition_info.h"
+#include "plugin/debug_log.h"
 
 namespace {
 
@@ -34,6 +35,7 @@ void ReportUnwritten(const AEIO_BasicData* basicData, const std::string& path) {
   char text[768];
   std::snprintf(text, sizeof text, "Cannot write file: %s", path.c_str());
   std::fprintf(stderr, "%s\n", text);
+  LogMessage((std::string(text) + "\n").c_str());
   if (basicData != nullptr && basicData->msg_func != nullptr) basicData->msg_func(0, text);
 }
 
