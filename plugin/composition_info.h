@@ -20,7 +20,7 @@ struct DcpCompositionInfo {
   uint32_t pictureIntrinsicDuration;
   uint32_t aspectWidth;         // SMPTE packing only
   uint32_t aspectHeight;        // SMPTE packing only
-  char aspectText[64];          // Interop packing only: "1.85", "2.39" or "1.77"
+  char aspectText[64];          // Interop packing only: width / height, "%.2f"
   char pictureSizeText[64];     // completed by the package writer
   uint64_t pictureSize;         // completed
   char pictureFileName[260];

@@ -63,7 +63,7 @@ void FillCompositionInfo(const OutputOptions& options, DcpCompositionInfo& info)
     info.aspectWidth = w;
     info.aspectHeight = options.height;
   } else {
-    CopyConstantText(info.aspectText, InteropAspectText(w, options.height));
+    CopyConstantText(info.aspectText, InteropAspectText(w, options.height).c_str());
   }
 
   CopyText(info.pictureFileName, options.pictureFileName);
