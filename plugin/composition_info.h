@@ -43,6 +43,7 @@ struct DcpCompositionInfo {
   char fontUuid[64];            // subtitles on only
   char fontFile[64];            // subtitles on only
   char subtitleFileName[64];    // subtitles on only: the track file's name
+  uint32_t subtitleIntrinsicDuration;  // subtitles on only: the track file's length, else the composition's
   char folderPath[260];
   char reelUuid[64];
   char cplUuid[64];

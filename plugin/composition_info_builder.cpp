@@ -86,6 +86,7 @@ void FillCompositionInfo(const OutputOptions& options, DcpCompositionInfo& info)
     CopyText(info.fontUuid, options.fontUuid);
     CopyText(info.fontFile, options.fontFile);
     CopyText(info.subtitleFileName, options.subtitleFileName);
+    info.subtitleIntrinsicDuration = options.subtitleSmpte ? options.subtitleFrames : d;
   }
 
   CopyText(info.reelUuid, options.reelUuid);

@@ -41,6 +41,7 @@ Outcome Check(const std::string& path, A_u_long packing) {
   Outcome o{0, "", {}};
   std::memset(&o.options, 0, sizeof o.options);
   o.options.packing = packing;
+  o.options.frameRate = 24;
   std::strcpy(o.options.subtitleUuid, "earlier-id");
   o.options.subtitleSmpte = 7;
   o.options.subtitleHasFont = 7;
