@@ -45,8 +45,8 @@ void CheckSubtitleAgainstPacking(HWND page, OutputOptions* options) {
   options->subtitleUuid[0] = '\0';
   options->subtitleHasFont = 0;
   options->fontFile[0] = '\0';
-  const std::string text =
-      std::string(message) + "\nThe subtitle file has been removed: choose one for this packing on the Subtitle page.";
+  const std::string text = std::string(message) +
+                           "\nThe subtitle file has been removed: choose one for this packing on the Subtitle page.";
   MessageBoxA(page, text.c_str(), "Subtitle file", MB_OK | MB_ICONWARNING);
 }
 

@@ -52,7 +52,8 @@ TEST(SubtitleRenderStart, ADocumentOfTheOtherPackingIsRefusedBeforeTheFolderIsMa
 TEST(SubtitleRenderStart, AFileReplacedByTheOtherKindIsRefused) {
   TempDir dir;
   std::filesystem::copy_file(Reference("smpte/subs.xml"), dir / "subs.xml");
-  std::filesystem::copy_file(Reference(std::string("smpte/") + kSmpteFont + ".ttf"), dir / (std::string(kSmpteFont) + ".ttf"));
+  const std::string font = std::string(kSmpteFont) + ".ttf";
+  std::filesystem::copy_file(Reference("smpte/" + font), dir / font);
   auto host = SetUpHost(dir / "Film.DCP");
   OutputOptions& options = LiveOptions(*host);
   options.packing = 1;
@@ -107,7 +108,8 @@ TEST(SubtitleRenderStart, ATrackFileFailureNamesItsOwnCause) {
   ASSERT_NE(text.find(timeOut), std::string::npos);
   text.replace(text.find(timeOut), timeOut.size(), "TimeOut=\"two seconds\"");
   WriteText(dir / "subs.xml", text);
-  std::filesystem::copy_file(Reference(std::string("smpte/") + kSmpteFont + ".ttf"), dir / (std::string(kSmpteFont) + ".ttf"));
+  const std::string font = std::string(kSmpteFont) + ".ttf";
+  std::filesystem::copy_file(Reference("smpte/" + font), dir / font);
   auto host = SetUpHost(dir / "Film.DCP");
   OutputOptions& options = LiveOptions(*host);
   options.packing = 1;

@@ -307,9 +307,8 @@ TEST(SubtitlePage, SwitchingThePackingRefusesASubtitleOfTheOtherKind) {
     page = ShowPage(user, 2100);
     user.Choose(kPackingList, 1, page);
     ASSERT_EQ(user.messageBoxes.size(), 1u);
-    EXPECT_EQ(user.messageBoxes[0].rfind("Subtitle file: You are trying to load an InterOp subtitle file in SMPTE packaging mode.", 0),
-              0u)
-        << user.messageBoxes[0];
+    EXPECT_EQ(user.messageBoxes[0].rfind("Subtitle file: You are trying to load an InterOp subtitle file in SMPTE "
+                                         "packaging mode.", 0), 0u) << user.messageBoxes[0];
     EXPECT_NE(user.Text(kSummaryEdit, page).find("SUBTITLE\r\nSource: \t--NONE--"), std::string::npos);
     page = ShowPage(user, 2400);
     EXPECT_EQ(user.Text(kSubtitlePathEdit, page), "");
@@ -319,9 +318,8 @@ TEST(SubtitlePage, SwitchingThePackingRefusesASubtitleOfTheOtherKind) {
     page = ShowPage(user, 2100);
     user.Choose(kPackingList, 0, page);
     ASSERT_EQ(user.messageBoxes.size(), 2u);
-    EXPECT_EQ(user.messageBoxes[1].rfind("Subtitle file: You are trying to load a SMPTE subtitle file in interOp packaging mode.", 0),
-              0u)
-        << user.messageBoxes[1];
+    EXPECT_EQ(user.messageBoxes[1].rfind("Subtitle file: You are trying to load a SMPTE subtitle file in interOp "
+                                         "packaging mode.", 0), 0u) << user.messageBoxes[1];
     user.Click(IDOK, user.Dialog(1));
   }), 0);
   const OutputOptions o = session.Record();
