@@ -25,7 +25,7 @@ constexpr char kUnknown[] = "Unknown subtitle file.";
 constexpr char kTooLarge[] = "The subtitle file is too large: it must be smaller than 10 MB.";
 constexpr char kIdNotUuid[] = "The id of this subtitlefile is not a UUID.";
 constexpr char kFontNotPlain[] = "The font of this subtitlefile must be named by a plain file name.";
-constexpr char kImageNotPlain[] = "The images of this subtitlefile must be named by plain file names.";
+constexpr char kImageNotPlain[] = "The images of this subtitlefile must be PNG files with plain names (sub1.png).";
 constexpr char kNoImage[] = "No image file found next to this subtitlefile: %s";
 constexpr char kUuidPrefix[] = "urn:uuid:";
 
@@ -103,15 +103,18 @@ int CheckFont(const std::string& name, const char* path, bool smpte, OutputOptio
   return 1;
 }
 
-// The image files of the document: plain names, none the name of the
-// document's copy or of the font in the subtitle folder, each beside the
-// subtitle file, where the render start takes them from.
+// The image files of the document: plain names ending in ".png" (readers of
+// the package look for the name so, without blanks around it), none the
+// name of the document's copy or of the font in the subtitle folder, each
+// beside the subtitle file, where the render start takes them from.
 int CheckImages(const Kumu::XMLElement& root, const char* path, OutputOptions* options, char* message) {
   const std::string folder = FolderOfPath(path);
   const std::string copy = Lower(std::string(options->subtitleUuid) + ".xml");
   const std::string font = options->subtitleHasFont ? Lower(options->fontFile) : std::string();
   for (const std::string& name : InteropImageNames(root)) {
-    if (!IsPlainFileName(name) || Lower(name) == copy || Lower(name) == font) {
+    const bool png = name.size() > 4 && name.compare(name.size() - 4, 4, ".png") == 0;
+    if (!png || !IsPlainFileName(name) || name.front() == ' ' || name.back() == ' ' || Lower(name) == copy ||
+        Lower(name) == font) {
       SetMessage(message, kImageNotPlain);
       ForgetSubtitle(options);
       return 0;

@@ -14,16 +14,9 @@ namespace {
 // Documents read here were accepted by the inspection, which takes none this large.
 constexpr Kumu::fpos_t kDocumentLimit = 0xA00000;
 
-std::string Trim(const std::string& text) {
-  const char* blanks = " \t\r\n";
-  const size_t first = text.find_first_not_of(blanks);
-  if (first == std::string::npos) return std::string();
-  return text.substr(first, text.find_last_not_of(blanks) - first + 1);
-}
-
 void Collect(const Kumu::XMLElement& element, std::vector<std::string>* names) {
   if (element.HasName("Image")) {
-    const std::string name = Trim(element.GetBody());
+    const std::string& name = element.GetBody();
     if (std::find(names->begin(), names->end(), name) == names->end()) names->push_back(name);
   }
   for (const Kumu::XMLElement* child : element.GetChildren()) Collect(*child, names);

@@ -10,8 +10,8 @@ namespace Kumu {
 class XMLElement;
 }
 
-// The bodies of the document's Image elements (blanks around them dropped),
-// each name once, in the order they first appear.
+// The bodies of the document's Image elements, as they stand (readers of
+// the package take them so), each name once, in the order they first appear.
 std::vector<std::string> InteropImageNames(const Kumu::XMLElement& root);
 
 // The same from a document file; false when it cannot be read or parsed.

@@ -235,8 +235,8 @@ TEST(SubtitleCheck, RefusesSmpteDocumentsAtAnotherEditRate) {
 TEST(SubtitleCheck, InteropImagesMustStandBesideTheDocument) {
   TempDir dir;
   const auto dc = [&](const std::string& image) {
-    WriteText(dir / "dc.xml", Interop(kInteropId, "<Font><Subtitle SpotNumber=\"1\"><Image HAlign=\"center\"> " +
-                                                      image + " </Image></Subtitle></Font>"));
+    WriteText(dir / "dc.xml", Interop(kInteropId, "<Font><Subtitle SpotNumber=\"1\"><Image HAlign=\"center\">" +
+                                                      image + "</Image></Subtitle></Font>"));
     return dir / "dc.xml";
   };
   WriteText(dir / "sub1.png", "png");
@@ -252,12 +252,12 @@ TEST(SubtitleCheck, InteropImagesMustStandBesideTheDocument) {
   std::filesystem::create_directories(dir / "sub");
   WriteText(dir / "sub/sub1.png", "png");
   WriteText(dir / (std::string(kInteropId) + ".xml"), "copy");
-  for (const std::string& name : {std::string("../sub1.png"), std::string("sub/sub1.png"),
-                                  std::string(kInteropId) + ".xml"}) {
+  for (const std::string& name : {std::string("../sub1.png"), std::string("sub/sub1.png"), std::string(" sub1.png"),
+                                  std::string("sub1"), std::string(kInteropId) + ".xml"}) {
     SCOPED_TRACE(name);
     o = Check(dc(name), 0);
     EXPECT_EQ(o.result, 0);
-    EXPECT_EQ(o.message, "The images of this subtitlefile must be named by plain file names.");
+    EXPECT_EQ(o.message, "The images of this subtitlefile must be PNG files with plain names (sub1.png).");
     EXPECT_TRUE(o.Forgotten());
   }
 }

@@ -140,26 +140,21 @@ TEST(SubtitleCheckers, InteropImageSubtitlesTravelWithTheirDocument) {
     ASSERT_EQ(r.status, 0) << r.err;
   }
   std::filesystem::copy_file(Reference("interop/DejaVuSerif.ttf"), dir / "DejaVuSerif.ttf");
-  const std::string image = "<Subtitle SpotNumber=\"%N\" TimeIn=\"00:00:00:%I\" TimeOut=\"00:00:00:%O\" "
-                            "FadeUpTime=\"0\" FadeDownTime=\"0\"><Image VAlign=\"bottom\" VPosition=\"10\" "
-                            "HAlign=\"center\">%F</Image></Subtitle>";
-  std::string spots;
-  for (size_t k = 0; k < images.size(); ++k) {
-    std::string spot = Replaced(image, "%N", std::to_string(k + 2));
-    spot = Replaced(spot, "%I", k == 0 ? "075" : "150");
-    spot = Replaced(spot, "%O", k == 0 ? "125" : "200");
-    spots += Replaced(spot, "%F", images[k]) + "\n";
-  }
-  WriteText(dir / "images.xml",
-            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<DCSubtitle Version=\"1.0\">\n<SubtitleID>" +
-                std::string(kImagesId) +
-                "</SubtitleID>\n<MovieTitle>Images</MovieTitle>\n<ReelNumber>1</ReelNumber>\n<Language>en</Language>\n"
-                "<LoadFont Id=\"font1\" URI=\"DejaVuSerif.ttf\"/>\n<Font Id=\"font1\" Size=\"42\" Color=\"FFFFFFFF\" "
-                "Effect=\"border\" EffectColor=\"FF000000\" Weight=\"normal\" Italic=\"no\">\n<Subtitle "
-                "SpotNumber=\"1\" TimeIn=\"00:00:00:000\" TimeOut=\"00:00:00:050\" FadeUpTime=\"0\" "
-                "FadeDownTime=\"0\"><Text VAlign=\"bottom\" VPosition=\"12\" HAlign=\"center\" "
-                "Direction=\"horizontal\">Words first</Text></Subtitle>\n" +
-                spots + "</Font>\n</DCSubtitle>\n");
+  std::string text = ReadText(Reference("interop/subs_interop.xml"));
+  text = Replaced(text, "00000000bb", "00000000cc");
+  text = Replaced(text, "TimeOut=\"00:00:00:229\"", "TimeOut=\"00:00:00:050\"");
+  // The second subtitle becomes two image subtitles within the second.
+  const size_t second = text.find("    <Subtitle SpotNumber=\"2\"");
+  text = text.substr(0, second) + R"(    <Subtitle SpotNumber="2" TimeIn="00:00:00:075" TimeOut="00:00:00:125" FadeUpTime="0" FadeDownTime="0">
+      <Image VAlign="bottom" VPosition="10" HAlign="center">sub1.png</Image>
+    </Subtitle>
+    <Subtitle SpotNumber="3" TimeIn="00:00:00:150" TimeOut="00:00:00:200" FadeUpTime="0" FadeDownTime="0">
+      <Image VAlign="bottom" VPosition="10" HAlign="center">sub2.png</Image>
+    </Subtitle>
+  </Font>
+</DCSubtitle>
+)";
+  WriteText(dir / "images.xml", text);
 
   auto host = SetUpHost(dir / "Film.DCP", 24, 4);
   OutputOptions& options = LiveOptions(*host);
