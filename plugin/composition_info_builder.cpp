@@ -64,7 +64,7 @@ void FillCompositionInfo(const OutputOptions& options, DcpCompositionInfo& info)
     info.aspectWidth = w;
     info.aspectHeight = options.height;
   } else {
-    CopyConstantText(info.aspectText, InteropAspectText(w, options.height));
+    CopyConstantText(info.aspectText, InteropAspectText(w, options.height).c_str());
   }
 
   CopyText(info.pictureFileName, options.pictureFileName);
@@ -87,6 +87,7 @@ void FillCompositionInfo(const OutputOptions& options, DcpCompositionInfo& info)
     CopyText(info.fontUuid, options.fontUuid);
     CopyText(info.fontFile, options.fontFile);
     CopyText(info.subtitleFileName, options.subtitleFileName);
+    info.subtitleIntrinsicDuration = options.subtitleSmpte ? options.subtitleFrames : d;
   }
 
   CopyText(info.reelUuid, options.reelUuid);
