@@ -71,7 +71,19 @@ bool IsFontFile(const fs::path& path) {
   return false;
 }
 
-// The Interop subtitle folder `uuid`: its document "<uuid>.xml" and one font.
+// A PNG image (an Interop image subtitle) by its signature.
+bool IsPngFile(const fs::path& path) {
+  static const unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+  unsigned char head[8] = {};
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return false;
+  const bool read = std::fread(head, 1, sizeof head, file) == sizeof head;
+  std::fclose(file);
+  return read && std::memcmp(head, kSignature, sizeof head) == 0;
+}
+
+// The Interop subtitle folder `uuid`: its document "<uuid>.xml", one font and
+// the PNG images of image subtitles.
 std::string ForeignSubtitleEntry(const fs::path& folder, const std::string& uuid) {
   std::error_code ec;
   fs::directory_iterator it(folder, ec), end;
@@ -79,9 +91,10 @@ std::string ForeignSubtitleEntry(const fs::path& folder, const std::string& uuid
   bool fontSeen = false;
   for (; it != end; it.increment(ec)) {
     const std::string name = it->path().filename().string();
-    const bool ours = IsPlainFile(*it) && (name == uuid + ".xml" || (!fontSeen && IsFontFile(it->path())));
-    if (!ours) return uuid + "/" + name;
-    if (name != uuid + ".xml") fontSeen = true;
+    if (!IsPlainFile(*it)) return uuid + "/" + name;
+    if (name == uuid + ".xml" || IsPngFile(it->path())) continue;
+    if (fontSeen || !IsFontFile(it->path())) return uuid + "/" + name;
+    fontSeen = true;
   }
   return ec ? uuid : std::string();
 }

@@ -19,8 +19,8 @@ bool PackageFolderFromOutputPath(const char* outputPath, char* folder, size_t fo
 // only: track files "j2c_", "pcm_" or "sub_" + UUID + ".mxf", documents
 // "cpl_" or "pkl_" + UUID + ".xml", "ASSETMAP", "ASSETMAP.xml", "VOLINDEX",
 // "VOLINDEX.xml", the temporary sound files "tmpL.wav" and "tmpR.wav", and
-// the Interop subtitle folder named by a UUID, holding "<uuid>.xml" and its
-// font (a TrueType or OpenType file). Anything that cannot be read counts as
+// the Interop subtitle folder named by a UUID, holding "<uuid>.xml", its
+// font (a TrueType or OpenType file) and the PNG images of image subtitles. Anything that cannot be read counts as
 // not a render's; "." stands for the folder itself when it cannot be read.
 std::string ForeignPackageEntry(const char* folder);
 

@@ -84,6 +84,8 @@ void WriteEarlierPackage(const std::string& folder) {
   ASSERT_EQ(mkdir(subtitles.c_str(), 0777), 0);
   WriteText(subtitles + "/" + kOtherUuid + ".xml", "<DCSubtitle/>");
   WriteBytes(subtitles + "/Arial Bold.ttf", {0x00, 0x01, 0x00, 0x00, 0x00, 0x10});
+  for (const char* image : {"/img001.png", "/img002.png"})
+    WriteBytes(subtitles + image, {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n', 0, 0, 0, 13});
   // A stopped render's subtitle folder may be empty.
   ASSERT_EQ(mkdir((folder + "/" + kUuid).c_str(), 0777), 0);
 }
@@ -133,6 +135,8 @@ TEST(PackageFolder, KeepsAFolderHoldingAnythingARenderDoesNotWrite) {
        subtitles + "draft.txt"},
       {[&](const std::string& f) { WriteBytes(f + "/" + subtitles + "Other.ttf", {'O', 'T', 'T', 'O'}); },
        subtitles + "Other.ttf"},  // a second font
+      {[&](const std::string& f) { WriteText(f + "/" + subtitles + "poster.png", "not a PNG at all"); },
+       subtitles + "poster.png"},
       {[&](const std::string& f) {
          ASSERT_EQ(mkdir((f + "/" + subtitles + "x").c_str(), 0777), 0);
        },
