@@ -184,6 +184,15 @@ TEST(SubtitleCheckers, InteropImageSubtitlesTravelWithTheirDocument) {
     EXPECT_EQ(ReadBytes(folder + "/" + path), ReadBytes(dir / images[k]));
   }
   ExpectCheckersPass(folder, true);
+
+  // Rendered again, the earlier package, subtitle folder and all, is replaced.
+  host.reset();
+  auto again = SetUpHost(dir / "Film.DCP", 24, 4);
+  ChooseSubtitle(LiveOptions(*again), dir / "images.xml", 0);
+  ASSERT_EQ(again->StartAdding(), 0) << Messages(*again);
+  EXPECT_EQ(Entries(folder), (std::vector<std::string>{id, LiveOptions(*again).pictureFileName}));
+  again->SetQueueState(AEGP_RenderQueueState_STOPPED);
+  EXPECT_EQ(again->EndAdding(), 0);
 }
 
 // A SMPTE reel of 130 image subtitles: one header sub-descriptor per image
