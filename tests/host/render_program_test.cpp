@@ -130,7 +130,8 @@ TEST(RenderProgram, AnImageSequenceGivesEachPictureOneFrameAtAnyRate) {
     ASSERT_EQ(decoded.status, 0) << decoded.err;
     ASSERT_EQ(decoded.out.size(), static_cast<size_t>(kPictures) * kWidth * kHeight);
     for (int k = 0; k < kPictures; ++k) {
-      const auto* grey = reinterpret_cast<const uint8_t*>(decoded.out.data()) + static_cast<size_t>(k) * kWidth * kHeight;
+      const auto* grey =
+          reinterpret_cast<const uint8_t*>(decoded.out.data()) + static_cast<size_t>(k) * kWidth * kHeight;
       EXPECT_EQ(PictureNumber(grey, kWidth, kHeight), k) << "frame " << k;
     }
   }
