@@ -7,7 +7,7 @@ namespace {
 // The templates are laid out in dialog units of an 8-point font; the
 // widgets give up GTK's roomy paddings to keep to those places.
 constexpr const char* kStyle = R"css(
-* { font-family: "DejaVu Sans", sans-serif; font-size: 8pt; }
+* { font-family: "DejaVu Sans Condensed", "DejaVu Sans", sans-serif; font-size: 7.5pt; }
 window { background-color: #ececec; }
 button { min-height: 0; min-width: 0; padding: 0 4px; }
 entry { min-height: 0; padding: 0 3px; }

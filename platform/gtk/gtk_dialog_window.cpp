@@ -112,18 +112,45 @@ bool GtkDialogWindow::Sync() {
   return true;
 }
 
+namespace {
+
+// The stretch of its row that a static text may take: from its box to the
+// nearest control beside it (and at most to the dialog's edges).
+RECT RoomOf(const WindowState& text, const std::vector<WindowState>& siblings, const RECT& bounds) {
+  RECT room = {bounds.left, text.rect.top, bounds.right, text.rect.bottom};
+  for (const WindowState& other : siblings) {
+    if (&other == &text || other.kind == ControlKind::Dialog || other.kind == ControlKind::GroupBox) continue;
+    if (other.rect.bottom <= text.rect.top || other.rect.top >= text.rect.bottom) continue;
+    if (other.rect.left >= text.rect.right - 1) room.right = std::min(room.right, other.rect.left - 4);
+    if (other.rect.right <= text.rect.left + 1) room.left = std::max(room.left, other.rect.right + 4);
+  }
+  room.left = std::min(room.left, text.rect.left);
+  room.right = std::max(room.right, text.rect.right);
+  return room;
+}
+
+}  // namespace
+
 void GtkDialogWindow::SyncControls(HWND parent, bool shown, bool enabled, std::map<HWND, bool>* seen) {
-  for (HWND window : GetDialogControls(parent)) {
-    WindowState s;
-    if (!QueryWindowState(window, &s)) continue;
+  const std::vector<HWND> windows = GetDialogControls(parent);
+  std::vector<WindowState> states(windows.size());
+  std::vector<bool> there(windows.size());
+  for (size_t i = 0; i < windows.size(); ++i) there[i] = QueryWindowState(windows[i], &states[i]);
+  WindowState p;
+  QueryWindowState(parent, &p);
+  const RECT bounds = {p.rect.left + p.frame.left, p.rect.top, p.rect.right - p.frame.right, p.rect.bottom};
+  for (size_t i = 0; i < windows.size(); ++i) {
+    if (!there[i]) continue;
+    const WindowState& s = states[i];
     if (s.kind == ControlKind::Dialog) {
-      SyncControls(window, shown && s.visible, enabled && s.enabled, seen);
+      SyncControls(windows[i], shown && s.visible, enabled && s.enabled, seen);
       continue;
     }
-    (*seen)[window] = true;
-    auto found = controls_.find(window);
-    Control& c = found != controls_.end() ? *found->second : Make(window, parent, s);
-    Update(c, s, shown && s.visible, enabled && s.enabled);
+    (*seen)[windows[i]] = true;
+    auto found = controls_.find(windows[i]);
+    Control& c = found != controls_.end() ? *found->second : Make(windows[i], parent, s);
+    const RECT room = s.kind == ControlKind::Static ? RoomOf(s, states, bounds) : s.rect;
+    Update(c, s, shown && s.visible, enabled && s.enabled, room);
   }
 }
 
@@ -166,6 +193,7 @@ GtkDialogWindow::Control& GtkDialogWindow::Make(HWND window, HWND dialog, const 
       if (IsMultiLine(s)) {
         c->outer = gtk_scrolled_window_new(nullptr, nullptr);
         gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(c->outer), GTK_SHADOW_IN);
+        gtk_scrolled_window_set_overlay_scrolling(GTK_SCROLLED_WINDOW(c->outer), FALSE);
         gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(c->outer), GTK_POLICY_AUTOMATIC,
                                        (s.style & WS_VSCROLL) ? GTK_POLICY_ALWAYS : GTK_POLICY_AUTOMATIC);
         c->inner = gtk_text_view_new();
@@ -217,18 +245,44 @@ GtkDialogWindow::Control& GtkDialogWindow::Make(HWND window, HWND dialog, const 
   return *c;
 }
 
-void GtkDialogWindow::Update(Control& c, const WindowState& s, bool shown, bool enabled) {
+void GtkDialogWindow::Update(Control& c, const WindowState& s, bool shown, bool enabled, const RECT& room) {
   WindowState& was = c.state;
+  if (s.kind == ControlKind::Static && s.text != was.text) {
+    gtk_label_set_text(GTK_LABEL(c.outer), s.text.c_str());
+    c.placed = false;  // the text decides how much of its row it takes
+  }
   WindowState d;
   QueryWindowState(dialog_, &d);
-  const int x = s.rect.left - (d.rect.left + d.frame.left);
-  const int y = s.rect.top - (d.rect.top + d.frame.top);
+  int left = s.rect.left;
   int width = s.rect.right - s.rect.left;
   int height = s.rect.bottom - s.rect.top;
   if (s.kind == ControlKind::ComboBox) height = std::min(height, kComboHeight);
+  if (s.kind == ControlKind::Static && !c.placed) {
+    // A text wider than its box takes room beside it on its own side.
+    int natural = 0;
+    PangoLayout* layout = gtk_widget_create_pango_layout(c.outer, s.text.c_str());
+    pango_layout_get_pixel_size(layout, &natural, nullptr);
+    g_object_unref(layout);
+    natural += 2;
+    if (natural > width) {
+      const float align = gtk_label_get_xalign(GTK_LABEL(c.outer));
+      const int extra = natural - width;
+      if (align < 0.25f) {
+        width = std::min<int>(natural, room.right - left);
+      } else if (align > 0.75f) {
+        const int newLeft = std::max<int>(room.left, left - extra);
+        width += left - newLeft;
+        left = newLeft;
+      } else {
+        const int newLeft = std::max<int>(room.left, left - extra / 2);
+        width = std::min<int>(natural, room.right - newLeft);
+        left = newLeft;
+      }
+    }
+  }
   if (!c.placed || s.rect.left != was.rect.left || s.rect.top != was.rect.top || s.rect.right != was.rect.right ||
       s.rect.bottom != was.rect.bottom) {
-    gtk_fixed_move(GTK_FIXED(fixed_), c.outer, x, y);
+    gtk_fixed_move(GTK_FIXED(fixed_), c.outer, left - (d.rect.left + d.frame.left), s.rect.top - (d.rect.top + d.frame.top));
     gtk_widget_set_size_request(c.outer, std::max(1, width), std::max(1, height));
     c.placed = true;
   }
@@ -236,9 +290,6 @@ void GtkDialogWindow::Update(Control& c, const WindowState& s, bool shown, bool 
   if (gtk_widget_get_sensitive(c.outer) != enabled) gtk_widget_set_sensitive(c.outer, enabled);
 
   switch (s.kind) {
-    case ControlKind::Static:
-      if (s.text != was.text) gtk_label_set_text(GTK_LABEL(c.outer), s.text.c_str());
-      break;
     case ControlKind::PushButton:
     case ControlKind::CheckBox:
       if (s.text != was.text) gtk_button_set_label(GTK_BUTTON(c.outer), s.text.c_str());

@@ -45,7 +45,9 @@ class GtkDialogWindow {
 
   void SyncControls(HWND parent, bool shown, bool enabled, std::map<HWND, bool>* seen);
   Control& Make(HWND window, HWND dialog, const WindowState& state);
-  void Update(Control& c, const WindowState& s, bool shown, bool enabled);
+  // `room`: for a static text, the rectangle it may grow into before it
+  // meets another control of its row (its text is shown whole when it fits).
+  void Update(Control& c, const WindowState& s, bool shown, bool enabled, const RECT& room);
 
   static void OnClicked(GtkButton* button, Control* c);
   static void OnToggled(GtkToggleButton* button, Control* c);
