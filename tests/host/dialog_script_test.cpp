@@ -24,6 +24,31 @@ std::string Wav(const std::string& name) {
 }
 std::string Subtitles(const std::string& name) { return SharedDir() + "/reference/subtitles/" + name; }
 
+// The reference subtitle file (with its font) in a folder of the test, its
+// second subtitle moved into the first second so that a one-second package
+// holds it.
+std::string OneSecondSubtitles(TempDir& dir, bool smpte) {
+  const std::string from = Subtitles(smpte ? "smpte" : "interop");
+  const std::string to = dir / (smpte ? "smpte" : "interop");
+  std::filesystem::create_directories(to);
+  std::string document;
+  for (const auto& entry : std::filesystem::directory_iterator(from)) {
+    const std::string name = entry.path().filename().string();
+    if (entry.path().extension() == ".xml") {
+      document = to + "/" + name;
+    } else {
+      std::filesystem::copy_file(entry.path(), to + "/" + name);
+    }
+  }
+  std::string text = ReadText(from + "/" + std::filesystem::path(document).filename().string());
+  const std::string in = smpte ? "TimeIn=\"00:00:01:00\" TimeOut=\"00:00:02:00\"" : "TimeIn=\"00:00:01:000\" TimeOut=\"00:00:02:000\"";
+  const std::string now = smpte ? "TimeIn=\"00:00:00:12\" TimeOut=\"00:00:01:00\"" : "TimeIn=\"00:00:00:125\" TimeOut=\"00:00:01:000\"";
+  EXPECT_NE(text.find(in), std::string::npos);
+  text.replace(text.find(in), in.size(), now);
+  WriteText(document, text);
+  return document;
+}
+
 CommandResult RunScript(TempDir& dir, const std::string& script, std::vector<std::string> more) {
   WriteText(dir / "script.txt", script);
   std::vector<std::string> argv{RenderPath(), "--threads", "4", "--dialog-script", dir / "script.txt"};
@@ -157,8 +182,8 @@ TEST(DialogScript, SmptePackageShowsEverySettingOfTheScript) {
       "type In-point = 2\n"
       "page Subtitle\n"
       "tick Subtitles\n" +
-      ChooseFile("...", Subtitles("smpte/subs.xml")) + "press OK\n";
-  CommandResult r = RunScript(dir, script, {"--size", "2048x1080", "--frames", "48", "--options", dir / "o.bin",
+      ChooseFile("...", OneSecondSubtitles(dir, true)) + "press OK\n";
+  CommandResult r = RunScript(dir, script, {"--size", "2048x1080", "--frames", "24", "--options", dir / "o.bin",
                                             dir / "Moon.DCP"});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.err.find("MOONRISE_TRL_C_EN_51_20240105"), std::string::npos) << r.err;  // the builder's title line
@@ -171,7 +196,7 @@ TEST(DialogScript, SmptePackageShowsEverySettingOfTheScript) {
   EXPECT_TRUE(FileExists(folder + "/ASSETMAP.xml")) << "not SMPTE packing";
   EXPECT_NE(Only(folder, "sub_"), "");
   EXPECT_NE(Cpl(folder, "CompositionPlaylist/ReelList/Reel/AssetList/MainSubtitle/Id"), "");
-  ExpectFramesWithinTheRate(folder, 20, 48);
+  ExpectFramesWithinTheRate(folder, 20, 24);
   ExpectSoundIsTheFilesFromTheInPoint(folder, wavs, 2, dir);
   const OutputOptions o = Record(dir / "o.bin");
   EXPECT_EQ(o.xyzConversion, 1u);
@@ -200,8 +225,8 @@ TEST(DialogScript, InteropStereoscopicAndSevenOnePackagesShowTheirSettings) {
       "type In-point = 1\n"
       "page Subtitle\n"
       "tick Subtitles\n" +
-      ChooseFile("...", Subtitles("interop/subs_interop.xml")) + "press OK\n";
-  CommandResult r = RunScript(dir, script, {"--size", "4096x1080", "--frames", "48", "--options", dir / "s.bin",
+      ChooseFile("...", OneSecondSubtitles(dir, false)) + "press OK\n";
+  CommandResult r = RunScript(dir, script, {"--size", "4096x1080", "--frames", "24", "--options", dir / "s.bin",
                                             dir / "Stereo.DCP"});
   ASSERT_EQ(r.status, 0) << r.err;
   const std::string stereo = dir / "Stereo";
@@ -209,7 +234,7 @@ TEST(DialogScript, InteropStereoscopicAndSevenOnePackagesShowTheirSettings) {
   EXPECT_EQ(Cpl(stereo, "CompositionPlaylist/ContentKind"), "test");
   EXPECT_TRUE(FileExists(stereo + "/ASSETMAP")) << "not Interop packing";
   EXPECT_TRUE(FileExists(stereo + "/77777777-0000-4000-8000-0000000000bb/77777777-0000-4000-8000-0000000000bb.xml"));
-  ExpectFramesWithinTheRate(stereo, 10, 96);  // two eyes a frame
+  ExpectFramesWithinTheRate(stereo, 10, 48);  // two eyes a frame
   ExpectSoundIsTheFilesFromTheInPoint(stereo, {Wav("ch1_L"), Wav("ch2_R")}, 1, dir);
   const OutputOptions s = Record(dir / "s.bin");
   EXPECT_EQ(s.stereoBitRate, 10u);
