@@ -31,14 +31,13 @@ namespace {
 // A program running beside the test, ended (if still running) at the end.
 class Background {
  public:
-  // Output goes to `log`; `keep` is a descriptor the program inherits.
-  Background(const std::vector<std::string>& argv, const std::string& log, int keep = -1) {
+  // Output goes to `log`; descriptors without close-on-exec are inherited.
+  Background(const std::vector<std::string>& argv, const std::string& log) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    (void)keep;
     std::vector<char*> args;
     for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
@@ -54,7 +53,6 @@ class Background {
       }
     }
   }
-  bool running() const { return pid_ > 0 && status_ < -1; }
   // Waits at most `limit` for the program's end; its exit status then.
   bool Exited(std::chrono::seconds limit) {
     const auto end = std::chrono::steady_clock::now() + limit;
@@ -87,7 +85,7 @@ class VirtualDisplay {
     server_ = std::make_unique<Background>(std::vector<std::string>{"Xvfb", "-displayfd", std::to_string(fds[1]),
                                                                     "-screen", "0", "1280x1024x24", "-nolisten",
                                                                     "tcp"},
-                                           log, fds[1]);
+                                           log);
     close(fds[1]);
     pollfd p = {fds[0], POLLIN, 0};
     std::string number;
