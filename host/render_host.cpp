@@ -17,6 +17,7 @@ A_short HostDepthFor(int bits_per_channel) { return bits_per_channel == 8 ? 24 :
 RenderHost::RenderHost(const HostSettings& settings) : settings_(settings) {
   const Composition& c = settings.comp;
   state_.echo = settings.echo;
+  state_.terminal = settings.terminal;
   state_.threads = settings.threads;
   state_.comp_name = c.name;
   state_.project_depth = c.depth == 8 ? AEGP_ProjBitDepth_8 : AEGP_ProjBitDepth_16;

@@ -16,6 +16,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <string>
@@ -35,7 +36,8 @@ struct HostSettings {
   std::string output_path = "out.DCP";  // the output file path the render queue gives
   int threads = 1;                      // host worker threads
   int extra_row_bytes = 0;              // padding at the end of every frame row
-  bool echo = true;                     // print messages and faults to standard error
+  bool echo = true;                     // print messages and faults on the terminal
+  std::FILE* terminal = nullptr;        // the terminal's stream; null: standard error
 };
 
 // One callback call as the host saw it.

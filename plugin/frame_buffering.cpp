@@ -170,5 +170,7 @@ A_Err thread_func(void* refconPV, A_long thread_indexL, A_long i, A_long iterati
 A_Err My_AddFrame(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH, A_long /*frame_index*/, A_long /*frames*/,
                   const PF_EffectWorld* wP, const A_LPoint* /*origin0*/, A_Boolean /*was_compressedB*/,
                   AEIO_InterruptFuncs* /*inter0*/) {
-  return CallFromHost([&] { return AddFrame(basic_dataP, outH, wP); });
+  const A_Err err = CallFromHost([&] { return AddFrame(basic_dataP, outH, wP); });
+  ShowWriteFailure(basic_dataP);
+  return err;
 }

@@ -84,5 +84,7 @@ A_Err EndAdding(AEIO_BasicData* basic, AEIO_OutSpecH outH) {
 }  // namespace
 
 A_Err My_EndAdding(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH, A_long /*flags*/) {
-  return CallFromHost([&] { return EndAdding(basic_dataP, outH); });
+  const A_Err err = CallFromHost([&] { return EndAdding(basic_dataP, outH); });
+  ShowWriteFailure(basic_dataP);
+  return err;
 }

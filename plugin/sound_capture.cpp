@@ -306,5 +306,7 @@ void RemoveUnwrappedSound(OutputOptions& options) {
 
 A_Err My_AddSoundChunk(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH, const A_Time* start,
                        A_u_long num_samplesLu, const void* dataPV) {
-  return CallFromHost([&] { return AddSoundChunk(basic_dataP, outH, start, num_samplesLu, dataPV); });
+  const A_Err err = CallFromHost([&] { return AddSoundChunk(basic_dataP, outH, start, num_samplesLu, dataPV); });
+  ShowWriteFailure(basic_dataP);
+  return err;
 }
