@@ -31,7 +31,10 @@ void CopyConstantText(char (&field)[N], const char* text) {
 }  // namespace
 
 void FillCompositionInfo(const OutputOptions& options, DcpCompositionInfo& info) {
-  const auto d = static_cast<uint32_t>(options.durationFrames);
+  // A duration no frame count holds (never one that render start measured)
+  // counts as none.
+  const double frames = options.durationFrames;
+  const auto d = frames >= 0.0 && frames < 4294967296.0 ? static_cast<uint32_t>(frames) : 0u;
   info.pictureDuration = d;
   info.pictureIntrinsicDuration = d;
   if (options.audioSource == 1) {
