@@ -8,9 +8,10 @@ here="$(cd "$(dirname "$0")/.." && pwd)"
 "$here/scripts/setup.sh"
 jobs="$(nproc)"
 status=0
-# Where threads meet: the iterate-suite workers of the render, the digest
-# worker and its dialog, the options dialogs and the host's threads.
-threaded='^(RenderPipeline|RenderStart|SoundCapture|RenderHostTest|RenderProgram|DigestDialog|RenderedPackage|SubtitlePackage|SubtitleRenderStart|OptionsDialog|AudioPage|SubtitlePage|GeneralPage|VideoPage|TitleBuilder|DialogLayer|DialogControls)\.'
+# Where threads meet: the iterate-suite workers of the render (renders of a
+# few frames: every access of the encoder is checked, which is slow), the
+# digest worker and its dialog, the options dialogs and the host's threads.
+threaded='^(RenderPipeline\.(AStopped|FramesStillBuffered|Stereoscopic|AFailedWrite|AWriterLeftOpen)|SoundCapture|RenderHostTest|RenderProgram|DigestDialog|SubtitlePackage|SubtitleRenderStart|OptionsDialog|AudioPage|SubtitlePage|GeneralPage|VideoPage|TitleBuilder|DialogLayer|DialogControls)\.?'
 for kind in release asan tsan; do
   "$here/scripts/build.sh" "$kind"
   echo "== tests ($kind build)"
