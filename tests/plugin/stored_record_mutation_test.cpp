@@ -329,7 +329,7 @@ class StoredRecordMutation : public ::testing::Test {
 int RecordsPerScenario() {
   if (const char* count = std::getenv("LUMAVOX_MUTATION_RECORDS")) return std::atoi(count);
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-  return 60;
+  return 40;
 #else
   return 500;
 #endif
