@@ -15,8 +15,9 @@
 
 namespace {
 
-// The printable text of a document field: what libFuzzer's sanitizers see
-// read here is every byte up to its terminating zero.
+// Reads a text field of the description up to its terminating zero, so that
+// the sanitizers see every byte a document would take from it; a field
+// without its zero is a finding.
 size_t Touch(const char* text, size_t size) {
   size_t n = 0;
   while (n < size && text[n] != '\0') ++n;
