@@ -92,7 +92,7 @@ A_Err RenderHost::CallEntryPoint() {
 
 void RenderHost::SetStoredOptions(const std::vector<uint8_t>& bytes) {
   AEGP_MemHandle h = state_.NewHandle("Stored Options", 0, bytes.size(), true);
-  std::memcpy(state_.handles[h]->bytes.data(), bytes.data(), bytes.size());
+  if (!bytes.empty()) std::memcpy(state_.handles[h]->bytes.data(), bytes.data(), bytes.size());
   if (state_.spec.options) state_.FreeHandle(state_.spec.options);
   state_.spec.options = h;
 }
