@@ -2,9 +2,17 @@
 // first on one thread, then with one frame per core, and prints frames per
 // second, bytes per frame and PSNR (decoded with opj_decompress).
 //
-//   bench_j2k_encode_bench [frames]           run the benchmark
-//   bench_j2k_encode_bench --write-frames DIR write the same frames as 12-bit PPMs
-//   bench_j2k_encode_bench --psnr A.ppm B.ppm PSNR of two 12-bit PPMs
+//   bench_j2k_encode_bench [options] [frames]   run the benchmark
+//   bench_j2k_encode_bench --psnr A.ppm B.ppm   PSNR of two 12-bit PPMs
+// options:
+//   --frames-from DIR   encode DIR/frame00.ppm, frame01.ppm, ... (any 16-bit
+//                       PPM, scaled to 12 bits) instead of the test card
+//   --xyz               convert each frame to X'Y'Z' first, as a render does
+//   --write-frames DIR  write the frames as they go to the encoder (after
+//                       X'Y'Z') as 12-bit PPMs, and stop
+//   --psnr-only K       no timing: encode every Kth frame and print the mean
+//                       PSNR and the mean codestream size
+//   --mct 0             code without the colour transform (for comparison)
 //
 // bench/opj_compress_bench.sh runs this and then the same frames through
 // opj_compress, so that both sets of figures come out of one run.
@@ -27,6 +35,7 @@
 #include "encoder/j2k/image.h"
 #include "encoder/j2k/j2k.h"
 #include "encoder/j2k/parameters.h"
+#include "encoder/xyz_conversion.h"
 
 namespace {
 
@@ -117,7 +126,7 @@ struct Slot {
   }
 };
 
-opj_cparameters RenderParameters() {
+opj_cparameters RenderParameters(int mct) {
   opj_cparameters params;
   opj_set_default_encoder_parameters(&params);
   params.cp_cinema = CINEMA2K_24;
@@ -130,7 +139,7 @@ opj_cparameters RenderParameters() {
   params.csty |= 1;
   params.prog_order = CPRL;
   params.irreversible = 1;
-  params.tcp_mct = 1;
+  params.tcp_mct = static_cast<int8_t>(mct);
   static char comment[] = "Created by Lumavox version 1.0.0";
   params.cp_comment = comment;
   const uint32_t budget = kBitRate * 1000000u / kFrameRate / 8u;
@@ -158,7 +167,7 @@ bool WritePpm(const std::string& path, const std::vector<std::vector<int32_t>>& 
 }
 
 // Reads a binary PPM/PGM of 16-bit samples, interleaved (comment lines allowed).
-bool ReadPpm(const std::string& path, std::vector<int>& samples, int& w, int& h) {
+bool ReadPpm(const std::string& path, std::vector<int>& samples, int& w, int& h, int* maxval) {
   FILE* f = std::fopen(path.c_str(), "rb");
   if (!f) return false;
   int fields[4] = {0, 0, 0, 0};  // magic digit, width, height, maxval
@@ -183,6 +192,7 @@ bool ReadPpm(const std::string& path, std::vector<int>& samples, int& w, int& h)
   }
   w = fields[1];
   h = fields[2];
+  if (maxval) *maxval = fields[3];
   const int ch = fields[0] == 6 ? 3 : 1;
   if (fields[3] < 256 || w <= 0 || h <= 0) {
     std::fclose(f);
@@ -213,7 +223,7 @@ double DecodedPsnr(const std::vector<uint8_t>& codestream, const std::vector<std
   if (std::system(cmd.c_str()) != 0) return -1;
   std::vector<int> dec;
   int w = 0, h = 0;
-  if (!ReadPpm(out, dec, w, h)) return -1;
+  if (!ReadPpm(out, dec, w, h, nullptr)) return -1;
   std::vector<int> src(dec.size());
   for (size_t i = 0; i < src.size() / 3; ++i)
     for (int c = 0; c < 3; ++c) src[3 * i + c] = planes[c][i];
@@ -222,37 +232,113 @@ double DecodedPsnr(const std::vector<uint8_t>& codestream, const std::vector<std
   return PsnrOf(src, dec);
 }
 
+// Loads DIR/frameNN.ppm for NN = 0, 1, ... until one is missing; every frame
+// must be kWidth x kHeight.
+bool LoadFrames(const std::string& dir, std::vector<std::vector<std::vector<int32_t>>>& frames) {
+  for (int i = 0;; ++i) {
+    char name[64];
+    std::snprintf(name, sizeof name, "/frame%02d.ppm", i);
+    std::vector<int> samples;
+    int w = 0, h = 0, maxval = 0;
+    if (!ReadPpm(dir + name, samples, w, h, &maxval)) return !frames.empty();
+    if (w != kWidth || h != kHeight || samples.size() != static_cast<size_t>(w) * h * 3) return false;
+    std::vector<std::vector<int32_t>> planes(3, std::vector<int32_t>(static_cast<size_t>(w) * h));
+    for (size_t p = 0; p < planes[0].size(); ++p)
+      for (int c = 0; c < 3; ++c) planes[c][p] = static_cast<int32_t>((samples[3 * p + c] * 4095LL + maxval / 2) / maxval);
+    frames.push_back(std::move(planes));
+  }
+}
+
+void ToXyz(std::vector<std::vector<int32_t>>& planes) {
+  opj_image_comp comps[3];
+  for (int c = 0; c < 3; ++c) comps[c] = opj_image_comp{1, 1, kWidth, kHeight, 0, 0, 12, 12, 0, planes[c].data(), nullptr};
+  opj_image image{0, 0, kWidth, kHeight, 3, 1, comps, nullptr};
+  rgb_to_xyz(&image, 1);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc == 4 && std::strcmp(argv[1], "--psnr") == 0) {
     std::vector<int> a, b;
     int w, h;
-    if (!ReadPpm(argv[2], a, w, h) || !ReadPpm(argv[3], b, w, h)) return 1;
+    if (!ReadPpm(argv[2], a, w, h, nullptr) || !ReadPpm(argv[3], b, w, h, nullptr)) return 1;
     std::printf("%.3f\n", PsnrOf(a, b));
     return 0;
   }
   int frames = 48;
-  if (argc == 3 && std::strcmp(argv[1], "--write-frames") == 0) {
-    std::vector<std::vector<int32_t>> planes;
+  std::string from, write_to;
+  bool xyz = false;
+  int psnr_every = 0;
+  int mct = 1;
+  for (int a = 1; a < argc; ++a) {
+    const std::string arg = argv[a];
+    if (arg == "--frames-from" && a + 1 < argc) {
+      from = argv[++a];
+    } else if (arg == "--write-frames" && a + 1 < argc) {
+      write_to = argv[++a];
+    } else if (arg == "--xyz") {
+      xyz = true;
+    } else if (arg == "--psnr-only" && a + 1 < argc) {
+      psnr_every = std::max(1, std::atoi(argv[++a]));
+    } else if (arg == "--mct" && a + 1 < argc) {
+      mct = std::atoi(argv[++a]) ? 1 : 0;
+    } else if (!arg.empty() && arg[0] != '-') {
+      frames = std::max(1, std::atoi(arg.c_str()));
+    } else {
+      std::fprintf(stderr, "unknown option %s\n", arg.c_str());
+      return 2;
+    }
+  }
+
+  std::vector<std::vector<std::vector<int32_t>>> source;
+  if (!from.empty()) {
+    if (!LoadFrames(from, source)) {
+      std::fprintf(stderr, "cannot read %dx%d frames from %s\n", kWidth, kHeight, from.c_str());
+      return 1;
+    }
+    frames = static_cast<int>(source.size());
+  } else {
+    source.resize(frames);
+    for (int i = 0; i < frames; ++i) MakeFrame(i, source[i]);
+  }
+  if (xyz) {
+    for (auto& planes : source) ToXyz(planes);
+  }
+  if (!write_to.empty()) {
     for (int i = 0; i < frames; ++i) {
-      MakeFrame(i, planes);
       char name[64];
       std::snprintf(name, sizeof name, "/frame%02d.ppm", i);
-      if (!WritePpm(argv[2] + std::string(name), planes)) return 1;
+      if (!WritePpm(write_to + name, source[i])) return 1;
     }
     return 0;
   }
-  if (argc == 2) frames = std::max(1, std::atoi(argv[1]));
+  const opj_cparameters params = RenderParameters(mct);
+  std::vector<std::vector<uint8_t>> codestreams(frames);
 
-  std::vector<std::vector<std::vector<int32_t>>> source(frames);
-  for (int i = 0; i < frames; ++i) MakeFrame(i, source[i]);
-  const opj_cparameters params = RenderParameters();
+  if (psnr_every > 0) {
+    Slot slot;
+    slot.Init(params);
+    double psnr = 0, bytes = 0;
+    int n = 0;
+    for (int i = 0; i < frames; i += psnr_every, ++n) {
+      for (int c = 0; c < 3; ++c) std::copy(source[i][c].begin(), source[i][c].end(), slot.planes[c].begin());
+      const int size = slot.Encode();
+      if (size < 0) {
+        std::printf("encode failed\n");
+        return 1;
+      }
+      psnr += DecodedPsnr(std::vector<uint8_t>(slot.buffer.begin(), slot.buffer.begin() + size), source[i],
+                          "/tmp/lumavox_bench_" + std::to_string(getpid()));
+      bytes += size;
+    }
+    std::printf("%.3f %.0f\n", psnr / n, bytes / n);
+    return 0;
+  }
+
   const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
   std::printf("%d frames %dx%d, %u Mbit/s at %u fps, budget %u bytes\n", frames, kWidth, kHeight, kBitRate,
               kFrameRate, kBitRate * 1000000u / kFrameRate / 8u);
-
-  std::vector<std::vector<uint8_t>> codestreams(frames);
   for (int mode = 0; mode < 2; ++mode) {
     const unsigned threads = mode == 0 ? 1 : cores;
     std::vector<Slot> slots(threads);

@@ -320,3 +320,46 @@ TEST(Codestream, ZeroRateKeepsAlmostNothingButDecodes) {
   lumavox_test::TempDir dir;
   EXPECT_FALSE(DecodeWithOpenJpeg(r.codestream, dir.path(), "z").empty());
 }
+
+// Patches of distinct colours come back as themselves through both decoders:
+// a colour transform with a wrong sign, order or scale would swap or tint
+// them, which PSNR on grey content would not show.
+TEST(Codestream, ColouredAreasComeBackInTheirColours) {
+  LUMAVOX_REQUIRE_TOOL("opj_decompress");
+  LUMAVOX_REQUIRE_TOOL("ffmpeg");
+  struct Patch {
+    const char* name;
+    int rgb[3];
+  };
+  const Patch patches[] = {
+      {"red", {3800, 300, 300}},   {"green", {300, 3800, 300}},  {"blue", {300, 300, 3800}},
+      {"yellow", {3700, 3700, 200}}, {"cyan", {200, 3700, 3700}}, {"magenta", {3700, 200, 3700}},
+      {"white", {4000, 4000, 4000}}, {"black", {100, 100, 100}},  {"orange", {3600, 1800, 400}},
+      {"violet", {1500, 500, 3000}},
+  };
+  constexpr int kW = 1998, kH = 1080, kCols = 5, kRows = 2;
+  Frame f;
+  MakeFrame(f, kW, kH, Content::kFlat);
+  auto patch_at = [&](int x, int y) { return (y * kRows / kH) * kCols + x * kCols / kW; };
+  for (int y = 0; y < kH; ++y)
+    for (int x = 0; x < kW; ++x)
+      for (int c = 0; c < 3; ++c) f.planes[c][static_cast<size_t>(y) * kW + x] = patches[patch_at(x, y)].rgb[c];
+  const EncodeResult r = Encode(f, Rate(250));
+  ASSERT_EQ(r.status, 1);
+  lumavox_test::TempDir dir;
+  const auto by_opj = DecodeWithOpenJpeg(r.codestream, dir.path(), "opj");
+  const auto by_ffmpeg = DecodeWithFfmpeg(r.codestream, dir.path(), "ff", kW, kH);
+  for (const auto* decoded : {&by_opj, &by_ffmpeg}) {
+    ASSERT_EQ(decoded->size(), 3u);
+    // Each patch's centre, away from the edges the wavelet blurs.
+    for (int p = 0; p < kCols * kRows; ++p) {
+      const int cx = (p % kCols) * kW / kCols + kW / (2 * kCols);
+      const int cy = (p / kCols) * kH / kRows + kH / (2 * kRows);
+      for (int c = 0; c < 3; ++c) {
+        const int got = (*decoded)[c][static_cast<size_t>(cy) * kW + cx];
+        EXPECT_NEAR(got, patches[p].rgb[c], 24) << patches[p].name << " component " << c
+                                                << (decoded == &by_opj ? " (OpenJPEG)" : " (ffmpeg)");
+      }
+    }
+  }
+}

@@ -52,6 +52,17 @@ TEST(RenderPipeline, TwoSecondsGiveFortyEightFramesOfThePatternInOrder) {
     expected = next;
   }));
   EXPECT_EQ(pictures, 48u);
+
+  // OpenJPEG on every eighth codestream: each is its own frame.
+  const auto codestreams = ExtractCodestreams(mxf, dir.path());
+  ASSERT_EQ(codestreams.size(), 48u);
+  for (size_t k = 0; k < codestreams.size(); k += 8) {
+    SCOPED_TRACE("OpenJPEG, frame " + std::to_string(k));
+    const Decoded picture = DecodeWithOpenJpeg(codestreams[k], dir.path());
+    const double own = Psnr12(picture, ExpectedPatternXyz(static_cast<int64_t>(k), 1998, 1080, 0, 1998, 16, 2), 2);
+    EXPECT_GE(own, 40.0);
+    EXPECT_GT(own, Psnr12(picture, ExpectedPatternXyz(static_cast<int64_t>(k + 1), 1998, 1080, 0, 1998, 16, 2), 2));
+  }
 }
 
 TEST(RenderPipeline, TheThreadCountChangesNoCodestream) {
@@ -105,6 +116,20 @@ TEST(RenderPipeline, StereoscopicFramesHoldTheLeftThenTheRightHalf) {
     EXPECT_GT(own, Psnr12(picture, ExpectedPatternXyz(frame, 3996, 1080, 1998 - x0, 1998, 8, 2), 2));
   }));
   EXPECT_EQ(pictures, 6u);
+
+  // OpenJPEG reads the same codestreams, in the same order.
+  const auto codestreams = ExtractCodestreams(mxf, dir.path());
+  ASSERT_EQ(codestreams.size(), 6u);
+  for (size_t k = 0; k < codestreams.size(); ++k) {
+    SCOPED_TRACE("OpenJPEG, codestream " + std::to_string(k));
+    const Decoded picture = DecodeWithOpenJpeg(codestreams[k], dir.path());
+    ASSERT_EQ(picture.width, 1998);
+    const auto frame = static_cast<int64_t>(k / 2);
+    const int x0 = k % 2 == 0 ? 0 : 1998;
+    const double own = Psnr12(picture, ExpectedPatternXyz(frame, 3996, 1080, x0, 1998, 8, 2), 2);
+    EXPECT_GE(own, 40.0);
+    EXPECT_GT(own, Psnr12(picture, ExpectedPatternXyz(frame, 3996, 1080, 1998 - x0, 1998, 8, 2), 2));
+  }
 }
 
 TEST(RenderPipeline, FourKFramesCarryRsizZero) {

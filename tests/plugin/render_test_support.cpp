@@ -142,6 +142,36 @@ Decoded DecodeCodestream(const std::vector<uint8_t>& codestream, const std::stri
   return d;
 }
 
+Decoded DecodeWithOpenJpeg(const std::vector<uint8_t>& codestream, const std::string& scratch) {
+  const std::string path = scratch + "/opj.j2c";
+  const std::string ppm = scratch + "/opj.ppm";
+  WriteBytes(path, codestream);
+  const CommandResult r = RunCommand({"opj_decompress", "-i", path, "-o", ppm});
+  EXPECT_EQ(r.status, 0) << r.err;
+  // A binary PPM: "P6", width, height, maxval (comment lines between them),
+  // one white space, then big-endian 16-bit samples (maxval above 255).
+  std::ifstream in(ppm, std::ios::binary);
+  auto field = [&in] {
+    std::string word;
+    while (in >> word && word[0] == '#') in.ignore(1 << 16, '\n');
+    return word;
+  };
+  const std::string magic = field();
+  const int width = std::atoi(field().c_str());
+  const int height = std::atoi(field().c_str());
+  const int maxval = std::atoi(field().c_str());
+  in.get();
+  Decoded d;
+  if (!in || magic != "P6" || maxval < 256 || width <= 0 || height <= 0) return d;
+  std::vector<uint8_t> bytes(static_cast<size_t>(width) * height * 6);
+  if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()))) return d;
+  d.width = width;
+  d.height = height;
+  d.samples.resize(bytes.size() / 2);
+  for (size_t i = 0; i < d.samples.size(); ++i) d.samples[i] = static_cast<uint16_t>(bytes[2 * i] << 8 | bytes[2 * i + 1]);
+  return d;
+}
+
 bool ForEachDecodedPicture(const std::string& mxf, const std::string& scratch,
                            const std::function<void(size_t index, const Decoded& picture)>& visit) {
   Decoded d;

@@ -50,6 +50,10 @@ struct Decoded {
 };
 Decoded DecodeCodestream(const std::vector<uint8_t>& codestream, const std::string& scratch);
 
+// The same with OpenJPEG's opj_decompress (which applies the inverse colour
+// transform itself); an empty picture when it fails.
+Decoded DecodeWithOpenJpeg(const std::vector<uint8_t>& codestream, const std::string& scratch);
+
 // Decodes every picture of the track file in one go and hands them over in
 // order; false when the tools fail.
 bool ForEachDecodedPicture(const std::string& mxf, const std::string& scratch,
