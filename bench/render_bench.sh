@@ -33,11 +33,12 @@ ffmpeg -v error -framerate 24 -start_number 0 -i "$work/in%03d.png" -c:v prores_
 ppms=("$work"/frame*.ppm)
 
 # The encoder alone.
-one=$("$encoder" 1 "${ppms[@]}" | awk '{print $(NF-1)}')
-all=$("$encoder" "$cores" "${ppms[@]}" | awk '{print $(NF-1)}')
-printf "encoder alone    1 thread:  %7.2f frames/s\n" "$one"
-printf "encoder alone  %2d threads: %7.2f frames/s  (%.2f frames/s per core)\n" "$cores" "$all" \
-  "$(awk -v a="$all" -v c="$cores" 'BEGIN { print a / c }')"
+# "encoder-only: N frames, T threads: F frames/s, C frames per CPU second"
+read -r one one_cpu < <("$encoder" 1 "${ppms[@]}" | awk '{print $6, $8}')
+read -r all all_cpu < <("$encoder" "$cores" "${ppms[@]}" | awk '{print $6, $8}')
+printf "encoder alone    1 thread:  %7.2f frames/s  (%.2f frames per CPU second)\n" "$one" "$one_cpu"
+printf "encoder alone  %2d threads: %7.2f frames/s  (%.2f frames/s per core, %.2f frames per CPU second)\n" \
+  "$cores" "$all" "$(awk -v a="$all" -v c="$cores" 'BEGIN { print a / c }')" "$all_cpu"
 
 # OpenJPEG's encoder, one process per core.
 start=$(date +%s.%N)
