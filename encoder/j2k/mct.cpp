@@ -3,6 +3,7 @@
 #include "encoder/j2k/mct.h"
 
 #include "encoder/j2k/fix.h"
+#include "encoder/j2k/simd_clones.h"
 
 namespace {
 const double mct_norms_real[3] = {1.732, 1.805, 1.573};
@@ -18,7 +19,7 @@ constexpr int32_t kCrr = 4096, kCrg = 3430, kCrb = 666;
 
 // Every coefficient lies below 2^18, so the 32-bit product gives the same
 // results and the loop vectorises.
-void mct_encode_real(int32_t* __restrict c0, int32_t* __restrict c1, int32_t* __restrict c2, int n) {
+SIMD_CLONES void mct_encode_real(int32_t* __restrict c0, int32_t* __restrict c1, int32_t* __restrict c2, int n) {
   for (int i = 0; i < n; ++i) {
     const int32_t r = c0[i];
     const int32_t g = c1[i];

@@ -9,6 +9,7 @@
 #include "encoder/j2k/fix.h"
 #include "encoder/j2k/coding_parameters.h"
 #include "encoder/j2k/mct.h"
+#include "encoder/j2k/simd_clones.h"
 
 namespace {
 
@@ -475,6 +476,11 @@ MQC_INLINE uint32_t quantise_block(const int32_t* src, int stride, int w, int h,
   return maxmag;
 }
 
+SIMD_CLONES uint32_t quantise_block_small(const int32_t* src, int stride, int w, int h, int32_t bandconst,
+                                          uint32_t* dst) {
+  return quantise_block(src, stride, w, h, bandconst, dst, fix_mul_small);
+}
+
 int floorlog2(uint32_t a) {
   int l = 0;
   while (a > 1) {
@@ -652,8 +658,8 @@ int t1_encode_cblks(opj_t1* t1, opj_tcd_tile* tile, opj_tcp* tcp, tcd_arena* are
 
             // Quantise to 6 fraction bits, kept as magnitude and sign.
             t1->maxmag = bandconst < (1 << 18)
-                             ? quantise_block(&tilec->data[y * tile_w + x], tile_w, cblk_w, cblk_h, bandconst,
-                                              t1->data, fix_mul_small)
+                             ? quantise_block_small(&tilec->data[y * tile_w + x], tile_w, cblk_w, cblk_h,
+                                                    bandconst, t1->data)
                              : quantise_block(&tilec->data[y * tile_w + x], tile_w, cblk_w, cblk_h, bandconst,
                                               t1->data, fix_mul);
 
