@@ -10,6 +10,7 @@
 #include "host/command_line.h"
 #include "host/dialog_console.h"
 #include "host/render_program.h"
+#include "host/stop_signals.h"
 
 namespace {
 
@@ -37,5 +38,6 @@ int main(int argc, char** argv) {
     return 0;
   }
   lumavox_host::ConsoleDialogPresenter dialogs;  // the plug-in's dialogs on standard error
+  lumavox_host::InstallStopSignals();
   return lumavox_host::RunRenderProgram(cl);
 }

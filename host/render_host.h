@@ -14,6 +14,7 @@
 //   EXPECT_TRUE(host.state().problems.empty());
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -54,6 +55,9 @@ struct HandleInfo {
 
 struct RenderControl {
   int64_t stop_after_frames = -1;  // >= 0: the user stops the render after this many frames
+  // When given and not 0: the user stopped the render (Ctrl-C); it ends
+  // before the next frame as a stopped render.
+  const std::atomic<int>* stop_signal = nullptr;
   bool sound = true;               // deliver the timeline sound
   int sound_chunk_frames = 48000;  // sample frames per chunk
   Progress* progress = nullptr;

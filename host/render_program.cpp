@@ -1,5 +1,6 @@
 #include "host/render_program.h"
 
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -12,6 +13,7 @@
 #include "host/media_input.h"
 #include "host/progress.h"
 #include "host/render_host.h"
+#include "host/stop_signals.h"
 
 namespace lumavox_host {
 
@@ -24,6 +26,13 @@ int Fail(const std::string& text) {
 
 int CallbackFailed(const char* callback, A_Err err) {
   return Fail(std::string(callback) + " failed with error " + std::to_string(err));
+}
+
+// The user stopped the render with `signal_number`: the shell's status for it.
+int Stopped(int signal_number) {
+  std::fprintf(stderr, "lumavox-render: the render was stopped by %s: the package is not complete\n",
+               signal_number == SIGINT ? "Ctrl-C" : "SIGTERM");
+  return 128 + signal_number;
 }
 
 bool ReadFile(const std::string& path, std::vector<uint8_t>* bytes) {
@@ -115,9 +124,12 @@ int RunRenderProgram(const CommandLine& cl) {
     std::fprintf(stderr, "lumavox-render: output: %.*s, %.*s\n%.*s", AEIO_MAX_VERBIAGE_NAME_LEN, verbiage.name,
                  AEIO_MAX_TYPE_NAME_LEN, verbiage.type, AEIO_MAX_MESSAGE_LEN, verbiage.sub_type);
 
+  // Stopped before the render began: nothing is written.
+  if (int signal_number = StopSignal().load()) return Stopped(signal_number);
   Progress progress;
   RenderControl control;
   control.progress = &progress;
+  control.stop_signal = &StopSignal();
   A_Err err = A_Err_NONE;
   try {
     err = host.Render(*source, control);
@@ -130,8 +142,9 @@ int RunRenderProgram(const CommandLine& cl) {
   host.Finish();
   size_t faults = host.state().problems.size();
   if (faults) std::fprintf(stderr, "lumavox-render: %zu plug-in fault(s) noticed (above)\n", faults);
-  if (err) return CallbackFailed("the render", err);
-  return 0;
+  if (err) CallbackFailed("the render", err);
+  if (int signal_number = StopSignal().load()) return Stopped(signal_number);
+  return err ? 1 : 0;
 }
 
 }  // namespace lumavox_host
