@@ -23,7 +23,7 @@ for kind in release asan tsan; do
       ;;
     tsan)
       unset ASAN_OPTIONS UBSAN_OPTIONS
-      export TSAN_OPTIONS=second_deadlock_stack=1
+      export TSAN_OPTIONS="second_deadlock_stack=1:suppressions=$here/tests/thread_sanitizer.supp"
       selection=(-R "$threaded")
       ;;
   esac
