@@ -111,37 +111,36 @@ struct Decoder {
 };
 
 // A scaler to the host's frames, made again when the picture's size or format
-// changes. With several threads it splits each picture among them (the rows
-// come out as one thread makes them).
+// changes. With several threads each takes a band of rows with a context of
+// its own (the rows come out as one context makes them).
 struct Scaler {
-  SwsContext* context = nullptr;
+  std::vector<SwsContext*> contexts;
   int src_width = 0, src_height = 0, src_format = -1, dst_width = 0, dst_height = 0, dst_format = -1;
   std::vector<uint8_t> wide;  // 16-bit scaling result (RGBA64)
 
   Scaler() = default;
   Scaler(const Scaler&) = delete;
   Scaler& operator=(const Scaler&) = delete;
-  ~Scaler() { sws_freeContext(context); }
+  ~Scaler() { Free(); }
+
+  void Free() {
+    for (SwsContext* c : contexts) sws_freeContext(c);
+    contexts.clear();
+  }
 
   bool Prepare(const AVFrame* src, int width, int height, AVPixelFormat target, int threads) {
-    if (context && src->width == src_width && src->height == src_height && src->format == src_format &&
-        width == dst_width && height == dst_height && target == dst_format)
+    if (static_cast<int>(contexts.size()) == threads && src->width == src_width && src->height == src_height &&
+        src->format == src_format && width == dst_width && height == dst_height && target == dst_format)
       return true;
-    sws_freeContext(context);
-    context = sws_alloc_context();
-    if (!context) return false;
-    av_opt_set_int(context, "srcw", src->width, 0);
-    av_opt_set_int(context, "srch", src->height, 0);
-    av_opt_set_int(context, "src_format", src->format, 0);
-    av_opt_set_int(context, "dstw", width, 0);
-    av_opt_set_int(context, "dsth", height, 0);
-    av_opt_set_int(context, "dst_format", target, 0);
-    av_opt_set_int(context, "sws_flags", SWS_BICUBIC, 0);
-    av_opt_set_int(context, "threads", threads, 0);
-    if (sws_init_context(context, nullptr, nullptr) < 0) {
-      sws_freeContext(context);
-      context = nullptr;
-      return false;
+    Free();
+    for (int t = 0; t < threads; ++t) {
+      SwsContext* c = sws_getContext(src->width, src->height, static_cast<AVPixelFormat>(src->format), width,
+                                     height, target, SWS_BICUBIC, nullptr, nullptr, nullptr);
+      if (!c) {
+        Free();
+        return false;
+      }
+      contexts.push_back(c);
     }
     src_width = src->width;
     src_height = src->height;
@@ -153,19 +152,49 @@ struct Scaler {
   }
 
   // Scales `src` into `rows` (`stride` bytes apart, `height` of them).
-  bool Scale(const AVFrame* src, uint8_t* rows, int stride, int width, int height, AVPixelFormat target) {
-    AVFrame* dst = av_frame_alloc();
-    if (!dst) return false;
-    // The rows stay ours: the frame refers to them without owning them.
-    dst->buf[0] = av_buffer_create(rows, static_cast<size_t>(stride) * height, [](void*, uint8_t*) {}, nullptr, 0);
-    dst->data[0] = rows;
-    dst->linesize[0] = stride;
-    dst->width = width;
-    dst->height = height;
-    dst->format = target;
-    const bool ok = dst->buf[0] && sws_scale_frame(context, dst, src) >= 0;
-    av_frame_free(&dst);
-    return ok;
+  bool Scale(const AVFrame* src, uint8_t* rows, int stride, int height) {
+    if (contexts.size() == 1 || !ScaleInBands(src, rows, stride, height)) {
+      uint8_t* planes[4] = {rows, nullptr, nullptr, nullptr};
+      int strides[4] = {stride, 0, 0, 0};
+      return sws_scale(contexts[0], src->data, src->linesize, 0, src->height, planes, strides) > 0;
+    }
+    return true;
+  }
+
+  // False when a conversion cannot give a band alone: it is then made whole.
+  bool ScaleInBands(const AVFrame* src, uint8_t* rows, int stride, int height) {
+    const int align = static_cast<int>(std::max(1u, sws_receive_slice_alignment(contexts[0])));
+    const int count = static_cast<int>(contexts.size());
+    const int band = ((height + count - 1) / count + align - 1) / align * align;
+    std::vector<int> ok(contexts.size(), 0);
+    auto scale_band = [&](int t) {
+      const int first = t * band;
+      if (first >= height) {
+        ok[t] = 1;
+        return;
+      }
+      AVFrame* dst = av_frame_alloc();
+      if (!dst) return;
+      // The rows stay ours: the frame refers to them without owning them.
+      dst->buf[0] = av_buffer_create(rows, static_cast<size_t>(stride) * height, [](void*, uint8_t*) {}, nullptr, 0);
+      dst->data[0] = rows;
+      dst->linesize[0] = stride;
+      dst->width = dst_width;
+      dst->height = height;
+      dst->format = dst_format;
+      SwsContext* c = contexts[t];
+      if (dst->buf[0] && sws_frame_start(c, dst, src) >= 0) {
+        ok[t] = sws_send_slice(c, 0, src->height) >= 0 &&
+                sws_receive_slice(c, first, std::min(band, height - first)) >= 0;
+        sws_frame_end(c);
+      }
+      av_frame_free(&dst);
+    };
+    std::vector<std::thread> helpers;
+    for (int t = 1; t < count; ++t) helpers.emplace_back(scale_band, t);
+    scale_band(0);
+    for (std::thread& t : helpers) t.join();
+    return std::all_of(ok.begin(), ok.end(), [](int v) { return v != 0; });
   }
 };
 
@@ -176,13 +205,13 @@ void ScaleToHost(Scaler& scaler, const AVFrame* src, HostFrame& out, int threads
   if (!scaler.Prepare(src, out.width, out.height, target, threads))
     throw std::runtime_error("input '" + path + "': cannot convert its pictures");
   if (!wide) {
-    if (!scaler.Scale(src, out.pixels.data(), out.row_bytes, out.width, out.height, target))
+    if (!scaler.Scale(src, out.pixels.data(), out.row_bytes, out.height))
       throw std::runtime_error("input '" + path + "': converting a picture failed");
     return;
   }
   const int wide_stride = out.width * 8;
   scaler.wide.resize(static_cast<size_t>(wide_stride) * out.height);
-  if (!scaler.Scale(src, scaler.wide.data(), wide_stride, out.width, out.height, target))
+  if (!scaler.Scale(src, scaler.wide.data(), wide_stride, out.height))
     throw std::runtime_error("input '" + path + "': converting a picture failed");
   // RGBA 0..65535 to the host's ARGB 0..32768; a picture without alpha is opaque.
   const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(static_cast<AVPixelFormat>(src->format));
