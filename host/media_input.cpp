@@ -4,13 +4,17 @@
 #include <cmath>
 #include <cstring>
 #include <deque>
+#include <filesystem>
+#include <mutex>
 #include <stdexcept>
+#include <thread>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/channel_layout.h>
 #include <libavutil/imgutils.h>
+#include <libavutil/opt.h>
 #include <libavutil/pixdesc.h>
 #include <libswresample/swresample.h>
 #include <libswscale/swscale.h>
@@ -48,7 +52,7 @@ struct Decoder {
 
   // Opens `path` and its best stream of `type`; returns false when there is no
   // such stream; throws on unreadable files.
-  bool Open(const std::string& path, AVMediaType type) {
+  bool Open(const std::string& path, AVMediaType type, int threads = 0) {
     int rc = avformat_open_input(&format, path.c_str(), nullptr, nullptr);
     if (rc < 0) throw std::runtime_error("cannot open input '" + path + "': " + AvError(rc));
     rc = avformat_find_stream_info(format, nullptr);
@@ -64,7 +68,7 @@ struct Decoder {
     if (!codec || !packet || !frame) throw std::runtime_error("out of memory opening '" + path + "'");
     avcodec_parameters_to_context(codec, format->streams[stream]->codecpar);
     codec->pkt_timebase = format->streams[stream]->time_base;
-    codec->thread_count = 0;  // the decoder's own threads, as many as there are cores
+    codec->thread_count = threads;  // 0: the decoder's own threads, as many as there are cores
     rc = avcodec_open2(codec, decoder, nullptr);
     if (rc < 0) throw std::runtime_error("input '" + path + "': cannot open decoder: " + AvError(rc));
     return true;
@@ -106,7 +110,212 @@ struct Decoder {
   }
 };
 
+// A scaler to the host's frames, made again when the picture's size or format
+// changes. With several threads each takes a band of rows with a context of
+// its own (the rows come out as one context makes them).
+struct Scaler {
+  std::vector<SwsContext*> contexts;
+  int src_width = 0, src_height = 0, src_format = -1, dst_width = 0, dst_height = 0, dst_format = -1;
+  std::vector<uint8_t> wide;  // 16-bit scaling result (RGBA64)
+
+  Scaler() = default;
+  Scaler(const Scaler&) = delete;
+  Scaler& operator=(const Scaler&) = delete;
+  ~Scaler() { Free(); }
+
+  void Free() {
+    for (SwsContext* c : contexts) sws_freeContext(c);
+    contexts.clear();
+  }
+
+  bool Prepare(const AVFrame* src, int width, int height, AVPixelFormat target, int threads) {
+    if (static_cast<int>(contexts.size()) == threads && src->width == src_width && src->height == src_height &&
+        src->format == src_format && width == dst_width && height == dst_height && target == dst_format)
+      return true;
+    Free();
+    for (int t = 0; t < threads; ++t) {
+      SwsContext* c = sws_getContext(src->width, src->height, static_cast<AVPixelFormat>(src->format), width,
+                                     height, target, SWS_BICUBIC, nullptr, nullptr, nullptr);
+      if (!c) {
+        Free();
+        return false;
+      }
+      contexts.push_back(c);
+    }
+    src_width = src->width;
+    src_height = src->height;
+    src_format = src->format;
+    dst_width = width;
+    dst_height = height;
+    dst_format = target;
+    return true;
+  }
+
+  // Scales `src` into `rows` (`stride` bytes apart, `height` of them).
+  bool Scale(const AVFrame* src, uint8_t* rows, int stride, int height) {
+    if (contexts.size() == 1 || !ScaleInBands(src, rows, stride, height)) {
+      uint8_t* planes[4] = {rows, nullptr, nullptr, nullptr};
+      int strides[4] = {stride, 0, 0, 0};
+      return sws_scale(contexts[0], src->data, src->linesize, 0, src->height, planes, strides) > 0;
+    }
+    return true;
+  }
+
+  // False when a conversion cannot give a band alone: it is then made whole.
+  bool ScaleInBands(const AVFrame* src, uint8_t* rows, int stride, int height) {
+    const int align = static_cast<int>(std::max(1u, sws_receive_slice_alignment(contexts[0])));
+    const int count = static_cast<int>(contexts.size());
+    const int band = ((height + count - 1) / count + align - 1) / align * align;
+    std::vector<int> ok(contexts.size(), 0);
+    auto scale_band = [&](int t) {
+      const int first = t * band;
+      if (first >= height) {
+        ok[t] = 1;
+        return;
+      }
+      AVFrame* dst = av_frame_alloc();
+      if (!dst) return;
+      // The rows stay ours: the frame refers to them without owning them.
+      dst->buf[0] = av_buffer_create(rows, static_cast<size_t>(stride) * height, [](void*, uint8_t*) {}, nullptr, 0);
+      dst->data[0] = rows;
+      dst->linesize[0] = stride;
+      dst->width = dst_width;
+      dst->height = height;
+      dst->format = dst_format;
+      SwsContext* c = contexts[t];
+      if (dst->buf[0] && sws_frame_start(c, dst, src) >= 0) {
+        ok[t] = sws_send_slice(c, 0, src->height) >= 0 &&
+                sws_receive_slice(c, first, std::min(band, height - first)) >= 0;
+        sws_frame_end(c);
+      }
+      av_frame_free(&dst);
+    };
+    std::vector<std::thread> helpers;
+    for (int t = 1; t < count; ++t) helpers.emplace_back(scale_band, t);
+    scale_band(0);
+    for (std::thread& t : helpers) t.join();
+    return std::all_of(ok.begin(), ok.end(), [](int v) { return v != 0; });
+  }
+};
+
+// Scales and converts picture `src` into the host's frame `out`.
+void ScaleToHost(Scaler& scaler, const AVFrame* src, HostFrame& out, int threads, const std::string& path) {
+  const bool wide = out.depth != 8;
+  const AVPixelFormat target = wide ? AV_PIX_FMT_RGBA64LE : AV_PIX_FMT_ARGB;
+  if (!scaler.Prepare(src, out.width, out.height, target, threads))
+    throw std::runtime_error("input '" + path + "': cannot convert its pictures");
+  if (!wide) {
+    if (!scaler.Scale(src, out.pixels.data(), out.row_bytes, out.height))
+      throw std::runtime_error("input '" + path + "': converting a picture failed");
+    return;
+  }
+  const int wide_stride = out.width * 8;
+  scaler.wide.resize(static_cast<size_t>(wide_stride) * out.height);
+  if (!scaler.Scale(src, scaler.wide.data(), wide_stride, out.height))
+    throw std::runtime_error("input '" + path + "': converting a picture failed");
+  // RGBA 0..65535 to the host's ARGB 0..32768; a picture without alpha is opaque.
+  const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(static_cast<AVPixelFormat>(src->format));
+  const bool has_alpha = desc && (desc->flags & AV_PIX_FMT_FLAG_ALPHA);
+  static const std::vector<uint16_t> to_host_scale = [] {
+    std::vector<uint16_t> table(65536);
+    for (uint32_t value = 0; value < 65536; ++value)
+      table[value] = static_cast<uint16_t>((value * static_cast<uint32_t>(kFullScale16) + 32767) / 65535);
+    return table;
+  }();
+  const uint16_t* scale = to_host_scale.data();
+  auto convert_rows = [&](int first, int end) {
+    for (int y = first; y < end; ++y) {
+      const uint16_t* in =
+          reinterpret_cast<const uint16_t*>(scaler.wide.data() + static_cast<size_t>(y) * wide_stride);
+      uint8_t* row = out.Row(y);
+      for (int x = 0; x < out.width; ++x) {
+        const uint16_t* p = in + x * 4;
+        // A, R, G, B from R, G, B, A (little-endian on both sides)
+        const uint16_t argb[4] = {has_alpha ? scale[p[3]] : static_cast<uint16_t>(kFullScale16), scale[p[0]],
+                                  scale[p[1]], scale[p[2]]};
+        std::memcpy(row + x * 8, argb, 8);
+      }
+    }
+  };
+  if (threads <= 1) {
+    convert_rows(0, out.height);
+    return;
+  }
+  std::vector<std::thread> helpers;
+  const int band = (out.height + threads - 1) / threads;
+  for (int first = band; first < out.height; first += band)
+    helpers.emplace_back(convert_rows, first, std::min(out.height, first + band));
+  convert_rows(0, std::min(out.height, band));
+  for (std::thread& t : helpers) t.join();
+}
+
+// Threads a movie's scaler splits each picture among: its pictures are
+// decoded in order on one thread, which would otherwise also scale them alone.
+int MovieScalingThreads() { return static_cast<int>(std::clamp(std::thread::hardware_concurrency() / 2, 1u, 8u)); }
+
+// Picture `number` of a numbered sequence: the file `pattern` names for it,
+// read with a demuxer and a decoder of its own.
+struct PictureFile {
+  AVFormatContext* format = nullptr;
+  AVCodecContext* codec = nullptr;
+  AVPacket* packet = nullptr;
+  AVFrame* frame = nullptr;
+
+  PictureFile() = default;
+  PictureFile(const PictureFile&) = delete;
+  PictureFile& operator=(const PictureFile&) = delete;
+  ~PictureFile() {
+    av_frame_free(&frame);
+    av_packet_free(&packet);
+    avcodec_free_context(&codec);
+    avformat_close_input(&format);
+  }
+
+  // Decodes the file `name` with `reader` (the sequence's own file reader).
+  void Read(const std::string& name, const AVInputFormat* reader) {
+    AVDictionary* options = nullptr;
+    av_dict_set(&options, "pattern_type", "none", 0);  // the name as it stands
+    int rc = avformat_open_input(&format, name.c_str(), reader, &options);
+    av_dict_free(&options);
+    if (rc < 0) throw std::runtime_error("cannot open picture '" + name + "': " + AvError(rc));
+    if (format->nb_streams < 1) throw std::runtime_error("picture '" + name + "' holds no picture");
+    const AVCodecParameters* par = format->streams[0]->codecpar;
+    const AVCodec* decoder = avcodec_find_decoder(par->codec_id);
+    if (!decoder) throw std::runtime_error("picture '" + name + "': no decoder for it");
+    codec = avcodec_alloc_context3(decoder);
+    packet = av_packet_alloc();
+    frame = av_frame_alloc();
+    if (!codec || !packet || !frame) throw std::runtime_error("out of memory reading '" + name + "'");
+    avcodec_parameters_to_context(codec, par);
+    codec->thread_count = 1;  // one picture: several are read at once instead
+    rc = avcodec_open2(codec, decoder, nullptr);
+    if (rc < 0) throw std::runtime_error("picture '" + name + "': cannot open decoder: " + AvError(rc));
+    while ((rc = av_read_frame(format, packet)) >= 0) {
+      if (packet->stream_index == 0) avcodec_send_packet(codec, packet);
+      av_packet_unref(packet);
+    }
+    avcodec_send_packet(codec, nullptr);
+    rc = avcodec_receive_frame(codec, frame);
+    if (rc < 0) throw std::runtime_error("picture '" + name + "' could not be decoded: " + AvError(rc));
+  }
+};
+
+// The name `pattern` gives picture `number`; empty when it numbers nothing.
+std::string NumberedName(const std::string& pattern, int64_t number) {
+  std::vector<char> name(pattern.size() + 64);
+  if (number > INT32_MAX || av_get_frame_filename2(name.data(), static_cast<int>(name.size()), pattern.c_str(),
+                                                   static_cast<int>(number), 0) < 0)
+    return {};
+  return name.data();
+}
+
 }  // namespace
+
+// Scalers free for the readers of a sequence, one per reader at a time.
+struct MediaInput::Scalers {
+  std::mutex mutex;
+  std::vector<std::unique_ptr<Scaler>> free;
+};
 
 struct MediaInput::Video {
   Decoder decoder;
@@ -115,13 +324,9 @@ struct MediaInput::Video {
   double pending_time = 0;
   int64_t decoded = 0;          // pictures decoded so far
   int64_t last_index = -1;      // composition frame last rendered
-  SwsContext* scaler = nullptr;
-  std::vector<uint8_t> wide;    // 16-bit scaling result (RGBA64)
+  Scaler scaler;
 
-  ~Video() {
-    sws_freeContext(scaler);
-    av_frame_free(&current);
-  }
+  ~Video() { av_frame_free(&current); }
 
   double FrameTime(const AVFrame* f, double fallback) const {
     int64_t ts = f->best_effort_timestamp;
@@ -175,6 +380,23 @@ MediaInput::MediaInput(const std::string& path) : path_(path) {
   info_.image_sequence = std::strcmp(fmt->iformat->name, "image2") == 0;
   comp_num_ = info_.fps_num;
   comp_den_ = info_.fps_den;
+  // A numbered sequence's files are read one by one: its first file is the
+  // first the file reader itself would find.
+  if (info_.image_sequence && info_.frames > 0 && path.find_first_of("*?[]{}") == std::string::npos) {
+    int64_t start = 0, range = 5;
+    av_opt_get_int(fmt, "start_number", AV_OPT_SEARCH_CHILDREN, &start);
+    av_opt_get_int(fmt, "start_number_range", AV_OPT_SEARCH_CHILDREN, &range);
+    std::error_code ec;
+    for (int64_t number = start; number < start + range && first_file_ < 0; ++number) {
+      const std::string name = NumberedName(path, number);
+      if (name.empty() || name == path) break;
+      if (std::filesystem::exists(name, ec)) first_file_ = number;
+    }
+    if (first_file_ >= 0) {
+      scalers_ = std::make_unique<Scalers>();
+      video_.reset();
+    }
+  }
 }
 
 MediaInput::~MediaInput() = default;
@@ -184,7 +406,29 @@ void MediaInput::SetCompositionRate(int fps_num, int fps_den) {
   comp_den_ = fps_den;
 }
 
+void MediaInput::RenderPicture(int64_t index, HostFrame& out) {
+  const int64_t picture = std::clamp<int64_t>(index, 0, info_.frames - 1);
+  PictureFile file;
+  file.Read(NumberedName(path_, first_file_ + picture), av_find_input_format("image2"));
+  std::unique_ptr<Scaler> scaler;
+  {
+    std::lock_guard<std::mutex> lock(scalers_->mutex);
+    if (!scalers_->free.empty()) {
+      scaler = std::move(scalers_->free.back());
+      scalers_->free.pop_back();
+    }
+  }
+  if (!scaler) scaler = std::make_unique<Scaler>();
+  ScaleToHost(*scaler, file.frame, out, 1, path_);
+  std::lock_guard<std::mutex> lock(scalers_->mutex);
+  scalers_->free.push_back(std::move(scaler));
+}
+
 void MediaInput::RenderFrame(int64_t index, HostFrame& out) {
+  if (first_file_ >= 0) {
+    RenderPicture(index, out);
+    return;
+  }
   if (index <= video_->last_index) {
     video_ = std::make_unique<Video>();
     video_->decoder.Open(path_, AVMEDIA_TYPE_VIDEO);
@@ -213,44 +457,7 @@ void MediaInput::RenderFrame(int64_t index, HostFrame& out) {
   }
   if (!v.current) throw std::runtime_error("input '" + path_ + "': no picture could be decoded");
 
-  const AVFrame* src = v.current;
-  const bool wide = out.depth != 8;
-  const AVPixelFormat target = wide ? AV_PIX_FMT_RGBA64LE : AV_PIX_FMT_ARGB;
-  v.scaler = sws_getCachedContext(v.scaler, src->width, src->height, static_cast<AVPixelFormat>(src->format),
-                                  out.width, out.height, target, SWS_BICUBIC, nullptr, nullptr, nullptr);
-  if (!v.scaler) throw std::runtime_error("input '" + path_ + "': cannot convert its pictures");
-  if (!wide) {
-    uint8_t* planes[4] = {out.pixels.data(), nullptr, nullptr, nullptr};
-    int strides[4] = {out.row_bytes, 0, 0, 0};
-    sws_scale(v.scaler, src->data, src->linesize, 0, src->height, planes, strides);
-    return;
-  }
-  const int wide_stride = out.width * 8;
-  v.wide.resize(static_cast<size_t>(wide_stride) * out.height);
-  uint8_t* planes[4] = {v.wide.data(), nullptr, nullptr, nullptr};
-  int strides[4] = {wide_stride, 0, 0, 0};
-  sws_scale(v.scaler, src->data, src->linesize, 0, src->height, planes, strides);
-  // RGBA 0..65535 to the host's ARGB 0..32768; a picture without alpha is opaque.
-  const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(static_cast<AVPixelFormat>(src->format));
-  const bool has_alpha = desc && (desc->flags & AV_PIX_FMT_FLAG_ALPHA);
-  static const std::vector<uint16_t> to_host_scale = [] {
-    std::vector<uint16_t> table(65536);
-    for (uint32_t value = 0; value < 65536; ++value)
-      table[value] = static_cast<uint16_t>((value * static_cast<uint32_t>(kFullScale16) + 32767) / 65535);
-    return table;
-  }();
-  const uint16_t* scale = to_host_scale.data();
-  for (int y = 0; y < out.height; ++y) {
-    const uint16_t* in = reinterpret_cast<const uint16_t*>(v.wide.data() + static_cast<size_t>(y) * wide_stride);
-    uint8_t* row = out.Row(y);
-    for (int x = 0; x < out.width; ++x) {
-      const uint16_t* p = in + x * 4;
-      // A, R, G, B from R, G, B, A (little-endian on both sides)
-      const uint16_t argb[4] = {has_alpha ? scale[p[3]] : static_cast<uint16_t>(kFullScale16), scale[p[0]],
-                                scale[p[1]], scale[p[2]]};
-      std::memcpy(row + x * 8, argb, 8);
-    }
-  }
+  ScaleToHost(v.scaler, v.current, out, MovieScalingThreads(), path_);
 }
 
 std::vector<int16_t> MediaInput::Sound(int64_t first, int count) {

@@ -40,16 +40,25 @@ class MediaInput : public FrameSource {
   // an image sequence's, picture `index` for frame `index`.
   void SetCompositionRate(int fps_num, int fps_den);
 
-  // Frames are cheapest in increasing order; going back reopens the file.
-  // Past the last picture the last one is held.
+  // A movie's frames are cheapest in increasing order; going back reopens
+  // the file. The numbered files of a sequence are read one by one, in any
+  // order and from several threads at once. Past the last picture the last
+  // one is held.
   void RenderFrame(int64_t index, HostFrame& out) override;
   std::vector<int16_t> Sound(int64_t first, int count) override;
+  bool FramesIndependent() const override { return first_file_ >= 0; }
 
  private:
   struct Video;
   struct Audio;
+  struct Scalers;
+  void RenderPicture(int64_t index, HostFrame& out);
   std::string path_;
   MediaInfo info_;
+  // The number in the name of a sequence's first file; -1 when the pictures
+  // are read through one demuxer in order.
+  int64_t first_file_ = -1;
+  std::unique_ptr<Scalers> scalers_;
   int comp_num_ = 24, comp_den_ = 1;
   std::unique_ptr<Video> video_;
   std::unique_ptr<Audio> audio_;

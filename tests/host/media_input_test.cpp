@@ -4,6 +4,7 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "host/decode_ahead.h"
 #include "host/media_input.h"
 #include "tests/support/test_support.h"
 
@@ -142,6 +143,25 @@ TEST(MediaInput, ImageSequenceAndBadFiles) {
   EXPECT_EQ(a.pixels, b.pixels);
   auto silence = seq.Sound(0, 100);
   EXPECT_EQ(silence, std::vector<int16_t>(200, 0));
+
+  // Its files are read several at a time: frame k is still the file named
+  // for picture k (img001 is picture 0), whichever thread reads it.
+  EXPECT_TRUE(seq.FramesIndependent());
+  HostFrame alone;
+  alone.Allocate(32, 24, 16);
+  auto oracle = RunCommand({"ffmpeg", "-v", "error", "-i", dir / "img004.png", "-vf", "scale=32:24:flags=bicubic",
+                            "-f", "rawvideo", "-pix_fmt", "rgb24", "-"});
+  ASSERT_EQ(oracle.status, 0) << oracle.err;
+  seq.RenderFrame(3, alone);
+  EXPECT_GT(Psnr(std::vector<uint8_t>(oracle.out.begin(), oracle.out.end()), alone), 35.0);
+  DecodeAhead ahead(seq, 10, 6, 4);
+  for (int64_t k : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 2, 3, 9}) {
+    HostFrame shared;
+    shared.Allocate(32, 24, 16);
+    ahead.RenderFrame(k, shared);
+    seq.RenderFrame(k, alone);
+    EXPECT_EQ(shared.pixels, alone.pixels) << "frame " << k;
+  }
 
   WriteText(dir / "junk.mov", "not a movie at all");
   EXPECT_THROW(MediaInput(dir / "junk.mov"), std::runtime_error);
