@@ -4,6 +4,7 @@
 // files are wrapped into the sound track file and removed. With external
 // sound the first chunk has the user's channel files wrapped instead.
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -51,6 +52,14 @@ void Say(const char* text) {
   LogMessage(text);
 }
 
+// A temporary file that cannot be removed would stay in the package folder:
+// it is named on the standard error stream.
+void RemoveTemporaryFile(const std::string& path) {
+  if (std::remove(path.c_str()) != 0 && errno != ENOENT) {
+    std::fprintf(stderr, "My_AddSoundChunk - cannot remove the temporary sound file %s\n", path.c_str());
+  }
+}
+
 // The two temporary files, open for one chunk.
 struct TemporaryFiles {
   std::FILE* left = nullptr;
@@ -78,7 +87,8 @@ struct TemporaryFiles {
 // declares their size in advance, and the wrap comes when they are there.
 uint32_t ExpectedSampleFrames(const OutputOptions& o) {
   if (o.frameRate == 0) return 0;
-  return static_cast<uint32_t>(double(kSoundRate / o.frameRate) * o.durationFrames);
+  const uint32_t perFrame = kSoundRate / o.frameRate;  // whole sample frames per picture frame
+  return static_cast<uint32_t>(double(perFrame) * o.durationFrames);
 }
 
 // Appends `frames` sample frames of silence to both files.
@@ -132,7 +142,8 @@ A_Err CaptureTimelineChunk(OutputOptions& o, A_short channels, uint64_t position
   TemporaryFiles files;
   if (State(o) == kCaptureNotStarted) {
     uint8_t header[kWavHeaderSize];
-    const double m = double(kSoundRate / (o.frameRate ? o.frameRate : 1)) * o.durationFrames * channels;
+    const uint32_t perFrame = kSoundRate / (o.frameRate ? o.frameRate : 1);  // whole sample frames
+    const double m = double(perFrame) * o.durationFrames * channels;
     MakeWavHeader(header, 1, kSoundRate, static_cast<uint32_t>(static_cast<int32_t>(m)));
     if (!files.Open(leftPath, rightPath, "wb") || !files.Write(header, header, sizeof header)) {
       Say("My_AddSoundChunk - cannot create the temporary sound files\n");
@@ -169,8 +180,8 @@ A_Err CaptureTimelineChunk(OutputOptions& o, A_short channels, uint64_t position
   SetCaptured(o, captured);
   if (!ok) {
     Say("My_AddSoundChunk - writing the temporary sound files failed\n");
-    std::remove(leftPath.c_str());
-    std::remove(rightPath.c_str());
+    RemoveTemporaryFile(leftPath);
+    RemoveTemporaryFile(rightPath);
     SetState(o, kCaptureDone);
     return kErrWrite;
   }
@@ -182,8 +193,8 @@ A_Err CaptureTimelineChunk(OutputOptions& o, A_short channels, uint64_t position
     LogMessage("Write -write_PCM_file failed-\n");
     err = kErrWrite;
   }
-  std::remove(leftPath.c_str());
-  std::remove(rightPath.c_str());
+  RemoveTemporaryFile(leftPath);
+  RemoveTemporaryFile(rightPath);
   SetState(o, kCaptureDone);
   return err;
 }

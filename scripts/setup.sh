@@ -10,6 +10,7 @@ packages=(
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
   ffmpeg libopenjp2-tools mediainfo libxml2-utils
   python3-dicttoxml python3-freetype
+  clang-format clang-tidy
 )
 
 # The DCP checkers beside the repository bring their own list of run-time
