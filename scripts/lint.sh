@@ -21,10 +21,9 @@ if [ ! -f "$build/compile_commands.json" ]; then
   exit 2
 fi
 # run-clang-tidy prints every command it runs and clang-tidy counts the
-# warnings it keeps quiet; only the findings are shown. Ninja asks the
-# compiler for coloured diagnostics, which a log does not want.
-run-clang-tidy -p "$build" -j "$(nproc)" -quiet -extra-arg=-fno-diagnostics-color \
-    "^$here/(bench|encoder|host|package|platform|plugin|tests|ui)/" 2>&1 |
+# warnings it keeps quiet; only the findings are shown, without colours.
+run-clang-tidy -p "$build" -j "$(nproc)" -quiet "^$here/(bench|encoder|host|package|platform|plugin|tests|ui)/" 2>&1 |
+  sed 's/\x1b\[[0-9;]*m//g' |
   grep -Ev '^(clang-tidy(-[0-9]+)? |[0-9]+ (warnings?|errors?)( and [0-9]+ errors?)? generated\.$|Suppressed [0-9]+ warnings|Use -header-filter|$)'
 [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
 
