@@ -15,6 +15,7 @@ namespace lumavox_host {
 std::string UsageText() {
   return
       "usage: lumavox-render [options] OUTPUT.DCP\n"
+      "       lumavox-render --dialog --options FILE [options]\n"
       "\n"
       "Renders a composition through the Lumavox output module, as the compositing\n"
       "host would. The package is written to the folder OUTPUT (the path less \".DCP\").\n"
@@ -37,10 +38,40 @@ std::string UsageText() {
       "                   record after set-up written back to it\n"
       "  --plugin PATH    the plug-in library (default: " LUMAVOX_DEFAULT_PLUGIN
       " beside this program)\n"
+      "  --dialog         opens the output module's options dialog after the set-up,\n"
+      "                   as the host's format-options button does, in a window on\n"
+      "                   the display (DISPLAY); the render uses what it ends with.\n"
+      "                   OK keeps the changes, Cancel the settings as they were.\n"
+      "                   With --options FILE and no OUTPUT: only the set-up and the\n"
+      "                   dialog; OK writes the record to FILE, Cancel leaves it.\n"
+      "  --dialog-script FILE\n"
+      "                   the same dialogs without a window, answered by the user\n"
+      "                   actions in FILE (\"-\": standard input), one a line:\n"
+      "                     page NAME            open a tab page\n"
+      "                     type NAME = TEXT     type into an edit (empty: clears it)\n"
+      "                     choose NAME = ITEM   choose a list item (its text, its code\n"
+      "                                          such as FTR, or #N for row N)\n"
+      "                     tick NAME / clear NAME   tick or clear a check box\n"
+      "                     drag NAME = N        drag a track bar to N\n"
+      "                     date NAME = YYYY-MM-DD   pick a date\n"
+      "                     press NAME           press a button\n"
+      "                     file PATH            the next file-open dialog chooses PATH\n"
+      "                                          (no PATH: it is cancelled)\n"
+      "                     answer BUTTON        the next message box is closed with\n"
+      "                                          BUTTON (OK, Cancel, Yes, No, ...)\n"
+      "                   NAME is the text on the control, the label beside it, or\n"
+      "                   its id; blank lines and lines starting with # are skipped.\n"
+      "                   A line that cannot be carried out stops the program with an\n"
+      "                   error naming the line and what is on screen; nothing is\n"
+      "                   stored or rendered then. Messages of the dialogs are shown.\n"
+      "  --verbose        the plug-in's diagnostics on the terminal as well\n"
       "  --help           this text\n"
       "\n"
-      "Progress (frames done, frames per second) goes to standard error. The exit\n"
-      "status is non-zero, with the plug-in's message, when a callback fails.\n";
+      "The terminal shows the progress line (frames done of the total, frames per\n"
+      "second, time left), the plug-in's messages and the final summary. The\n"
+      "plug-in's diagnostics go to the log file beside the package folder (OUTPUT\n"
+      "less \".DCP\" plus \".log\"). The exit status is non-zero, with the plug-in's\n"
+      "message, when a callback fails.\n";
 }
 
 std::string DefaultPluginPath(const std::string& program_path) {
@@ -59,6 +90,12 @@ std::string OutputBaseName(const std::string& output) {
   auto dot = base.rfind('.');
   if (dot != std::string::npos && dot > 0) base = base.substr(0, dot);
   return base;
+}
+
+std::string LogFilePath(const std::string& output) {
+  std::string base = output;
+  if (base.size() >= 4) base.resize(base.size() - 4);
+  return base + ".log";
 }
 
 namespace {
@@ -111,6 +148,14 @@ CommandLine ParseCommandLine(int argc, const char* const* argv, const std::strin
       cl.help = true;
       continue;
     }
+    if (arg == "--dialog") {
+      cl.dialog = true;
+      continue;
+    }
+    if (arg == "--verbose") {
+      cl.verbose = true;
+      continue;
+    }
     std::string value;
     bool has_inline = false;
     auto eq = arg.find('=');
@@ -120,7 +165,7 @@ CommandLine ParseCommandLine(int argc, const char* const* argv, const std::strin
       has_inline = true;
     }
     static const char* const known[] = {"--input", "--size", "--fps", "--seconds", "--frames", "--name",
-                                        "--depth", "--threads", "--options", "--plugin"};
+                                        "--depth", "--threads", "--options", "--plugin", "--dialog-script"};
     bool is_known = false;
     for (const char* k : known) is_known = is_known || arg == k;
     if (!is_known) Bad("unknown option '" + arg + "' (see --help)");
@@ -158,10 +203,19 @@ CommandLine ParseCommandLine(int argc, const char* const* argv, const std::strin
     } else if (arg == "--plugin") {
       if (value.empty()) Bad("--plugin needs a path");
       cl.plugin = value;
+    } else if (arg == "--dialog-script") {
+      if (value.empty()) Bad("--dialog-script needs a file name (\"-\" for standard input)");
+      cl.dialog_script = value;
+      cl.dialog = true;
     }
   }
   if (cl.help) return cl;
-  if (cl.output.empty()) Bad("no output given: lumavox-render [options] OUTPUT.DCP (see --help)");
+  if (cl.output.empty() && !(cl.dialog && !cl.options_file.empty()))
+    Bad("no output given: lumavox-render [options] OUTPUT.DCP, or --dialog --options FILE (see --help)");
+  if (cl.output.empty()) {
+    if (cl.name.empty()) cl.name = OutputBaseName(cl.options_file);
+    return cl;
+  }
   if (cl.name.empty()) cl.name = OutputBaseName(cl.output);
   return cl;
 }

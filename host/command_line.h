@@ -19,6 +19,9 @@ struct CommandLine {
   int threads = 0;                    // --threads N; set to the number of cores by the parser
   std::string options_file;           // --options FILE
   std::string plugin;                 // --plugin PATH; set to the module beside the program
+  bool dialog = false;                // --dialog: the options dialog before the render
+  std::string dialog_script;          // --dialog-script FILE ("-": standard input); implies --dialog
+  bool verbose = false;               // --verbose: the plug-in's diagnostics on the terminal too
   bool help = false;                  // --help: print UsageText() and do nothing else
 };
 
@@ -29,7 +32,8 @@ std::string UsageText();
 // /proc/self/exe): that folder plus the module's file name.
 std::string DefaultPluginPath(const std::string& program_path);
 
-// Parses argv[1..]. Throws std::invalid_argument with a one-line message that
+// Parses argv[1..]. OUTPUT may be left out only with --dialog and --options:
+// the program then sets up, shows the dialog and stores the record. Throws std::invalid_argument with a one-line message that
 // names the offending option on any bad argument. `program_path` is used for
 // the default plug-in.
 CommandLine ParseCommandLine(int argc, const char* const* argv, const std::string& program_path);
@@ -37,5 +41,9 @@ CommandLine ParseCommandLine(int argc, const char* const* argv, const std::strin
 // The output's base name: file name without folder and without its extension
 // ("out/demo.DCP" -> "demo").
 std::string OutputBaseName(const std::string& output);
+
+// The log file of a render beside its package folder: OUTPUT less ".DCP"
+// (its last four characters, as the plug-in takes them) plus ".log".
+std::string LogFilePath(const std::string& output);
 
 }  // namespace lumavox_host

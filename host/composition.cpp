@@ -45,7 +45,9 @@ Composition ResolveComposition(const CommandLine& cl, const MediaInfo* input) {
   } else if (cl.seconds) {
     c.frames = static_cast<int64_t>(std::llround(*cl.seconds * c.Fps()));
   } else if (input) {
-    bool same_rate = static_cast<int64_t>(input->fps_num) * c.fps_den == static_cast<int64_t>(c.fps_num) * input->fps_den;
+    // An image sequence has one frame per picture at any rate.
+    bool same_rate = input->image_sequence || static_cast<int64_t>(input->fps_num) * c.fps_den ==
+                                                  static_cast<int64_t>(c.fps_num) * input->fps_den;
     c.frames = same_rate ? input->frames : static_cast<int64_t>(std::llround(input->seconds * c.Fps()));
   } else {
     c.frames = static_cast<int64_t>(std::llround(10.0 * c.Fps()));

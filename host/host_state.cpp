@@ -37,13 +37,19 @@ HostState& HostState::Current() {
 void HostState::Problem(const std::string& text) {
   std::lock_guard<std::mutex> lock(mutex);
   problems.push_back(text);
-  if (echo) std::fprintf(stderr, "lumavox-render: plug-in fault: %s\n", text.c_str());
+  if (echo) {
+    std::fprintf(Terminal(), "lumavox-render: plug-in fault: %s\n", text.c_str());
+    std::fflush(Terminal());
+  }
 }
 
 void HostState::Message(const std::string& text) {
   std::lock_guard<std::mutex> lock(mutex);
   messages.push_back(text);
-  if (echo) std::fprintf(stderr, "lumavox-render: message from the plug-in:\n%s\n", text.c_str());
+  if (echo) {
+    std::fprintf(Terminal(), "lumavox-render: message from the plug-in:\n%s\n", text.c_str());
+    std::fflush(Terminal());
+  }
 }
 
 void HostState::CheckHostThread(const char* function) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdio>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -79,7 +80,9 @@ class HostState {
   std::thread::id host_thread;
   std::vector<std::string> problems;
   std::vector<std::string> messages;
-  bool echo = true;  // print messages and problems to standard error
+  bool echo = true;  // print messages and problems on the terminal
+  std::FILE* terminal = nullptr;  // where they are printed; null: standard error
+  std::FILE* Terminal() const { return terminal != nullptr ? terminal : stderr; }
 
   std::map<AEGP_MemHandle, std::unique_ptr<MemBlock>> handles;
   std::map<std::string, int> handles_made;  // by name, over the host's life

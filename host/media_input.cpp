@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <deque>
 #include <stdexcept>
 
@@ -169,6 +170,8 @@ MediaInput::MediaInput(const std::string& path) : path_(path) {
   }
   if (info_.seconds <= 0) info_.seconds = static_cast<double>(info_.frames) / av_q2d(rate);
   info_.has_sound = av_find_best_stream(fmt, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0) >= 0;
+  // The image file reader numbers the pictures at a rate of its own choosing.
+  info_.image_sequence = std::strcmp(fmt->iformat->name, "image2") == 0;
   comp_num_ = info_.fps_num;
   comp_den_ = info_.fps_den;
 }
@@ -188,13 +191,17 @@ void MediaInput::RenderFrame(int64_t index, HostFrame& out) {
   Video& v = *video_;
   v.last_index = index;
   const double input_period = static_cast<double>(info_.fps_den) / info_.fps_num;
+  const double comp_period = static_cast<double>(comp_den_) / comp_num_;
   // The picture shown is the latest that starts by the middle of this frame.
-  const double limit = (static_cast<double>(index) + 0.5) * comp_den_ / comp_num_;
+  const double limit = (static_cast<double>(index) + 0.5) * comp_period;
   for (;;) {
     if (!v.pending) {
       if (!v.decoder.Next()) break;
       v.pending = true;
-      v.pending_time = v.FrameTime(v.decoder.frame, static_cast<double>(v.decoded) * input_period);
+      // The pictures of a sequence follow each other at the composition's rate.
+      v.pending_time = info_.image_sequence
+                           ? static_cast<double>(v.decoded) * comp_period
+                           : v.FrameTime(v.decoder.frame, static_cast<double>(v.decoded) * input_period);
       ++v.decoded;
     }
     if (v.current && v.pending_time > limit) break;

@@ -19,6 +19,9 @@ struct MediaInfo {
   double seconds = 0;            // duration of the picture
   int64_t frames = 0;            // number of pictures
   bool has_sound = false;
+  // Numbered image files: each picture is one frame at the composition's
+  // rate, whatever rate the reader assumes for them.
+  bool image_sequence = false;
 };
 
 class MediaInput : public FrameSource {
@@ -33,7 +36,8 @@ class MediaInput : public FrameSource {
   const MediaInfo& info() const { return info_; }
 
   // The composition's frame rate, which decides which picture each frame
-  // shows (the latest one that starts by the middle of the frame).
+  // shows: a movie's, the latest one that starts by the middle of the frame;
+  // an image sequence's, picture `index` for frame `index`.
   void SetCompositionRate(int fps_num, int fps_den);
 
   // Frames are cheapest in increasing order; going back reopens the file.

@@ -25,9 +25,25 @@ void Progress::FrameDone(int64_t done) {
   Print();
 }
 
+std::string Progress::Line() const {
+  const double fps = FramesPerSecond();
+  char line[160];
+  int n = std::snprintf(line, sizeof line, "frame %lld/%lld, %.1f fps", static_cast<long long>(done_),
+                        static_cast<long long>(total_), fps);
+  if (done_ < total_ && fps > 0) {
+    const long long left = static_cast<long long>(static_cast<double>(total_ - done_) / fps + 0.5);
+    if (left >= 3600) {
+      std::snprintf(line + n, sizeof line - n, ", %lld:%02lld:%02lld left", left / 3600, left / 60 % 60, left % 60);
+    } else {
+      std::snprintf(line + n, sizeof line - n, ", %lld:%02lld left", left / 60, left % 60);
+    }
+  }
+  return line;
+}
+
 void Progress::Print() {
-  std::fprintf(out_, "%sframe %lld/%lld, %.1f fps%s", tty_ ? "\r" : "", static_cast<long long>(done_),
-               static_cast<long long>(total_), FramesPerSecond(), tty_ ? "" : "\n");
+  // On a terminal the line is rewritten in place, its old tail cleared.
+  std::fprintf(out_, "%s%s%s", tty_ ? "\r" : "", Line().c_str(), tty_ ? "\033[K" : "\n");
   std::fflush(out_);
 }
 

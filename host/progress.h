@@ -1,6 +1,7 @@
-// Render progress on standard error: frames done of the total and the frames
-// per second so far. On a terminal one line is rewritten; otherwise a line is
-// written at most once a second and at the end.
+// Render progress on the terminal (standard error unless given): frames done
+// of the total, the frames per second so far and the time left at that pace.
+// On a terminal one line is rewritten; otherwise a line is written at most
+// once a second and at the end.
 #pragma once
 
 #include <chrono>
@@ -17,6 +18,8 @@ class Progress {
   void FrameDone(int64_t done);
   void Finish(const std::string& result);  // final line: "done", "failed", ...
   double FramesPerSecond() const;
+  // The progress line without its line ending.
+  std::string Line() const;
 
  private:
   void Print();

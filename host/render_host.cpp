@@ -17,6 +17,7 @@ A_short HostDepthFor(int bits_per_channel) { return bits_per_channel == 8 ? 24 :
 RenderHost::RenderHost(const HostSettings& settings) : settings_(settings) {
   const Composition& c = settings.comp;
   state_.echo = settings.echo;
+  state_.terminal = settings.terminal;
   state_.threads = settings.threads;
   state_.comp_name = c.name;
   state_.project_depth = c.depth == 8 ? AEGP_ProjBitDepth_8 : AEGP_ProjBitDepth_16;
@@ -221,8 +222,9 @@ A_Err RenderHost::Render(FrameSource& source, const RenderControl& control) {
   HostFrame frame;
   frame.Allocate(c.width, c.height, c.depth, settings_.extra_row_bytes);
   bool stopped = false;
+  auto stop_asked = [&] { return control.stop_signal != nullptr && control.stop_signal->load() != 0; };
   for (int64_t i = 0; i < c.frames && !err; ++i) {
-    if (control.stop_after_frames >= 0 && i >= control.stop_after_frames) {
+    if ((control.stop_after_frames >= 0 && i >= control.stop_after_frames) || stop_asked()) {
       stopped = true;
       break;
     }
@@ -234,6 +236,7 @@ A_Err RenderHost::Render(FrameSource& source, const RenderControl& control) {
     if (control.progress && !err) control.progress->FrameDone(i + 1);
   }
   if (!err && !stopped) err = send_sound(sound_end);
+  if (!err && stop_asked()) stopped = true;  // asked during the last frame: no package is made
   if (err || stopped) state_.queue_state = AEGP_RenderQueueState_STOPPED;
   A_Err end = EndAdding();
   if (control.progress) control.progress->Finish(err || end ? "failed" : stopped ? "stopped" : "done");

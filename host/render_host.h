@@ -14,7 +14,9 @@
 //   EXPECT_TRUE(host.state().problems.empty());
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <string>
@@ -34,7 +36,8 @@ struct HostSettings {
   std::string output_path = "out.DCP";  // the output file path the render queue gives
   int threads = 1;                      // host worker threads
   int extra_row_bytes = 0;              // padding at the end of every frame row
-  bool echo = true;                     // print messages and faults to standard error
+  bool echo = true;                     // print messages and faults on the terminal
+  std::FILE* terminal = nullptr;        // the terminal's stream; null: standard error
 };
 
 // One callback call as the host saw it.
@@ -54,6 +57,9 @@ struct HandleInfo {
 
 struct RenderControl {
   int64_t stop_after_frames = -1;  // >= 0: the user stops the render after this many frames
+  // When given and not 0: the user stopped the render (Ctrl-C); it ends
+  // before the next frame as a stopped render.
+  const std::atomic<int>* stop_signal = nullptr;
   bool sound = true;               // deliver the timeline sound
   int sound_chunk_frames = 48000;  // sample frames per chunk
   Progress* progress = nullptr;

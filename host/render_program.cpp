@@ -1,5 +1,7 @@
 #include "host/render_program.h"
 
+#include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -12,18 +14,32 @@
 #include "host/media_input.h"
 #include "host/progress.h"
 #include "host/render_host.h"
+#include "host/stop_signals.h"
+#include "host/dialog_console.h"
+#include "host/terminal_log.h"
 
 namespace lumavox_host {
 
 namespace {
 
+std::FILE* g_terminal = stderr;
+
 int Fail(const std::string& text) {
-  std::fprintf(stderr, "lumavox-render: %s\n", text.c_str());
+  std::fprintf(g_terminal, "lumavox-render: %s\n", text.c_str());
+  std::fflush(g_terminal);
   return 1;
 }
 
 int CallbackFailed(const char* callback, A_Err err) {
   return Fail(std::string(callback) + " failed with error " + std::to_string(err));
+}
+
+// The user stopped the render with `signal_number`: the shell's status for it.
+int Stopped(int signal_number) {
+  std::fprintf(g_terminal, "lumavox-render: the render was stopped by %s: the package is not complete\n",
+               signal_number == SIGINT ? "Ctrl-C" : "SIGTERM");
+  std::fflush(g_terminal);
+  return 128 + signal_number;
 }
 
 bool ReadFile(const std::string& path, std::vector<uint8_t>* bytes) {
@@ -48,9 +64,88 @@ bool WriteFileSafely(const std::string& path, const std::vector<uint8_t>& bytes)
   return !ec;
 }
 
+int RenderWithHost(const CommandLine& cl, const ProgramDialogs& dialogs, const HostSettings& settings,
+                   FrameSource& source, bool have_stored, const std::vector<uint8_t>& stored) {
+  const bool render = !cl.output.empty();
+  RenderHost host(settings);
+  try {
+    host.Load(cl.plugin);
+  } catch (const std::exception& e) {
+    return Fail(e.what());
+  }
+  if (A_Err err = host.CallEntryPoint()) return CallbackFailed("the plug-in's entry point", err);
+  if (!host.Registered()) return Fail("the plug-in registered no output module");
+
+  if (have_stored) host.SetStoredOptions(stored);
+  if (A_Err err = host.InitOutputSpec()) return CallbackFailed("setting up the output", err);
+  bool store = !cl.options_file.empty();
+  if (cl.dialog) {
+    bool ok = false;
+    A_Err err = A_Err_NONE;
+    auto show = [&] { err = host.UserOptionsDialog(&ok); };
+    std::string error;
+    if (dialogs.options) {
+      if (!dialogs.options(show, g_terminal, &error)) return Fail(error + "\nnothing is stored or rendered");
+    } else {
+      show();
+    }
+    if (err) return CallbackFailed("the options dialog", err);
+    if (!ok) {
+      std::fprintf(g_terminal, "lumavox-render: the options dialog was cancelled: the settings stay as they were\n");
+      store = false;
+    }
+  }
+  if (store) {
+    std::vector<uint8_t> flat;
+    if (A_Err err = host.GetFlatOptions(&flat)) return CallbackFailed("storing the options", err);
+    if (flat.empty()) return Fail("the plug-in gave no options record to store");
+    if (!WriteFileSafely(cl.options_file, flat))
+      return Fail("cannot write the options file '" + cl.options_file + "'");
+    if (!render) std::fprintf(g_terminal, "lumavox-render: options stored in %s\n", cl.options_file.c_str());
+  }
+  if (!render) {
+    host.Finish();
+    return 0;
+  }
+  AEIO_Verbiage verbiage = {};
+  if (host.functions().AEIO_GetOutputInfo && host.GetOutputInfo(&verbiage) == A_Err_NONE)
+    std::fprintf(stderr, "lumavox-render: output: %.*s, %.*s\n%.*s", AEIO_MAX_VERBIAGE_NAME_LEN, verbiage.name,
+                 AEIO_MAX_TYPE_NAME_LEN, verbiage.type, AEIO_MAX_MESSAGE_LEN, verbiage.sub_type);
+
+  // Stopped before the render began: nothing is written.
+  if (int signal_number = StopSignal().load()) return Stopped(signal_number);
+  Progress progress(g_terminal);
+  RenderControl control;
+  control.progress = &progress;
+  control.stop_signal = &StopSignal();
+  A_Err err = A_Err_NONE;
+  // Without a window, the plug-in's render dialogs show on the terminal.
+  std::unique_ptr<ConsoleDialogPresenter> console;
+  if (!dialogs.window) console = std::make_unique<ConsoleDialogPresenter>(g_terminal);
+  try {
+    err = host.Render(source, control);
+  } catch (const std::exception& e) {
+    // The input failed mid-render: the host stops the render.
+    host.SetQueueState(AEGP_RenderQueueState_STOPPED);
+    host.EndAdding();
+    return Fail(e.what());
+  }
+  host.Finish();
+  size_t faults = host.state().problems.size();
+  if (faults) std::fprintf(g_terminal, "lumavox-render: %zu plug-in fault(s) noticed (above)\n", faults);
+  if (err) CallbackFailed("the render", err);
+  if (int signal_number = StopSignal().load()) return Stopped(signal_number);
+  if (err) return 1;
+  std::fprintf(g_terminal, "package: %s\nlog: %s\n", settings.output_path.substr(0, std::max<size_t>(settings.output_path.size(), 4) - 4).c_str(),
+               LogFilePath(settings.output_path).c_str());
+  std::fflush(g_terminal);
+  return 0;
+}
+
 }  // namespace
 
-int RunRenderProgram(const CommandLine& cl) {
+int RunRenderProgram(const CommandLine& cl, const ProgramDialogs& dialogs) {
+  g_terminal = stderr;
   std::unique_ptr<FrameSource> source;
   Composition comp;
   try {
@@ -76,62 +171,38 @@ int RunRenderProgram(const CommandLine& cl) {
     }
     have_stored = true;
   }
+  const bool render = !cl.output.empty();
+  HostSettings settings;
+  settings.comp = comp;
+  std::error_code ec;
+  std::string log_path;
+  if (render) {
+    // The render queue gives the host an absolute path.
+    auto absolute = std::filesystem::absolute(cl.output, ec);
+    settings.output_path = ec ? cl.output : absolute.lexically_normal().string();
+    // A render queue only offers outputs in folders that exist: make the output's folder.
+    auto parent = std::filesystem::path(settings.output_path).parent_path();
+    if (!parent.empty() && !std::filesystem::is_directory(parent, ec) &&
+        !std::filesystem::create_directories(parent, ec))
+      return Fail("cannot create the folder '" + parent.string() + "': " + ec.message());
+    log_path = LogFilePath(settings.output_path);
+  }
+  settings.threads = cl.threads;
+
+  // From here the plug-in's diagnostics go to the log, the host's own lines
+  // to the terminal.
+  TerminalLog log;
+  std::string log_error;
+  if (!log.Start(log_path, cl.verbose, &log_error)) return Fail(log_error);
+  g_terminal = log.terminal();
+  settings.terminal = g_terminal;
   std::fprintf(stderr, "lumavox-render: composition \"%s\" %dx%d, %.3f fps, %lld frames, %d bits per channel\n",
                comp.name.c_str(), comp.width, comp.height, comp.Fps(), static_cast<long long>(comp.frames),
                comp.depth);
-
-  HostSettings settings;
-  settings.comp = comp;
-  // The render queue gives the host an absolute path.
-  std::error_code ec;
-  auto absolute = std::filesystem::absolute(cl.output, ec);
-  settings.output_path = ec ? cl.output : absolute.lexically_normal().string();
-  // A render queue only offers outputs in folders that exist: make the output's folder.
-  auto parent = std::filesystem::path(settings.output_path).parent_path();
-  if (!parent.empty() && !std::filesystem::is_directory(parent, ec) &&
-      !std::filesystem::create_directories(parent, ec))
-    return Fail("cannot create the folder '" + parent.string() + "': " + ec.message());
-  settings.threads = cl.threads;
-  RenderHost host(settings);
-  try {
-    host.Load(cl.plugin);
-  } catch (const std::exception& e) {
-    return Fail(e.what());
-  }
-  if (A_Err err = host.CallEntryPoint()) return CallbackFailed("the plug-in's entry point", err);
-  if (!host.Registered()) return Fail("the plug-in registered no output module");
-
-  if (have_stored) host.SetStoredOptions(stored);
-  if (A_Err err = host.InitOutputSpec()) return CallbackFailed("setting up the output", err);
-  if (!cl.options_file.empty()) {
-    std::vector<uint8_t> flat;
-    if (A_Err err = host.GetFlatOptions(&flat)) return CallbackFailed("storing the options", err);
-    if (flat.empty()) return Fail("the plug-in gave no options record to store");
-    if (!WriteFileSafely(cl.options_file, flat))
-      return Fail("cannot write the options file '" + cl.options_file + "'");
-  }
-  AEIO_Verbiage verbiage = {};
-  if (host.functions().AEIO_GetOutputInfo && host.GetOutputInfo(&verbiage) == A_Err_NONE)
-    std::fprintf(stderr, "lumavox-render: output: %.*s, %.*s\n%.*s", AEIO_MAX_VERBIAGE_NAME_LEN, verbiage.name,
-                 AEIO_MAX_TYPE_NAME_LEN, verbiage.type, AEIO_MAX_MESSAGE_LEN, verbiage.sub_type);
-
-  Progress progress;
-  RenderControl control;
-  control.progress = &progress;
-  A_Err err = A_Err_NONE;
-  try {
-    err = host.Render(*source, control);
-  } catch (const std::exception& e) {
-    // The input failed mid-render: the host stops the render.
-    host.SetQueueState(AEGP_RenderQueueState_STOPPED);
-    host.EndAdding();
-    return Fail(e.what());
-  }
-  host.Finish();
-  size_t faults = host.state().problems.size();
-  if (faults) std::fprintf(stderr, "lumavox-render: %zu plug-in fault(s) noticed (above)\n", faults);
-  if (err) return CallbackFailed("the render", err);
-  return 0;
+  const int status = RenderWithHost(cl, dialogs, settings, *source, have_stored, stored);
+  log.Stop();
+  g_terminal = stderr;
+  return status;
 }
 
 }  // namespace lumavox_host

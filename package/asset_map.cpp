@@ -3,6 +3,7 @@
 #include <string>
 
 #include "package/document_common.h"
+#include "package/subtitle_images.h"
 #include "plugin/composition_info.h"
 
 void AddAssetMapEntry(Kumu::XMLElement* assetList, const char* uuid, const char* path, const char* annotation,
@@ -34,13 +35,18 @@ Kumu::Result_t WriteAssetMap(DcpCompositionInfo* info) {
     if (info->subtitleIsMxf) {
       AddAssetMapEntry(assets, info->subtitleUuid, info->subtitleFileName, "", 0);
     } else {
-      const std::string path = std::string(info->subtitleUuid) + "/" + info->subtitleUuid + ".xml";
-      AddAssetMapEntry(assets, info->subtitleUuid, path.c_str(), "", 0);
+      AddAssetMapEntry(assets, info->subtitleUuid, InteropSubtitleName(*info).c_str(), "", 0);
     }
-    // A timed-text track file carries its font inside.
+    // A timed-text track file carries its font and images inside.
     if (info->fontPresent && !info->subtitleIsMxf) {
       const std::string path = std::string(info->subtitleUuid) + "/" + info->fontFile;
       AddAssetMapEntry(assets, info->fontUuid, path.c_str(), "", 0);
+    }
+    if (!info->subtitleIsMxf) {
+      for (const std::string& image : InteropSubtitleImages(*info)) {
+        const std::string path = std::string(info->subtitleUuid) + "/" + image;
+        AddAssetMapEntry(assets, SubtitleImageUuid(info->subtitleUuid, image).c_str(), path.c_str(), "", 0);
+      }
     }
   }
   const std::string title = info->contentTitle;

@@ -62,7 +62,7 @@ void AddMainSubtitle(Kumu::XMLElement* assetList, const DcpCompositionInfo* info
   Kumu::XMLElement* subtitle = assetList->AddChild("MainSubtitle");
   subtitle->AddChildWithPrefixedContent("Id", kUuidPrefix, info->subtitleUuid);
   subtitle->AddChildWithContent("EditRate", info->editRate);
-  subtitle->AddChildWithContent("IntrinsicDuration", Number(info->pictureDuration));
+  subtitle->AddChildWithContent("IntrinsicDuration", Number(info->subtitleIntrinsicDuration));
   subtitle->AddChildWithContent("EntryPoint", "0");
   subtitle->AddChildWithContent("Duration", Number(info->pictureDuration));
   subtitle->AddChildWithContent("Hash", digest);

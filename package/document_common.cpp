@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "package/package_documents.h"
+#include "package/subtitle_images.h"
 #include "plugin/composition_info.h"
 #include "plugin/product.h"
 
@@ -25,6 +26,16 @@ std::string IssueDateText(const Kumu::Timestamp& when) {
 
 std::string PackagePath(const DcpCompositionInfo& info, const std::string& name) {
   return std::string(info.folderPath) + "/" + name;
+}
+
+std::string InteropSubtitleName(const DcpCompositionInfo& info) {
+  return std::string(info.subtitleUuid) + "/" + info.subtitleUuid + ".xml";
+}
+
+std::vector<std::string> InteropSubtitleImages(const DcpCompositionInfo& info) {
+  std::vector<std::string> names;
+  if (!ReadInteropImageNames(PackagePath(info, InteropSubtitleName(info)), &names)) names.clear();
+  return names;
 }
 
 std::string CplPath(const DcpCompositionInfo& info) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/asdcp/KM_error.h"
 #include "platform/asdcp/KM_timestamp.h"
@@ -40,6 +41,11 @@ std::string AssetMapPath(const DcpCompositionInfo& info);
 std::string VolumeIndexPath(const DcpCompositionInfo& info);
 // A file of the package folder: "folder/name".
 std::string PackagePath(const DcpCompositionInfo& info, const std::string& name);
+// An Interop subtitle document in the package: "<uuid>/<uuid>.xml".
+std::string InteropSubtitleName(const DcpCompositionInfo& info);
+// The image files that document (its copy in the package) names, which stand
+// beside it; none when it cannot be read.
+std::vector<std::string> InteropSubtitleImages(const DcpCompositionInfo& info);
 
 // Renders the tree (declaration line, two spaces per level, line feeds)
 // and writes it to `path` with WriteXmlFile; the rendered length goes to

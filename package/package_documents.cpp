@@ -1,6 +1,7 @@
 #include "package/package_documents.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "package/asset_map.h"
@@ -11,6 +12,7 @@
 #include "platform/asdcp/KM_file_reader.h"
 #include "platform/asdcp/KM_file_writer.h"
 #include "plugin/composition_info.h"
+#include "plugin/debug_log.h"
 
 namespace {
 
@@ -33,7 +35,19 @@ void ReportUnwritten(const AEIO_BasicData* basicData, const std::string& path) {
   char text[768];
   std::snprintf(text, sizeof text, "Cannot write file: %s", path.c_str());
   std::fprintf(stderr, "%s\n", text);
+  LogMessage((std::string(text) + "\n").c_str());
   if (basicData != nullptr && basicData->msg_func != nullptr) basicData->msg_func(0, text);
+}
+
+// A document step failed (a full disk, say): the documents already written
+// and the one that failed half way go, so that nothing looks like a finished
+// package. Only files are removed.
+void RemoveDocuments(const DcpCompositionInfo& info) {
+  for (const std::string& path : {CplPath(info), PklPath(info), AssetMapPath(info), VolumeIndexPath(info)}) {
+    std::error_code ec;
+    if (std::filesystem::symlink_status(path, ec).type() == std::filesystem::file_type::regular)
+      std::filesystem::remove(path, ec);
+  }
 }
 
 }  // namespace
@@ -72,23 +86,26 @@ Kumu::Result_t WriteDcpXml(const AEIO_BasicData* basicData, DcpCompositionInfo* 
   if (info->pictureHash[0] == '\0' || info->soundHash[0] == '\0') return Kumu::RESULT_FAIL;
 
   result = WriteCPL(info);
-  if (result.Failure()) {
-    ReportUnwritten(basicData, CplPath(*info));
-    return result;
+  std::string failed = CplPath(*info);
+  if (result.Success()) {
+    result = WritePKL(info);
+    failed = PklPath(*info);
   }
-  result = WritePKL(info);
-  if (result.Failure()) {
-    ReportUnwritten(basicData, PklPath(*info));
-    return result;
+  if (result.Success()) {
+    result = WriteAssetMap(info);
+    failed = AssetMapPath(*info);
   }
-  result = WriteAssetMap(info);
-  if (result.Failure()) {
-    ReportUnwritten(basicData, AssetMapPath(*info));
-    return result;
+  if (result.Success()) {
+    result = WriteVolIndex(info);
+    failed = VolumeIndexPath(*info);
   }
-  result = WriteVolIndex(info);
-  if (result.Failure()) ReportUnwritten(basicData, VolumeIndexPath(*info));
+  if (result.Failure()) {
+    ReportUnwritten(basicData, failed);
+    RemoveDocuments(*info);
+  }
   return result;
 }
 
-void CreateDcpXml(const AEIO_BasicData* basicData, DcpCompositionInfo* info) { WriteDcpXml(basicData, info); }
+Kumu::Result_t CreateDcpXml(const AEIO_BasicData* basicData, DcpCompositionInfo* info) {
+  return WriteDcpXml(basicData, info);
+}

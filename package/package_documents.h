@@ -11,11 +11,12 @@
 
 struct DcpCompositionInfo;
 
-// The package writer's entry at the end of a render; its result goes no
-// further.
-void CreateDcpXml(const AEIO_BasicData* basicData, DcpCompositionInfo* info);
+// The package writer's entry at the end of a render: the driver's result.
+Kumu::Result_t CreateDcpXml(const AEIO_BasicData* basicData, DcpCompositionInfo* info);
 // The driver. Success also after Cancel in the digest dialog (no document
-// is written then); a failed digest writes no document and fails.
+// is written then); a failed digest writes no document and fails; a document
+// that cannot be written is reported by name, and the documents written
+// before it are removed again.
 Kumu::Result_t WriteDcpXml(const AEIO_BasicData* basicData, DcpCompositionInfo* info);
 // Writes `length` bytes of `text` to `path`, creating or emptying it.
 Kumu::Result_t WriteXmlFile(const char* text, uint32_t length, const char* path);

@@ -4,6 +4,7 @@
 
 #include "package/asset_digest.h"
 #include "package/document_common.h"
+#include "package/subtitle_images.h"
 #include "plugin/composition_info.h"
 
 namespace {
@@ -51,7 +52,7 @@ void AddPklSubtitleAsset(Kumu::XMLElement* assetList, const DcpCompositionInfo* 
     AddTail(asset, digest, size, "application/mxf", info->subtitleFileName);
   } else {
     // The copy in the subtitle folder of the package is what is delivered.
-    const std::string name = std::string(info->subtitleUuid) + "/" + info->subtitleUuid + ".xml";
+    const std::string name = InteropSubtitleName(*info);
     DigestSmallFile(PackagePath(*info, name), digest, &size);
     AddTail(asset, digest, size, "text/xml;asdcpKind=Subtitle", name);
   }
@@ -66,6 +67,19 @@ void AddPklFontAsset(Kumu::XMLElement* assetList, const DcpCompositionInfo* info
   std::string size;
   DigestSmallFile(PackagePath(*info, name), digest, &size);
   AddTail(asset, digest, size, "application/ttf", name);
+}
+
+void AddPklImageAssets(Kumu::XMLElement* assetList, const DcpCompositionInfo* info) {
+  for (const std::string& image : InteropSubtitleImages(*info)) {
+    Kumu::XMLElement* asset = assetList->AddChild("Asset");
+    asset->AddChildWithPrefixedContent("Id", kUuidPrefix, SubtitleImageUuid(info->subtitleUuid, image).c_str());
+    // The copy beside the subtitle document in the package.
+    const std::string name = std::string(info->subtitleUuid) + "/" + image;
+    char digest[kDigestTextSize];
+    std::string size;
+    DigestSmallFile(PackagePath(*info, name), digest, &size);
+    AddTail(asset, digest, size, "image/png", name);
+  }
 }
 
 void AddPklCplAsset(Kumu::XMLElement* assetList, DcpCompositionInfo* info) {
@@ -93,6 +107,7 @@ Kumu::Result_t WritePKL(DcpCompositionInfo* info) {
   AddPklSoundAsset(assets, info);
   if (info->subtitleOn) AddPklSubtitleAsset(assets, info);
   if (info->subtitleOn && !info->subtitleIsMxf && info->fontPresent) AddPklFontAsset(assets, info);
+  if (info->subtitleOn && !info->subtitleIsMxf) AddPklImageAssets(assets, info);
   AddPklCplAsset(assets, info);
   return WriteDocument(root, PklPath(*info));
 }

@@ -15,4 +15,6 @@ void AddPklPictureAsset(Kumu::XMLElement* assetList, const DcpCompositionInfo* i
 void AddPklSoundAsset(Kumu::XMLElement* assetList, const DcpCompositionInfo* info);
 void AddPklSubtitleAsset(Kumu::XMLElement* assetList, const DcpCompositionInfo* info);
 void AddPklFontAsset(Kumu::XMLElement* assetList, const DcpCompositionInfo* info);
+// One "image/png" Asset per image file of an Interop subtitle document.
+void AddPklImageAssets(Kumu::XMLElement* assetList, const DcpCompositionInfo* info);
 void AddPklCplAsset(Kumu::XMLElement* assetList, DcpCompositionInfo* info);

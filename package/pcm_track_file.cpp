@@ -1,5 +1,6 @@
 #include "package/pcm_track_file.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -14,6 +15,7 @@
 #include "plugin/debug_log.h"
 #include "plugin/output_options.h"
 #include "plugin/writer_identity.h"
+#include "plugin/write_failure.h"
 
 namespace {
 
@@ -83,21 +85,27 @@ Kumu::Result_t WriteSilence(ASDCP::PCM::MXFWriter& writer, ASDCP::PCM::FrameBuff
   return Kumu::RESULT_OK;
 }
 
-// The frames of the sources that lie within the source limit, then silence
-// up to the length.
+// The frames of the sources, the last partial one completed with silence,
+// then silence up to the length. `sourceLimit` counts the sources' whole
+// frames; the frame after them holds what is left of the sources, if
+// anything.
 Kumu::Result_t WriteFrames(ASDCP::PCMParserList& parser, ASDCP::PCM::MXFWriter& writer,
                            ASDCP::PCM::FrameBuffer& buffer, uint32_t sourceLimit, double length,
                            uint32_t* written) {
   while (double(*written) < length) {
-    const uint32_t n = *written + 1;
+    const uint64_t n = uint64_t{*written} + 1;
     Kumu::Result_t result = parser.ReadFrame(buffer);
-    if (result.Success() && n <= sourceLimit) {
+    if (result.Success() && n <= uint64_t{sourceLimit} + 1 && buffer.Size() > 0) {
       if (buffer.Size() != buffer.Capacity()) {
-        // A short frame within the sources' length: it is completed with
-        // silence, and silence follows, so the track keeps its length.
-        std::fputs("WARNING: Last frame read was short, PCM input is possibly not frame aligned.\n", stderr);
-        std::fprintf(stderr, "Expecting %u bytes, got %u.\n", unsigned(buffer.Capacity()), unsigned(buffer.Size()));
-        LogMessage("WARNING: Last frame read was short, PCM input is possibly not frame aligned.\n");
+        if (n <= sourceLimit) {
+          // A whole frame of the sources came short: its input is not frame
+          // aligned.
+          std::fputs("WARNING: Last frame read was short, PCM input is possibly not frame aligned.\n", stderr);
+          std::fprintf(stderr, "Expecting %u bytes, got %u.\n", unsigned(buffer.Capacity()), unsigned(buffer.Size()));
+          LogMessage("WARNING: Last frame read was short, PCM input is possibly not frame aligned.\n");
+        }
+        // The sources end inside this frame: its rest is silence, and
+        // silence follows, so the track keeps its length.
         std::memset(buffer.Data() + buffer.Size(), 0, buffer.Capacity() - buffer.Size());
         buffer.Size(buffer.Capacity());
         result = writer.WriteFrame(buffer, nullptr, nullptr);
@@ -110,7 +118,7 @@ Kumu::Result_t WriteFrames(ASDCP::PCMParserList& parser, ASDCP::PCM::MXFWriter& 
       ++*written;
       continue;
     }
-    if (result == Kumu::RESULT_ENDOFFILE || n > sourceLimit) return WriteSilence(writer, buffer, length, written);
+    if (result.Success() || result == Kumu::RESULT_ENDOFFILE) return WriteSilence(writer, buffer, length, written);
     return result;
   }
   return Kumu::RESULT_OK;
@@ -191,12 +199,20 @@ Kumu::Result_t write_PCM_file(OutputOptions* options) {
   if (result.Failure()) return result;
 
   uint32_t written = 0;
+  errno = 0;
   result = WriteFrames(parser, writer, buffer, sourceLimit, length, &written);
+  int writeError = errno;
 
   char count[64];
   std::snprintf(count, sizeof count, "write_PCM_file - number of frames: %d\n", static_cast<int>(written));
   Say(count);
   options->audioFrames = written;
-  if (result.Success()) result = writer.Finalize();
+  if (result.Success()) {
+    errno = 0;
+    result = writer.Finalize();
+    writeError = errno;
+  }
+  if (result == Kumu::RESULT_WRITEFAIL || result == Kumu::RESULT_BADSEEK)
+    ReportWriteFailure(options->soundFileName, writeError, result.Label());
   return result;
 }

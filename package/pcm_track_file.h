@@ -23,6 +23,7 @@ int CheckExternalSoundInPoint(const OutputOptions& options, char* message, size_
 
 // Wraps the sound. Writes soundUuid, soundFileName and audioFrames (the
 // frames written). The track holds durationFrames frames (rounded up) with
-// timeline sound, and durationFrames + inPoint with external sound: the
-// sources' whole frames, then silence. A failure leaves no finalised file.
+// timeline sound, and durationFrames + inPoint with external sound:
+// every sample of the sources (a last partial frame completed with silence),
+// then silence. A failure leaves no finalised file.
 Kumu::Result_t write_PCM_file(OutputOptions* options);

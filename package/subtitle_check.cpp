@@ -9,6 +9,8 @@
 #include <new>
 #include <string>
 
+#include "package/subtitle_fit.h"
+#include "package/subtitle_images.h"
 #include "package/subtitle_names.h"
 #include "platform/asdcp/KM_file_reader.h"
 #include "platform/asdcp/KM_xml.h"
@@ -23,6 +25,8 @@ constexpr char kUnknown[] = "Unknown subtitle file.";
 constexpr char kTooLarge[] = "The subtitle file is too large: it must be smaller than 10 MB.";
 constexpr char kIdNotUuid[] = "The id of this subtitlefile is not a UUID.";
 constexpr char kFontNotPlain[] = "The font of this subtitlefile must be named by a plain file name.";
+constexpr char kImageNotPlain[] = "The images of this subtitlefile must be PNG files with plain names (sub1.png).";
+constexpr char kNoImage[] = "No image file found next to this subtitlefile: %s";
 constexpr char kUuidPrefix[] = "urn:uuid:";
 
 void SetMessage(char* message, const char* text) {
@@ -99,6 +103,31 @@ int CheckFont(const std::string& name, const char* path, bool smpte, OutputOptio
   return 1;
 }
 
+// The image files of the document: plain names ending in ".png" (readers of
+// the package look for the name so, without blanks around it), none the
+// name of the document's copy or of the font in the subtitle folder, each
+// beside the subtitle file, where the render start takes them from.
+int CheckImages(const Kumu::XMLElement& root, const char* path, OutputOptions* options, char* message) {
+  const std::string folder = FolderOfPath(path);
+  const std::string copy = Lower(std::string(options->subtitleUuid) + ".xml");
+  const std::string font = options->subtitleHasFont ? Lower(options->fontFile) : std::string();
+  for (const std::string& name : InteropImageNames(root)) {
+    const bool png = name.size() > 4 && name.compare(name.size() - 4, 4, ".png") == 0;
+    if (!png || !IsPlainFileName(name) || name.front() == ' ' || name.back() == ' ' || Lower(name) == copy ||
+        Lower(name) == font) {
+      SetMessage(message, kImageNotPlain);
+      ForgetSubtitle(options);
+      return 0;
+    }
+    if (folder.empty() || !IsRegularFile(folder + name)) {
+      if (message != nullptr) std::snprintf(message, kSubtitleMessageSize, kNoImage, name.c_str());
+      ForgetSubtitle(options);
+      return 0;
+    }
+  }
+  return 1;
+}
+
 int CheckInterop(const Kumu::XMLElement& root, const char* path, OutputOptions* options, char* message) {
   const Kumu::XMLElement* id = root.GetChildWithName("SubtitleID");
   if (id == nullptr) return 0;
@@ -111,11 +140,12 @@ int CheckInterop(const Kumu::XMLElement& root, const char* path, OutputOptions* 
   const Kumu::XMLElement* font = root.GetChildWithName("LoadFont");
   if (font == nullptr) {
     options->subtitleHasFont = 0;
-    return 1;
+  } else {
+    // Without a URI there is no font to look for: refused as a missing font.
+    const char* uri = font->GetAttrWithName("URI");
+    if (CheckFont(uri != nullptr ? uri : "", path, false, options, message) == 0) return 0;
   }
-  // Without a URI there is no font to look for: refused as a missing font.
-  const char* uri = font->GetAttrWithName("URI");
-  return CheckFont(uri != nullptr ? uri : "", path, false, options, message);
+  return CheckImages(root, path, options, message);
 }
 
 int CheckSmpte(const Kumu::XMLElement& root, const char* path, OutputOptions* options, char* message) {
@@ -126,6 +156,8 @@ int CheckSmpte(const Kumu::XMLElement& root, const char* path, OutputOptions* op
     SetMessage(message, kIdNotUuid);
     return 0;
   }
+  // A document timed at another rate would be shown at the wrong times.
+  if (!SubtitleEditRateFits(root, options->frameRate, message)) return 0;
   SetField(options->subtitleUuid, uuid);
   options->subtitleSmpte = 1;
   const Kumu::XMLElement* font = root.GetChildWithName("LoadFont");
@@ -138,8 +170,7 @@ int CheckSmpte(const Kumu::XMLElement& root, const char* path, OutputOptions* op
 
 }  // namespace
 
-int CheckSubtitleFile(const char* path, OutputOptions* options, char* message) {
-  if (path == nullptr || options == nullptr) return 0;
+int ReadSubtitleText(const char* path, std::unique_ptr<char[]>* text, Kumu::ui32_t* length, char* message) {
   Kumu::FileReader reader;
   if (KM_FAILURE(reader.OpenRead(path))) return 0;
   const Kumu::fpos_t size = reader.Size();
@@ -147,16 +178,23 @@ int CheckSubtitleFile(const char* path, OutputOptions* options, char* message) {
     SetMessage(message, kTooLarge);
     return 0;
   }
-  const Kumu::ui32_t length = static_cast<Kumu::ui32_t>(size);
-  std::unique_ptr<char[]> text(new (std::nothrow) char[length + 1]);
-  if (text == nullptr) return 0;
+  *length = static_cast<Kumu::ui32_t>(size);
+  text->reset(new (std::nothrow) char[*length + 1]);
+  if (*text == nullptr) return 0;
   Kumu::ui32_t got = 0;
-  if (length > 0 &&
-      (KM_FAILURE(reader.Read(reinterpret_cast<Kumu::byte_t*>(text.get()), length, &got)) || got != length)) {
+  if (*length > 0 &&
+      (KM_FAILURE(reader.Read(reinterpret_cast<Kumu::byte_t*>(text->get()), *length, &got)) || got != *length)) {
     return 0;
   }
-  text[length] = '\0';
-  reader.Close();
+  (*text)[*length] = '\0';
+  return 1;
+}
+
+int CheckSubtitleFile(const char* path, OutputOptions* options, char* message) {
+  if (path == nullptr || options == nullptr) return 0;
+  std::unique_ptr<char[]> text;
+  Kumu::ui32_t length = 0;
+  if (ReadSubtitleText(path, &text, &length, message) == 0) return 0;
 
   if (!Kumu::StringIsXML(text.get(), length)) {
     SetMessage(message, kNotXml);

@@ -21,7 +21,7 @@ struct DcpCompositionInfo {
   uint32_t pictureIntrinsicDuration;
   uint32_t aspectWidth;         // SMPTE packing only
   uint32_t aspectHeight;        // SMPTE packing only
-  char aspectText[64];          // Interop packing only: "1.85", "2.39" or "1.77"
+  char aspectText[64];          // Interop packing only: width / height, "%.2f"
   char pictureSizeText[64];     // completed by the package writer
   uint64_t pictureSize;         // completed
   char pictureFileName[260];
@@ -44,6 +44,7 @@ struct DcpCompositionInfo {
   char fontUuid[64];            // subtitles on only
   char fontFile[64];            // subtitles on only
   char subtitleFileName[64];    // subtitles on only: the track file's name
+  uint32_t subtitleIntrinsicDuration;  // subtitles on only: the track file's length, else the composition's
   char folderPath[260];
   char reelUuid[64];
   char cplUuid[64];

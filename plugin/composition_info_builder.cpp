@@ -8,6 +8,7 @@
 #include "package/package_documents.h"
 #include "plugin/composition_info.h"
 #include "plugin/composition_rules.h"
+#include "plugin/module_errors.h"
 #include "plugin/output_options.h"
 
 namespace {
@@ -63,7 +64,7 @@ void FillCompositionInfo(const OutputOptions& options, DcpCompositionInfo& info)
     info.aspectWidth = w;
     info.aspectHeight = options.height;
   } else {
-    CopyConstantText(info.aspectText, InteropAspectText(w, options.height));
+    CopyConstantText(info.aspectText, InteropAspectText(w, options.height).c_str());
   }
 
   CopyText(info.pictureFileName, options.pictureFileName);
@@ -86,6 +87,7 @@ void FillCompositionInfo(const OutputOptions& options, DcpCompositionInfo& info)
     CopyText(info.fontUuid, options.fontUuid);
     CopyText(info.fontFile, options.fontFile);
     CopyText(info.subtitleFileName, options.subtitleFileName);
+    info.subtitleIntrinsicDuration = options.subtitleSmpte ? options.subtitleFrames : d;
   }
 
   CopyText(info.reelUuid, options.reelUuid);
@@ -99,6 +101,8 @@ A_Err BuildCompositionInfo(AEIO_BasicData* basic, OutputOptions* options, int /*
   // The record is large: it lives on the heap for the package step.
   auto info = std::make_unique<DcpCompositionInfo>();
   FillCompositionInfo(*options, *info);
-  CreateDcpXml(basic, info.get());
+  // Documents that could not be written fail the render: no package that
+  // lacks them may pass for a finished one.
+  if (KM_FAILURE(CreateDcpXml(basic, info.get()))) return kErrWrite;
   return A_Err_NONE;
 }

@@ -12,6 +12,7 @@ struct OutputOptions;
 // emptied.
 void FillCompositionInfo(const OutputOptions& options, DcpCompositionInfo& info);
 
-// Fills a fresh description and hands it to the package writer. Returns 0: a
-// failure while the documents are written does not reach the host.
+// Fills a fresh description and hands it to the package writer. Returns 0,
+// or 9997 when the package writer failed (a digest or a document could not
+// be made; no document is left then). Cancel in the digest dialog is 0.
 A_Err BuildCompositionInfo(AEIO_BasicData* basic, OutputOptions* options, int unused);

@@ -1,13 +1,16 @@
 #include "plugin/composition_rules.h"
 
+#include <cstdio>
+
 const char* const kContentKinds[kContentKindCount] = {
     "feature", "trailer", "test", "teaser", "rating", "advertisement", "short", "transitional", "psa", "policy",
 };
 
-const char* InteropAspectText(uint32_t pictureWidth, uint32_t height) {
-  if (height == 858 || height == 1716) return "2.39";
-  if (pictureWidth == 1920 || pictureWidth == 3840) return "1.77";
-  return "1.85";
+std::string InteropAspectText(uint32_t pictureWidth, uint32_t height) {
+  if (height == 0) return "";
+  char text[32];
+  std::snprintf(text, sizeof text, "%.2f", static_cast<double>(pictureWidth) / height);
+  return text;
 }
 
 const char* ContentKindText(uint32_t categoryIndex, const char* categoryText) {

@@ -4,11 +4,13 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
-// "2.39" for the scope heights 858 and 1716, otherwise "1.77" for the
-// 1920- and 3840-wide pictures, otherwise "1.85". `pictureWidth` is the
-// width of one eye's picture.
-const char* InteropAspectText(uint32_t pictureWidth, uint32_t height);
+// The ratio of width to height rounded to two decimals: "1.90" for the full
+// containers, "1.85" flat, "2.39" scope, "1.78" for the 1920- and 3840-wide
+// pictures. `pictureWidth` is the width of one eye's picture. Empty for a
+// height of 0.
+std::string InteropAspectText(uint32_t pictureWidth, uint32_t height);
 
 // The content kinds in the order of the options dialog's list.
 constexpr int kContentKindCount = 10;

@@ -1,5 +1,6 @@
 #include "plugin/frame_buffering.h"
 
+#include <cerrno>
 #include <cstdio>
 
 #include "encoder/frame_conversion.h"
@@ -23,6 +24,7 @@
 #include "plugin/output_options.h"
 #include "plugin/picture_track_file.h"
 #include "plugin/suite_handler.h"
+#include "plugin/write_failure.h"
 
 namespace {
 
@@ -50,7 +52,8 @@ void PointAtCodestream(ASDCP::JP2K::FrameBuffer& frame, const opj_cio& stream, A
   frame.PlaintextOffset(0);
 }
 
-// Writes the encoded slots in order; stops at the first failure.
+// Writes the encoded slots in order; stops at the first failure, which is
+// reported with the file's name and the system's reason.
 A_Err WriteBufferedFrames(OutputOptions& options) {
   ASDCP::JP2K::FrameBuffer left;
   ASDCP::JP2K::FrameBuffer right;
@@ -58,6 +61,7 @@ A_Err WriteBufferedFrames(OutputOptions& options) {
     const ASDCP::ui32_t frameNumber = options.framesWritten + i;
     PointAtCodestream(left, *options.byteStreams[i], frameNumber);
     Kumu::Result_t result = Kumu::RESULT_OK;
+    errno = 0;
     if (options.stereoscopic) {
       ++i;
       PointAtCodestream(right, *options.byteStreams[i], frameNumber);
@@ -65,7 +69,10 @@ A_Err WriteBufferedFrames(OutputOptions& options) {
     } else {
       result = WritePictureFrame(left);
     }
-    if (KM_FAILURE(result)) return kErrWrite;
+    if (KM_FAILURE(result)) {
+      ReportWriteFailure(options.pictureFileName, errno, result.Label());
+      return kErrWrite;
+    }
   }
   return A_Err_NONE;
 }
@@ -163,5 +170,7 @@ A_Err thread_func(void* refconPV, A_long thread_indexL, A_long i, A_long iterati
 A_Err My_AddFrame(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH, A_long /*frame_index*/, A_long /*frames*/,
                   const PF_EffectWorld* wP, const A_LPoint* /*origin0*/, A_Boolean /*was_compressedB*/,
                   AEIO_InterruptFuncs* /*inter0*/) {
-  return CallFromHost([&] { return AddFrame(basic_dataP, outH, wP); });
+  const A_Err err = CallFromHost([&] { return AddFrame(basic_dataP, outH, wP); });
+  ShowWriteFailure(basic_dataP);
+  return err;
 }

@@ -62,7 +62,8 @@ struct OutputOptions {
   A_u_long audioFrames;                  // S  1492: frames
   char channelFiles[kChannelFileCount][512];  // S 1496: L, R, C, LFE, Ls, Rs, LC, RC
   char soundUuid[64];                    // R  5592
-  A_u_char reserved5656[8];
+  A_u_long subtitleFrames;               // R  5656: edit units of the SMPTE subtitle track file
+  A_u_char reserved5660[4];
   A_u_char subtitleOn;                   // S  5664
   char subtitlePath[512];                // S  5665
   char subtitleUuid[64];                 // S  6177: the subtitle document's id
@@ -140,7 +141,8 @@ LUMAVOX_AT(inPoint, 1488);
 LUMAVOX_AT(audioFrames, 1492);
 LUMAVOX_AT(channelFiles, 1496);
 LUMAVOX_AT(soundUuid, 5592);
-LUMAVOX_AT(reserved5656, 5656);
+LUMAVOX_AT(subtitleFrames, 5656);
+LUMAVOX_AT(reserved5660, 5660);
 LUMAVOX_AT(subtitleOn, 5664);
 LUMAVOX_AT(subtitlePath, 5665);
 LUMAVOX_AT(subtitleUuid, 6177);

@@ -1,7 +1,12 @@
 #include "plugin/package_folder.h"
 
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
+#include "package/pcm_track_file.h"
+#include "package/subtitle_names.h"
 #include "platform/win/directory.h"
 
 namespace {
@@ -22,7 +27,96 @@ bool IsDrive(const char* text, size_t length) {
          ((text[0] >= 'A' && text[0] <= 'Z') || (text[0] >= 'a' && text[0] <= 'z'));
 }
 
+namespace fs = std::filesystem;
+
+bool IsPlainFile(const fs::directory_entry& entry) {
+  std::error_code ec;
+  return entry.symlink_status(ec).type() == fs::file_type::regular && !ec;
+}
+
+bool IsRealFolder(const fs::directory_entry& entry) {
+  std::error_code ec;
+  return entry.symlink_status(ec).type() == fs::file_type::directory && !ec;
+}
+
+// prefix + UUID + suffix.
+bool IsUuidName(const std::string& name, const char* prefix, const char* suffix) {
+  const size_t p = std::strlen(prefix), s = std::strlen(suffix);
+  return name.size() == p + 36 + s && name.compare(0, p, prefix) == 0 && name.compare(p + 36, s, suffix) == 0 &&
+         IsUuidText(name.substr(p, 36));
+}
+
+bool IsRenderFileName(const std::string& name) {
+  for (const char* prefix : {"j2c_", "pcm_", "sub_"})
+    if (IsUuidName(name, prefix, ".mxf")) return true;
+  for (const char* prefix : {"cpl_", "pkl_"})
+    if (IsUuidName(name, prefix, ".xml")) return true;
+  for (const char* fixed : {"ASSETMAP", "ASSETMAP.xml", "VOLINDEX", "VOLINDEX.xml", kTimelineLeftFile,
+                            kTimelineRightFile})
+    if (name == fixed) return true;
+  return false;
+}
+
+// A TrueType or OpenType font (also a collection or a web font) by the
+// signature its first four bytes carry.
+bool IsFontFile(const fs::path& path) {
+  unsigned char tag[4] = {};
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return false;
+  const bool read = std::fread(tag, 1, sizeof tag, file) == sizeof tag;
+  std::fclose(file);
+  if (!read) return false;
+  for (const char* signature : {"\x00\x01\x00\x00", "OTTO", "true", "ttcf", "wOFF", "wOF2"})
+    if (std::memcmp(tag, signature, sizeof tag) == 0) return true;
+  return false;
+}
+
+// A PNG image (an Interop image subtitle) by its signature.
+bool IsPngFile(const fs::path& path) {
+  static const unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+  unsigned char head[8] = {};
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return false;
+  const bool read = std::fread(head, 1, sizeof head, file) == sizeof head;
+  std::fclose(file);
+  return read && std::memcmp(head, kSignature, sizeof head) == 0;
+}
+
+// The Interop subtitle folder `uuid`: its document "<uuid>.xml", one font and
+// the PNG images of image subtitles.
+std::string ForeignSubtitleEntry(const fs::path& folder, const std::string& uuid) {
+  std::error_code ec;
+  fs::directory_iterator it(folder, ec), end;
+  if (ec) return uuid;
+  bool fontSeen = false;
+  for (; it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (!IsPlainFile(*it)) return uuid + "/" + name;
+    if (name == uuid + ".xml" || IsPngFile(it->path())) continue;
+    if (fontSeen || !IsFontFile(it->path())) return uuid + "/" + name;
+    fontSeen = true;
+  }
+  return ec ? uuid : std::string();
+}
+
 }  // namespace
+
+std::string ForeignPackageEntry(const char* folder) {
+  std::error_code ec;
+  fs::directory_iterator it(folder, ec), end;
+  if (ec) return ".";
+  for (; it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (IsPlainFile(*it) && IsRenderFileName(name)) continue;
+    if (IsRealFolder(*it) && IsUuidText(name)) {
+      const std::string foreign = ForeignSubtitleEntry(it->path(), name);
+      if (foreign.empty()) continue;
+      return foreign;
+    }
+    return name;
+  }
+  return ec ? "." : std::string();
+}
 
 bool PackageFolderFromOutputPath(const char* outputPath, char* folder, size_t folderSize) {
   if (folder == nullptr || folderSize == 0) return false;
@@ -52,9 +146,18 @@ bool PackageFolderFromOutputPath(const char* outputPath, char* folder, size_t fo
   return true;
 }
 
-bool CreatePackageFolder(const char* folder) {
+bool CreatePackageFolder(const char* folder, std::string* foreign) {
   if (CreateDirectoryA(folder, nullptr)) return true;
   if (GetLastError() != ERROR_ALREADY_EXISTS) return true;
+  // The user's own files are never removed: only an earlier package goes.
+  std::error_code ec;
+  if (fs::symlink_status(folder, ec).type() == fs::file_type::directory) {
+    const std::string entry = ForeignPackageEntry(folder);
+    if (!entry.empty()) {
+      if (foreign != nullptr) *foreign = entry;
+      return false;
+    }
+  }
   if (!RemoveDirectoryTree(folder)) return false;
   CreateDirectoryA(folder, nullptr);
   return true;

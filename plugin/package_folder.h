@@ -1,8 +1,10 @@
 // The package folder of a render: the host's output file path less its
-// extension ".DCP", created empty (a folder already there is removed first).
+// extension ".DCP", created empty. A folder already there is removed first,
+// but only when it holds nothing but what a render writes into it.
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 // Writes the package folder of `outputPath` into `folder` (`folderSize`
 // bytes). Refuses (false, `folder` emptied) an empty path, a path that does
@@ -11,8 +13,21 @@
 // or "..", which would name a parent of the package.
 bool PackageFolderFromOutputPath(const char* outputPath, char* folder, size_t folderSize);
 
-// Creates `folder`; when something of that name exists, removes exactly that
-// folder tree and creates the folder anew. False only when the existing
-// folder could not be removed. Other creation failures are left to the first
-// file written into the folder.
-bool CreatePackageFolder(const char* folder);
+// The first entry of the existing folder `folder` that no render writes, as a
+// path below the folder ("notes.txt", "<uuid>/draft.doc"); empty when the
+// folder holds only a render's files or nothing. A render writes plain files
+// only: track files "j2c_", "pcm_" or "sub_" + UUID + ".mxf", documents
+// "cpl_" or "pkl_" + UUID + ".xml", "ASSETMAP", "ASSETMAP.xml", "VOLINDEX",
+// "VOLINDEX.xml", the temporary sound files "tmpL.wav" and "tmpR.wav", and
+// the Interop subtitle folder named by a UUID, holding "<uuid>.xml", its
+// font (a TrueType or OpenType file) and the PNG images of image subtitles. Anything that cannot be read counts as
+// not a render's; "." stands for the folder itself when it cannot be read.
+std::string ForeignPackageEntry(const char* folder);
+
+// Creates `folder`; when something of that name exists and is a folder that
+// holds nothing but a render's files (or nothing), removes exactly that folder
+// tree and creates the folder anew. False when the existing folder is not
+// removed: it holds other files (`foreign`, when given, gets the first), or is
+// no folder, or cannot be removed. Other creation failures are left to the
+// first file written into the folder.
+bool CreatePackageFolder(const char* folder, std::string* foreign = nullptr);

@@ -2,6 +2,7 @@
 // track file is finalised, the encoding slots are freed and, unless the render
 // queue was stopped, the reel and the documents get their UUIDs and the
 // package writer produces the documents.
+#include <cerrno>
 #include <cstdio>
 
 #include "platform/aesdk/aegp_suites.h"
@@ -15,8 +16,10 @@
 #include "plugin/module_errors.h"
 #include "plugin/output_options.h"
 #include "plugin/picture_track_file.h"
+#include "plugin/sound_capture.h"
 #include "plugin/suite_handler.h"
 #include "plugin/uuid_text.h"
+#include "plugin/write_failure.h"
 
 namespace {
 
@@ -46,10 +49,15 @@ A_Err EndAdding(AEIO_BasicData* basic, AEIO_OutSpecH outH) {
   // the frames still buffered belong in the file.
   if (PictureTrackFileIsOpen() && options.bufferCount > 0) err = EncodeBufferedFrames(basic, suites, options);
 
+  const bool wasOpen = PictureTrackFileIsOpen();
+  errno = 0;
   const Kumu::Result_t finalized = FinalizePictureTrackFile();
+  if (KM_FAILURE(finalized) && wasOpen && errno != 0) ReportWriteFailure(options.pictureFileName, errno, "");
   if (!err && KM_FAILURE(finalized)) err = kErrFinalizePictureTrack;
 
   FreeEncodingSlots(basic, suites, options);
+  // A render that ends before its sound was wrapped leaves no half sound behind.
+  RemoveUnwrappedSound(options);
 
   std::fprintf(stderr, "My_EndAdding - VIDEO File is: %s\n", options.pictureFileName);
   std::fprintf(stderr, "My_EndAdding - AUDIO File is: %s\n", options.soundFileName);
@@ -76,5 +84,7 @@ A_Err EndAdding(AEIO_BasicData* basic, AEIO_OutSpecH outH) {
 }  // namespace
 
 A_Err My_EndAdding(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH, A_long /*flags*/) {
-  return CallFromHost([&] { return EndAdding(basic_dataP, outH); });
+  const A_Err err = CallFromHost([&] { return EndAdding(basic_dataP, outH); });
+  ShowWriteFailure(basic_dataP);
+  return err;
 }

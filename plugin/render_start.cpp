@@ -2,9 +2,12 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 #include "platform/aesdk/aegp_suites.h"
 #include "package/pcm_track_file.h"
+#include "package/subtitle_check.h"
+#include "package/subtitle_fit.h"
 #include "plugin/callbacks.h"
 #include "plugin/debug_log.h"
 #include "plugin/encoding_slots.h"
@@ -101,7 +104,14 @@ A_Err PreparePackageFolder(AEIO_BasicData* basic, SuiteHandler& suites, AEIO_Out
     return kErrStartCheck;
   }
   std::printf("FOLDERPATH: %s\n\n", options.folderPath);
-  if (!CreatePackageFolder(options.folderPath)) {
+  std::string foreign;
+  if (!CreatePackageFolder(options.folderPath, &foreign)) {
+    if (!foreign.empty()) {
+      const std::string line = "My_StartAdding - " + std::string(options.folderPath) + " is kept: it holds " +
+                               foreign + ", which no render wrote\n";
+      std::fputs(line.c_str(), stderr);
+      LogMessage(line.c_str());
+    }
     ReportFormatted(basic, suites, kRemoveFolderReport, options.folderPath);
     return kErrStartCheck;
   }
@@ -161,6 +171,17 @@ A_Err StartAdding(AEIO_BasicData* basic, AEIO_OutSpecH outH) {
   if (!err && !durationFits) {
     ShowMessage(basic, "The duration of the composition is too long to render.");
     return kErrStartCheck;
+  }
+
+  // A subtitle file chosen under other settings (packing, frame rate) is
+  // refused before the folder is touched.
+  if (!err && options.subtitleOn) {
+    char subtitleMessage[kSubtitleMessageSize] = "";
+    if (CheckSubtitleFitsOutput(options, subtitleMessage) == 0) {
+      ShowMessage(basic, (std::string(subtitleMessage) +
+                          "\n Please check your subtitle file in the option dialog.\n").c_str());
+      return kErrStartCheck;
+    }
   }
 
   if (!err) err = PreparePackageFolder(basic, suites, outH, options);

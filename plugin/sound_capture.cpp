@@ -3,6 +3,8 @@
 // 24-bit samples; once the sound reaches the composition's duration, the
 // files are wrapped into the sound track file and removed. With external
 // sound the first chunk has the user's channel files wrapped instead.
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
@@ -13,6 +15,7 @@
 #include <vector>
 
 #include "package/pcm_track_file.h"
+#include "package/subtitle_names.h"
 #include "package/wav_header.h"
 #include "platform/aesdk/aegp_suites.h"
 #include "plugin/callbacks.h"
@@ -22,7 +25,9 @@
 #include "plugin/module_errors.h"
 #include "plugin/output_options.h"
 #include "plugin/render_report.h"
+#include "plugin/sound_capture.h"
 #include "plugin/suite_handler.h"
+#include "plugin/write_failure.h"
 
 namespace {
 
@@ -52,36 +57,71 @@ void Say(const char* text) {
   LogMessage(text);
 }
 
-// A temporary file that cannot be removed would stay in the package folder:
-// it is named on the standard error stream.
-void RemoveTemporaryFile(const std::string& path) {
-  if (std::remove(path.c_str()) != 0 && errno != ENOENT) {
-    std::fprintf(stderr, "My_AddSoundChunk - cannot remove the temporary sound file %s\n", path.c_str());
-  }
-}
-
-// The two temporary files, open for one chunk.
+// The two temporary files, open for one chunk. The first failure is kept:
+// which file, and the system's reason.
 struct TemporaryFiles {
   std::FILE* left = nullptr;
   std::FILE* right = nullptr;
+  const char* failedFile = nullptr;
+  int failedError = 0;
   ~TemporaryFiles() { Close(); }
   bool Open(const std::string& leftPath, const std::string& rightPath, const char* mode) {
-    left = std::fopen(leftPath.c_str(), mode);
-    right = std::fopen(rightPath.c_str(), mode);
+    left = OpenOne(leftPath, kTimelineLeftFile, mode);
+    right = OpenOne(rightPath, kTimelineRightFile, mode);
     return left != nullptr && right != nullptr;
   }
   // False when either file could not be completed.
-  bool Close() { return CloseOne(&left) & CloseOne(&right); }
-  static bool CloseOne(std::FILE** file) {
+  bool Close() {
+    const bool leftClosed = CloseOne(&left, kTimelineLeftFile);
+    return CloseOne(&right, kTimelineRightFile) && leftClosed;
+  }
+  bool Write(const uint8_t* l, const uint8_t* r, size_t bytes) {
+    return WriteOne(left, kTimelineLeftFile, l, bytes) && WriteOne(right, kTimelineRightFile, r, bytes);
+  }
+  void ReportFailure() const {
+    if (failedFile != nullptr) ReportWriteFailure(failedFile, failedError, "the file could not be completed");
+  }
+
+ private:
+  void Failed(const char* name) {
+    if (failedFile != nullptr) return;
+    failedFile = name;
+    failedError = errno;
+  }
+  std::FILE* OpenOne(const std::string& path, const char* name, const char* mode) {
+    errno = 0;
+    std::FILE* file = std::fopen(path.c_str(), mode);
+    if (file == nullptr) Failed(name);
+    return file;
+  }
+  bool CloseOne(std::FILE** file, const char* name) {
     if (*file == nullptr) return true;
     std::FILE* open = *file;
     *file = nullptr;
-    return std::fclose(open) == 0;
+    errno = 0;
+    if (std::fclose(open) == 0) return true;
+    Failed(name);
+    return false;
   }
-  bool Write(const uint8_t* l, const uint8_t* r, size_t bytes) {
-    return std::fwrite(l, 1, bytes, left) == bytes && std::fwrite(r, 1, bytes, right) == bytes;
+  bool WriteOne(std::FILE* file, const char* name, const uint8_t* bytes, size_t count) {
+    errno = 0;
+    if (std::fwrite(bytes, 1, count, file) == count) return true;
+    Failed(name);
+    return false;
   }
 };
+
+// Removes the two files; only files: whatever else stands under their names
+// was not made by the capture. One that stays would be left in the package
+// folder: it is named on the standard error stream.
+void RemoveTemporaryFiles(const std::string& leftPath, const std::string& rightPath) {
+  for (const std::string& path : {leftPath, rightPath}) {
+    struct stat st;
+    if (lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && std::remove(path.c_str()) != 0) {
+      std::fprintf(stderr, "My_AddSoundChunk - cannot remove the temporary sound file %s\n", path.c_str());
+    }
+  }
+}
 
 // Sample frames of one channel in the whole composition: the header
 // declares their size in advance, and the wrap comes when they are there.
@@ -148,6 +188,8 @@ A_Err CaptureTimelineChunk(OutputOptions& o, A_short channels, uint64_t position
     if (!files.Open(leftPath, rightPath, "wb") || !files.Write(header, header, sizeof header)) {
       Say("My_AddSoundChunk - cannot create the temporary sound files\n");
       files.Close();
+      files.ReportFailure();
+      RemoveTemporaryFiles(leftPath, rightPath);
       SetState(o, kCaptureDone);
       return kErrWrite;
     }
@@ -156,6 +198,8 @@ A_Err CaptureTimelineChunk(OutputOptions& o, A_short channels, uint64_t position
   } else if (!files.Open(leftPath, rightPath, "ab")) {
     Say("My_AddSoundChunk - cannot open the temporary sound files\n");
     files.Close();
+    files.ReportFailure();
+    RemoveTemporaryFiles(leftPath, rightPath);
     SetState(o, kCaptureDone);
     return kErrWrite;
   }
@@ -180,8 +224,8 @@ A_Err CaptureTimelineChunk(OutputOptions& o, A_short channels, uint64_t position
   SetCaptured(o, captured);
   if (!ok) {
     Say("My_AddSoundChunk - writing the temporary sound files failed\n");
-    RemoveTemporaryFile(leftPath);
-    RemoveTemporaryFile(rightPath);
+    files.ReportFailure();
+    RemoveTemporaryFiles(leftPath, rightPath);
     SetState(o, kCaptureDone);
     return kErrWrite;
   }
@@ -193,8 +237,7 @@ A_Err CaptureTimelineChunk(OutputOptions& o, A_short channels, uint64_t position
     LogMessage("Write -write_PCM_file failed-\n");
     err = kErrWrite;
   }
-  RemoveTemporaryFile(leftPath);
-  RemoveTemporaryFile(rightPath);
+  RemoveTemporaryFiles(leftPath, rightPath);
   SetState(o, kCaptureDone);
   return err;
 }
@@ -258,7 +301,17 @@ A_Err AddSoundChunk(AEIO_BasicData* basic, AEIO_OutSpecH outH, const A_Time* sta
 
 }  // namespace
 
+void RemoveUnwrappedSound(OutputOptions& options) {
+  if (State(options) != kCaptureRunning) return;
+  const std::string folder = FieldText(options.folderPath, sizeof options.folderPath);
+  RemoveTemporaryFiles(folder + "/" + kTimelineLeftFile, folder + "/" + kTimelineRightFile);
+  SetState(options, kCaptureDone);
+  Say("The temporary sound files are removed: the render ended before its sound was complete\n");
+}
+
 A_Err My_AddSoundChunk(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH, const A_Time* start,
                        A_u_long num_samplesLu, const void* dataPV) {
-  return CallFromHost([&] { return AddSoundChunk(basic_dataP, outH, start, num_samplesLu, dataPV); });
+  const A_Err err = CallFromHost([&] { return AddSoundChunk(basic_dataP, outH, start, num_samplesLu, dataPV); });
+  ShowWriteFailure(basic_dataP);
+  return err;
 }

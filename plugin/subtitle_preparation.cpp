@@ -1,8 +1,10 @@
 #include "plugin/subtitle_preparation.h"
 
 #include <string>
+#include <vector>
 
 #include "package/file_copy.h"
+#include "package/subtitle_images.h"
 #include "package/subtitle_names.h"
 #include "package/subtitle_track_file.h"
 #include "platform/win/directory.h"
@@ -14,22 +16,32 @@ namespace {
 
 constexpr char kFolderReport[] = "Sorry cannot remove this %s directory, you need to manually remove it.";
 
-// The subtitle document and its font into the subtitle folder.
+// The subtitle document, its font and its images into the subtitle folder.
 A_Err CopySubtitleFiles(AEIO_BasicData* basic, SuiteHandler& suites, const OutputOptions& options,
                         const std::string& folder, const std::string& uuid) {
   const std::string subtitlePath = FieldText(options.subtitlePath, sizeof options.subtitlePath);
   const std::string target = folder + "/" + uuid + "/";
-  if (CopyFileTo(subtitlePath.c_str(), (target + uuid + ".xml").c_str()) != 0) return kSubtitleCopyFailed;
-  if (!options.subtitleHasFont) return A_Err_NONE;
+  const std::string document = target + uuid + ".xml";
+  if (CopyFileTo(subtitlePath.c_str(), document.c_str()) != 0) return kSubtitleCopyFailed;
+  // The images are those of the copy, which the package documents list.
+  std::vector<std::string> images;
+  if (!ReadInteropImageNames(document, &images)) return kSubtitleCopyFailed;
+  if (!options.subtitleHasFont && images.empty()) return A_Err_NONE;
 
-  const std::string font = FieldText(options.fontFile, sizeof options.fontFile);
-  if (!IsPlainFileName(font)) return kSubtitleCopyFailed;
-  const std::string fontFolder = FolderOfPath(subtitlePath);
-  if (fontFolder.empty()) {
+  const std::string sourceFolder = FolderOfPath(subtitlePath);
+  if (sourceFolder.empty()) {
     ReportFormatted(basic, suites, "Last path element could not be removed: %s.", subtitlePath.c_str());
     return kErrStartCheck;
   }
-  if (CopyFileTo((fontFolder + font).c_str(), (target + font).c_str()) != 0) return kSubtitleCopyFailed;
+  if (options.subtitleHasFont) {
+    const std::string font = FieldText(options.fontFile, sizeof options.fontFile);
+    if (!IsPlainFileName(font)) return kSubtitleCopyFailed;
+    if (CopyFileTo((sourceFolder + font).c_str(), (target + font).c_str()) != 0) return kSubtitleCopyFailed;
+  }
+  for (const std::string& image : images) {
+    if (!IsPlainFileName(image) || image == uuid + ".xml") return kSubtitleCopyFailed;
+    if (CopyFileTo((sourceFolder + image).c_str(), (target + image).c_str()) != 0) return kSubtitleCopyFailed;
+  }
   return A_Err_NONE;
 }
 
@@ -50,8 +62,9 @@ A_Err PrepareSubtitles(AEIO_BasicData* basic, SuiteHandler& suites, OutputOption
     }
   }
   if (trackFile) {
-    if (KM_FAILURE(write_mxf_subtitle(&options))) {
-      ShowMessage(basic, "Could not create subtitle file, please check if font file is missing!");
+    std::string cause;
+    if (KM_FAILURE(write_mxf_subtitle(&options, &cause))) {
+      ShowMessage(basic, ("Could not create subtitle file: " + cause + ".").c_str());
       return kErrStartCheck;
     }
     return A_Err_NONE;

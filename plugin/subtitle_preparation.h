@@ -1,6 +1,6 @@
 // The subtitles of a render, prepared at its start once the package folder
 // exists: the SMPTE subtitle track file, or the subtitle folder named by the
-// subtitle's UUID holding "<uuid>.xml" and its font.
+// subtitle's UUID holding "<uuid>.xml", its font and its images.
 #pragma once
 
 #include "platform/aesdk/aeio_basic_data.h"
@@ -14,8 +14,9 @@ constexpr A_Err kSubtitleCopyFailed = -1;
 
 // Called only when subtitles are on. A SMPTE document in SMPTE packing is
 // wrapped into its track file; any other subtitle is copied with its font
-// into the subtitle folder. Returns 0; kErrStartCheck once the user has been
-// told why (the folder cannot be made, the track file fails, the font's
-// folder is unknown); or kSubtitleCopyFailed when a copy fails or the
-// record's id or font name cannot name a file in the package.
+// and images into the subtitle folder. Returns 0; kErrStartCheck once the
+// user has been told why (the folder cannot be made, the track file fails,
+// with its cause, the font's folder is unknown); or kSubtitleCopyFailed when
+// a copy fails or the record's id, font or image names cannot name a file in
+// the package.
 A_Err PrepareSubtitles(AEIO_BasicData* basic, SuiteHandler& suites, OutputOptions& options);

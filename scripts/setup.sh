@@ -10,6 +10,8 @@ packages=(
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
   ffmpeg libopenjp2-tools mediainfo libxml2-utils
   python3-dicttoxml python3-freetype
+  libgtk-3-dev fonts-dejavu-core fonts-dejavu-extra
+  xvfb xdotool
   clang-format clang-tidy
 )
 

@@ -1,6 +1,11 @@
 #include "ui/general_page.h"
 
+#include <string>
+
+#include "package/subtitle_check.h"
+#include "package/subtitle_fit.h"
 #include "platform/win/common_controls.h"
+#include "platform/win/message_box.h"
 #include "plugin/module_globals.h"
 #include "plugin/output_options.h"
 #include "ui/control_text.h"
@@ -27,6 +32,22 @@ void EnableTitleControls(HWND page, const OutputOptions* options) {
   const BOOL enable = options->useCompName == 0;
   EnableWindow(GetDlgItem(page, kTitleEdit), enable);
   EnableWindow(GetDlgItem(page, kTitleBuilderButton), enable);
+}
+
+// A subtitle file chosen under the other packing does not suit the new one:
+// it is taken out of the settings, as the Subtitle page does with a file it
+// refuses, and the user is told why.
+void CheckSubtitleAgainstPacking(HWND page, OutputOptions* options) {
+  if (!options->subtitleOn || options->subtitlePath[0] == '\0') return;
+  char message[kSubtitleMessageSize] = "";
+  if (CheckSubtitleFitsOutput(*options, message) != 0) return;
+  options->subtitlePath[0] = '\0';
+  options->subtitleUuid[0] = '\0';
+  options->subtitleHasFont = 0;
+  options->fontFile[0] = '\0';
+  const std::string text = std::string(message) +
+                           "\nThe subtitle file has been removed: choose one for this packing on the Subtitle page.";
+  MessageBoxA(page, text.c_str(), "Subtitle file", MB_OK | MB_ICONWARNING);
 }
 
 }  // namespace
@@ -80,6 +101,7 @@ void OnGeneralListChosen(HWND page, int id, OutputOptions* options) {
     CopyCategoryText(page, index, options);
   } else {
     options->packing = static_cast<A_u_long>(SendToControl(page, kPackingList, CB_GETCURSEL));
+    CheckSubtitleAgainstPacking(page, options);
   }
   updateMetaData(page, options);
 }

@@ -11,5 +11,6 @@ struct OutputOptions;
 void InitGeneralPage(OutputOptions* options);
 // Any notification of 2101, 2102, 2103, 2106 or 2108.
 void OnGeneralCommand(HWND page, int id, OutputOptions* options);
-// A choice in the list 2104 or 2105.
+// A choice in the list 2104 or 2105; a new packing is checked against the
+// chosen subtitle file.
 void OnGeneralListChosen(HWND page, int id, OutputOptions* options);

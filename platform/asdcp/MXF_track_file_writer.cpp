@@ -182,6 +182,12 @@ std::vector<UL> TrackFileWriter::IndexLabels() const {
   return labels;
 }
 
+ui64_t TrackFileWriter::HeaderRegionNeeded() const {
+  const ui64_t pack_size = PartitionPack(PartitionKind::Header, PartitionStatus::OpenIncomplete, 0, 0, 0, 0, 0, 0, 0,
+                                         UL{}).size();
+  return pack_size + EncodeHeaderMetadata(sets_, IndexLabels()).size() + kKLVHeaderSize;
+}
+
 ByteBuffer TrackFileWriter::HeaderRegion(PartitionStatus status, ui64_t footer) const {
   const ByteBuffer metadata = EncodeHeaderMetadata(sets_, IndexLabels());
   const ui32_t header_sid = label_set_ == LS_MXF_SMPTE ? 0 : kBodySID;
@@ -269,7 +275,7 @@ Result_t TrackFileWriter::OpenWrite(const std::string& filename, const WriterInf
   essence_containers_ = {Label::GenericContainerMultipleWrappings, layout.essence_container};
   std::sort(essence_containers_.begin(), essence_containers_.end());
   BuildHeader(info, std::move(descriptors));
-  region_end_ = ui64_t(header_size) + layout.header_extra;
+  region_end_ = 0;
   position_ = 0;
   cbr_unit_size_ = 0;
   cbr_units_ = 0;
@@ -281,8 +287,11 @@ Result_t TrackFileWriter::OpenWrite(const std::string& filename, const WriterInf
   for (const Set& set : sets_)
     for (const Property& p : set.Properties())
       if (p.value.size() > 0xffff) return Kumu::RESULT_PARAM;  // beyond a local set's 16-bit length
+  // The region has the size asked for, or grows to what the header
+  // metadata needs (many ancillary resources, for one).
+  region_end_ = std::max(ui64_t(header_size) + layout.header_extra, HeaderRegionNeeded());
   const ByteBuffer header = HeaderRegion(PartitionStatus::OpenIncomplete, 0);
-  if (header.size() == 0) return Kumu::RESULT_PARAM;  // the header does not fit the size asked for
+  if (header.size() == 0) return Kumu::RESULT_FAIL;
 
   Result_t result = file_.OpenWrite(filename);
   if (result.Failure()) return result;

@@ -45,7 +45,8 @@ class TrackFileWriter {
   bool IsOpen() const { return file_.IsOpen(); }
 
   // Creates the file and writes the header region of header_size bytes
-  // (plus the layout's extra) and, with SMPTE labels, the body partition.
+  // (plus the layout's extra), grown to what the header metadata needs when
+  // that is more, and, with SMPTE labels, the body partition.
   // descriptors: the essence descriptor first, then its sub-descriptors;
   // the descriptor's ContainerDuration is brought up to date at the end.
   Result_t OpenWrite(const std::string& filename, const WriterInfo& info, const TrackFileLayout& layout,
@@ -72,6 +73,9 @@ class TrackFileWriter {
   ByteBuffer PartitionPack(PartitionKind kind, PartitionStatus status, ui64_t this_offset, ui64_t previous,
                            ui64_t footer, ui64_t header_bytes, ui64_t index_bytes, ui32_t index_sid,
                            ui32_t body_sid, const UL& pattern) const;
+  // The smallest header region that holds the partition pack, the header
+  // metadata and a fill item.
+  ui64_t HeaderRegionNeeded() const;
   ByteBuffer HeaderRegion(PartitionStatus status, ui64_t footer) const;
   ByteBuffer IndexSegments() const;
   std::vector<UL> IndexLabels() const;

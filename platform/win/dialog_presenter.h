@@ -1,6 +1,7 @@
 // The hook through which a program shows running dialogs to its user: it
-// learns when a dialog opens and closes and when a control's text or state
-// changes, and it shows message boxes. Without a presenter dialogs run
+// learns when a dialog opens and closes and when a window's text, state,
+// place, visibility or enabled flag changes, or the window is destroyed
+// (the handle then names no window), and it shows message boxes. Without a presenter dialogs run
 // unseen and a message box takes its default button.
 //
 // Calls come on the thread that caused them (the dialog's thread for

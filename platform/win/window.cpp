@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "platform/win/dialog_presenter.h"
 #include "platform/win/messages.h"
 #include "platform/win/window_messages.h"
 #include "platform/win/window_store.h"
@@ -29,6 +30,11 @@ auto WithWindow(HWND window, F f, decltype(f(std::declval<WindowRecord&>())) mis
   std::lock_guard<std::mutex> lock(StoreLock());
   WindowRecord* record = FindWindow(window);
   return record == nullptr ? missing : f(*record);
+}
+
+// Tells the presenter that a window's place, visibility or state changed.
+void Changed(HWND window) {
+  if (DialogPresenter* presenter = GetDialogPresenter()) presenter->ControlChanged(window);
 }
 
 }  // namespace
@@ -60,7 +66,7 @@ BOOL GetClientRect(HWND window, RECT* rect) {
 
 BOOL MoveWindow(HWND window, int x, int y, int width, int height, BOOL repaint) {
   (void)repaint;
-  std::lock_guard<std::mutex> lock(StoreLock());
+  std::unique_lock<std::mutex> lock(StoreLock());
   WindowRecord* record = FindWindow(window);
   if (record == nullptr || window == g_desktop) return FALSE;
   const LONG dx = x - record->rect.left;
@@ -75,6 +81,8 @@ BOOL MoveWindow(HWND window, int x, int y, int width, int height, BOOL repaint) 
     child->rect = {child->rect.left + dx, child->rect.top + dy, child->rect.right + dx, child->rect.bottom + dy};
     pending.insert(pending.end(), child->children.begin(), child->children.end());
   }
+  lock.unlock();
+  Changed(window);
   return TRUE;
 }
 
@@ -103,11 +111,15 @@ BOOL IsWindow(HWND window) {
 }
 
 BOOL ShowWindow(HWND window, int command) {
-  return WithWindow(window, [&](WindowRecord& r) {
-    BOOL was = r.visible ? TRUE : FALSE;
+  bool changed = false;
+  const BOOL was = WithWindow(window, [&](WindowRecord& r) {
+    BOOL before = r.visible ? TRUE : FALSE;
     r.visible = command != SW_HIDE;
-    return was;
+    changed = r.visible != (before == TRUE);
+    return before;
   }, FALSE);
+  if (changed) Changed(window);
+  return was;
 }
 
 BOOL IsWindowVisible(HWND window) {
@@ -116,11 +128,15 @@ BOOL IsWindowVisible(HWND window) {
 
 BOOL EnableWindow(HWND window, BOOL enable) {
   // Returns TRUE when the window was disabled before.
-  return WithWindow(window, [&](WindowRecord& r) {
-    BOOL wasDisabled = r.enabled ? FALSE : TRUE;
+  bool changed = false;
+  const BOOL wasDisabled = WithWindow(window, [&](WindowRecord& r) {
+    BOOL before = r.enabled ? FALSE : TRUE;
     r.enabled = enable != FALSE;
-    return wasDisabled;
+    changed = r.enabled == (before == TRUE);
+    return before;
   }, FALSE);
+  if (changed) Changed(window);
+  return wasDisabled;
 }
 
 BOOL IsWindowEnabled(HWND window) {
@@ -154,13 +170,17 @@ LONG_PTR GetWindowLongPtrA(HWND window, int index) {
 BOOL DestroyWindow(HWND window) {
   if (!IsWindow(window) || window == GetDesktopWindow()) return FALSE;
   SendMessageA(window, WM_DESTROY, 0, 0);
-  std::lock_guard<std::mutex> lock(StoreLock());
-  if (WindowRecord* record = FindWindow(window)) {
-    // A modal dialog destroyed under its loop ends that loop.
-    record->ended = true;
-    WakeOwner(window);
+  {
+    std::lock_guard<std::mutex> lock(StoreLock());
+    if (WindowRecord* record = FindWindow(window)) {
+      // A modal dialog destroyed under its loop ends that loop.
+      record->ended = true;
+      WakeOwner(window);
+    }
+    RemoveWindow(window);
   }
-  RemoveWindow(window);
+  // The presenter learns it from a handle that no longer names a window.
+  Changed(window);
   return TRUE;
 }
 
@@ -181,6 +201,7 @@ bool QueryWindowState(HWND window, WindowState* state) {
     state->style = r.style;
     state->text = r.text;
     state->rect = r.rect;
+    state->frame = r.frame;
     state->visible = r.visible;
     state->enabled = r.enabled;
     state->rangeMin = r.rangeMin;

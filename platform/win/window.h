@@ -45,7 +45,8 @@ struct WindowState {
   int id = -1;
   DWORD style = 0;
   std::string text;
-  RECT rect = {0, 0, 0, 0};
+  RECT rect = {0, 0, 0, 0};   // screen pixels, frame included
+  RECT frame = {0, 0, 0, 0};  // thickness of the frame on each side (caption bar on top)
   bool visible = false;
   bool enabled = true;
   int rangeMin = 0;  // progress and track bars

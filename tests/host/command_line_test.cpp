@@ -103,3 +103,23 @@ TEST(CommandLine, ProgramHelpAndErrors) {
   EXPECT_EQ(missing.status, 2);
   EXPECT_NE(missing.err.find("none.mov"), std::string::npos) << missing.err;
 }
+
+TEST(CommandLine, DialogOptionsAndTheLogBesideThePackage) {
+  CommandLine script = Parse({"--dialog-script", "-", "--verbose", "out/film.DCP"});
+  EXPECT_TRUE(script.dialog);
+  EXPECT_EQ(script.dialog_script, "-");
+  EXPECT_TRUE(script.verbose);
+  // The dialog alone: no output, the record stored in the options file.
+  CommandLine alone = Parse({"--dialog", "--options", "film.opts"});
+  EXPECT_TRUE(alone.dialog);
+  EXPECT_EQ(alone.output, "");
+  EXPECT_NE(ParseError({"--dialog"}).find("no output"), std::string::npos);
+  EXPECT_NE(ParseError({"--options", "film.opts"}).find("no output"), std::string::npos);
+  EXPECT_NE(ParseError({"--dialog-script", "", "x.DCP"}).find("--dialog-script needs a file name"), std::string::npos);
+  EXPECT_EQ(LogFilePath("/work/out/film.DCP"), "/work/out/film.log");
+  EXPECT_EQ(LogFilePath("/work/out/film.dcp"), "/work/out/film.log");
+
+  auto help = RunCommand({RenderPath(), "--help"});
+  for (const char* text : {"--dialog ", "--dialog-script FILE", "--verbose", "answer BUTTON", "time left"})
+    EXPECT_NE(help.out.find(text), std::string::npos) << text;
+}

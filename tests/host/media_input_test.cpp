@@ -60,6 +60,7 @@ TEST(MediaInput, MovieFramesAreScaledAndInOrder) {
   EXPECT_EQ(in.info().fps_den, 1);
   EXPECT_EQ(in.info().frames, 48);
   EXPECT_TRUE(in.info().has_sound);
+  EXPECT_FALSE(in.info().image_sequence);  // a movie keeps its own timing
 
   HostFrame f8, f16;
   f8.Allocate(640, 360, 8, 16);
@@ -132,6 +133,7 @@ TEST(MediaInput, ImageSequenceAndBadFiles) {
   EXPECT_EQ(seq.info().width, 64);
   EXPECT_EQ(seq.info().frames, 10);
   EXPECT_FALSE(seq.info().has_sound);
+  EXPECT_TRUE(seq.info().image_sequence);
   HostFrame a, b;
   a.Allocate(64, 48, 8);
   b.Allocate(64, 48, 8);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <csignal>
 #include <cstring>
 #include <mutex>
 #include <set>
@@ -367,6 +368,39 @@ TEST_F(RenderHostTest, StoppedRenderAndEmptySlots) {
   EXPECT_EQ(record.end_state, AEGP_RenderQueueState_STOPPED);
   EXPECT_TRUE(record.chunks.empty());
   EXPECT_NE(host.LastCall("AEIO_AddSoundChunk (empty slot, skipped)"), nullptr);
+}
+
+TEST_F(RenderHostTest, AStopAskedForEndsTheRenderAsAStoppedOne) {
+  // The stop is asked for while a frame is rendered: that frame still goes
+  // to the module, no later one does, and the render ends stopped; asked
+  // during the last frame, the render ends stopped all the same.
+  struct StoppingSource : FrameSource {
+    std::unique_ptr<FrameSource> pattern = MakePatternSource();
+    std::atomic<int> stop{0};
+    int64_t stop_at = 0;
+    void RenderFrame(int64_t index, HostFrame& out) override {
+      if (index == stop_at) stop = SIGINT;
+      pattern->RenderFrame(index, out);
+    }
+    std::vector<int16_t> Sound(int64_t first, int count) override { return pattern->Sound(first, count); }
+  };
+  for (int64_t stop_at : {int64_t{3}, settings.comp.frames - 1}) {
+    SCOPED_TRACE(stop_at);
+    fake::Record seen;
+    fake::rec = &seen;
+    RenderHost host(settings);
+    host.UseEntryPoint(fake::Entry);
+    ASSERT_EQ(host.CallEntryPoint(), 0);
+    ASSERT_EQ(host.InitOutputSpec(), 0);
+    StoppingSource source;
+    source.stop_at = stop_at;
+    RenderControl control;
+    control.stop_signal = &source.stop;
+    ASSERT_EQ(host.Render(source, control), 0);
+    EXPECT_EQ(seen.frame_sums.size(), static_cast<size_t>(stop_at + 1));
+    EXPECT_EQ(seen.end_state, AEGP_RenderQueueState_STOPPED);
+    host.Finish();
+  }
 }
 
 TEST_F(RenderHostTest, FaultsOfTheModuleAreReported) {

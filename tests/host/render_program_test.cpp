@@ -1,7 +1,9 @@
 // lumavox-render as a program, with the real output module.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 #include "host/render_host.h"
 #include "tests/support/test_support.h"
@@ -55,9 +57,85 @@ TEST(RenderProgram, RendersAMovieInput) {
   auto r = RunCommand({RenderPath(), "--input", dir / "in.mkv", "--size", "2048x1080", "--depth", "8", "--threads",
                        "2", dir / "m.DCP"});
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(r.err.find("composition \"m\" 2048x1080, 24.000 fps, 24 frames, 8 bits per channel"), std::string::npos)
+  EXPECT_NE(ReadText(dir / "m.log").find("composition \"m\" 2048x1080, 24.000 fps, 24 frames, 8 bits per channel"),
+            std::string::npos)
       << r.err;
   EXPECT_NE(r.err.find("render done: 24 of 24 frames"), std::string::npos) << r.err;
+}
+
+namespace {
+
+// Picture `index` of a sequence shows its number: eight vertical stripes, a
+// white one, six bits of the number (white for 1, most significant first)
+// and a black one.
+constexpr int kStripes = 8;
+
+std::vector<uint8_t> NumberedPicture(int index, int width, int height) {
+  std::string header = "P6\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n";
+  std::vector<uint8_t> ppm(header.begin(), header.end());
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      const int stripe = x * kStripes / width;
+      const bool white = stripe == 0 || (stripe < kStripes - 1 && ((index >> (kStripes - 2 - stripe)) & 1));
+      for (int c = 0; c < 3; ++c) ppm.push_back(white ? 255 : 0);
+    }
+  return ppm;
+}
+
+// The number a decoded grey picture shows, or -1 when its marks are not there.
+int PictureNumber(const uint8_t* grey, int width, int height) {
+  const uint8_t* row = grey + static_cast<size_t>(height / 2) * width;
+  auto white = [&](int stripe) { return row[(2 * stripe + 1) * width / (2 * kStripes)] > 128; };
+  if (!white(0) || white(kStripes - 1)) return -1;
+  int number = 0;
+  for (int stripe = 1; stripe < kStripes - 1; ++stripe) number = number * 2 + (white(stripe) ? 1 : 0);
+  return number;
+}
+
+}  // namespace
+
+TEST(RenderProgram, AnImageSequenceGivesEachPictureOneFrameAtAnyRate) {
+  LUMAVOX_REQUIRE_TOOL("ffmpeg");
+  TempDir dir;
+  constexpr int kPictures = 48;
+  std::filesystem::create_directory(dir / "frames");
+  for (int k = 0; k < kPictures; ++k) {
+    char name[32];
+    std::snprintf(name, sizeof name, "/in%03d.ppm", k + 1);
+    WriteBytes(dir / "frames" + name, NumberedPicture(k, 96, 54));
+  }
+  auto png = RunCommand({"ffmpeg", "-v", "error", "-i", dir / "frames/in%03d.ppm", "-start_number", "1",
+                         dir / "frames/in%03d.png"});
+  ASSERT_EQ(png.status, 0) << png.err;
+  for (int k = 1; k <= kPictures; ++k) {
+    char name[32];
+    std::snprintf(name, sizeof name, "/in%03d.ppm", k);
+    std::filesystem::remove(dir / "frames" + name);
+  }
+
+  for (const char* fps : {"24", "25", "30"}) {
+    SCOPED_TRACE(std::string(fps) + " fps");
+    const std::string out = dir / (std::string("seq") + fps);
+    auto r = RunCommand({RenderPath(), "--input", dir / "frames/in%03d.png", "--fps", fps, "--size", "1998x1080",
+                         "--depth", "8", out + ".DCP"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("render done: 48 of 48 frames"), std::string::npos) << r.err;
+    std::string mxf;
+    for (const auto& entry : std::filesystem::directory_iterator(out))
+      if (entry.path().filename().string().rfind("j2c_", 0) == 0) mxf = entry.path().string();
+    ASSERT_FALSE(mxf.empty());
+    constexpr int kWidth = 96, kHeight = 54;
+    // Decoded at a sixteenth of the size, which is all the stripes need.
+    auto decoded = RunCommand({"ffmpeg", "-v", "error", "-lowres", "4", "-i", mxf, "-map", "0:v", "-vf",
+                               "scale=96:54:flags=area", "-f", "rawvideo", "-pix_fmt", "gray", "-"});
+    ASSERT_EQ(decoded.status, 0) << decoded.err;
+    ASSERT_EQ(decoded.out.size(), static_cast<size_t>(kPictures) * kWidth * kHeight);
+    for (int k = 0; k < kPictures; ++k) {
+      const auto* grey =
+          reinterpret_cast<const uint8_t*>(decoded.out.data()) + static_cast<size_t>(k) * kWidth * kHeight;
+      EXPECT_EQ(PictureNumber(grey, kWidth, kHeight), k) << "frame " << k;
+    }
+  }
 }
 
 TEST(RenderProgram, RealModuleRegistersAndKeepsTheSuitesBalanced) {

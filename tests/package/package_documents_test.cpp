@@ -181,6 +181,25 @@ TEST(PackageDocuments, AnUnwritablePlaylistIsReportedByNameAndStopsTheRest) {
   EXPECT_FALSE(std::filesystem::exists(w.volIndex));
 }
 
+TEST(PackageDocuments, ALaterDocumentThatCannotBeWrittenTakesTheEarlierOnesWithIt) {
+  for (int blocked = 1; blocked <= 3; ++blocked) {
+    SCOPED_TRACE(blocked);
+    StandInPackage p({true, false, false});
+    const Written w = Paths(p, true);
+    const std::string path = blocked == 1 ? w.pkl : blocked == 2 ? w.assetMap : w.volIndex;
+    std::filesystem::create_directory(path);  // as good as a full disk for that document
+    AEIO_BasicData basic = {CaptureMessage, &g_basicSuite, 0, 0};
+    g_messages.clear();
+    package_test::DialogUser user;
+    EXPECT_TRUE(WriteDcpXml(&basic, &p.info).Failure());
+    EXPECT_EQ(g_messages, std::vector<std::string>{"Cannot write file: " + path});
+    // Nothing that looks like a finished package: no document is left.
+    for (const std::string& document : {w.cpl, w.pkl, w.assetMap, w.volIndex})
+      EXPECT_FALSE(std::filesystem::is_regular_file(document)) << document;
+    EXPECT_TRUE(std::filesystem::is_directory(path));  // not the writer's to remove
+  }
+}
+
 TEST(PackageDocuments, DocumentsUseTheDeclarationTwoSpaceIndentAndLineFeeds) {
   StandInPackage p({false, false, false});
   package_test::DialogUser user;

@@ -11,6 +11,7 @@
 #include "package/pcm_track_file.h"
 #include "package/wav_header.h"
 #include "plugin/output_options.h"
+#include "tests/support/checkers.h"
 #include "tests/support/mxf_dump.h"
 #include "tests/support/test_support.h"
 #include "tests/support/wav_data_chunk.h"
@@ -94,7 +95,7 @@ TEST(PCMTrackFile, ReferenceLayoutsKeepChannelOrderConfigurationAndLabels) {
     uint32_t fps, packing, layout, frames;
   };
   // A quarter of a second: six frames at 24 fps; at 25 fps six whole frames
-  // and a quarter, which is dropped: the seventh frame is silence.
+  // and a quarter: the seventh frame holds the quarter, then silence.
   const Case cases[] = {{"snd_20_interop", 24, 0, 0, 6},
                         {"snd_20_smpte", 24, 1, 0, 6},
                         {"snd_51_smpte", 24, 1, 1, 6},
@@ -119,7 +120,6 @@ TEST(PCMTrackFile, ReferenceLayoutsKeepChannelOrderConfigurationAndLabels) {
       for (const std::string& d : CompareStructure(ours, reference)) ADD_FAILURE() << d;
     const size_t frameBytes = size_t(48000 / c.fps) * 3 * ChannelsOf(c.layout);
     std::vector<uint8_t> expected = Interleaved(o);
-    expected.resize(frameBytes * 6);
     expected.resize(frameBytes * c.frames, 0);
     EXPECT_TRUE(Decode(SoundPath(o), dir / "out.raw") == expected) << "decoded samples differ";
   }
@@ -164,16 +164,54 @@ TEST(PCMTrackFile, ExternalSoundRunsToDurationPlusInPointThenSilence) {
   expected.resize(size_t(275) * 1920 * 18);
   EXPECT_TRUE(Decode(SoundPath(o), dir / "long.raw") == expected);
 
-  // 100 whole frames and part of a 101st: the part is dropped, silence after.
+  // 100 whole frames and part of a 101st: the part arrives, silence after.
   for (int c = 0; c < 6; ++c) WriteMono(o.channelFiles[c], 100 * 1920 + 700, c);
   OutputOptions s = o;
   ASSERT_TRUE(write_PCM_file(&s).Success());
   EXPECT_EQ(s.audioFrames, 275u);
   EXPECT_NE(std::string(s.soundUuid), std::string(o.soundUuid));
   expected = Interleaved(s);
-  expected.resize(size_t(100) * 1920 * 18);
+  EXPECT_EQ(expected.size(), (size_t(100) * 1920 + 700) * 18);
   expected.resize(size_t(275) * 1920 * 18, 0);
   EXPECT_TRUE(Decode(SoundPath(s), dir / "short.raw") == expected);
+}
+
+// Channel files that end inside a frame: every sample of them reaches the
+// track file, as the track-file library's own unwrapper extracts it and
+// ffmpeg decodes both, and the rest of that frame is silence.
+TEST(PCMTrackFile, ExternalFilesEndingInsideAFrameKeepTheirLastSamples) {
+  LUMAVOX_REQUIRE_TOOL("ffmpeg");
+  LUMAVOX_REQUIRE_CHECKERS();
+  TempDir dir;
+  OutputOptions o = Record(dir.path(), 25, 1, 0, 7);  // 7 frames of 1920 samples
+  std::vector<std::vector<uint8_t>> sources;
+  for (int c = 0; c < 2; ++c) {
+    const std::string path = dir / ("take_" + std::to_string(c) + ".wav");
+    WriteMono(path, 12000, c);  // six frames and a quarter
+    std::snprintf(o.channelFiles[c], sizeof o.channelFiles[c], "%s", path.c_str());
+    sources.push_back(Decode(path, dir / ("source" + std::to_string(c) + ".raw")));
+    ASSERT_EQ(sources.back().size(), 12000u * 3);
+  }
+  ASSERT_TRUE(write_PCM_file(&o).Success());
+  EXPECT_EQ(o.audioFrames, 7u);
+
+  CommandResult r = RunChecker({"asdcp-unwrap", SoundPath(o), dir / "unwrapped"});
+  ASSERT_EQ(r.status, 0) << r.out << r.err;
+  const std::vector<uint8_t> track = Decode(dir / "unwrapped", dir / "track.raw");
+  ASSERT_EQ(track.size(), size_t(7) * 1920 * 2 * 3);
+  size_t differing = 0, loudTail = 0;
+  for (size_t s = 0; s < 7 * 1920; ++s) {
+    for (int c = 0; c < 2; ++c) {
+      const uint8_t* got = &track[(s * 2 + size_t(c)) * 3];
+      if (s < 12000) {
+        differing += std::memcmp(got, &sources[c][s * 3], 3) != 0;
+      } else {
+        loudTail += (got[0] | got[1] | got[2]) != 0;
+      }
+    }
+  }
+  EXPECT_EQ(differing, 0u) << "samples of the sources that did not arrive";
+  EXPECT_EQ(loudTail, 0u) << "samples after the sources that are not silence";
 }
 
 TEST(PCMTrackFile, TimelineSoundLastsTheDurationWhateverTheInPoint) {

@@ -47,6 +47,7 @@ StandInPackage::StandInPackage(PackageKind kind, uint64_t pictureBytes) : info()
   SET(info.pictureUuid, "0b1c5e12-3d4f-4a5b-8c6d-7e8f90a1b2c3");
   info.pictureDuration = frames;
   info.pictureIntrinsicDuration = frames;
+  info.subtitleIntrinsicDuration = frames;
   if (kind.smpte) {
     info.aspectWidth = 1998;
     info.aspectHeight = 1080;

@@ -41,6 +41,7 @@ Outcome Check(const std::string& path, A_u_long packing) {
   Outcome o{0, "", {}};
   std::memset(&o.options, 0, sizeof o.options);
   o.options.packing = packing;
+  o.options.frameRate = 24;
   std::strcpy(o.options.subtitleUuid, "earlier-id");
   o.options.subtitleSmpte = 7;
   o.options.subtitleHasFont = 7;
@@ -200,5 +201,63 @@ TEST(SubtitleCheck, RefusesIdsAndFontNamesThatAreNoPlainNames) {
       EXPECT_EQ(o.message, kFontNotPlain);
       EXPECT_TRUE(o.Forgotten());
     }
+  }
+}
+
+// A SMPTE document is timed at its EditRate: one that is not the
+// composition's would be shown at the wrong times.
+TEST(SubtitleCheck, RefusesSmpteDocumentsAtAnotherEditRate) {
+  TempDir dir;
+  const auto reel = [&](const std::string& rate) {
+    std::string text = Smpte(std::string("urn:uuid:") + kSmpteId, "");
+    text.replace(text.find("24 1"), 4, rate);
+    WriteText(dir / "reel.xml", text);
+    return dir / "reel.xml";
+  };
+  Outcome o = Check(reel("24 1"), 1);
+  EXPECT_EQ(o.result, 1);
+  o = Check(reel("48 2"), 1);  // the same rate
+  EXPECT_EQ(o.result, 1);
+  o = Check(reel("25 1"), 1);
+  EXPECT_EQ(o.result, 0);
+  EXPECT_EQ(o.message, "The subtitle file's EditRate is 25 1, but the composition's is 24 1 (24 fps).");
+  EXPECT_TRUE(o.Untouched());
+  for (const char* bad : {"24", "24 0", "twenty-four 1", "24 1 1"}) {
+    SCOPED_TRACE(bad);
+    o = Check(reel(bad), 1);
+    EXPECT_EQ(o.result, 0);
+    EXPECT_EQ(o.message, "The subtitle file has no valid EditRate.");
+  }
+}
+
+// Image subtitles name PNG files beside the document, which travel with it
+// into the package: each must be there and be a plain file name.
+TEST(SubtitleCheck, InteropImagesMustStandBesideTheDocument) {
+  TempDir dir;
+  const auto dc = [&](const std::string& image) {
+    WriteText(dir / "dc.xml", Interop(kInteropId, "<Font><Subtitle SpotNumber=\"1\"><Image HAlign=\"center\">" +
+                                                      image + "</Image></Subtitle></Font>"));
+    return dir / "dc.xml";
+  };
+  WriteText(dir / "sub1.png", "png");
+  Outcome o = Check(dc("sub1.png"), 0);
+  EXPECT_EQ(o.result, 1);
+  EXPECT_EQ(o.message, "");
+  o = Check(dc("sub2.png"), 0);
+  EXPECT_EQ(o.result, 0);
+  EXPECT_EQ(o.message, "No image file found next to this subtitlefile: sub2.png");
+  EXPECT_TRUE(o.Forgotten());
+  // Names that would reach out of the subtitle folder, or over the document's
+  // own copy in it.
+  std::filesystem::create_directories(dir / "sub");
+  WriteText(dir / "sub/sub1.png", "png");
+  WriteText(dir / (std::string(kInteropId) + ".xml"), "copy");
+  for (const std::string& name : {std::string("../sub1.png"), std::string("sub/sub1.png"), std::string(" sub1.png"),
+                                  std::string("sub1"), std::string(kInteropId) + ".xml"}) {
+    SCOPED_TRACE(name);
+    o = Check(dc(name), 0);
+    EXPECT_EQ(o.result, 0);
+    EXPECT_EQ(o.message, "The images of this subtitlefile must be PNG files with plain names (sub1.png).");
+    EXPECT_TRUE(o.Forgotten());
   }
 }

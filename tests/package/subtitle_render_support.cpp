@@ -17,9 +17,10 @@ std::string Reference(const std::string& name) {
   return lumavox_test::SharedDir() + "/reference/subtitles/" + name;
 }
 
-std::unique_ptr<RenderHost> SetUpHost(const std::string& outputPath, int frames, int threads) {
+std::unique_ptr<RenderHost> SetUpHost(const std::string& outputPath, int frames, int threads, int fps) {
   HostSettings s;
   s.comp.frames = frames;
+  s.comp.fps_num = fps;
   s.output_path = outputPath;
   s.threads = threads;
   s.echo = false;

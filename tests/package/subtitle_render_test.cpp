@@ -1,5 +1,6 @@
-// The subtitles of a render start through the render host: a document of
-// the other kind than the packing, and the refusals on the way.
+// The subtitles of a render start through the render host: documents that
+// do not suit the packing or the frame rate, track files that fail, and the
+// refusals on the way.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -19,36 +20,66 @@ namespace {
 
 constexpr A_Err kStartCheck = 9993;
 
-void Finish(RenderHost& host) {
-  host.SetQueueState(AEGP_RenderQueueState_STOPPED);
-  EXPECT_EQ(host.EndAdding(), 0);
-}
-
 }  // namespace
 
-TEST(SubtitleRenderStart, SmptePackingCopiesAnInteropDocumentAndWritesNoTrackFile) {
+// A subtitle file chosen under one packing, rendered under the other: refused
+// with its reason before the package folder is made.
+TEST(SubtitleRenderStart, ADocumentOfTheOtherPackingIsRefusedBeforeTheFolderIsMade) {
+  struct Case {
+    const char* document;
+    uint32_t chosenIn, renderedIn;
+    const char* message;
+  };
+  for (const Case c : {Case{"interop/subs_interop.xml", 0, 1,
+                            "You are trying to load an InterOp subtitle file in SMPTE packaging mode."},
+                       Case{"smpte/subs.xml", 1, 0,
+                            "You are trying to load a SMPTE subtitle file in interOp packaging mode."}}) {
+    SCOPED_TRACE(c.document);
+    TempDir dir;
+    auto host = SetUpHost(dir / "Film.DCP");
+    OutputOptions& options = LiveOptions(*host);
+    ChooseSubtitle(options, Reference(c.document), c.chosenIn);
+    options.packing = c.renderedIn;
+    EXPECT_EQ(host->StartAdding(), kStartCheck);
+    EXPECT_NE(Messages(*host).find(c.message), std::string::npos) << Messages(*host);
+    EXPECT_FALSE(std::filesystem::exists(dir / "Film"));
+    EXPECT_EQ(host->LiveHandles().size(), 1u);  // no encoder was set up
+  }
+}
+
+// The record says SMPTE, but the file was replaced by an Interop document
+// since it was chosen: the file itself is checked too.
+TEST(SubtitleRenderStart, AFileReplacedByTheOtherKindIsRefused) {
   TempDir dir;
+  std::filesystem::copy_file(Reference("smpte/subs.xml"), dir / "subs.xml");
+  const std::string font = std::string(kSmpteFont) + ".ttf";
+  std::filesystem::copy_file(Reference("smpte/" + font), dir / font);
   auto host = SetUpHost(dir / "Film.DCP");
   OutputOptions& options = LiveOptions(*host);
   options.packing = 1;
-  ChooseSubtitle(options, Reference("interop/subs_interop.xml"), 0);
-  ASSERT_EQ(host->StartAdding(), 0) << Messages(*host);
-  EXPECT_EQ(Entries(dir / "Film/" + kInteropId),
-            (std::vector<std::string>{std::string(kInteropId) + ".xml", "DejaVuSerif.ttf"}));
-  for (const std::string& name : Entries(dir / "Film")) EXPECT_NE(name.rfind("sub_", 0), 0u) << name;
-  Finish(*host);
+  ChooseSubtitle(options, dir / "subs.xml", 1);
+  std::filesystem::copy_file(Reference("interop/subs_interop.xml"), dir / "subs.xml",
+                             std::filesystem::copy_options::overwrite_existing);
+  EXPECT_EQ(host->StartAdding(), kStartCheck);
+  EXPECT_NE(Messages(*host).find("InterOp subtitle file in SMPTE packaging mode"), std::string::npos)
+      << Messages(*host);
 }
 
-TEST(SubtitleRenderStart, InteropRenderOfASmpteDocumentIsAGeneralError) {
+// A SMPTE document timed at 24 frames a second in a 25 fps render: refused,
+// naming both rates.
+TEST(SubtitleRenderStart, ASmpteDocumentAtAnotherEditRateIsRefused) {
   TempDir dir;
-  auto host = SetUpHost(dir / "Film.DCP");
+  auto host = SetUpHost(dir / "Film.DCP", 25, 1, 25);
   OutputOptions& options = LiveOptions(*host);
-  ChooseSubtitle(options, Reference("smpte/subs.xml"), 1);  // chosen in SMPTE packing
-  options.packing = 0;                                      // then switched to Interop
-  EXPECT_EQ(host->StartAdding(), -1);
-  EXPECT_NE(Messages(*host).find("General error: 1:100"), std::string::npos) << Messages(*host);
-  EXPECT_FALSE(std::filesystem::exists(dir / "Film/" + kSmpteId));
-  EXPECT_EQ(host->LiveHandles().size(), 1u);  // no encoder was set up
+  ASSERT_EQ(options.frameRate, 25u);
+  options.frameRate = 24;  // chosen while the composition ran at 24 fps
+  ChooseSubtitle(options, Reference("smpte/subs.xml"), 1);
+  options.frameRate = 25;
+  options.packing = 1;
+  EXPECT_EQ(host->StartAdding(), kStartCheck);
+  EXPECT_NE(Messages(*host).find("EditRate is 24 1, but the composition's is 25 1"), std::string::npos)
+      << Messages(*host);
+  EXPECT_FALSE(std::filesystem::exists(dir / "Film"));
 }
 
 TEST(SubtitleRenderStart, AMissingFontFailsTheTrackFileWithItsMessage) {
@@ -62,9 +93,34 @@ TEST(SubtitleRenderStart, AMissingFontFailsTheTrackFileWithItsMessage) {
   ChooseSubtitle(options, dir / "subs.xml", 1);
   std::filesystem::remove(font);  // gone between the choice and the render
   EXPECT_EQ(host->StartAdding(), kStartCheck);
-  EXPECT_NE(Messages(*host).find("Could not create subtitle file, please check if font file is missing!"),
+  EXPECT_NE(Messages(*host).find("Could not create subtitle file: the font "
+                                 "urn:uuid:77777777-0000-4000-8000-0000000000f0 is missing beside the subtitle file."),
             std::string::npos)
       << Messages(*host);
+}
+
+// A document the inspection takes but the track-file library's parser does
+// not: the message gives that cause, not a missing font.
+TEST(SubtitleRenderStart, ATrackFileFailureNamesItsOwnCause) {
+  TempDir dir;
+  std::string text = ReadText(Reference("smpte/subs.xml"));
+  const std::string timeOut = "TimeOut=\"00:00:02:00\"";
+  ASSERT_NE(text.find(timeOut), std::string::npos);
+  text.replace(text.find(timeOut), timeOut.size(), "TimeOut=\"two seconds\"");
+  WriteText(dir / "subs.xml", text);
+  const std::string font = std::string(kSmpteFont) + ".ttf";
+  std::filesystem::copy_file(Reference("smpte/" + font), dir / font);
+  auto host = SetUpHost(dir / "Film.DCP");
+  OutputOptions& options = LiveOptions(*host);
+  options.packing = 1;
+  ChooseSubtitle(options, dir / "subs.xml", 1);
+  EXPECT_EQ(host->StartAdding(), kStartCheck);
+  const std::string messages = Messages(*host);
+  EXPECT_NE(messages.find("Could not create subtitle file: the subtitle document " + (dir / "subs.xml") +
+                          " cannot be read as SMPTE timed text"),
+            std::string::npos)
+      << messages;
+  EXPECT_EQ(messages.find("font"), std::string::npos) << messages;
 }
 
 // A stored record is not inspected again: ids and font names that would

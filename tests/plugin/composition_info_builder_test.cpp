@@ -39,12 +39,12 @@ TEST(CompositionInfo, AspectOfEveryAcceptedSizeInBothPackings) {
     const char* interop;
     uint32_t pictureWidth;
   };
-  // Scope heights are 2.39 and the 1920 and 3840 pictures 1.77, in every size.
+  // Width over height to two decimals, one eye's width for stereoscopic sizes.
   const Row rows[] = {
-      {2048, 1080, false, "1.85", 2048}, {1998, 1080, false, "1.85", 1998}, {2048, 858, false, "2.39", 2048},
-      {1920, 1080, false, "1.77", 1920}, {4096, 2160, false, "1.85", 4096}, {3996, 2160, false, "1.85", 3996},
-      {4096, 1716, false, "2.39", 4096}, {3840, 2160, false, "1.77", 3840}, {4096, 1080, true, "1.85", 2048},
-      {3996, 1080, true, "1.85", 1998},  {4096, 858, true, "2.39", 2048},   {3840, 1080, true, "1.77", 1920},
+      {2048, 1080, false, "1.90", 2048}, {1998, 1080, false, "1.85", 1998}, {2048, 858, false, "2.39", 2048},
+      {1920, 1080, false, "1.78", 1920}, {4096, 2160, false, "1.90", 4096}, {3996, 2160, false, "1.85", 3996},
+      {4096, 1716, false, "2.39", 4096}, {3840, 2160, false, "1.78", 3840}, {4096, 1080, true, "1.90", 2048},
+      {3996, 1080, true, "1.85", 1998},  {4096, 858, true, "2.39", 2048},   {3840, 1080, true, "1.78", 1920},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(std::to_string(row.width) + "x" + std::to_string(row.height));

@@ -106,19 +106,47 @@ TEST(RenderStart, AReportAboutALongPathIsCutToTheReportBuffer) {
   EXPECT_EQ(host->state().messages.back().size(), 255u);  // 256 bytes with the terminating zero
 }
 
-TEST(RenderStart, ReplacesAnExistingPackageWithSpacesAndLeavesItsNeighbours) {
+TEST(RenderStart, ReplacesAnEarlierPackageWithSpacesAndLeavesItsNeighbours) {
   TempDir dir;
-  for (const char* name : {"my", "film", "my film"}) {
+  for (const char* name : {"my", "film"}) {
     ASSERT_EQ(mkdir((dir / name).c_str(), 0777), 0);
     WriteText(dir / name + "/old.txt", name);
   }
+  // A whole earlier package in "my film": track files and documents.
+  {
+    auto earlier = SetUpHost(Settings(1998, 1080, 2, dir / "my film.DCP"));
+    auto source = MakePatternSource();
+    ASSERT_EQ(earlier->Render(*source), 0) << Messages(*earlier);
+  }
+  const std::vector<std::string> before = FolderEntries(dir / "my film");
+  ASSERT_EQ(before.size(), 6u);  // picture, sound, CPL, PKL, asset map, volume index
   auto host = SetUpHost(Settings(1998, 1080, 2, dir / "my film.DCP"));
   EXPECT_EQ(host->StartAdding(), 0) << Messages(*host);
-  EXPECT_FALSE(FileExists(dir / "my film/old.txt"));
+  EXPECT_EQ(FolderEntries(dir / "my film"), std::vector<std::string>{LiveOptions(*host).pictureFileName});
   EXPECT_EQ(ReadText(dir / "my/old.txt"), "my");
   EXPECT_EQ(ReadText(dir / "film/old.txt"), "film");
   EXPECT_STREQ(LiveOptions(*host).folderPath, (dir / "my film").c_str());
+  host->SetQueueState(AEGP_RenderQueueState_STOPPED);
   EXPECT_EQ(host->EndAdding(), 0);
+}
+
+TEST(RenderStart, KeepsAFolderOfTheUsersOwnFilesWhereThePackageWouldGo) {
+  TempDir dir;
+  // "Projects.DCP" names the folder "Projects", which holds the user's work
+  // beside a package rendered there before.
+  ASSERT_EQ(mkdir((dir / "Projects").c_str(), 0777), 0);
+  {
+    auto earlier = SetUpHost(Settings(1998, 1080, 2, dir / "Projects.DCP"));
+    auto source = MakePatternSource();
+    ASSERT_EQ(earlier->Render(*source), 0) << Messages(*earlier);
+  }
+  WriteText(dir / "Projects/budget.ods", "the user's own");
+  const std::vector<std::string> before = FolderEntries(dir / "Projects");
+  auto host = SetUpHost(Settings(1998, 1080, 2, dir / "Projects.DCP"));
+  ExpectRefused(*host, "Sorry cannot remove this " + (dir / "Projects") +
+                           " directory, you need to manually remove it.");
+  EXPECT_EQ(FolderEntries(dir / "Projects"), before);
+  EXPECT_EQ(ReadText(dir / "Projects/budget.ods"), "the user's own");
 }
 
 TEST(RenderStart, ReadsTheDurationInSixtyFourBits) {
@@ -155,6 +183,7 @@ TEST(RenderStart, MakesOneSlotPerThreadWithinTheSlotsThereAre) {
     EXPECT_EQ(LiveHandles(*host, "CompGPU"), static_cast<int>(3 * c.slots));
     EXPECT_EQ(LiveHandles(*host, "ImageH"), static_cast<int>(c.slots));
     EXPECT_EQ(LiveHandles(*host, "cioH"), static_cast<int>(c.slots));
+    host->SetQueueState(AEGP_RenderQueueState_STOPPED);  // no frame came: no package to make
     EXPECT_EQ(host->EndAdding(), 0);
     EXPECT_EQ(host->LiveHandles().size(), 1u);
   }

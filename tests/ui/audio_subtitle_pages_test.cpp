@@ -291,4 +291,41 @@ TEST(SubtitlePage, CancelEmptiesThePathAndTypedPathsAreNotChecked) {
   EXPECT_STREQ(session.Record().subtitleUuid, "kept");
 }
 
+// A subtitle file chosen under one packing does not suit the other: a switch
+// of the packing on the General page takes it out of the settings, saying
+// why, in either direction.
+TEST(SubtitlePage, SwitchingThePackingRefusesASubtitleOfTheOtherKind) {
+  const std::string interop = lumavox_test::SharedDir() + "/reference/subtitles/interop/subs_interop.xml";
+  const std::string smpte = lumavox_test::SharedDir() + "/reference/subtitles/smpte/subs.xml";
+  OptionsSession session(2048, 1080, 24);
+  EXPECT_EQ(session.Open([&](DialogUser& user) {
+    HWND page = ShowPage(user, 2400);
+    user.Click(kSubtitleCheck, page);
+    user.ChooseFileNext(interop);
+    user.Click(kSubtitleBrowseButton, page);
+    ASSERT_EQ(user.Text(kSubtitlePathEdit, page), interop);
+    page = ShowPage(user, 2100);
+    user.Choose(kPackingList, 1, page);
+    ASSERT_EQ(user.messageBoxes.size(), 1u);
+    EXPECT_EQ(user.messageBoxes[0].rfind("Subtitle file: You are trying to load an InterOp subtitle file in SMPTE "
+                                         "packaging mode.", 0), 0u) << user.messageBoxes[0];
+    EXPECT_NE(user.Text(kSummaryEdit, page).find("SUBTITLE\r\nSource: \t--NONE--"), std::string::npos);
+    page = ShowPage(user, 2400);
+    EXPECT_EQ(user.Text(kSubtitlePathEdit, page), "");
+    user.ChooseFileNext(smpte);
+    user.Click(kSubtitleBrowseButton, page);
+    ASSERT_EQ(user.Text(kSubtitlePathEdit, page), smpte);
+    page = ShowPage(user, 2100);
+    user.Choose(kPackingList, 0, page);
+    ASSERT_EQ(user.messageBoxes.size(), 2u);
+    EXPECT_EQ(user.messageBoxes[1].rfind("Subtitle file: You are trying to load a SMPTE subtitle file in interOp "
+                                         "packaging mode.", 0), 0u) << user.messageBoxes[1];
+    user.Click(IDOK, user.Dialog(1));
+  }), 0);
+  const OutputOptions o = session.Record();
+  EXPECT_EQ(o.packing, 0u);
+  EXPECT_STREQ(o.subtitlePath, "");
+  EXPECT_STREQ(o.subtitleUuid, "");
+}
+
 }  // namespace

@@ -1,0 +1,109 @@
+#include "host/terminal_log.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace lumavox_host {
+
+namespace {
+
+// Writes all of `size` bytes, going on after interruptions.
+bool WriteAll(int fd, const char* data, size_t size) {
+  while (size > 0) {
+    const ssize_t n = ::write(fd, data, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    data += n;
+    size -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+void CloseFd(int* fd) {
+  if (*fd >= 0) ::close(*fd);
+  *fd = -1;
+}
+
+}  // namespace
+
+TerminalLog::~TerminalLog() {
+  Stop();
+  if (terminal_ != nullptr) std::fclose(terminal_);
+}
+
+bool TerminalLog::Start(const std::string& log_path, bool echo, std::string* error) {
+  auto fail = [&](const std::string& what) {
+    if (error != nullptr) *error = what + ": " + std::strerror(errno);
+    CloseFd(&logFd_);
+    return false;
+  };
+  if (copier_.joinable()) return true;
+  echo_ = echo;
+  if (!log_path.empty()) {
+    logFd_ = ::open(log_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (logFd_ < 0) return fail("cannot write the log file '" + log_path + "'");
+  }
+  if (terminal_ == nullptr) {
+    terminalFd_ = ::fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 3);
+    if (terminalFd_ < 0) return fail("cannot keep the terminal");
+    terminal_ = ::fdopen(terminalFd_, "w");
+    if (terminal_ == nullptr) {
+      CloseFd(&terminalFd_);
+      return fail("cannot keep the terminal");
+    }
+  }
+  int fds[2];
+  if (::pipe2(fds, O_CLOEXEC) != 0) return fail("cannot make the diagnostics pipe");
+  std::fflush(stdout);
+  std::fflush(stderr);
+  savedOut_ = ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 3);
+  savedErr_ = ::fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 3);
+  if (savedOut_ < 0 || savedErr_ < 0 || ::dup2(fds[1], STDOUT_FILENO) < 0 || ::dup2(fds[1], STDERR_FILENO) < 0) {
+    const int saved = errno;
+    if (savedOut_ >= 0) ::dup2(savedOut_, STDOUT_FILENO);
+    if (savedErr_ >= 0) ::dup2(savedErr_, STDERR_FILENO);
+    CloseFd(&savedOut_);
+    CloseFd(&savedErr_);
+    ::close(fds[0]);
+    ::close(fds[1]);
+    errno = saved;
+    return fail("cannot take over the standard streams");
+  }
+  ::close(fds[1]);
+  pipeRead_ = fds[0];
+  copier_ = std::thread([this] { Copy(); });
+  return true;
+}
+
+void TerminalLog::Copy() {
+  char buffer[8192];
+  for (;;) {
+    const ssize_t n = ::read(pipeRead_, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    if (logFd_ >= 0) WriteAll(logFd_, buffer, static_cast<size_t>(n));
+    if (echo_ && terminalFd_ >= 0) WriteAll(terminalFd_, buffer, static_cast<size_t>(n));
+  }
+}
+
+void TerminalLog::Stop() {
+  if (!copier_.joinable()) return;
+  std::fflush(stdout);
+  std::fflush(stderr);
+  // Once the standard streams lead elsewhere the pipe has no writer left
+  // (programs the plug-in started and that still hold it aside), and the
+  // copier meets its end.
+  ::dup2(savedOut_, STDOUT_FILENO);
+  ::dup2(savedErr_, STDERR_FILENO);
+  CloseFd(&savedOut_);
+  CloseFd(&savedErr_);
+  copier_.join();
+  CloseFd(&pipeRead_);
+  if (logFd_ >= 0) ::fsync(logFd_);
+  CloseFd(&logFd_);
+}
+
+}  // namespace lumavox_host

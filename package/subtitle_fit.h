@@ -1,0 +1,23 @@
+// Whether the chosen subtitle file suits the output it goes into: a document
+// of the packing's kind (Interop DCSubtitle, SMPTE SubtitleReel), and a SMPTE
+// document timed at the composition's frame rate. Checked when the packing
+// changes and again at render start, since the file was inspected under the
+// settings of its choice.
+#pragma once
+
+#include <cstdint>
+
+namespace Kumu {
+class XMLElement;
+}
+struct OutputOptions;
+
+// True when the SubtitleReel's EditRate is the composition's rate (`frameRate`
+// frames per second); otherwise false with the reason, naming both rates, in
+// `message` (kSubtitleMessageSize bytes, when given).
+bool SubtitleEditRateFits(const Kumu::XMLElement& root, uint32_t frameRate, char* message);
+
+// 1 when the subtitle file at `options.subtitlePath`, and the kind the
+// record keeps for it, suit `options.packing` and `options.frameRate`; 0 with
+// the reason in `message` (kSubtitleMessageSize bytes).
+int CheckSubtitleFitsOutput(const OutputOptions& options, char* message);

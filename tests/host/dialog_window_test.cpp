@@ -1,0 +1,325 @@
+// lumavox-render --dialog on a real X server: xdotool plays the user on the
+// GTK window, as a person at the desktop would, and the stored record tells
+// what the dialog took in. The test starts and stops its own Xvfb, and
+// writes a picture of each page into the build tree's screenshots folder.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "plugin/output_options.h"
+#include "tests/support/test_support.h"
+
+extern char** environ;
+
+using namespace lumavox_test;
+
+namespace {
+
+// A program running beside the test, ended (if still running) at the end.
+class Background {
+ public:
+  // Output goes to `log`; descriptors without close-on-exec are inherited.
+  Background(const std::vector<std::string>& argv, const std::string& log) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    std::vector<char*> args;
+    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    if (posix_spawnp(&pid_, args[0], &actions, nullptr, args.data(), environ) != 0) pid_ = -1;
+    posix_spawn_file_actions_destroy(&actions);
+  }
+  ~Background() {
+    if (pid_ > 0 && !Exited(std::chrono::seconds(0))) {
+      kill(pid_, SIGTERM);
+      if (!Exited(std::chrono::seconds(5))) {
+        kill(pid_, SIGKILL);
+        Exited(std::chrono::seconds(5));
+      }
+    }
+  }
+  // Waits at most `limit` for the program's end; its exit status then.
+  bool Exited(std::chrono::seconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (status_ < -1) {
+      int status = 0;
+      const pid_t done = waitpid(pid_, &status, WNOHANG);
+      if (done == pid_) {
+        status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        break;
+      }
+      if (done < 0 || std::chrono::steady_clock::now() >= end) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return status_ >= -1;
+  }
+  int status() const { return status_; }
+
+ private:
+  pid_t pid_ = -1;
+  int status_ = -2;  // still running
+};
+
+// An X server of the test's own, on a display number it picks itself.
+class VirtualDisplay {
+ public:
+  VirtualDisplay(const std::string& log) {
+    int fds[2];
+    if (pipe(fds) != 0) return;
+    fcntl(fds[0], F_SETFD, FD_CLOEXEC);
+    server_ = std::make_unique<Background>(std::vector<std::string>{"Xvfb", "-displayfd", std::to_string(fds[1]),
+                                                                    "-screen", "0", "1280x1024x24", "-nolisten",
+                                                                    "tcp"},
+                                           log);
+    close(fds[1]);
+    pollfd p = {fds[0], POLLIN, 0};
+    std::string number;
+    char c = 0;
+    while (poll(&p, 1, 10000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+    close(fds[0]);
+    if (!number.empty()) display_ = ":" + number;
+  }
+  const std::string& name() const { return display_; }
+
+ private:
+  std::unique_ptr<Background> server_;
+  std::string display_;
+};
+
+// The template's dialog units in the window's pixels, as the dialog layer
+// maps them (8-point dialog font: 6 by 13 pixels for 4 by 8 units).
+int X(double units) { return static_cast<int>(units * 6 / 4); }
+int Y(double units) { return static_cast<int>(units * 13 / 8); }
+// A page's controls stand 20 and 100 pixels into the options dialog.
+int PageX(double units) { return 20 + X(units); }
+int PageY(double units) { return 100 + Y(units); }
+
+class Desktop {
+ public:
+  explicit Desktop(const std::string& display) : display_(display) {}
+
+  CommandResult Tool(std::vector<std::string> argv) {
+    argv.insert(argv.begin(), {"timeout", "20", "env", "DISPLAY=" + display_});
+    return RunCommand(argv);
+  }
+  // The id of the first window of the program that is shown.
+  std::string WaitForWindow(const std::string& name) {
+    CommandResult r = Tool({"xdotool", "search", "--sync", "--onlyvisible", "--name", name});
+    return r.out.substr(0, r.out.find('\n'));
+  }
+  std::vector<std::string> Windows() {
+    CommandResult r = Tool({"xdotool", "search", "--onlyvisible", "--class", "lumavox-render"});
+    std::vector<std::string> ids;
+    for (size_t start = 0; start < r.out.size();) {
+      size_t end = r.out.find('\n', start);
+      if (end == std::string::npos) end = r.out.size();
+      if (end > start) ids.push_back(r.out.substr(start, end - start));
+      start = end + 1;
+    }
+    return ids;
+  }
+  void Click(const std::string& window, int x, int y) {
+    Tool({"xdotool", "mousemove", "--sync", "--window", window, std::to_string(x), std::to_string(y), "click", "1"});
+  }
+  // Keys go where the pointer is: there is no window manager to give focus.
+  void Keys(const std::vector<std::string>& keys) {
+    std::vector<std::string> argv{"xdotool", "key", "--delay", "30"};
+    argv.insert(argv.end(), keys.begin(), keys.end());
+    Tool(argv);
+  }
+  void Type(const std::string& text) { Tool({"xdotool", "type", "--delay", "30", text}); }
+
+  struct Geometry {
+    int x = 0, y = 0, width = 0, height = 0;
+  };
+  Geometry Place(const std::string& window) {
+    // The dialogs do not move once shown.
+    auto known = places_.find(window);
+    if (known != places_.end()) return known->second;
+    Geometry g;
+    CommandResult r = Tool({"xdotool", "getwindowgeometry", "--shell", window});
+    std::sscanf(r.out.c_str() + r.out.find("X="), "X=%d\nY=%d\nWIDTH=%d\nHEIGHT=%d", &g.x, &g.y, &g.width,
+                &g.height);
+    if (g.width > 0) places_[window] = g;
+    return g;
+  }
+  std::string Grab(const std::string& window, const std::string& png = "") {
+    const Geometry g = Place(window);
+    std::vector<std::string> argv{"ffmpeg", "-v", "error", "-y", "-f", "x11grab", "-draw_mouse", "0",
+                                  "-video_size", std::to_string(g.width) + "x" + std::to_string(g.height),
+                                  "-i", display_ + "+" + std::to_string(g.x) + "," + std::to_string(g.y),
+                                  "-frames:v", "1"};
+    if (png.empty()) {
+      argv.insert(argv.end(), {"-f", "rawvideo", "-pix_fmt", "rgb24", "-"});
+    } else {
+      argv.push_back(png);
+    }
+    return Tool(argv).out;
+  }
+  // Waits (at most ten seconds) until the window shows something other
+  // than `before` and has stopped changing.
+  std::string Settled(const std::string& window, const std::string& before) {
+    std::string last = Grab(window);
+    for (int i = 0; i < 200; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      const std::string now = Grab(window);
+      if (now == last && now != before) return now;
+      last = now;
+    }
+    ADD_FAILURE() << "the window did not change or did not settle";
+    return last;
+  }
+
+ private:
+  std::string display_;
+  std::map<std::string, Geometry> places_;
+};
+
+// lumavox-render on the display; under the leak checker the window
+// system's own lasting allocations are not counted.
+std::vector<std::string> ProgramOnDisplay(const std::string& display, const std::string& stored) {
+  return {"env", "DISPLAY=" + display,
+          "LSAN_OPTIONS=suppressions=" + SourceDir() + "/tests/host/window_system_leaks.supp",
+          RenderPath(), "--dialog", "--options", stored};
+}
+
+OutputOptions Record(const std::string& path) {
+  OutputOptions o{};
+  const std::vector<uint8_t> bytes = ReadBytes(path);
+  EXPECT_EQ(bytes.size(), sizeof o);
+  std::memcpy(&o, bytes.data(), std::min(bytes.size(), sizeof o));
+  return o;
+}
+
+// Button centres of the options dialog, in its pixels.
+const int kOk[2] = {X(259), Y(332)};
+const int kCancel[2] = {X(314), Y(332)};
+int PageButton(int index) {
+  const int left[5] = {7, 60, 112, 163, 215};
+  return X(left[index] + 25);
+}
+const int kPageButtonY = Y(43.5);
+
+}  // namespace
+
+TEST(DialogWindow, XdotoolSetsPackingAndTitleInTheWindowAndCancelKeepsTheRecord) {
+  for (const char* tool : {"Xvfb", "xdotool", "ffmpeg", "timeout"}) LUMAVOX_REQUIRE_TOOL(tool);
+  TempDir dir;
+  VirtualDisplay display(dir / "xvfb.log");
+  ASSERT_FALSE(display.name().empty()) << ReadText(dir / "xvfb.log");
+  Desktop desktop(display.name());
+  const std::string shots = std::string(LUMAVOX_BIN_DIR) + "/../screenshots";
+  std::filesystem::create_directories(shots);
+  const std::string stored = dir / "options.bin";
+
+  {
+    Background program(ProgramOnDisplay(display.name(), stored), dir / "first.log");
+    const std::string window = desktop.WaitForWindow("Lumavox");
+    ASSERT_FALSE(window.empty()) << ReadText(dir / "first.log");
+    std::string screen = desktop.Settled(window, "");
+    desktop.Grab(window, shots + "/options-general.png");
+
+    // The Video page: X'Y'Z' turned off.
+    desktop.Click(window, PageButton(1), kPageButtonY);
+    screen = desktop.Settled(window, screen);
+    desktop.Grab(window, shots + "/options-video.png");
+    desktop.Click(window, PageX(12), PageY(35));
+    screen = desktop.Settled(window, screen);
+
+    // The Audio page with external files in 7.1, every row shown.
+    desktop.Click(window, PageButton(2), kPageButtonY);
+    screen = desktop.Settled(window, screen);
+    desktop.Click(window, PageX(96), PageY(17) + 10);
+    desktop.Keys({"Up", "Return"});
+    screen = desktop.Settled(window, screen);
+    desktop.Click(window, PageX(96), PageY(34) + 10);
+    desktop.Keys({"Down", "Down", "Return"});
+    screen = desktop.Settled(window, screen);
+    desktop.Grab(window, shots + "/options-audio.png");
+
+    // The Subtitle page, subtitles on; the About page.
+    desktop.Click(window, PageButton(3), kPageButtonY);
+    screen = desktop.Settled(window, screen);
+    desktop.Click(window, PageX(30), PageY(22));
+    screen = desktop.Settled(window, screen);
+    desktop.Grab(window, shots + "/options-subtitle.png");
+    desktop.Click(window, PageButton(4), kPageButtonY);
+    screen = desktop.Settled(window, screen);
+    desktop.Grab(window, shots + "/options-about.png");
+
+    // The General page: the composition name off, the title builder seen
+    // and cancelled, a title typed, SMPTE chosen.
+    desktop.Click(window, PageButton(0), kPageButtonY);
+    screen = desktop.Settled(window, screen);
+    desktop.Click(window, PageX(55), PageY(17));
+    screen = desktop.Settled(window, screen);
+    desktop.Click(window, PageX(286), PageY(34));
+    std::string builder;
+    for (int i = 0; i < 100 && builder.empty(); ++i) {
+      for (const std::string& id : desktop.Windows()) {
+        if (id != window) builder = id;
+      }
+      if (builder.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    ASSERT_FALSE(builder.empty()) << "the title builder did not open";
+    desktop.Settled(builder, "");
+    desktop.Grab(builder, shots + "/title-builder.png");
+    desktop.Click(builder, X(272), Y(304));  // its Cancel
+    screen = desktop.Settled(window, screen);
+
+    desktop.Click(window, PageX(154), PageY(34));
+    desktop.Keys({"ctrl+a"});
+    desktop.Type("XDO TITLE");
+    screen = desktop.Settled(window, screen);
+    desktop.Click(window, PageX(165), PageY(79) + 10);
+    desktop.Keys({"Down", "Return"});
+    screen = desktop.Settled(window, screen);
+    desktop.Click(window, kOk[0], kOk[1]);
+    ASSERT_TRUE(program.Exited(std::chrono::seconds(20))) << "the program did not end after OK";
+    EXPECT_EQ(program.status(), 0) << ReadText(dir / "first.log");
+  }
+  const OutputOptions o = Record(stored);
+  EXPECT_EQ(std::string(o.title), "XDO TITLE");
+  EXPECT_EQ(o.packing, 1u);
+  EXPECT_EQ(o.useCompName, 0);
+  EXPECT_EQ(o.xyzConversion, 0u);
+  EXPECT_EQ(o.audioSource, 0u);
+  EXPECT_EQ(o.audioLayout, 2u);
+  EXPECT_EQ(o.subtitleOn, 1);
+  for (const char* page : {"general", "video", "audio", "subtitle", "about"}) {
+    EXPECT_TRUE(FileExists(shots + "/options-" + page + ".png")) << page;
+  }
+
+  // Changes, then Cancel: the stored record stays as it was.
+  const std::vector<uint8_t> before = ReadBytes(stored);
+  {
+    Background program(ProgramOnDisplay(display.name(), stored), dir / "second.log");
+    const std::string window = desktop.WaitForWindow("Lumavox");
+    ASSERT_FALSE(window.empty()) << ReadText(dir / "second.log");
+    std::string screen = desktop.Settled(window, "");
+    desktop.Click(window, PageX(154), PageY(34));
+    desktop.Keys({"ctrl+a"});
+    desktop.Type("NOT KEPT");
+    screen = desktop.Settled(window, screen);
+    desktop.Click(window, kCancel[0], kCancel[1]);
+    ASSERT_TRUE(program.Exited(std::chrono::seconds(20))) << "the program did not end after Cancel";
+    EXPECT_EQ(program.status(), 0) << ReadText(dir / "second.log");
+    EXPECT_NE(ReadText(dir / "second.log").find("cancelled"), std::string::npos);
+  }
+  EXPECT_EQ(ReadBytes(stored), before);
+}
