@@ -3,6 +3,7 @@
 #include "encoder/frame_conversion.h"
 
 #include <cstdint>
+#include <cstring>
 
 #include "encoder/j2k/image.h"
 #include "encoder/j2k/parameters.h"
@@ -39,10 +40,10 @@ void convert(const PF_EffectWorld* frame, opj_image* image, int H, int W, int n,
   }
 }
 
-inline int32_t Channel16(const uint8_t* p) {
-  // 0 to 32768 becomes 0 to 4096; full scale clamps to the 12-bit range.
-  int32_t v = (p[0] | (p[1] << 8)) >> 3;
-  return v > 4095 ? 4095 : v;
+// 0 to 32768 becomes 0 to 4096; full scale clamps to the 12-bit range.
+inline int32_t Scale16(uint64_t v) {
+  const int32_t s = static_cast<int32_t>(v & 0xFFFF) >> 3;
+  return s > 4095 ? 4095 : s;
 }
 
 }  // namespace
@@ -97,9 +98,15 @@ void convert_frame_8bit(const OutputOptions* /*options*/, const PF_EffectWorld* 
 void convert_frame_16bit(const OutputOptions* /*options*/, const PF_EffectWorld* frame, opj_image* image, int H,
                          int W, int n, A_u_char eye) {
   convert<8>(frame, image, H, W, n, eye, [](const uint8_t* px, int32_t& r, int32_t& g, int32_t& b) {
-    r = Channel16(px + 2);
-    g = Channel16(px + 4);
-    b = Channel16(px + 6);
+    // The unit as one little-endian word: alpha, red, green, blue from the low end.
+    uint64_t unit;
+    std::memcpy(&unit, px, 8);
+#if __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+    unit = __builtin_bswap64(unit);
+#endif
+    r = Scale16(unit >> 16);
+    g = Scale16(unit >> 32);
+    b = Scale16(unit >> 48);
   });
 }
 

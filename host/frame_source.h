@@ -19,6 +19,9 @@ class FrameSource {
   // `count` sample frames of the timeline sound from sample frame `first`
   // (48000 per second): interleaved 16-bit left, right; silence past the end.
   virtual std::vector<int16_t> Sound(int64_t first, int count) = 0;
+  // True when frames may be rendered in any order and several at a time
+  // (from different threads); false when they must come one at a time.
+  virtual bool FramesIndependent() const { return false; }
 };
 
 // The test pattern and the tone (host/test_pattern.h).

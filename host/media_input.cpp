@@ -64,6 +64,7 @@ struct Decoder {
     if (!codec || !packet || !frame) throw std::runtime_error("out of memory opening '" + path + "'");
     avcodec_parameters_to_context(codec, format->streams[stream]->codecpar);
     codec->pkt_timebase = format->streams[stream]->time_base;
+    codec->thread_count = 0;  // the decoder's own threads, as many as there are cores
     rc = avcodec_open2(codec, decoder, nullptr);
     if (rc < 0) throw std::runtime_error("input '" + path + "': cannot open decoder: " + AvError(rc));
     return true;
@@ -232,19 +233,22 @@ void MediaInput::RenderFrame(int64_t index, HostFrame& out) {
   // RGBA 0..65535 to the host's ARGB 0..32768; a picture without alpha is opaque.
   const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(static_cast<AVPixelFormat>(src->format));
   const bool has_alpha = desc && (desc->flags & AV_PIX_FMT_FLAG_ALPHA);
+  static const std::vector<uint16_t> to_host_scale = [] {
+    std::vector<uint16_t> table(65536);
+    for (uint32_t value = 0; value < 65536; ++value)
+      table[value] = static_cast<uint16_t>((value * static_cast<uint32_t>(kFullScale16) + 32767) / 65535);
+    return table;
+  }();
+  const uint16_t* scale = to_host_scale.data();
   for (int y = 0; y < out.height; ++y) {
-    const uint8_t* in = v.wide.data() + static_cast<size_t>(y) * wide_stride;
+    const uint16_t* in = reinterpret_cast<const uint16_t*>(v.wide.data() + static_cast<size_t>(y) * wide_stride);
     uint8_t* row = out.Row(y);
     for (int x = 0; x < out.width; ++x) {
-      const uint8_t* p = in + x * 8;
-      const int order[4] = {3, 0, 1, 2};  // A, R, G, B from R, G, B, A
-      for (int c = 0; c < 4; ++c) {
-        uint32_t value = p[2 * order[c]] | (p[2 * order[c] + 1] << 8);
-        uint32_t scaled = (value * static_cast<uint32_t>(kFullScale16) + 32767) / 65535;
-        if (c == 0 && !has_alpha) scaled = kFullScale16;
-        row[x * 8 + 2 * c] = static_cast<uint8_t>(scaled & 0xFF);
-        row[x * 8 + 2 * c + 1] = static_cast<uint8_t>(scaled >> 8);
-      }
+      const uint16_t* p = in + x * 4;
+      // A, R, G, B from R, G, B, A (little-endian on both sides)
+      const uint16_t argb[4] = {has_alpha ? scale[p[3]] : static_cast<uint16_t>(kFullScale16), scale[p[0]],
+                                scale[p[1]], scale[p[2]]};
+      std::memcpy(row + x * 8, argb, 8);
     }
   }
 }

@@ -11,6 +11,7 @@ namespace {
 class PatternSource : public FrameSource {
  public:
   void RenderFrame(int64_t index, HostFrame& out) override { FillTestPattern(index, out); }
+  bool FramesIndependent() const override { return true; }
 
   std::vector<int16_t> Sound(int64_t first, int count) override {
     std::vector<int16_t> samples;

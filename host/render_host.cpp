@@ -1,7 +1,10 @@
 #include "host/render_host.h"
 
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
+
+#include "host/decode_ahead.h"
 
 namespace lumavox_host {
 
@@ -92,7 +95,7 @@ A_Err RenderHost::CallEntryPoint() {
 
 void RenderHost::SetStoredOptions(const std::vector<uint8_t>& bytes) {
   AEGP_MemHandle h = state_.NewHandle("Stored Options", 0, bytes.size(), true);
-  std::memcpy(state_.handles[h]->bytes.data(), bytes.data(), bytes.size());
+  if (!bytes.empty()) std::memcpy(state_.handles[h]->bytes.data(), bytes.data(), bytes.size());
   if (state_.spec.options) state_.FreeHandle(state_.spec.options);
   state_.spec.options = h;
 }
@@ -208,11 +211,13 @@ A_Err RenderHost::Render(FrameSource& source, const RenderControl& control) {
   const bool sound = control.sound && (state_.enabled_outputs & AEGP_OutputType_AUDIO) && control.sound_chunk_frames > 0;
   const int64_t sound_end = c.SoundSeconds() * 48000;  // every second the picture touches
   int64_t sound_sent = 0;
+  // The next frames are read on threads of their own while the plug-in encodes.
+  DecodeAhead ahead(source, c.frames, std::max(2, settings_.threads), std::max(1, settings_.threads / 2));
   // Sends the chunks that start by sample frame `until`.
   auto send_sound = [&](int64_t until) -> A_Err {
     while (sound && sound_sent < sound_end && sound_sent <= until) {
       int n = static_cast<int>(std::min<int64_t>(control.sound_chunk_frames, sound_end - sound_sent));
-      A_Err e = AddSoundChunk(sound_sent, source.Sound(sound_sent, n));
+      A_Err e = AddSoundChunk(sound_sent, ahead.Sound(sound_sent, n));
       sound_sent += n;
       if (e) return e;
     }
@@ -231,10 +236,11 @@ A_Err RenderHost::Render(FrameSource& source, const RenderControl& control) {
     // The sound of the seconds that begin by this frame's time goes first.
     err = send_sound(i * c.fps_den * 48000 / c.fps_num);
     if (err) break;
-    source.RenderFrame(i, frame);
+    ahead.RenderFrame(i, frame);
     err = AddFrame(i, frame);
     if (control.progress && !err) control.progress->FrameDone(i + 1);
   }
+  ahead.Stop();
   if (!err && !stopped) err = send_sound(sound_end);
   if (!err && stop_asked()) stopped = true;  // asked during the last frame: no package is made
   if (err || stopped) state_.queue_state = AEGP_RenderQueueState_STOPPED;

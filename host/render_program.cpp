@@ -2,12 +2,15 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 #include "host/composition.h"
 #include "host/frame_source.h"
@@ -62,6 +65,24 @@ bool WriteFileSafely(const std::string& path, const std::vector<uint8_t>& bytes)
   std::filesystem::rename(temp, path, ec);
   if (ec) std::filesystem::remove(temp, ec);
   return !ec;
+}
+
+// A stored options record is 11688 bytes of layout version 7 (a little-endian
+// 32-bit number at its start). Anything else was not written by a set-up of
+// the module: it is refused rather than replaced by a new record.
+constexpr size_t kStoredRecordSize = 11688;
+constexpr uint32_t kStoredRecordVersion = 7;
+
+std::string StoredRecordFault(const std::vector<uint8_t>& bytes) {
+  if (bytes.size() != kStoredRecordSize) {
+    return "it holds " + std::to_string(bytes.size()) + " bytes, a record " + std::to_string(kStoredRecordSize);
+  }
+  const uint32_t version = uint32_t{bytes[0]} | uint32_t{bytes[1]} << 8 | uint32_t{bytes[2]} << 16 |
+                           uint32_t{bytes[3]} << 24;
+  if (version != kStoredRecordVersion) {
+    return "its layout version is " + std::to_string(version) + ", not " + std::to_string(kStoredRecordVersion);
+  }
+  return std::string();
 }
 
 int RenderWithHost(const CommandLine& cl, const ProgramDialogs& dialogs, const HostSettings& settings,
@@ -167,6 +188,14 @@ int RunRenderProgram(const CommandLine& cl, const ProgramDialogs& dialogs) {
   if (!cl.options_file.empty() && std::filesystem::exists(cl.options_file)) {
     if (!ReadFile(cl.options_file, &stored)) {
       std::fprintf(stderr, "lumavox-render: cannot read the options file '%s'\n", cl.options_file.c_str());
+      return 2;
+    }
+    const std::string fault = StoredRecordFault(stored);
+    if (!fault.empty()) {
+      std::fprintf(stderr,
+                   "lumavox-render: the options file '%s' is not a stored options record: %s; "
+                   "it is left as it is\n",
+                   cl.options_file.c_str(), fault.c_str());
       return 2;
     }
     have_stored = true;

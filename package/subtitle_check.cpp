@@ -21,9 +21,11 @@ namespace {
 constexpr char kNotXml[] = "Not a valid subtitlefile";
 constexpr char kNoFont[] = "No font file found next to this subtitlefile";
 constexpr char kSmpteInInterop[] = "You are trying to load a SMPTE subtitle file in interOp packaging mode.";
+constexpr char kInteropInSmpte[] = "You are trying to load an InterOp subtitle file in SMPTE packaging mode.";
 constexpr char kUnknown[] = "Unknown subtitle file.";
 constexpr char kTooLarge[] = "The subtitle file is too large: it must be smaller than 10 MB.";
 constexpr char kIdNotUuid[] = "The id of this subtitlefile is not a UUID.";
+constexpr char kNoId[] = "This subtitlefile has no %s: it cannot be packaged without its id.";
 constexpr char kFontNotPlain[] = "The font of this subtitlefile must be named by a plain file name.";
 constexpr char kImageNotPlain[] = "The images of this subtitlefile must be PNG files with plain names (sub1.png).";
 constexpr char kNoImage[] = "No image file found next to this subtitlefile: %s";
@@ -130,7 +132,10 @@ int CheckImages(const Kumu::XMLElement& root, const char* path, OutputOptions* o
 
 int CheckInterop(const Kumu::XMLElement& root, const char* path, OutputOptions* options, char* message) {
   const Kumu::XMLElement* id = root.GetChildWithName("SubtitleID");
-  if (id == nullptr) return 0;
+  if (id == nullptr) {
+    if (message != nullptr) std::snprintf(message, kSubtitleMessageSize, kNoId, "SubtitleID");
+    return 0;
+  }
   if (!IsUuidText(id->GetBody())) {
     SetMessage(message, kIdNotUuid);
     return 0;
@@ -150,7 +155,10 @@ int CheckInterop(const Kumu::XMLElement& root, const char* path, OutputOptions* 
 
 int CheckSmpte(const Kumu::XMLElement& root, const char* path, OutputOptions* options, char* message) {
   const Kumu::XMLElement* id = root.GetChildWithName("Id");
-  if (id == nullptr) return 0;
+  if (id == nullptr) {
+    if (message != nullptr) std::snprintf(message, kSubtitleMessageSize, kNoId, "Id");
+    return 0;
+  }
   const std::string uuid = AfterUuidPrefix(id->GetBody());
   if (!IsUuidText(uuid)) {
     SetMessage(message, kIdNotUuid);
@@ -190,8 +198,9 @@ int ReadSubtitleText(const char* path, std::unique_ptr<char[]>* text, Kumu::ui32
   return 1;
 }
 
-int CheckSubtitleFile(const char* path, OutputOptions* options, char* message) {
-  if (path == nullptr || options == nullptr) return 0;
+namespace {
+
+int CheckSubtitleText(const char* path, OutputOptions* options, char* message) {
   std::unique_ptr<char[]> text;
   Kumu::ui32_t length = 0;
   if (ReadSubtitleText(path, &text, &length, message) == 0) return 0;
@@ -209,6 +218,16 @@ int CheckSubtitleFile(const char* path, OutputOptions* options, char* message) {
     options->subtitleUuid[0] = '\0';
     return 0;
   }
-  if (!parsed || !root.HasName("SubtitleReel")) return 0;
+  if (!parsed || !root.HasName("SubtitleReel")) {
+    SetMessage(message, parsed && root.HasName("DCSubtitle") ? kInteropInSmpte : kUnknown);
+    return 0;
+  }
   return CheckSmpte(root, path, options, message);
+}
+
+}  // namespace
+
+int CheckSubtitleFile(const char* path, OutputOptions* options, char* message) {
+  if (path == nullptr || options == nullptr) return 0;
+  return CheckSubtitleText(path, options, message);
 }

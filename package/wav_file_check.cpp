@@ -94,7 +94,10 @@ int16_t CheckWavFile(const char* path, char* message, uint32_t* length_frames, u
       // such a file is refused below.
       if (bytes_per_second > 0) {
         const float seconds = static_cast<float>(data_length) / static_cast<float>(bytes_per_second);
-        *length_frames = static_cast<uint32_t>(seconds * static_cast<float>(static_cast<int32_t>(frame_rate)));
+        const float frames = seconds * static_cast<float>(static_cast<int32_t>(frame_rate));
+        // A byte rate far below the data's size gives a length that no frame
+        // count holds: like a missing data chunk, it is not written.
+        if (frames >= 0.0f && frames < 4294967296.0f) *length_frames = static_cast<uint32_t>(frames);
       }
       std::printf("data part i wav-file found!\n");
       std::printf("wavelen in data part: %ld\n\n", static_cast<long>(data_length));

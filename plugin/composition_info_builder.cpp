@@ -1,6 +1,5 @@
 #include "plugin/composition_info_builder.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -10,16 +9,17 @@
 #include "plugin/composition_rules.h"
 #include "plugin/module_errors.h"
 #include "plugin/output_options.h"
+#include "plugin/record_text.h"
 
 namespace {
 
-// Copies a text into a field, cut to fit: a field never overflows, and a
-// source field without its terminating zero is read no further than its end.
+// Copies a text into a field, cut to fit and cleaned for the documents: a
+// field never overflows, a source field without its terminating zero is read
+// no further than its end, and control characters or bytes that are not UTF-8
+// never reach a document.
 template <size_t N, size_t M>
 void CopyText(char (&field)[N], const char (&text)[M]) {
-  const size_t length = std::min(strnlen(text, M), N - 1);
-  std::memcpy(field, text, length);
-  field[length] = '\0';
+  CopyRecordText(field, N, text, M);
 }
 
 template <size_t N>
@@ -32,7 +32,10 @@ void CopyConstantText(char (&field)[N], const char* text) {
 }  // namespace
 
 void FillCompositionInfo(const OutputOptions& options, DcpCompositionInfo& info) {
-  const auto d = static_cast<uint32_t>(options.durationFrames);
+  // A duration no frame count holds (never one that render start measured)
+  // counts as none.
+  const double frames = options.durationFrames;
+  const auto d = frames >= 0.0 && frames < 4294967296.0 ? static_cast<uint32_t>(frames) : 0u;
   info.pictureDuration = d;
   info.pictureIntrinsicDuration = d;
   if (options.audioSource == 1) {

@@ -30,6 +30,11 @@ namespace {
 
 constexpr ASDCP::ui32_t kFrameBufferCapacity = 0x400000;
 
+// Slots whose frame still awaits its X'Y'Z' conversion: it runs on the slot's
+// encoding worker, in parallel with the other slots, and only once per frame
+// (a batch that failed may be encoded again later).
+bool g_xyzPending[kMaxEncodingSlots];
+
 // Converts the frame (or one eye of it) into the next free slot.
 A_Err BufferFrame(AEIO_BasicData* basic, AEIO_OutSpecH outH, const PF_EffectWorld* frame, A_u_char eye,
                   OutputOptions& options) {
@@ -37,7 +42,7 @@ A_Err BufferFrame(AEIO_BasicData* basic, AEIO_OutSpecH outH, const PF_EffectWorl
   A_Err err = LockImageBuffer(basic, &options, slot);
   if (err) return err;
   err = convert_frame_to_image(basic, outH, frame, eye, &options, options.images[slot]);
-  if (!err && options.xyzConversion != 0) rgb_to_xyz(options.images[slot], 1);
+  if (!err) g_xyzPending[slot] = options.xyzConversion != 0;
   const A_Err unlockErr = UnlockImageBuffer(basic, &options, slot);
   if (!err) err = unlockErr;
   // Only a converted frame occupies its slot.
@@ -155,6 +160,10 @@ A_Err thread_func(void* refconPV, A_long thread_indexL, A_long i, A_long iterati
                static_cast<int>(iterationsL));
   if (static_cast<uint32_t>(i) < options.buffersFilled) {
     const auto slot = static_cast<uint32_t>(i);
+    if (g_xyzPending[slot]) {
+      rgb_to_xyz(options.images[slot], 1);
+      g_xyzPending[slot] = false;
+    }
     if (opj_encode(options.compressors[slot], options.byteStreams[slot], options.images[slot],
                    options.encoderFlag != 0, options.tileBuffers[slot]) != 0) {
       std::fprintf(stderr, "thread_func%d: SUCCEEDED\n", static_cast<int>(thread_indexL));

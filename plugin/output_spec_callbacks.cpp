@@ -15,6 +15,7 @@
 #include "plugin/module_globals.h"
 #include "plugin/output_options.h"
 #include "plugin/product.h"
+#include "plugin/stored_settings.h"
 #include "plugin/suite_handler.h"
 #include "ui/options_dialog.h"
 
@@ -134,6 +135,15 @@ A_Err My_InitOutputSpec(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH, A_Boole
         std::memcpy(options, stored, sizeof(OutputOptions));
         if (options->version != kOutputOptionsVersion) {
           err = InitDefaultOutputOptions(basic_dataP, outH, options);
+        }
+        // The stored bytes may hold anything: no text runs past its field or
+        // carries what a document cannot, and no setting is used that no
+        // dialog could have chosen.
+        CleanStoredTexts(*options);
+        const std::string fault = StoredSettingsFault(*options);
+        if (!fault.empty()) {
+          ShowMessage(basic_dataP, fault.c_str());
+          if (!err) err = kErrUnsupportedOutput;
         }
       }
       if (!g_setupLogged) {

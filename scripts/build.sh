@@ -1,12 +1,20 @@
 #!/usr/bin/env bash
-# Configures and builds one tree: scripts/build.sh [release|asan]
+# Configures and builds one tree: scripts/build.sh [release|asan|tsan|fuzz]
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 kind="${1:-release}"
 case "$kind" in
   release) dir="$here/build/release"; flags=(-DLUMAVOX_SANITIZE=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo) ;;
   asan)    dir="$here/build/asan";    flags=(-DLUMAVOX_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug -DLUMAVOX_BENCH=OFF) ;;
-  *) echo "usage: $0 [release|asan]" >&2; exit 2 ;;
+  tsan)    dir="$here/build/tsan";    flags=(-DLUMAVOX_SANITIZE_THREAD=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMAVOX_BENCH=OFF) ;;
+  fuzz)    dir="$here/build/fuzz";    flags=(-DLUMAVOX_FUZZ=ON -DLUMAVOX_TESTS=OFF -DLUMAVOX_BENCH=OFF
+                                              -DCMAKE_BUILD_TYPE=RelWithDebInfo
+                                              -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++) ;;
+  *) echo "usage: $0 [release|asan|tsan|fuzz]" >&2; exit 2 ;;
 esac
 cmake -S "$here" -B "$dir" -G Ninja "${flags[@]}" >/dev/null
-cmake --build "$dir"
+if [ "$kind" = fuzz ]; then
+  cmake --build "$dir" --target fuzz_targets
+else
+  cmake --build "$dir"
+fi

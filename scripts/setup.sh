@@ -8,7 +8,8 @@ packages=(
   libgtest-dev libgmock-dev
   libssl-dev openssl libexpat1-dev
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
-  ffmpeg libopenjp2-tools mediainfo libxml2-utils
+  ffmpeg libopenjp2-tools mediainfo libxml2-utils libxml2-dev
+  clang libclang-rt-14-dev
   python3-dicttoxml python3-freetype
   libgtk-3-dev fonts-dejavu-core fonts-dejavu-extra
   xvfb xdotool

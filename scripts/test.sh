@@ -1,13 +1,19 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the plain and the sanitizer trees, checks
-# the code's format and runs static analysis (scripts/lint.sh), and runs every
-# test in both trees.
+# Installs what is missing, builds the plain, the address/undefined and the
+# thread sanitizer trees, checks the code's format and runs static analysis
+# over the plain tree (scripts/lint.sh), runs every test in the first two and
+# the tests of the render's and the dialogs' threads in the third, then fuzzes
+# the parsers for a bounded time (LUMAVOX_FUZZ_SECONDS each, default 45; 0 skips).
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 "$here/scripts/setup.sh"
 jobs="$(nproc)"
 status=0
-for kind in release asan; do
+# Where threads meet: the iterate-suite workers of the render (renders of a
+# few frames: every access of the encoder is checked, which is slow), the
+# digest worker and its dialog, the options dialogs and the host's threads.
+threaded='^(RenderPipeline\.(AStopped|FramesStillBuffered|Stereoscopic|AFailedWrite|AWriterLeftOpen)|SoundCapture|RenderHostTest|RenderProgram|DigestDialog|SubtitlePackage|SubtitleRenderStart|OptionsDialog|AudioPage|SubtitlePage|GeneralPage|VideoPage|TitleBuilder|DialogLayer|DialogControls)\.?'
+for kind in release asan tsan; do
   "$here/scripts/build.sh" "$kind"
   if [ "$kind" = release ]; then
     # Format and static analysis over the release tree's compile commands; a
@@ -15,10 +21,23 @@ for kind in release asan; do
     "$here/scripts/lint.sh" "$here/build/release" || status=1
   fi
   echo "== tests ($kind build)"
-  if [ "$kind" = asan ]; then
-    export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
-    export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-  fi
-  ctest --test-dir "$here/build/$kind" --output-on-failure -j "$jobs" || status=1
+  selection=()
+  case "$kind" in
+    asan)
+      export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
+      export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+      ;;
+    tsan)
+      unset ASAN_OPTIONS UBSAN_OPTIONS
+      export TSAN_OPTIONS=second_deadlock_stack=1
+      selection=(-R "$threaded")
+      ;;
+  esac
+  ctest --test-dir "$here/build/$kind" --output-on-failure -j "$jobs" "${selection[@]}" || status=1
 done
+seconds="${LUMAVOX_FUZZ_SECONDS:-45}"
+if [ "$seconds" != 0 ]; then
+  echo "== fuzzing (${seconds} s each)"
+  "$here/scripts/fuzz.sh" "$seconds" || status=1
+fi
 exit $status

@@ -28,17 +28,6 @@ constexpr int32_t kDelta = 3633;   // 0.4435
 constexpr int32_t kHighScale = 5038;  // 0.6150
 constexpr int32_t kLowScale = 6659;   // 0.8129
 
-// fix_mul for a coefficient 0 <= b < 2^18, in 32-bit arithmetic so that it
-// vectorises: a = ah * 2^13 + al with 0 <= al < 2^13, so the 64-bit product
-// is ah * b * 2^13 + al * b and its bit 12 is that of al * b. The result
-// equals fix_mul(a, b) truncated to 32 bits, for every a.
-inline int32_t mul13(int32_t a, int32_t b) {
-  uint32_t hi = static_cast<uint32_t>(a >> 13) * static_cast<uint32_t>(b);
-  uint32_t lo = (static_cast<uint32_t>(a) & 0x1FFFu) * static_cast<uint32_t>(b);
-  lo = (lo + (lo & 4096u)) >> 13;
-  return static_cast<int32_t>(hi + lo);
-}
-
 inline int32_t wrap_add(int32_t a, int32_t b) {
   return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
 }
@@ -47,7 +36,7 @@ inline int32_t wrap_add(int32_t a, int32_t b) {
 template <bool Sub>
 inline void lift_step(int32_t* __restrict out, const int32_t* a, const int32_t* b, int count, int32_t c) {
   for (int j = 0; j < count; ++j) {
-    int32_t m = mul13(wrap_add(a[j], b[j]), c);
+    int32_t m = fix_mul_small(wrap_add(a[j], b[j]), c);
     out[j] = Sub ? wrap_add(out[j], -m) : wrap_add(out[j], m);
   }
 }
@@ -77,8 +66,8 @@ template <int B>
   update<B, true>(s, d, sn, dn, kBeta);
   predict<B, false>(d, s, sn, dn, kGamma);
   update<B, false>(s, d, sn, dn, kDelta);
-  for (int i = 0; i < dn * B; ++i) d[i] = mul13(d[i], kHighScale);
-  for (int i = 0; i < sn * B; ++i) s[i] = mul13(s[i], kLowScale);
+  for (int i = 0; i < dn * B; ++i) d[i] = fix_mul_small(d[i], kHighScale);
+  for (int i = 0; i < sn * B; ++i) s[i] = fix_mul_small(s[i], kLowScale);
 }
 
 constexpr int kColumnBatch = 64;  // 64 bytes: one cache line of each row
@@ -146,12 +135,12 @@ void dwt_encode_1_real(int32_t* a, int dn, int sn) {
   if (dn < 1 || sn < 1) return;  // not a split line: no neighbour of the other kind
   auto S = [&](int i) -> int32_t& { return a[2 * (i < 0 ? 0 : (i >= sn ? sn - 1 : i))]; };
   auto D = [&](int i) -> int32_t& { return a[2 * (i < 0 ? 0 : (i >= dn ? dn - 1 : i)) + 1]; };
-  for (int i = 0; i < dn; ++i) D(i) = wrap_add(D(i), -mul13(wrap_add(S(i), S(i + 1)), kAlpha));
-  for (int i = 0; i < sn; ++i) S(i) = wrap_add(S(i), -mul13(wrap_add(D(i - 1), D(i)), kBeta));
-  for (int i = 0; i < dn; ++i) D(i) = wrap_add(D(i), mul13(wrap_add(S(i), S(i + 1)), kGamma));
-  for (int i = 0; i < sn; ++i) S(i) = wrap_add(S(i), mul13(wrap_add(D(i - 1), D(i)), kDelta));
-  for (int i = 0; i < dn; ++i) D(i) = mul13(D(i), kHighScale);
-  for (int i = 0; i < sn; ++i) S(i) = mul13(S(i), kLowScale);
+  for (int i = 0; i < dn; ++i) D(i) = wrap_add(D(i), -fix_mul_small(wrap_add(S(i), S(i + 1)), kAlpha));
+  for (int i = 0; i < sn; ++i) S(i) = wrap_add(S(i), -fix_mul_small(wrap_add(D(i - 1), D(i)), kBeta));
+  for (int i = 0; i < dn; ++i) D(i) = wrap_add(D(i), fix_mul_small(wrap_add(S(i), S(i + 1)), kGamma));
+  for (int i = 0; i < sn; ++i) S(i) = wrap_add(S(i), fix_mul_small(wrap_add(D(i - 1), D(i)), kDelta));
+  for (int i = 0; i < dn; ++i) D(i) = fix_mul_small(D(i), kHighScale);
+  for (int i = 0; i < sn; ++i) S(i) = fix_mul_small(S(i), kLowScale);
 }
 
 void dwt_deinterleave_h(const int32_t* a, int32_t* b, int dn, int sn) {

@@ -10,3 +10,14 @@ inline int32_t fix_mul(int32_t a, int32_t b) {
   p += p & 4096;
   return static_cast<int32_t>(p >> 13);
 }
+
+// fix_mul for a coefficient 0 <= b < 2^18, in 32-bit arithmetic so that it
+// vectorises: a = ah * 2^13 + al with 0 <= al < 2^13, so the 64-bit product
+// is ah * b * 2^13 + al * b and its bit 12 is that of al * b. The result
+// equals fix_mul(a, b) for every a.
+inline int32_t fix_mul_small(int32_t a, int32_t b) {
+  uint32_t hi = static_cast<uint32_t>(a >> 13) * static_cast<uint32_t>(b);
+  uint32_t lo = (static_cast<uint32_t>(a) & 0x1FFFu) * static_cast<uint32_t>(b);
+  lo = (lo + (lo & 4096u)) >> 13;
+  return static_cast<int32_t>(hi + lo);
+}

@@ -82,30 +82,20 @@ MQC_INLINE void mqc_renorme_r(mqc_regs& r) {
   r.ct -= static_cast<uint32_t>(n);
 }
 
-// Codes decision d in the context slot ctx.
+// Codes decision d in the context slot ctx. Without branches on the
+// decision: the interval kept is the upper one (C += Qe, A - Qe) exactly when
+// the decision is the MPS and A - Qe is not below Qe, or it is the LPS and
+// A - Qe is below Qe (the conditional exchange); otherwise A = Qe. The
+// context moves on only when A needs renormalising, which an LPS always does.
 MQC_INLINE void mqc_encode_r(mqc_regs& r, const opj_mqc_state** ctx, uint32_t d) {
   const opj_mqc_state* s = *ctx;
   const uint32_t qe = s->qeval;
-  r.a -= qe;
-  if (static_cast<uint32_t>(s->mps) == d) {
-    if ((r.a & 0x8000) == 0) {
-      if (r.a < qe) {
-        r.a = qe;
-      } else {
-        r.c += qe;
-      }
-      *ctx = s->nmps;
-      mqc_renorme_r(r);
-    } else {
-      r.c += qe;
-    }
-  } else {
-    if (r.a < qe) {
-      r.c += qe;
-    } else {
-      r.a = qe;
-    }
-    *ctx = s->nlps;
-    mqc_renorme_r(r);
-  }
+  const uint32_t a = r.a - qe;
+  const bool mps = static_cast<uint32_t>(s->mps) == d;
+  const bool upper = mps != (a < qe);
+  r.c += upper ? qe : 0;
+  r.a = upper ? a : qe;
+  const opj_mqc_state* next = mps ? s->nmps : s->nlps;
+  *ctx = (r.a & 0x8000) ? s : next;
+  mqc_renorme_r(r);
 }

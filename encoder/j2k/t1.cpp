@@ -9,6 +9,7 @@
 #include "encoder/j2k/fix.h"
 #include "encoder/j2k/coding_parameters.h"
 #include "encoder/j2k/mct.h"
+#include "encoder/j2k/simd_clones.h"
 
 namespace {
 
@@ -454,6 +455,32 @@ void t1_enc_clnpass(opj_t1* t1, int bpno, int orient, int* nmsedec, int cblksty)
   }
 }
 
+// Quantises a code-block's samples (rows `stride` apart) with 6 fraction bits
+// into magnitude and sign; returns the largest magnitude. Mul is fix_mul, or
+// its 32-bit form when the band's constant allows it (the same results).
+template <typename Mul>
+MQC_INLINE uint32_t quantise_block(const int32_t* src, int stride, int w, int h, int32_t bandconst, uint32_t* dst,
+                                   Mul mul) {
+  uint32_t maxmag = 0;
+  for (int j = 0; j < h; ++j) {
+    for (int i = 0; i < w; ++i) {
+      const int32_t q = mul(src[i], bandconst) >> (11 - T1_NMSEDEC_FRACBITS);
+      const uint32_t sign = static_cast<uint32_t>(q) & 0x80000000u;
+      const uint32_t mag = sign ? 0u - static_cast<uint32_t>(q) : static_cast<uint32_t>(q);
+      maxmag = mag > maxmag ? mag : maxmag;
+      dst[i] = mag | sign;
+    }
+    src += stride;
+    dst += w;
+  }
+  return maxmag;
+}
+
+SIMD_CLONES uint32_t quantise_block_small(const int32_t* src, int stride, int w, int h, int32_t bandconst,
+                                          uint32_t* dst) {
+  return quantise_block(src, stride, w, h, bandconst, dst, fix_mul_small);
+}
+
 int floorlog2(uint32_t a) {
   int l = 0;
   while (a > 1) {
@@ -524,7 +551,7 @@ int t1_allocate_buffers(opj_t1* t1, int w, int h) {
     }
     t1->datasize = datasize;
   }
-  std::memset(t1->data, 0, datasize * sizeof(uint32_t));
+  // The samples need no clearing: quantising writes every one of them.
 
   // One word per stripe column, with a border column and a border stripe on
   // every side.
@@ -630,21 +657,11 @@ int t1_encode_cblks(opj_t1* t1, opj_tcd_tile* tile, opj_tcp* tcp, tcd_arena* are
             if (!t1_allocate_buffers(t1, cblk_w, cblk_h)) return 0;
 
             // Quantise to 6 fraction bits, kept as magnitude and sign.
-            uint32_t maxmag = 0;
-            const int* src = &tilec->data[y * tile_w + x];
-            uint32_t* dst = t1->data;
-            for (int j = 0; j < cblk_h; ++j) {
-              for (int i = 0; i < cblk_w; ++i) {
-                const int q = fix_mul(src[i], bandconst) >> (11 - T1_NMSEDEC_FRACBITS);
-                const uint32_t mag = q < 0 ? static_cast<uint32_t>(-static_cast<int64_t>(q))
-                                           : static_cast<uint32_t>(q);
-                if (mag > maxmag) maxmag = mag;
-                dst[i] = mag | (q < 0 ? 0x80000000u : 0u);
-              }
-              src += tile_w;
-              dst += cblk_w;
-            }
-            t1->maxmag = maxmag;
+            t1->maxmag = bandconst < (1 << 18)
+                             ? quantise_block_small(&tilec->data[y * tile_w + x], tile_w, cblk_w, cblk_h,
+                                                    bandconst, t1->data)
+                             : quantise_block(&tilec->data[y * tile_w + x], tile_w, cblk_w, cblk_h, bandconst,
+                                              t1->data, fix_mul);
 
             t1_encode_cblk(t1, cblk, band->bandno, compno,
                            tilec->numresolutions - 1 - resno, tccp->qmfbid, band->stepsize,

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <random>
 #include <vector>
@@ -96,6 +97,26 @@ TEST(FixMul, RoundsOnBit12Only) {
   EXPECT_EQ(fix_mul(8192, 8192), 8192);
   // Products beyond 32 bits keep the high part.
   EXPECT_EQ(fix_mul(1 << 30, 12993), static_cast<int32_t>((int64_t{1} << 30) * 12993 >> 13));
+}
+
+// The 32-bit form that the wavelet, colour transform and quantiser use must
+// agree with the 64-bit rule for every sample and every coefficient below 2^18.
+TEST(FixMul, ThirtyTwoBitFormAgreesForSmallCoefficients) {
+  std::mt19937 rng(7);
+  const int32_t edges[] = {0, 1, -1, 4095, 4096, -4096, 8191, -8192, INT32_MAX, INT32_MIN, INT32_MIN + 1};
+  const int32_t coefficients[] = {0, 1, 434, 2449, 4096, 8192, 12993, 17331, (1 << 18) - 1};
+  for (int32_t b : coefficients) {
+    for (int32_t a : edges) EXPECT_EQ(fix_mul_small(a, b), fix_mul(a, b)) << a << " x " << b;
+    for (int n = 0; n < 20000; ++n) {
+      const auto a = static_cast<int32_t>(rng());
+      ASSERT_EQ(fix_mul_small(a, b), fix_mul(a, b)) << a << " x " << b;
+    }
+  }
+  for (int n = 0; n < 200000; ++n) {
+    const auto a = static_cast<int32_t>(rng());
+    const auto b = static_cast<int32_t>(rng() % (1u << 18));
+    ASSERT_EQ(fix_mul_small(a, b), fix_mul(a, b)) << a << " x " << b;
+  }
 }
 
 TEST(Wavelet, ShortLines) {

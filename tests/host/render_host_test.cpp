@@ -34,6 +34,9 @@ struct Record {
   std::set<std::thread::id> iterate_threads;
   std::atomic<int> iterate_calls{0};
   A_Err setup_error = 0;
+  // When set, the module raises this stop signal on receiving frame stop_on_frame.
+  std::atomic<int>* stop_signal = nullptr;
+  int64_t stop_on_frame = -1;
 };
 Record* rec = nullptr;
 bool keep_suite = false, leave_locked = false, leak = false, throw_in_start = false, no_sound_slot = false;
@@ -191,6 +194,7 @@ A_Err AddFrame(AEIO_BasicData* b, AEIO_OutSpecH, A_long index, A_long, const PF_
   rec->frame_formats.push_back(std::to_string(w->width) + "x" + std::to_string(w->height) + " " +
                                std::to_string(w->rowbytes) + ((w->world_flags & PF_WorldFlag_DEEP) ? " deep" : ""));
   rec->events.push_back("frame " + std::to_string(index));
+  if (rec->stop_signal != nullptr && index == rec->stop_on_frame) rec->stop_signal->store(SIGINT);
   return err;
 }
 
@@ -371,32 +375,25 @@ TEST_F(RenderHostTest, StoppedRenderAndEmptySlots) {
 }
 
 TEST_F(RenderHostTest, AStopAskedForEndsTheRenderAsAStoppedOne) {
-  // The stop is asked for while a frame is rendered: that frame still goes
-  // to the module, no later one does, and the render ends stopped; asked
-  // during the last frame, the render ends stopped all the same.
-  struct StoppingSource : FrameSource {
-    std::unique_ptr<FrameSource> pattern = MakePatternSource();
-    std::atomic<int> stop{0};
-    int64_t stop_at = 0;
-    void RenderFrame(int64_t index, HostFrame& out) override {
-      if (index == stop_at) stop = SIGINT;
-      pattern->RenderFrame(index, out);
-    }
-    std::vector<int16_t> Sound(int64_t first, int count) override { return pattern->Sound(first, count); }
-  };
+  // The stop is asked for while a frame is with the module (the host reads
+  // frames ahead, so the frame being handed over is the one in progress):
+  // that frame counts, no later one goes to the module, and the render ends
+  // stopped; asked during the last frame, the render ends stopped all the same.
   for (int64_t stop_at : {int64_t{3}, settings.comp.frames - 1}) {
     SCOPED_TRACE(stop_at);
+    std::atomic<int> stop{0};
     fake::Record seen;
+    seen.stop_signal = &stop;
+    seen.stop_on_frame = stop_at;
     fake::rec = &seen;
     RenderHost host(settings);
     host.UseEntryPoint(fake::Entry);
     ASSERT_EQ(host.CallEntryPoint(), 0);
     ASSERT_EQ(host.InitOutputSpec(), 0);
-    StoppingSource source;
-    source.stop_at = stop_at;
+    auto source = MakePatternSource();
     RenderControl control;
-    control.stop_signal = &source.stop;
-    ASSERT_EQ(host.Render(source, control), 0);
+    control.stop_signal = &stop;
+    ASSERT_EQ(host.Render(*source, control), 0);
     EXPECT_EQ(seen.frame_sums.size(), static_cast<size_t>(stop_at + 1));
     EXPECT_EQ(seen.end_state, AEGP_RenderQueueState_STOPPED);
     host.Finish();

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <vector>
 
 #include "host/render_host.h"
 #include "tests/support/test_support.h"
@@ -35,16 +36,47 @@ TEST(RenderProgram, OptionsFileIsHandedToTheSetUpAndWrittenBack) {
 TEST(RenderProgram, FailingSetUpExitsWithThePlugInsMessage) {
   TempDir dir;
   const std::string options = dir / "options.bin";
-  WriteText(options, "stays as it is");
+  std::vector<uint8_t> record(11688, 0);
+  record[0] = 7;  // a stored record of layout version 7, every setting zero
+  WriteBytes(options, record);
   auto r = RunCommand({RenderPath(), "--size", "1280x720", "--frames", "2", "--options", options, dir / "x.DCP"});
   EXPECT_NE(r.status, 0);
   EXPECT_NE(r.err.find("Width / height of your composition is not supported."), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("failed with error 9995"), std::string::npos) << r.err;
-  EXPECT_EQ(ReadText(options), "stays as it is");  // nothing stored from a failed set-up
+  EXPECT_EQ(ReadBytes(options), record);  // nothing stored from a failed set-up
 
   auto missing = RunCommand({RenderPath(), "--plugin", dir / "nothing.so", dir / "x.DCP"});
   EXPECT_EQ(missing.status, 1);
   EXPECT_NE(missing.err.find("cannot load the plug-in"), std::string::npos) << missing.err;
+}
+
+TEST(RenderProgram, RefusesAnOptionsFileThatIsNoStoredRecordAndLeavesItAsItIs) {
+  TempDir dir;
+  // Too short, noise of the record's size (whose first bytes are no version
+  // 7), and a record of another layout version.
+  std::vector<uint8_t> noise(11688);
+  for (size_t k = 0; k < noise.size(); ++k) noise[k] = static_cast<uint8_t>((k * 2654435761u) >> 13);
+  noise[0] = 0x9c;
+  std::vector<uint8_t> version6(11688, 0);
+  version6[0] = 6;
+  const struct {
+    std::vector<uint8_t> bytes;
+    const char* why;
+  } files[] = {{std::vector<uint8_t>(100, 'x'), "it holds 100 bytes, a record 11688"},
+               {noise, "its layout version is "},
+               {version6, "its layout version is 6, not 7"}};
+  for (const auto& file : files) {
+    SCOPED_TRACE(file.why);
+    const std::string options = dir / "options.bin";
+    WriteBytes(options, file.bytes);
+    auto r = RunCommand({RenderPath(), "--frames", "1", "--options", options, dir / "x.DCP"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("the options file '" + options + "' is not a stored options record: " + file.why),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(ReadBytes(options), file.bytes);
+    EXPECT_FALSE(FileExists(dir / "x"));  // nothing rendered
+  }
 }
 
 TEST(RenderProgram, RendersAMovieInput) {

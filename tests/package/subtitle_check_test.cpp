@@ -136,11 +136,12 @@ TEST(SubtitleCheck, RefusesWhatIsNoSubtitleOfThePacking) {
       {dir / "empty.xml", 1, "Not a valid subtitlefile", false},
       {Reference("smpte/subs.xml"), 0, "You are trying to load a SMPTE subtitle file in interOp packaging mode.", true},
       {dir / "other.xml", 0, "Unknown subtitle file.", true},
-      // SMPTE packing refuses other documents silently; so do both without an id.
-      {Reference("interop/subs_interop.xml"), 1, "", false},
-      {dir / "other.xml", 1, "", false},
-      {dir / "noid.xml", 0, "", false},
-      {dir / "noid-reel.xml", 1, "", false},
+      // Refusals that leave the record as it was say why, too.
+      {Reference("interop/subs_interop.xml"), 1,
+       "You are trying to load an InterOp subtitle file in SMPTE packaging mode.", false},
+      {dir / "other.xml", 1, "Unknown subtitle file.", false},
+      {dir / "noid.xml", 0, "This subtitlefile has no SubtitleID: it cannot be packaged without its id.", false},
+      {dir / "noid-reel.xml", 1, "This subtitlefile has no Id: it cannot be packaged without its id.", false},
       {dir / "missing.xml", 0, "", false},
   };
   for (const Case& c : cases) {

@@ -127,6 +127,19 @@ TEST(WavFileCheck, AByteRateOfZeroIsRefusedWithoutMeasuring) {
   EXPECT_EQ(c.length, 7777u);
 }
 
+TEST(WavFileCheck, ALengthNoFrameCountHoldsIsNotWritten) {
+  // Found by the WAV fuzzer: a byte rate of 1 against four gigabytes of data
+  // is billions of seconds, more frames than 32 bits count.
+  Format f;
+  f.byte_rate = 1;
+  auto c = Check(Wav(f, 0xFFFFFFFFu), 60);
+  EXPECT_EQ(c.result, 0);
+  EXPECT_EQ(c.length, 7777u);
+  // The largest length that fits is still measured.
+  f.byte_rate = 60;
+  EXPECT_EQ(Check(Wav(f, 0xFFFFFF00u), 1).length, 71582784u);
+}
+
 TEST(WavFileCheck, OnlyTheDataChunkAfterTheFormatCounts) {
   Format f;
   std::vector<uint8_t> b;

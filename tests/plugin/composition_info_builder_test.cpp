@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -84,6 +85,13 @@ TEST(CompositionInfo, RatesDurationsAndSound) {
   EXPECT_EQ(info->soundDuration, 1000u);
   EXPECT_EQ(info->soundIntrinsicDuration, 1048u);
   EXPECT_EQ(info->soundEntryPoint, 48u);
+
+  // Found by the record fuzzer: a duration no frame count holds is none,
+  // never what the conversion happens to give.
+  for (double duration : {-1.0, 5e9, 1e300, std::nan("")}) {
+    flat->durationFrames = duration;
+    EXPECT_EQ(Fill(*flat)->pictureDuration, 0u) << duration;
+  }
 }
 
 TEST(CompositionInfo, TitleTextsNamesAndUuids) {

@@ -188,6 +188,18 @@ TEST(OutputSpec, ASmallerStoredRecordIsGrownAndAnotherVersionRebuilt) {
     EXPECT_EQ(Text(record, kCategoryText, 32), "kept");  // not a field the defaults name
     EXPECT_TRUE(host->state().messages.empty());
   }
+  {
+    // An empty stored record (found by the record fuzzer: the host copied
+    // from no bytes at all) is grown to zeros and rebuilt.
+    auto host = LoadedHost(Comp(2048, 1080, 24));
+    host->SetStoredOptions({});
+    ASSERT_EQ(host->InitOutputSpec(), 0);
+    std::vector<uint8_t> record = host->OptionsBytes();
+    ASSERT_EQ(record.size(), kRecordSize);
+    EXPECT_EQ(U32(record, kVersion), 7u);
+    EXPECT_EQ(Text(record, kTitle, 260), "YOUR_DCP_TITLE_HERE");
+    EXPECT_TRUE(host->state().problems.empty());
+  }
 }
 
 TEST(OutputSpec, TheSizeAndRateFollowTheCompositionWithoutChecks) {

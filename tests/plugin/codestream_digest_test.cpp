@@ -1,0 +1,125 @@
+// Renders whose codestreams must not change by a single byte: the SHA-1 of
+// every codestream of a few fixed renders, at several thread counts, against
+// digests recorded from a known-good build. Any change to the frame and
+// X'Y'Z' conversion, the wavelet, tier-1, rate allocation or the packets that
+// is not exact shows up here.
+#include <gtest/gtest.h>
+
+#include <openssl/sha.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "tests/plugin/render_test_support.h"
+#include "tests/support/test_support.h"
+
+using namespace lumavox_test;
+using namespace render_test;
+
+namespace {
+
+std::string Sha1Hex(const std::vector<uint8_t>& bytes) {
+  unsigned char digest[SHA_DIGEST_LENGTH];
+  SHA1(bytes.data(), bytes.size(), digest);
+  std::string hex;
+  char two[3];
+  for (unsigned char b : digest) {
+    std::snprintf(two, sizeof two, "%02x", b);
+    hex += two;
+  }
+  return hex;
+}
+
+// Renders with lumavox-render and checks each codestream's digest, in order.
+void ExpectDigests(const TempDir& dir, const std::string& name, std::vector<std::string> arguments,
+                   const std::vector<std::string>& expected) {
+  SCOPED_TRACE(name);
+  std::vector<std::string> argv{RenderPath(), "--plugin", PluginPath()};
+  argv.insert(argv.end(), arguments.begin(), arguments.end());
+  argv.push_back(dir / name + ".DCP");
+  const CommandResult r = RunCommand(argv);
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto codestreams = ExtractCodestreams(PictureTrackFile(dir / name), dir.path());
+  ASSERT_EQ(codestreams.size(), expected.size());
+  for (size_t k = 0; k < codestreams.size(); ++k) {
+    EXPECT_EQ(Sha1Hex(codestreams[k]), expected[k]) << "codestream " << k;
+  }
+}
+
+// A busy 16-bit picture (noise over gradients and stripes, different in every
+// frame) written as raw RGB and turned into PNG files by ffmpeg: PNG is
+// lossless, so the files decode to exactly these samples.
+void WriteBusyPngSequence(const TempDir& dir, int frames) {
+  const int w = 1998, h = 1080;
+  std::vector<uint8_t> raw(static_cast<size_t>(w) * h * 6 * frames);
+  uint32_t seed = 12345;
+  size_t at = 0;
+  for (int f = 0; f < frames; ++f) {
+    for (int y = 0; y < h; ++y) {
+      for (int x = 0; x < w; ++x) {
+        for (int c = 0; c < 3; ++c) {
+          seed = seed * 1664525u + 1013904223u;
+          const int noise = static_cast<int>(seed >> 20) - 2048;  // +-2048
+          const int base = (x * 29 + y * 17 * (c + 1) + f * 977) % 65536 / 2 + ((x / 7 + y / 5) % 2) * 12000;
+          int v = base + noise * 4;
+          v = v < 0 ? 0 : v > 65535 ? 65535 : v;
+          raw[at++] = static_cast<uint8_t>(v & 0xFF);
+          raw[at++] = static_cast<uint8_t>(v >> 8);
+        }
+      }
+    }
+  }
+  WriteBytes(dir / "busy.rgb", raw);
+  const CommandResult r = RunCommand({"ffmpeg", "-v", "error", "-y", "-f", "rawvideo", "-pix_fmt", "rgb48le",
+                                      "-s", "1998x1080", "-i", dir / "busy.rgb", "-pix_fmt", "rgb48be",
+                                      dir / "busy%03d.png"});
+  ASSERT_EQ(r.status, 0) << r.err;
+}
+
+}  // namespace
+
+TEST(CodestreamDigests, ThePatternGivesTheSameBytesAtEveryThreadCount) {
+  LUMAVOX_REQUIRE_TOOL("ffmpeg");
+  TempDir dir;
+  const std::vector<std::string> expected = {
+      "2f2ecc8c7b62f23e67dbed4f769a5f51c9e7c159",
+      "0b61e16a8da6698c3245d2d60def3c6a86e0cc47",
+      "0e50d8cb7a0ea231aa5d978cbec4f421f17e9f10",
+      "572f291b88eaaf8b7a1a672cd9c8358c8e7e3106",
+  };
+  for (const char* threads : {"1", "3", "8"}) {
+    ExpectDigests(dir, std::string("P") + threads, {"--frames", "4", "--threads", threads}, expected);
+  }
+}
+
+TEST(CodestreamDigests, StereoscopicEightBitFramesGiveTheSameBytesAtEveryThreadCount) {
+  LUMAVOX_REQUIRE_TOOL("ffmpeg");
+  TempDir dir;
+  const std::vector<std::string> expected = {
+      "5ce8eeb1e8402c2a785d55978e9c9de344aa731b",  // frame 0, left
+      "dc5a337edfef77e4f8e15ac199cad9ff705c7f17",  // frame 0, right
+      "a7153f27c275e22d2adae65238a7f15af928da7b",
+      "10a8bfb476b1abe1fbdb7994adc56696e73bc2df",
+  };
+  for (const char* threads : {"2", "8"}) {
+    ExpectDigests(dir, std::string("S") + threads,
+                  {"--size", "3996x1080", "--depth", "8", "--frames", "2", "--threads", threads}, expected);
+  }
+}
+
+TEST(CodestreamDigests, BusyPngFramesGiveTheSameBytesAtEveryThreadCount) {
+  LUMAVOX_REQUIRE_TOOL("ffmpeg");
+  TempDir dir;
+  WriteBusyPngSequence(dir, 3);
+  const std::vector<std::string> expected = {
+      "6269a2b98eddc1b87d2c11874e11fc40ca17d03a",
+      "b8f8042a60697d4d18a182af08173325547c9499",
+      "9c2f71bfe8b250260b105c2783b67b46f502176a",
+  };
+  for (const char* threads : {"1", "4"}) {
+    ExpectDigests(dir, std::string("N") + threads,
+                  {"--input", dir / "busy%03d.png", "--fps", "24", "--frames", "3", "--threads", threads}, expected);
+  }
+}
