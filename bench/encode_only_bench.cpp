@@ -61,12 +61,12 @@ bool ReadFrame(const std::string& path, std::vector<std::vector<int32_t>>& plane
   int w = 0, h = 0, maxval = 0;
   const bool header = std::fscanf(f, "P6 %d %d %d", &w, &h, &maxval) == 3 && std::fgetc(f) != EOF;
   if (!header || w != kWidth || h != kHeight || maxval < 256 || maxval > 65535) {
-    std::fclose(f);
+    (void)std::fclose(f);  // read only
     return false;
   }
   std::vector<uint8_t> bytes(static_cast<size_t>(w) * h * 6);
   const bool ok = std::fread(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  std::fclose(f);
+  (void)std::fclose(f);  // read only
   planes.assign(3, std::vector<int32_t>(static_cast<size_t>(w) * h));
   for (size_t i = 0; i < static_cast<size_t>(w) * h; ++i)
     for (int c = 0; c < 3; ++c)
@@ -137,6 +137,7 @@ int main(int argc, char** argv) {
   clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpu0);
   const auto t0 = std::chrono::steady_clock::now();
   std::vector<std::thread> pool;
+  pool.reserve(slots.size());
   for (Slot& slot : slots) {
     pool.emplace_back([&, s = &slot] {
       for (int i = next++; i < frames; i = next++) {

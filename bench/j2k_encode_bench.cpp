@@ -153,6 +153,7 @@ bool WritePpm(const std::string& path, const std::vector<std::vector<int32_t>>& 
   if (!f) return false;
   std::fprintf(f, "P6\n%d %d\n4095\n", kWidth, kHeight);
   std::vector<uint8_t> row(static_cast<size_t>(kWidth) * 6);
+  bool written = true;
   for (int y = 0; y < kHeight; ++y) {
     for (int x = 0; x < kWidth; ++x) {
       for (int c = 0; c < 3; ++c) {
@@ -161,9 +162,9 @@ bool WritePpm(const std::string& path, const std::vector<std::vector<int32_t>>& 
         row[6 * x + 2 * c + 1] = static_cast<uint8_t>(v & 0xff);
       }
     }
-    std::fwrite(row.data(), 1, row.size(), f);
+    written = written && std::fwrite(row.data(), 1, row.size(), f) == row.size();
   }
-  return std::fclose(f) == 0;
+  return std::fclose(f) == 0 && written;
 }
 
 // Reads a binary PPM/PGM of 16-bit samples, interleaved (comment lines allowed).
@@ -173,7 +174,7 @@ bool ReadPpm(const std::string& path, std::vector<int>& samples, int& w, int& h,
   int fields[4] = {0, 0, 0, 0};  // magic digit, width, height, maxval
   int c = std::fgetc(f);
   if (c != 'P') {
-    std::fclose(f);
+    (void)std::fclose(f);  // read only
     return false;
   }
   for (int& field : fields) {
@@ -195,12 +196,12 @@ bool ReadPpm(const std::string& path, std::vector<int>& samples, int& w, int& h,
   if (maxval) *maxval = fields[3];
   const int ch = fields[0] == 6 ? 3 : 1;
   if (fields[3] < 256 || w <= 0 || h <= 0) {
-    std::fclose(f);
+    (void)std::fclose(f);  // read only
     return false;
   }
   std::vector<uint8_t> bytes(static_cast<size_t>(w) * h * ch * 2);
   const bool ok = std::fread(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  std::fclose(f);
+  (void)std::fclose(f);  // read only
   samples.resize(bytes.size() / 2);
   for (size_t i = 0; i < samples.size(); ++i) samples[i] = (bytes[2 * i] << 8) | bytes[2 * i + 1];
   return ok;
@@ -217,8 +218,8 @@ double DecodedPsnr(const std::vector<uint8_t>& codestream, const std::vector<std
   const std::string in = tmp + ".j2c", out = tmp + ".ppm";
   FILE* f = std::fopen(in.c_str(), "wb");
   if (!f) return -1;
-  std::fwrite(codestream.data(), 1, codestream.size(), f);
-  std::fclose(f);
+  const bool written = std::fwrite(codestream.data(), 1, codestream.size(), f) == codestream.size();
+  if (std::fclose(f) != 0 || !written) return -1;
   const std::string cmd = "opj_decompress -i " + in + " -o " + out + " >/dev/null 2>&1";
   if (std::system(cmd.c_str()) != 0) return -1;
   std::vector<int> dec;
@@ -227,8 +228,8 @@ double DecodedPsnr(const std::vector<uint8_t>& codestream, const std::vector<std
   std::vector<int> src(dec.size());
   for (size_t i = 0; i < src.size() / 3; ++i)
     for (int c = 0; c < 3; ++c) src[3 * i + c] = planes[c][i];
-  std::remove(in.c_str());
-  std::remove(out.c_str());
+  (void)std::remove(in.c_str());  // scratch files in the temporary folder
+  (void)std::remove(out.c_str());
   return PsnrOf(src, dec);
 }
 

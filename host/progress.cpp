@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <cmath>
+
 namespace lumavox_host {
 
 Progress::Progress(std::FILE* out) : out_(out), tty_(isatty(fileno(out)) != 0) {}
@@ -31,7 +33,7 @@ std::string Progress::Line() const {
   int n = std::snprintf(line, sizeof line, "frame %lld/%lld, %.1f fps", static_cast<long long>(done_),
                         static_cast<long long>(total_), fps);
   if (done_ < total_ && fps > 0) {
-    const long long left = static_cast<long long>(static_cast<double>(total_ - done_) / fps + 0.5);
+    const long long left = std::llround(static_cast<double>(total_ - done_) / fps);
     if (left >= 3600) {
       std::snprintf(line + n, sizeof line - n, ", %lld:%02lld:%02lld left", left / 3600, left / 60 % 60, left % 60);
     } else {

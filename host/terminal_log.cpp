@@ -31,12 +31,13 @@ void CloseFd(int* fd) {
 
 TerminalLog::~TerminalLog() {
   Stop();
-  if (terminal_ != nullptr) std::fclose(terminal_);
+  if (terminal_ != nullptr) (void)std::fclose(terminal_);  // the terminal: nowhere left to report to
 }
 
 bool TerminalLog::Start(const std::string& log_path, bool echo, std::string* error) {
   auto fail = [&](const std::string& what) {
-    if (error != nullptr) *error = what + ": " + std::strerror(errno);
+    char reason[256];
+    if (error != nullptr) *error = what + ": " + strerror_r(errno, reason, sizeof reason);
     CloseFd(&logFd_);
     return false;
   };

@@ -9,7 +9,8 @@ namespace {
 constexpr size_t kCopyBlockSize = 0x200000;  // 2 MB
 
 struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
+  // Closes on the ways out of a failed copy; the finished copy is closed and checked below.
+  void operator()(std::FILE* file) const { (void)std::fclose(file); }
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 

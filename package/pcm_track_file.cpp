@@ -61,6 +61,7 @@ std::vector<std::string> SoundSources(const OutputOptions& options) {
 Kumu::Result_t OpenSources(ASDCP::PCMParserList& parser, const std::vector<std::string>& sources,
                            const ASDCP::Rational& editRate) {
   std::vector<const char*> argv;
+  argv.reserve(sources.size());
   for (const std::string& s : sources) argv.push_back(s.c_str());
   return parser.OpenRead(static_cast<Kumu::ui32_t>(argv.size()), argv.data(), editRate);
 }

@@ -69,7 +69,7 @@ int HashFileWithProgress(const char* path, uint64_t size, char* digest) {
     std::fprintf(stderr, "Can't open file: %s", path);
     return -1;
   }
-  std::fclose(probe);
+  (void)std::fclose(probe);  // opened only to see that it can be read
   HWND bar = GetDlgItem(g_progressDialog, kProgressBarId);
   uint64_t knownSize = size;
   return DigestFileInChunks(path, &knownSize, false, digest, [bar](uint64_t done, uint64_t total) {

@@ -60,7 +60,7 @@ void SetMessage(char* message, const char* text) {
 int FileExists(const char* path) {
   std::FILE* file = std::fopen(path, "rb");
   if (file == nullptr) return 0;
-  std::fclose(file);
+  (void)std::fclose(file);  // opened only to see that it can be read
   return 1;
 }
 
@@ -103,7 +103,7 @@ int16_t CheckWavFile(const char* path, char* message, uint32_t* length_frames, u
       std::printf("wavelen in data part: %ld\n\n", static_cast<long>(data_length));
     }
   }
-  std::fclose(file);
+  (void)std::fclose(file);  // read only
 
   if (!have_format) {
     SetMessage(message, "Unsupported WAVE file - No format chunk found");

@@ -23,7 +23,7 @@ void SetWavChunkIds(uint8_t* header) {
 
 void InitWavHeader24(uint8_t* header, uint16_t channels, uint32_t sample_rate) {
   SetWavChunkIds(header);
-  std::memcpy(header + 12, "fmt ", 4);
+  std::memcpy(header + 12, "fmt ", 4);  // NOLINT(bugprone-not-null-terminated-result): a chunk id has no terminator
   PutU32(header + 16, 16);
   PutU16(header + 20, 1);
   PutU16(header + 22, channels);

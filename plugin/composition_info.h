@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+// clang-format off
 struct DcpCompositionInfo {
   char issuer[260];
   char contentTitle[260];
@@ -54,3 +55,4 @@ struct DcpCompositionInfo {
   char cplPath[260];            // completed
   char cplHash[64];             // completed
 };
+// clang-format on

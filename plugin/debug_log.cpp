@@ -11,20 +11,21 @@ std::FILE* OpenGuard() { return std::fopen(MapDrivePath(kLogGuardFile).c_str(), 
 
 }  // namespace
 
+// Failures of the log's own file calls are dropped: there is nowhere to report them.
 void LogReset() {
   std::FILE* guard = OpenGuard();
   if (!guard) return;
-  std::fclose(guard);
-  if (std::FILE* log = std::fopen(MapDrivePath(kLogFile).c_str(), "w")) std::fclose(log);
+  (void)std::fclose(guard);
+  if (std::FILE* log = std::fopen(MapDrivePath(kLogFile).c_str(), "w")) (void)std::fclose(log);
 }
 
 A_Err LogMessage(const char* text, A_long) {
   std::FILE* guard = OpenGuard();
   if (!guard) return A_Err_NONE;
   if (std::FILE* log = std::fopen(MapDrivePath(kLogFile).c_str(), "a")) {
-    if (text) std::fwrite(text, 1, std::strlen(text), log);
-    std::fclose(log);
+    if (text) (void)std::fwrite(text, 1, std::strlen(text), log);
+    (void)std::fclose(log);
   }
-  std::fclose(guard);
+  (void)std::fclose(guard);
   return A_Err_NONE;
 }

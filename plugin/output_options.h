@@ -23,6 +23,7 @@ constexpr int kMaxEncodingSlots = 32;
 constexpr int kChannelFileCount = 8;
 constexpr int kTitleSelectionCount = 20;
 
+// clang-format off
 struct OutputOptions {
   A_u_long version;                      // S  0: layout version, 7
   A_u_char reserved4;
@@ -102,6 +103,7 @@ struct OutputOptions {
   A_u_long titleSelections[kTitleSelectionCount];  // S 11604: the title builder's choices
   A_u_char padding11684[4];
 };
+// clang-format on
 
 #define LUMAVOX_AT(field, offset) \
   static_assert(offsetof(OutputOptions, field) == (offset), "OutputOptions." #field)

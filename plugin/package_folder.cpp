@@ -64,7 +64,7 @@ bool IsFontFile(const fs::path& path) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (file == nullptr) return false;
   const bool read = std::fread(tag, 1, sizeof tag, file) == sizeof tag;
-  std::fclose(file);
+  (void)std::fclose(file);  // read only
   if (!read) return false;
   for (const char* signature : {"\x00\x01\x00\x00", "OTTO", "true", "ttcf", "wOFF", "wOF2"})
     if (std::memcmp(tag, signature, sizeof tag) == 0) return true;
@@ -78,7 +78,7 @@ bool IsPngFile(const fs::path& path) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (file == nullptr) return false;
   const bool read = std::fread(head, 1, sizeof head, file) == sizeof head;
-  std::fclose(file);
+  (void)std::fclose(file);  // read only
   return read && std::memcmp(head, kSignature, sizeof head) == 0;
 }
 
@@ -106,10 +106,10 @@ std::string ForeignPackageEntry(const char* folder) {
   fs::directory_iterator it(folder, ec), end;
   if (ec) return ".";
   for (; it != end; it.increment(ec)) {
-    const std::string name = it->path().filename().string();
+    std::string name = it->path().filename().string();
     if (IsPlainFile(*it) && IsRenderFileName(name)) continue;
     if (IsRealFolder(*it) && IsUuidText(name)) {
-      const std::string foreign = ForeignSubtitleEntry(it->path(), name);
+      std::string foreign = ForeignSubtitleEntry(it->path(), name);
       if (foreign.empty()) continue;
       return foreign;
     }

@@ -112,11 +112,14 @@ struct TemporaryFiles {
 };
 
 // Removes the two files; only files: whatever else stands under their names
-// was not made by the capture.
+// was not made by the capture. One that stays would be left in the package
+// folder: it is named on the standard error stream.
 void RemoveTemporaryFiles(const std::string& leftPath, const std::string& rightPath) {
   for (const std::string& path : {leftPath, rightPath}) {
     struct stat st;
-    if (lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) std::remove(path.c_str());
+    if (lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && std::remove(path.c_str()) != 0) {
+      std::fprintf(stderr, "My_AddSoundChunk - cannot remove the temporary sound file %s\n", path.c_str());
+    }
   }
 }
 
@@ -124,7 +127,8 @@ void RemoveTemporaryFiles(const std::string& leftPath, const std::string& rightP
 // declares their size in advance, and the wrap comes when they are there.
 uint32_t ExpectedSampleFrames(const OutputOptions& o) {
   if (o.frameRate == 0) return 0;
-  return static_cast<uint32_t>(double(kSoundRate / o.frameRate) * o.durationFrames);
+  const uint32_t perFrame = kSoundRate / o.frameRate;  // whole sample frames per picture frame
+  return static_cast<uint32_t>(double(perFrame) * o.durationFrames);
 }
 
 // Appends `frames` sample frames of silence to both files.
@@ -178,7 +182,8 @@ A_Err CaptureTimelineChunk(OutputOptions& o, A_short channels, uint64_t position
   TemporaryFiles files;
   if (State(o) == kCaptureNotStarted) {
     uint8_t header[kWavHeaderSize];
-    const double m = double(kSoundRate / (o.frameRate ? o.frameRate : 1)) * o.durationFrames * channels;
+    const uint32_t perFrame = kSoundRate / (o.frameRate ? o.frameRate : 1);  // whole sample frames
+    const double m = double(perFrame) * o.durationFrames * channels;
     MakeWavHeader(header, 1, kSoundRate, static_cast<uint32_t>(static_cast<int32_t>(m)));
     if (!files.Open(leftPath, rightPath, "wb") || !files.Write(header, header, sizeof header)) {
       Say("My_AddSoundChunk - cannot create the temporary sound files\n");

@@ -13,8 +13,9 @@ char g_lastFailure[512];
 
 void ReportWriteFailure(const char* fileName, int error, const char* fallback) {
   char line[512];
+  char reason[256];  // strerror_r: the frame workers report failures too
   std::snprintf(line, sizeof line, "cannot write %s: %s\n", fileName,
-                error != 0 ? std::strerror(error) : fallback);
+                error != 0 ? strerror_r(error, reason, sizeof reason) : fallback);
   std::fputs(line, stderr);
   LogMessage(line);
   if (g_lastFailure[0] == '\0') std::snprintf(g_lastFailure, sizeof g_lastFailure, "%.*s", 510, line);

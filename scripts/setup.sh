@@ -13,6 +13,7 @@ packages=(
   python3-dicttoxml python3-freetype
   libgtk-3-dev fonts-dejavu-core fonts-dejavu-extra
   xvfb xdotool
+  clang-format clang-tidy
 )
 
 # The DCP checkers beside the repository bring their own list of run-time

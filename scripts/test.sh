@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the plain, the address/undefined and the
-# thread sanitizer trees, runs every test in the first two and the tests of
-# the render's and the dialogs' threads in the third, then fuzzes the parsers
-# for a bounded time (LUMAVOX_FUZZ_SECONDS each, default 45; 0 skips).
+# thread sanitizer trees, checks the code's format and runs static analysis
+# over the plain tree (scripts/lint.sh), runs every test in the first two and
+# the tests of the render's and the dialogs' threads in the third, then fuzzes
+# the parsers for a bounded time (LUMAVOX_FUZZ_SECONDS each, default 45; 0 skips).
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 "$here/scripts/setup.sh"
@@ -14,6 +15,11 @@ status=0
 threaded='^(RenderPipeline\.(AStopped|FramesStillBuffered|Stereoscopic|AFailedWrite|AWriterLeftOpen)|SoundCapture|RenderHostTest|RenderProgram|DigestDialog|SubtitlePackage|SubtitleRenderStart|OptionsDialog|AudioPage|SubtitlePage|GeneralPage|VideoPage|TitleBuilder|DialogLayer|DialogControls)\.?'
 for kind in release asan tsan; do
   "$here/scripts/build.sh" "$kind"
+  if [ "$kind" = release ]; then
+    # Format and static analysis over the release tree's compile commands; a
+    # failure fails the run, but the tests still run.
+    "$here/scripts/lint.sh" "$here/build/release" || status=1
+  fi
   echo "== tests ($kind build)"
   selection=()
   case "$kind" in

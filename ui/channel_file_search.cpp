@@ -32,7 +32,7 @@ int FindChannelFiles(const std::string& path, std::vector<std::string>* names) {
     if (sibling.size() > kChannelPathLimit) continue;  // could not be kept as a channel path
     std::FILE* file = std::fopen(sibling.c_str(), "rb");
     if (file == nullptr) continue;
-    std::fclose(file);
+    (void)std::fclose(file);  // opened only to see that it can be read
     if (names->size() == kChannelNameLimit) {
       names->clear();
       return 0;

@@ -8,6 +8,7 @@
 
 namespace {
 
+// clang-format off
 // Studio and facility rows name their company only by code here: the title
 // takes nothing but the code.
 constexpr const char* kContentTypeRows[] = {
@@ -264,6 +265,7 @@ const CodeList kLists[kCodeListCount] = {
     LUMAVOX_LIST(2814, kStereoTypeRows),    LUMAVOX_LIST(2815, kPackageTypeRows),
 };
 #undef LUMAVOX_LIST
+// clang-format on
 
 void Fill(HWND dialog, int entry, A_u_long selected) {
   const CodeList& list = kLists[entry];

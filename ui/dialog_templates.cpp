@@ -17,6 +17,8 @@ constexpr DWORD kCheck = BS_AUTOCHECKBOX | WS_TABSTOP;
 
 using K = ControlKind;
 
+// clang-format off
+
 const DialogTemplate& OptionsTemplate() {
   static const DialogTemplate t = {
       kModal, 0, 0, 352, 354, kProductName, kFont, 8,
@@ -158,6 +160,8 @@ const DialogTemplate& TitleBuilderTemplate() {
   }();
   return t;
 }
+
+// clang-format on
 
 }  // namespace
 

@@ -75,7 +75,7 @@ void j2k_setup_encoder(opj_j2k* j2k, const opj_cparameters* parameters, const op
     cp->img_size += comp.w * comp.h * comp.prec;
   }
 
-  cp->tcps = static_cast<opj_tcp*>(std::calloc(static_cast<size_t>(cp->tw * cp->th), sizeof(opj_tcp)));
+  cp->tcps = static_cast<opj_tcp*>(std::calloc(static_cast<size_t>(cp->tw) * cp->th, sizeof(opj_tcp)));
   if (!cp->tcps) {
     j2k_destroy_cp(cp);
     return;

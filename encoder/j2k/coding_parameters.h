@@ -9,6 +9,7 @@
 struct opj_image;
 struct opj_j2k;
 
+// clang-format off
 // One sub-band's quantiser step: exponent and 11-bit mantissa.
 struct opj_stepsize {
   int32_t expn;
@@ -56,6 +57,7 @@ struct opj_cp {
   int32_t tw, th;              // tiles across and down (1, 1)
   opj_tcp* tcps;               // tw * th records
 };
+// clang-format on
 
 // Builds the coder's coding parameters (j2k->cp) from the record and the image;
 // nothing when an argument is null.

@@ -205,7 +205,8 @@ int j2k_write_sod(opj_j2k* j2k, opj_tcd* tcd, bool flag) {
 
   // The headers written so far come off the tile's byte budget.
   opj_tcp* tcp = &cp->tcps[j2k->curtileno];
-  const float d = static_cast<float>(j2k->sod_start / (cp->tw * cp->th));
+  const int headerBytesPerTile = j2k->sod_start / (cp->tw * cp->th);  // whole bytes
+  const float d = static_cast<float>(headerBytesPerTile);
   for (int layno = 0; layno < tcp->numlayers; ++layno) {
     if (tcp->rates[layno] > d) {
       tcp->rates[layno] -= d;

@@ -15,6 +15,7 @@ enum opj_rsiz_capabilities { STD_RSIZ = 0, CINEMA2K = 3, CINEMA4K = 4 };
 
 enum { J2K_MAXRLVLS = 33, J2K_MAXBANDS = 3 * J2K_MAXRLVLS - 2, J2K_MAXPOCS = 32, J2K_MAXLAYERS = 100 };
 
+// clang-format off
 // One progression-order change, with the ranges the packet iterator fills.
 struct opj_poc {
   int32_t resno0, compno0;           // first resolution and component
@@ -56,6 +57,7 @@ struct opj_cparameters {
   char tp_flag;                  // progression letter at which tile-parts are cut
   int8_t tcp_mct;                // 1: the irreversible colour transform
 };
+// clang-format on
 
 // Clears the record and sets the defaults; nothing when given null.
 void opj_set_default_encoder_parameters(opj_cparameters* parameters);

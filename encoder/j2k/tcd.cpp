@@ -131,8 +131,8 @@ int tcd_malloc_encode(opj_tcd* tcd, opj_image* image, opj_cp* cp, int curtileno,
       const int bits = tile->numcomps * (tile->x1 - tile->x0) * (tile->y1 - tile->y0) *
                        image->comps[0].prec;
       const float denom = tcp->rates[j] * 8 * image->comps[0].dx * image->comps[0].dy;
-      tcp->rates[j] = static_cast<float>(bits) / denom -
-                      static_cast<float>(((tcd->cur_totnum_tp - 1) * 14) / tcp->numlayers);
+      const int markerBytesPerLayer = ((tcd->cur_totnum_tp - 1) * 14) / tcp->numlayers;  // whole bytes
+      tcp->rates[j] = static_cast<float>(bits) / denom - static_cast<float>(markerBytesPerLayer);
     }
     if (tcp->rates[j] != 0.0f) {
       if (j && tcp->rates[j] < tcp->rates[j - 1] + 10) {

@@ -56,6 +56,7 @@ Result_t MXFWriter::OpenWrite(const std::string& filename, const WriterInfo& inf
   written_.assign(resources_.size(), false);
   document_written_ = false;
   std::vector<UUIDValue> sub_ids;
+  sub_ids.reserve(subs.size());
   for (const Set& s : subs) sub_ids.push_back(s.InstanceUID());
   text.Refs(Prop::GenericDescriptor_SubDescriptors(LS_MXF_SMPTE), sub_ids)
       .U32(Prop::FileDescriptor_LinkedTrackID, 2)

@@ -73,7 +73,7 @@ BOOL UserPickDate(HWND dialog, int controlId, int year, int month, int day) {
   if (picker == nullptr || year < 1601 || year > 9999 || month < 1 || month > 12 || day < 1 || day > 31) {
     return FALSE;
   }
-  return PostMessageA(picker, win_internal::kInputPickDate, static_cast<WPARAM>(year * 10000 + month * 100 + day), 0);
+  return PostMessageA(picker, win_internal::kInputPickDate, static_cast<WPARAM>(year) * 10000 + month * 100 + day, 0);
 }
 
 BOOL WaitForDialogIdle(HWND window) {

@@ -12,10 +12,13 @@ std::string DriveRoot() {
     root = chosen;
   } else if (const char* home = std::getenv("HOME"); home && *home) {
     root = home;
-  } else if (const passwd* user = getpwuid(getuid()); user && user->pw_dir) {
-    root = user->pw_dir;
   } else {
-    root = ".";
+    // The reentrant look-up: any thread may map a path.
+    passwd entry{};
+    passwd* user = nullptr;
+    char buffer[4096];
+    const bool found = getpwuid_r(getuid(), &entry, buffer, sizeof buffer, &user) == 0 && user && user->pw_dir;
+    root = found ? user->pw_dir : ".";
   }
   while (root.size() > 1 && root.back() == '/') root.pop_back();
   return root;

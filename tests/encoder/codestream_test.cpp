@@ -106,11 +106,12 @@ void ExpectDumpedParameters(const std::vector<uint8_t>& cs, const std::string& d
   EXPECT_TRUE(has("numlayers=1"));
   EXPECT_TRUE(has("mct=1"));
   EXPECT_TRUE(has("Main header end position=164"));
-  for (const char* s : {"prec=12", "numresolutions=6", "cblkw=2^5", "cblkh=2^5", "qmfbid=0", "qntsty=2",
-                        "numgbits=1", "preccintsize (w,h)=(7,7) (8,8) (8,8) (8,8) (8,8) (8,8)",
-                        "stepsizes (m,e)=(1824,14) (1776,14) (1776,14) (1728,14) (1792,13) (1792,13) "
-                        "(1760,13) (1872,12) (1872,12) (1896,12) (5,10) (5,10) (71,10) (2003,10) "
-                        "(2003,10) (1890,10)"}) {
+  const char* stepSizes =
+      "stepsizes (m,e)=(1824,14) (1776,14) (1776,14) (1728,14) (1792,13) (1792,13) "
+      "(1760,13) (1872,12) (1872,12) (1896,12) (5,10) (5,10) (71,10) (2003,10) "
+      "(2003,10) (1890,10)";
+  for (const char* s : {"prec=12", "numresolutions=6", "cblkw=2^5", "cblkh=2^5", "qmfbid=0", "qntsty=2", "numgbits=1",
+                        "preccintsize (w,h)=(7,7) (8,8) (8,8) (8,8) (8,8) (8,8)", stepSizes}) {
     size_t count = 0;
     for (size_t p = d.find(s); p != std::string::npos; p = d.find(s, p + 1)) ++count;
     EXPECT_EQ(count, 3u) << s;

@@ -17,7 +17,7 @@ CommandLine Parse(std::vector<const char*> args) {
   return ParseCommandLine(static_cast<int>(args.size()), args.data(), "/opt/lv/bin/lumavox-render");
 }
 
-std::string ParseError(std::vector<const char*> args) {
+std::string ParseError(const std::vector<const char*>& args) {
   try {
     Parse(args);
   } catch (const std::invalid_argument& e) {

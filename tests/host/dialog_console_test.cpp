@@ -47,7 +47,7 @@ std::string RunAndRead(bool tty) {
   std::rewind(out);
   std::string text;
   for (int c; (c = std::fgetc(out)) != EOF;) text += static_cast<char>(c);
-  std::fclose(out);
+  (void)std::fclose(out);  // everything is read
   return text;
 }
 

@@ -39,6 +39,7 @@ class Background {
     posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_adddup2(&actions, 1, 2);
     std::vector<char*> args;
+    args.reserve(argv.size() + 1);
     for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
     if (posix_spawnp(&pid_, args[0], &actions, nullptr, args.data(), environ) != 0) pid_ = -1;
@@ -177,7 +178,7 @@ class Desktop {
     std::string last = Grab(window);
     for (int i = 0; i < 200; ++i) {
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
-      const std::string now = Grab(window);
+      std::string now = Grab(window);
       if (now == last && now != before) return now;
       last = now;
     }

@@ -83,7 +83,7 @@ class RenderChild {
       dup2(none, STDIN_FILENO);
       dup2(none, STDOUT_FILENO);
       dup2(out, STDERR_FILENO);
-      setenv("LUMAVOX_DRIVE_ROOT", drive.c_str(), 1);
+      setenv("LUMAVOX_DRIVE_ROOT", drive.c_str(), 1);  // NOLINT(concurrency-mt-unsafe): the child has one thread
       std::vector<char*> argv;
       std::string program = RenderPath();
       argv.push_back(program.data());

@@ -50,6 +50,7 @@ void UseReferenceFiles(OutputOptions& o) {
 std::vector<uint8_t> Interleaved(const OutputOptions& o) {
   const int channels = ChannelsOf(o.audioLayout);
   std::vector<std::vector<uint8_t>> data;
+  data.reserve(channels);
   for (int c = 0; c < channels; ++c) data.push_back(DataChunk(o.channelFiles[c]));
   size_t shortest = data[0].size();
   for (const auto& d : data) shortest = std::min(shortest, d.size());

@@ -24,9 +24,9 @@ std::vector<uint8_t> RandomBytes(uint64_t count, unsigned seed) {
 void Copy(char* field, size_t size, const std::string& text) {
   ASSERT_LT(text.size(), size) << text;
   std::memset(field, 0, size);
-  std::memcpy(field, text.data(), text.size());
+  text.copy(field, text.size());
 }
-#define SET(field, text) Copy(field, sizeof field, text)
+#define SET(field, text) Copy(field, sizeof(field), text)
 
 }  // namespace
 
@@ -129,8 +129,8 @@ std::string Name(const std::string& local) { return "*[local-name()='" + local +
 
 std::string ValidateWithSchema(const std::string& file, const std::string& schema) {
   const std::string schemas = lumavox_test::SharedDir() + "/schemas";
-  setenv("XML_CATALOG_FILES", (schemas + "/catalog.xml").c_str(), 1);
-  auto run = lumavox_test::RunCommand({"xmllint", "--nonet", "--noout", "--schema", schemas + "/" + schema, file});
+  auto run = lumavox_test::RunCommand({"env", "XML_CATALOG_FILES=" + schemas + "/catalog.xml", "xmllint", "--nonet",
+                                       "--noout", "--schema", schemas + "/" + schema, file});
   return run.status == 0 ? std::string() : run.out + run.err;
 }
 

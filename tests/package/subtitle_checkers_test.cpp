@@ -46,7 +46,7 @@ std::string SmpteDocument(const TempDir& dir, int rate) {
   text = Replaced(text, "<TimeCodeRate>24</TimeCodeRate>", "<TimeCodeRate>" + r + "</TimeCodeRate>");
   text = Replaced(text, "TimeOut=\"00:00:00:22\"", "TimeOut=\"00:00:00:10\"");
   text = Replaced(text, "TimeIn=\"00:00:01:00\" TimeOut=\"00:00:02:00\"", "TimeIn=\"00:00:00:12\" TimeOut=\"00:00:00:20\"");
-  const std::string path = dir / ("subs" + r + ".xml");
+  std::string path = dir / ("subs" + r + ".xml");
   WriteText(path, text);
   const std::string font = std::string(kSmpteFont) + ".ttf";
   std::filesystem::copy_file(Reference("smpte/" + font), dir / font, std::filesystem::copy_options::skip_existing);

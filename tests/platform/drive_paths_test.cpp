@@ -7,7 +7,9 @@
 
 namespace {
 
-// Sets an environment variable for one test and puts the old value back.
+// Sets an environment variable for one test and puts the old value back; the
+// tests start no thread.
+// NOLINTBEGIN(concurrency-mt-unsafe)
 class ScopedEnv {
  public:
   ScopedEnv(const char* name, const char* value) : name_(name) {
@@ -34,6 +36,7 @@ class ScopedEnv {
   bool had_ = false;
   std::string old_;
 };
+// NOLINTEND(concurrency-mt-unsafe)
 
 }  // namespace
 

@@ -39,6 +39,7 @@ const char* kChannelFiles[] = {"ch1_L.wav", "ch2_R.wav", "ch3_C.wav", "ch4_LFE.w
 
 std::vector<std::string> ChannelPaths(int channels) {
   std::vector<std::string> paths;
+  paths.reserve(channels);
   for (int i = 0; i < channels; ++i) paths.push_back(SharedDir() + "/reference/wav/" + kChannelFiles[i]);
   return paths;
 }
@@ -55,6 +56,7 @@ std::vector<uint8_t> Interleaved(int channels) {
 Kumu::Result_t WriteCase(const SoundCase& c, const std::string& path) {
   std::vector<std::string> paths = ChannelPaths(c.channels);
   std::vector<const char*> argv;
+  argv.reserve(paths.size());
   for (const std::string& p : paths) argv.push_back(p.c_str());
   ASDCP::PCMParserList parser;
   Kumu::Result_t result = parser.OpenRead(static_cast<Kumu::ui32_t>(argv.size()), argv.data(), c.rate);

@@ -128,6 +128,8 @@ TEST(PCMParserList, ReferenceChannelsInterleavedInOrderMatchFfmpeg) {
     SCOPED_TRACE(c.channels);
     std::vector<std::string> paths;
     std::vector<const char*> argv;
+    paths.reserve(c.channels);
+    argv.reserve(c.channels);
     for (int i = 0; i < c.channels; ++i) paths.push_back(WavPath(i));
     for (const auto& p : paths) argv.push_back(p.c_str());
 
@@ -329,7 +331,7 @@ TEST(PCMParserList, SurvivesTruncatedAndCorruptedReferenceFiles) {
     }
     // A fresh file each time: truncating one in place makes the file system
     // flush it to disk.
-    std::remove(path.c_str());
+    (void)std::remove(path.c_str());  // absent the first time
     WriteBytes(path, bytes);
     const char* argv[] = {path.c_str()};
     PCMParserList list;

@@ -202,7 +202,7 @@ TEST(DCSubtitleParser, SurvivesTruncatedAndCorruptedReferenceDocuments) {
     }
     // A fresh file each time: truncating one in place makes the file system
     // flush it to disk.
-    std::remove(path.c_str());
+    (void)std::remove(path.c_str());  // absent the first time
     WriteText(path, text);
     DCSubtitleParser parser;
     if (KM_FAILURE(parser.OpenRead(path))) continue;

@@ -13,7 +13,7 @@ std::string Convert(std::vector<WCHAR> wide, int size, DWORD flags = 0, int* res
   std::string out(static_cast<size_t>(size), '\x7f');
   const int n = WideCharToMultiByte(CP_UTF8, flags, wide.data(), -1, out.data(), size, nullptr, nullptr);
   if (result) *result = n;
-  return n > 0 ? std::string(out.c_str()) : "<failed>";
+  return n > 0 ? out.substr(0, out.find('\0')) : "<failed>";  // up to the terminating zero
 }
 
 }  // namespace

@@ -18,8 +18,9 @@ constexpr uint32_t FourCC(const char (&s)[5]) {
 // Points the drive folder of the module's Windows paths at a test folder.
 class DriveRoot {
  public:
-  DriveRoot() { setenv("LUMAVOX_DRIVE_ROOT", dir.path().c_str(), 1); }
-  ~DriveRoot() { unsetenv("LUMAVOX_DRIVE_ROOT"); }
+  // Before the plug-in starts any thread and after it has stopped them.
+  DriveRoot() { setenv("LUMAVOX_DRIVE_ROOT", dir.path().c_str(), 1); }  // NOLINT(concurrency-mt-unsafe)
+  ~DriveRoot() { unsetenv("LUMAVOX_DRIVE_ROOT"); }                      // NOLINT(concurrency-mt-unsafe)
   lumavox_test::TempDir dir;
 };
 
@@ -232,7 +233,7 @@ TEST(DebugLog, WrittenOnlyWhileTheGuardFileExists) {
     EXPECT_NE(err.find("My_InitOutputSpec ------- bInitialized\n"), std::string::npos);
 
     // Without the guard the log stays as it is.
-    std::remove((drives.dir / "logmetofile.txt").c_str());
+    ASSERT_EQ(std::remove((drives.dir / "logmetofile.txt").c_str()), 0);
     EXPECT_EQ(host->InitOutputSpec(), 0);
     EXPECT_EQ(lumavox_test::ReadText(log),
               "EntryPointFunc\nMy_InitOutputSpec\nMy_InitOutputSpec\n"
@@ -271,5 +272,5 @@ TEST(Registration, DeclaresAGeneralPluginWithItsEntryPoint) {
   EXPECT_EQ(r.properties[1].data, bytes(std::string("\x07") + "Lumavox"));
   EXPECT_EQ(r.properties[2].data, bytes(std::string("\x0e") + "General Plugin"));
   EXPECT_EQ(r.properties[3].data, (std::vector<uint8_t>{0x00, 0x00, 0x01, 0x00}));
-  EXPECT_EQ(r.properties[4].data, bytes(std::string("EntryPointFunc", 15)));
+  EXPECT_EQ(r.properties[4].data, bytes(std::string("EntryPointFunc") + '\0'));
 }

@@ -66,7 +66,8 @@ const Field kFields[] = {
     TEXT(cplUuid), TEXT(pklUuid), TEXT(assetMapUuid), TEXT(spareUuid), RAW(reserved8688), WORD(framesRemaining),
     WORD(buffersFilled), WORD(framesWritten), WORD(bufferCount), BYTE(reserved8708), RAW(images),
     RAW(imageHandles), RAW(compressors), RAW(byteStreams), RAW(byteStreamHandles), RAW(tileBuffers),
-    RAW(tileBufferHandles), RAW(basicData), SHORT(hostVersionMajor), SHORT(hostVersionMinor), TEXT(filmTitle),
+    RAW(tileBufferHandles), Field{"basicData", offsetof(OutputOptions, basicData), sizeof(void*), Kind::kRaw},
+    SHORT(hostVersionMajor), SHORT(hostVersionMinor), TEXT(filmTitle),
     RAW(titleSelections), RAW(padding11684),
 };
 #undef TEXT

@@ -7,11 +7,11 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
 #include <sstream>
+#include <system_error>
 
 extern char** environ;
 
@@ -85,6 +85,7 @@ CommandResult RunChecker(const std::vector<std::string>& argv) {
   if (argv.empty()) return result;
   std::vector<std::string> env = CheckerEnvironment();
   std::vector<char*> envp;
+  envp.reserve(env.size() + 1);
   for (auto& v : env) envp.push_back(v.data());
   envp.push_back(nullptr);
   std::string program = argv[0].find('/') == std::string::npos ? CheckersDir() + "/bin/" + argv[0] : argv[0];
@@ -115,7 +116,7 @@ CommandResult RunChecker(const std::vector<std::string>& argv) {
   if (rc != 0) {
     close(out_pipe[0]);
     close(err_pipe[0]);
-    result.err = "cannot run " + program + ": " + std::strerror(rc);
+    result.err = "cannot run " + program + ": " + std::generic_category().message(rc);
     return result;
   }
   pollfd fds[2] = {{out_pipe[0], POLLIN, 0}, {err_pipe[0], POLLIN, 0}};

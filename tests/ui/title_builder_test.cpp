@@ -106,7 +106,8 @@ TEST(TitleBuilder, EveryPieceInItsPlace) {
     EXPECT_EQ(user.State(2815).selection, 1);
     char today[16];
     const std::time_t now = std::time(nullptr);
-    std::strftime(today, sizeof today, "%Y-%m-%d", std::localtime(&now));
+    std::tm local{};
+    std::strftime(today, sizeof today, "%Y-%m-%d", localtime_r(&now, &local));
     EXPECT_EQ(user.Text(kDatePicker), today);
     user.Click(kBuilderCancel);
   });
