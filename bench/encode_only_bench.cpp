@@ -49,7 +49,8 @@ opj_cparameters RenderParameters() {
   static char comment[] = "Created by Lumavox version 1.0.0";
   params.cp_comment = comment;
   const uint32_t budget = 250u * 1000000u / 24u / 8u;
-  params.tcp_rates[0] = static_cast<float>(3 * kWidth * kHeight * 12) / static_cast<float>(static_cast<int>(budget * 8));
+  params.tcp_rates[0] = static_cast<float>(3 * kWidth * kHeight * 12) /
+                        static_cast<float>(static_cast<int>(budget * 8));
   params.max_comp_size = 1041666;
   return params;
 }
@@ -69,8 +70,7 @@ bool ReadFrame(const std::string& path, std::vector<std::vector<int32_t>>& plane
   (void)std::fclose(f);  // read only
   planes.assign(3, std::vector<int32_t>(static_cast<size_t>(w) * h));
   for (size_t i = 0; i < static_cast<size_t>(w) * h; ++i)
-    for (int c = 0; c < 3; ++c)
-      planes[c][i] = ((bytes[6 * i + 2 * c] << 8) | bytes[6 * i + 2 * c + 1]) * 4095 / maxval;
+    for (int c = 0; c < 3; ++c) planes[c][i] = ((bytes[6 * i + 2 * c] << 8) | bytes[6 * i + 2 * c + 1]) * 4095 / maxval;
   return ok;
 }
 
@@ -101,8 +101,10 @@ struct Slot {
 
   bool Encode() {
     cinfo->j2k->cp->tcps[0].rates[0] = ratio;
-    cio = opj_cio{cinfo, OPJ_STREAM_WRITE, buffer.data(), static_cast<int32_t>(buffer.size()),
-                  buffer.data(), buffer.data() + buffer.size(), buffer.data(), nullptr};
+    cio = opj_cio{cinfo,         OPJ_STREAM_WRITE,
+                  buffer.data(), static_cast<int32_t>(buffer.size()),
+                  buffer.data(), buffer.data() + buffer.size(),
+                  buffer.data(), nullptr};
     return opj_encode(cinfo, &cio, &image, false, tile_ptrs) != 0;
   }
 };

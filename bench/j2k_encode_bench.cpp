@@ -17,6 +17,7 @@
 // bench/opj_compress_bench.sh runs this and then the same frames through
 // opj_compress, so that both sets of figures come out of one run.
 
+#include <unistd.h>
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -24,7 +25,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <unistd.h>
 #include <string>
 #include <thread>
 #include <vector>
@@ -70,7 +70,8 @@ void MakeFrame(int index, std::vector<std::vector<int32_t>>& planes) {
           case 1: v = (((x >> 1) ^ (y >> 1)) & 1) ? ((((x >> 3) ^ (y >> 3)) & 1) ? 3900 : 2600) : 300 + 200 * c; break;
           case 2: {
             const double dx = x0 - kWidth / 2.0, dy = y - kHeight / 2.0;
-            v = static_cast<int>(2048 + 1800 * std::cos((dx * dx + dy * dy) / (kWidth * 0.9) * (1 + c * 0.3) + index * 0.2));
+            v = static_cast<int>(2048 +
+                                 1800 * std::cos((dx * dx + dy * dy) / (kWidth * 0.9) * (1 + c * 0.3) + index * 0.2));
             break;
           }
           case 3: v = (x % 7 == 0 || y % 5 == 0) ? 3800 - 300 * c : 700 + c * 150; break;
@@ -81,7 +82,9 @@ void MakeFrame(int index, std::vector<std::vector<int32_t>>& planes) {
             break;
           }
         }
-        const int noise = static_cast<int>(Hash(static_cast<uint32_t>((index * 3 + c) * 2654435761u) ^ (y * kWidth + x0)) % 25) - 12;
+        const int noise = static_cast<int>(
+                              Hash(static_cast<uint32_t>((index * 3 + c) * 2654435761u) ^ (y * kWidth + x0)) % 25) -
+                          12;
         planes[c][static_cast<size_t>(y) * kWidth + x0] = Clamp12(v + noise);
       }
     }
@@ -119,8 +122,10 @@ struct Slot {
   // Encodes the slot's planes; the codestream is buffer[0, result).
   int Encode() {
     cinfo->j2k->cp->tcps[0].rates[0] = ratio;  // as the render resets it per batch
-    cio = opj_cio{cinfo, OPJ_STREAM_WRITE, buffer.data(), static_cast<int32_t>(buffer.size()),
-                  buffer.data(), buffer.data() + buffer.size(), buffer.data(), nullptr};
+    cio = opj_cio{cinfo,         OPJ_STREAM_WRITE,
+                  buffer.data(), static_cast<int32_t>(buffer.size()),
+                  buffer.data(), buffer.data() + buffer.size(),
+                  buffer.data(), nullptr};
     if (!opj_encode(cinfo, &cio, &image, false, tile_ptrs)) return -1;
     return cio_tell(&cio);
   }
@@ -143,7 +148,8 @@ opj_cparameters RenderParameters(int mct) {
   static char comment[] = "Created by Lumavox version 1.0.0";
   params.cp_comment = comment;
   const uint32_t budget = kBitRate * 1000000u / kFrameRate / 8u;
-  params.tcp_rates[0] = static_cast<float>(3 * kWidth * kHeight * 12) / static_cast<float>(static_cast<int>(budget * 8));
+  params.tcp_rates[0] = static_cast<float>(3 * kWidth * kHeight * 12) /
+                        static_cast<float>(static_cast<int>(budget * 8));
   params.max_comp_size = 1041666;
   return params;
 }
@@ -214,7 +220,8 @@ double PsnrOf(const std::vector<int>& a, const std::vector<int>& b) {
   return se == 0 ? 200.0 : 10 * std::log10(4095.0 * 4095.0 / (se / a.size()));
 }
 
-double DecodedPsnr(const std::vector<uint8_t>& codestream, const std::vector<std::vector<int32_t>>& planes, const std::string& tmp) {
+double DecodedPsnr(const std::vector<uint8_t>& codestream, const std::vector<std::vector<int32_t>>& planes,
+                   const std::string& tmp) {
   const std::string in = tmp + ".j2c", out = tmp + ".ppm";
   FILE* f = std::fopen(in.c_str(), "wb");
   if (!f) return -1;
@@ -245,14 +252,16 @@ bool LoadFrames(const std::string& dir, std::vector<std::vector<std::vector<int3
     if (w != kWidth || h != kHeight || samples.size() != static_cast<size_t>(w) * h * 3) return false;
     std::vector<std::vector<int32_t>> planes(3, std::vector<int32_t>(static_cast<size_t>(w) * h));
     for (size_t p = 0; p < planes[0].size(); ++p)
-      for (int c = 0; c < 3; ++c) planes[c][p] = static_cast<int32_t>((samples[3 * p + c] * 4095LL + maxval / 2) / maxval);
+      for (int c = 0; c < 3; ++c)
+        planes[c][p] = static_cast<int32_t>((samples[3 * p + c] * 4095LL + maxval / 2) / maxval);
     frames.push_back(std::move(planes));
   }
 }
 
 void ToXyz(std::vector<std::vector<int32_t>>& planes) {
   opj_image_comp comps[3];
-  for (int c = 0; c < 3; ++c) comps[c] = opj_image_comp{1, 1, kWidth, kHeight, 0, 0, 12, 12, 0, planes[c].data(), nullptr};
+  for (int c = 0; c < 3; ++c)
+    comps[c] = opj_image_comp{1, 1, kWidth, kHeight, 0, 0, 12, 12, 0, planes[c].data(), nullptr};
   opj_image image{0, 0, kWidth, kHeight, 3, 1, comps, nullptr};
   rgb_to_xyz(&image, 1);
 }
@@ -338,8 +347,8 @@ int main(int argc, char** argv) {
   }
 
   const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-  std::printf("%d frames %dx%d, %u Mbit/s at %u fps, budget %u bytes\n", frames, kWidth, kHeight, kBitRate,
-              kFrameRate, kBitRate * 1000000u / kFrameRate / 8u);
+  std::printf("%d frames %dx%d, %u Mbit/s at %u fps, budget %u bytes\n", frames, kWidth, kHeight, kBitRate, kFrameRate,
+              kBitRate * 1000000u / kFrameRate / 8u);
   for (int mode = 0; mode < 2; ++mode) {
     const unsigned threads = mode == 0 ? 1 : cores;
     std::vector<Slot> slots(threads);

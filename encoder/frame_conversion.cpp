@@ -86,8 +86,8 @@ AEGP_MemHandle j2c_create_image(AEIO_BasicData* basic_dataP, OutputOptions* opti
   return imageH;
 }
 
-void convert_frame_8bit(const OutputOptions* /*options*/, const PF_EffectWorld* frame, opj_image* image, int H,
-                        int W, int n, A_u_char eye) {
+void convert_frame_8bit(const OutputOptions* /*options*/, const PF_EffectWorld* frame, opj_image* image, int H, int W,
+                        int n, A_u_char eye) {
   convert<4>(frame, image, H, W, n, eye, [](const uint8_t* px, int32_t& r, int32_t& g, int32_t& b) {
     r = px[1] * 16;
     g = px[2] * 16;
@@ -95,8 +95,8 @@ void convert_frame_8bit(const OutputOptions* /*options*/, const PF_EffectWorld* 
   });
 }
 
-void convert_frame_16bit(const OutputOptions* /*options*/, const PF_EffectWorld* frame, opj_image* image, int H,
-                         int W, int n, A_u_char eye) {
+void convert_frame_16bit(const OutputOptions* /*options*/, const PF_EffectWorld* frame, opj_image* image, int H, int W,
+                         int n, A_u_char eye) {
   convert<8>(frame, image, H, W, n, eye, [](const uint8_t* px, int32_t& r, int32_t& g, int32_t& b) {
     // The unit as one little-endian word: alpha, red, green, blue from the low end.
     uint64_t unit;
@@ -116,12 +116,8 @@ A_Err convert_frame_to_image(AEIO_BasicData* basic_dataP, AEIO_OutSpecH /*outH*/
   const int H = static_cast<int>(options->height);
   const A_long rb = frame->rowbytes;
   switch (options->outputDepth) {
-    case 48:
-      convert_frame_16bit(options, frame, image, H, W, rb / 8, eye);
-      return A_Err_NONE;
-    case 24:
-      convert_frame_8bit(options, frame, image, H, W, rb / 4, eye);
-      return A_Err_NONE;
+    case 48: convert_frame_16bit(options, frame, image, H, W, rb / 8, eye); return A_Err_NONE;
+    case 24: convert_frame_8bit(options, frame, image, H, W, rb / 4, eye); return A_Err_NONE;
     default:
       basic_dataP->msg_func(0,
                             "Unsupported color depth. Select \"Millions of Color\" or \"Trillions of Color\" in "

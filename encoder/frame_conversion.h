@@ -24,11 +24,11 @@ AEGP_MemHandle j2c_create_image(AEIO_BasicData* basic_dataP, OutputOptions* opti
 // Converts the frame (or one eye of a side-by-side frame) into the locked
 // image, 12 bits per sample. 0, or kErrUnsupportedOutput with a message when
 // the output depth is neither 24 nor 48. The output specification is not used.
-A_Err convert_frame_to_image(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH, const PF_EffectWorld* frame,
-                             A_u_char eye, const OutputOptions* options, opj_image* image);
+A_Err convert_frame_to_image(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH, const PF_EffectWorld* frame, A_u_char eye,
+                             const OutputOptions* options, opj_image* image);
 
 // The two readings: H rows of W samples, from rows of n pixels.
-void convert_frame_8bit(const OutputOptions* options, const PF_EffectWorld* frame, opj_image* image, int H,
-                        int W, int n, A_u_char eye);
-void convert_frame_16bit(const OutputOptions* options, const PF_EffectWorld* frame, opj_image* image, int H,
-                         int W, int n, A_u_char eye);
+void convert_frame_8bit(const OutputOptions* options, const PF_EffectWorld* frame, opj_image* image, int H, int W,
+                        int n, A_u_char eye);
+void convert_frame_16bit(const OutputOptions* options, const PF_EffectWorld* frame, opj_image* image, int H, int W,
+                         int n, A_u_char eye);

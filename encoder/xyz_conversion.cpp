@@ -26,7 +26,7 @@ inline int32_t code_index(int32_t v) { return v < 0 ? 0 : (v > 4095 ? 4095 : v);
 // The 12-bit path over n samples, with no state from one sample to the next
 // so that it vectorises (with gathers where the processor has them).
 SIMD_CLONES void convert_12bit(int32_t* __restrict p0, int32_t* __restrict p1, int32_t* __restrict p2, int64_t n,
-                   const float* __restrict lin, const float (*m)[3], const int32_t* __restrict enc) {
+                               const float* __restrict lin, const float (*m)[3], const int32_t* __restrict enc) {
   const float m00 = m[0][0], m01 = m[0][1], m02 = m[0][2];
   const float m10 = m[1][0], m11 = m[1][1], m12 = m[1][2];
   const float m20 = m[2][0], m21 = m[2][1], m22 = m[2][2];

@@ -13,65 +13,64 @@
 namespace lumavox_host {
 
 std::string UsageText() {
-  return
-      "usage: lumavox-render [options] OUTPUT.DCP\n"
-      "       lumavox-render --dialog --options FILE [options]\n"
-      "\n"
-      "Renders a composition through the Lumavox output module, as the compositing\n"
-      "host would. The package is written to the folder OUTPUT (the path less \".DCP\").\n"
-      "\n"
-      "options:\n"
-      "  --input FILE     a movie file or an image sequence (printf pattern such as\n"
-      "                   frames/img%04d.png), read with FFmpeg's libraries and scaled\n"
-      "                   to the composition size; its sound (resampled to 48 kHz\n"
-      "                   16-bit stereo) is the timeline sound. Without it: a built-in\n"
-      "                   moving test pattern and a tone.\n"
-      "  --size WxH       composition size in pixels (default: the input's, else 1998x1080)\n"
-      "  --fps N          frames per second (default: the input's, else 24)\n"
-      "  --seconds S      duration in seconds (default: the input's, else 10)\n"
-      "  --frames N       duration in frames (instead of --seconds)\n"
-      "  --name NAME      composition name (default: the output's base name)\n"
-      "  --depth 8|16     bits per channel of the rendered frames (default 16)\n"
-      "  --threads N      host worker threads (default: the number of cores)\n"
-      "  --options FILE   a stored options record (the flat bytes a host keeps in its\n"
-      "                   project): handed to the set-up when the file exists, and the\n"
-      "                   record after set-up written back to it\n"
-      "  --plugin PATH    the plug-in library (default: " LUMAVOX_DEFAULT_PLUGIN
-      " beside this program)\n"
-      "  --dialog         opens the output module's options dialog after the set-up,\n"
-      "                   as the host's format-options button does, in a window on\n"
-      "                   the display (DISPLAY); the render uses what it ends with.\n"
-      "                   OK keeps the changes, Cancel the settings as they were.\n"
-      "                   With --options FILE and no OUTPUT: only the set-up and the\n"
-      "                   dialog; OK writes the record to FILE, Cancel leaves it.\n"
-      "  --dialog-script FILE\n"
-      "                   the same dialogs without a window, answered by the user\n"
-      "                   actions in FILE (\"-\": standard input), one a line:\n"
-      "                     page NAME            open a tab page\n"
-      "                     type NAME = TEXT     type into an edit (empty: clears it)\n"
-      "                     choose NAME = ITEM   choose a list item (its text, its code\n"
-      "                                          such as FTR, or #N for row N)\n"
-      "                     tick NAME / clear NAME   tick or clear a check box\n"
-      "                     drag NAME = N        drag a track bar to N\n"
-      "                     date NAME = YYYY-MM-DD   pick a date\n"
-      "                     press NAME           press a button\n"
-      "                     file PATH            the next file-open dialog chooses PATH\n"
-      "                                          (no PATH: it is cancelled)\n"
-      "                     answer BUTTON        the next message box is closed with\n"
-      "                                          BUTTON (OK, Cancel, Yes, No, ...)\n"
-      "                   NAME is the text on the control, the label beside it, or\n"
-      "                   its id; blank lines and lines starting with # are skipped.\n"
-      "                   A line that cannot be carried out stops the program with an\n"
-      "                   error naming the line and what is on screen; nothing is\n"
-      "                   stored or rendered then. Messages of the dialogs are shown.\n"
-      "  --verbose        the plug-in's diagnostics on the terminal as well\n"
-      "  --help           this text\n"
-      "\n"
-      "The terminal shows the progress line (frames done of the total, frames per\n"
-      "second, time left), the plug-in's messages and the final summary. The\n"
-      "plug-in's diagnostics go to the log file beside the package folder (OUTPUT\n"
-      "less \".DCP\" plus \".log\"). The exit status is non-zero, with the plug-in's\n"
-      "message, when a callback fails.\n";
+  return "usage: lumavox-render [options] OUTPUT.DCP\n"
+         "       lumavox-render --dialog --options FILE [options]\n"
+         "\n"
+         "Renders a composition through the Lumavox output module, as the compositing\n"
+         "host would. The package is written to the folder OUTPUT (the path less \".DCP\").\n"
+         "\n"
+         "options:\n"
+         "  --input FILE     a movie file or an image sequence (printf pattern such as\n"
+         "                   frames/img%04d.png), read with FFmpeg's libraries and scaled\n"
+         "                   to the composition size; its sound (resampled to 48 kHz\n"
+         "                   16-bit stereo) is the timeline sound. Without it: a built-in\n"
+         "                   moving test pattern and a tone.\n"
+         "  --size WxH       composition size in pixels (default: the input's, else 1998x1080)\n"
+         "  --fps N          frames per second (default: the input's, else 24)\n"
+         "  --seconds S      duration in seconds (default: the input's, else 10)\n"
+         "  --frames N       duration in frames (instead of --seconds)\n"
+         "  --name NAME      composition name (default: the output's base name)\n"
+         "  --depth 8|16     bits per channel of the rendered frames (default 16)\n"
+         "  --threads N      host worker threads (default: the number of cores)\n"
+         "  --options FILE   a stored options record (the flat bytes a host keeps in its\n"
+         "                   project): handed to the set-up when the file exists, and the\n"
+         "                   record after set-up written back to it\n"
+         "  --plugin PATH    the plug-in library (default: " LUMAVOX_DEFAULT_PLUGIN
+         " beside this program)\n"
+         "  --dialog         opens the output module's options dialog after the set-up,\n"
+         "                   as the host's format-options button does, in a window on\n"
+         "                   the display (DISPLAY); the render uses what it ends with.\n"
+         "                   OK keeps the changes, Cancel the settings as they were.\n"
+         "                   With --options FILE and no OUTPUT: only the set-up and the\n"
+         "                   dialog; OK writes the record to FILE, Cancel leaves it.\n"
+         "  --dialog-script FILE\n"
+         "                   the same dialogs without a window, answered by the user\n"
+         "                   actions in FILE (\"-\": standard input), one a line:\n"
+         "                     page NAME            open a tab page\n"
+         "                     type NAME = TEXT     type into an edit (empty: clears it)\n"
+         "                     choose NAME = ITEM   choose a list item (its text, its code\n"
+         "                                          such as FTR, or #N for row N)\n"
+         "                     tick NAME / clear NAME   tick or clear a check box\n"
+         "                     drag NAME = N        drag a track bar to N\n"
+         "                     date NAME = YYYY-MM-DD   pick a date\n"
+         "                     press NAME           press a button\n"
+         "                     file PATH            the next file-open dialog chooses PATH\n"
+         "                                          (no PATH: it is cancelled)\n"
+         "                     answer BUTTON        the next message box is closed with\n"
+         "                                          BUTTON (OK, Cancel, Yes, No, ...)\n"
+         "                   NAME is the text on the control, the label beside it, or\n"
+         "                   its id; blank lines and lines starting with # are skipped.\n"
+         "                   A line that cannot be carried out stops the program with an\n"
+         "                   error naming the line and what is on screen; nothing is\n"
+         "                   stored or rendered then. Messages of the dialogs are shown.\n"
+         "  --verbose        the plug-in's diagnostics on the terminal as well\n"
+         "  --help           this text\n"
+         "\n"
+         "The terminal shows the progress line (frames done of the total, frames per\n"
+         "second, time left), the plug-in's messages and the final summary. The\n"
+         "plug-in's diagnostics go to the log file beside the package folder (OUTPUT\n"
+         "less \".DCP\" plus \".log\"). The exit status is non-zero, with the plug-in's\n"
+         "message, when a callback fails.\n";
 }
 
 std::string DefaultPluginPath(const std::string& program_path) {
@@ -107,8 +106,7 @@ long long ParseInteger(const std::string& option, const std::string& text, long 
   errno = 0;
   char* end = nullptr;
   long long value = std::strtoll(text.c_str(), &end, 10);
-  if (errno != 0 || *end != '\0' || end == text.c_str())
-    Bad(option + ": '" + text + "' is not a whole number");
+  if (errno != 0 || *end != '\0' || end == text.c_str()) Bad(option + ": '" + text + "' is not a whole number");
   if (value < low || value > high)
     Bad(option + ": " + text + " is out of range (" + std::to_string(low) + " to " + std::to_string(high) + ")");
   return value;
@@ -121,7 +119,8 @@ double ParsePositive(const std::string& option, const std::string& text, double 
   double value = std::strtod(text.c_str(), &end);
   if (errno != 0 || *end != '\0' || end == text.c_str() || !std::isfinite(value))
     Bad(option + ": '" + text + "' is not a number");
-  if (value <= 0 || value > high) Bad(option + ": " + text + " must be above 0 and at most " + std::to_string(static_cast<long long>(high)));
+  if (value <= 0 || value > high)
+    Bad(option + ": " + text + " must be above 0 and at most " + std::to_string(static_cast<long long>(high)));
   return value;
 }
 
@@ -164,8 +163,8 @@ CommandLine ParseCommandLine(int argc, const char* const* argv, const std::strin
       arg = arg.substr(0, eq);
       has_inline = true;
     }
-    static const char* const known[] = {"--input", "--size", "--fps", "--seconds", "--frames", "--name",
-                                        "--depth", "--threads", "--options", "--plugin", "--dialog-script"};
+    static const char* const known[] = {"--input", "--size",    "--fps",     "--seconds", "--frames",       "--name",
+                                        "--depth", "--threads", "--options", "--plugin",  "--dialog-script"};
     bool is_known = false;
     for (const char* k : known) is_known = is_known || arg == k;
     if (!is_known) Bad("unknown option '" + arg + "' (see --help)");

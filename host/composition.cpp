@@ -6,9 +6,7 @@
 
 namespace lumavox_host {
 
-int32_t Composition::FrameRateFixed() const {
-  return static_cast<int32_t>(std::llround(Fps() * 65536.0));
-}
+int32_t Composition::FrameRateFixed() const { return static_cast<int32_t>(std::llround(Fps() * 65536.0)); }
 
 int64_t Composition::SoundSeconds() const {
   // frames * den / num rounded up, in whole numbers.

@@ -16,7 +16,7 @@ struct Composition {
   int height = 1080;
   int fps_num = 24, fps_den = 1;  // frames per second as a fraction
   int64_t frames = 240;
-  int depth = 16;                 // bits per channel
+  int depth = 16;  // bits per channel
   std::string name = "Comp 1";
 
   double Fps() const { return static_cast<double>(fps_num) / fps_den; }

@@ -39,9 +39,8 @@ void DecodeAhead::Stop() {
 void DecodeAhead::Read() {
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
-    changed_.wait(lock, [this] {
-      return stop_ || failed_ || next_claim_ >= frames_ || next_claim_ < next_take_ + queued_;
-    });
+    changed_.wait(lock,
+                  [this] { return stop_ || failed_ || next_claim_ >= frames_ || next_claim_ < next_take_ + queued_; });
     if (stop_ || failed_ || next_claim_ >= frames_) return;
     const int64_t index = next_claim_++;
     Done done;

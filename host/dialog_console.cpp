@@ -18,7 +18,8 @@ std::string Bar(const WindowState& s) {
 
 }  // namespace
 
-ConsoleDialogPresenter::ConsoleDialogPresenter(std::FILE* out) : ConsoleDialogPresenter(out, isatty(fileno(out)) != 0) {}
+ConsoleDialogPresenter::ConsoleDialogPresenter(std::FILE* out)
+    : ConsoleDialogPresenter(out, isatty(fileno(out)) != 0) {}
 
 ConsoleDialogPresenter::ConsoleDialogPresenter(std::FILE* out, bool tty) : out_(out), tty_(tty) {
   previous_ = SetDialogPresenter(this);

@@ -174,8 +174,8 @@ std::string DescribeScreen(HWND dialog) {
     std::string line = KindWord(s.kind);
     if (s.id >= 0) line += " " + std::to_string(s.id);
     const std::string& name = (s.kind == ControlKind::Edit || s.kind == ControlKind::ComboBox ||
-                               s.kind == ControlKind::TrackBar || s.kind == ControlKind::DatePicker ||
-                               s.text.empty() || s.text == "...")
+                               s.kind == ControlKind::TrackBar || s.kind == ControlKind::DatePicker || s.text.empty() ||
+                               s.text == "...")
                                   ? c.label
                                   : s.text;
     if (!name.empty() && s.kind != ControlKind::Static) line += " " + Quoted(name);
@@ -203,8 +203,7 @@ std::string DescribeScreen(HWND dialog) {
       case ControlKind::GroupBox:
         if (!s.text.empty()) line += ": " + Quoted(s.text);
         break;
-      default:
-        break;
+      default: break;
     }
     if (!s.enabled) line += " (disabled)";
     out += "\n  " + line;

@@ -14,8 +14,8 @@ struct ScreenControl {
   HWND window = nullptr;
   HWND dialog = nullptr;  // the dialog or page that holds it
   WindowState state;
-  std::string label;      // the static text beside or above it; empty when none
-  bool reachable = false; // shown and enabled, and so is every window above it
+  std::string label;       // the static text beside or above it; empty when none
+  bool reachable = false;  // shown and enabled, and so is every window above it
 };
 
 // Every control of the dialog and of its child pages, in template order.

@@ -20,11 +20,11 @@ struct VerbInfo {
 };
 
 const VerbInfo kVerbs[] = {
-    {"page", ScriptVerb::Page, true, false},     {"type", ScriptVerb::Type, true, true},
-    {"choose", ScriptVerb::Choose, true, true},  {"tick", ScriptVerb::Tick, true, false},
-    {"clear", ScriptVerb::Clear, true, false},   {"drag", ScriptVerb::Drag, true, true},
-    {"date", ScriptVerb::Date, true, true},      {"press", ScriptVerb::Press, true, false},
-    {"file", ScriptVerb::File, false, false},    {"answer", ScriptVerb::Answer, true, false},
+    {"page", ScriptVerb::Page, true, false},    {"type", ScriptVerb::Type, true, true},
+    {"choose", ScriptVerb::Choose, true, true}, {"tick", ScriptVerb::Tick, true, false},
+    {"clear", ScriptVerb::Clear, true, false},  {"drag", ScriptVerb::Drag, true, true},
+    {"date", ScriptVerb::Date, true, true},     {"press", ScriptVerb::Press, true, false},
+    {"file", ScriptVerb::File, false, false},   {"answer", ScriptVerb::Answer, true, false},
 };
 
 }  // namespace
@@ -60,8 +60,8 @@ std::vector<ScriptLine> ParseDialogScript(std::istream& in) {
       rest = Trim(rest.substr(0, eq));
     }
     line.name = rest;
-    if (info->needsName && line.name.empty()) bad("'" + word + "' needs the name of " +
-                                                 (info->verb == ScriptVerb::Answer ? "a button" : "a control"));
+    if (info->needsName && line.name.empty())
+      bad("'" + word + "' needs the name of " + (info->verb == ScriptVerb::Answer ? "a button" : "a control"));
     lines.push_back(line);
   }
   return lines;

@@ -11,11 +11,11 @@ namespace lumavox_host {
 enum class ScriptVerb { Page, Type, Choose, Tick, Clear, Drag, Date, Press, File, Answer };
 
 struct ScriptLine {
-  int number = 0;      // 1 for the first line of the script
-  std::string text;    // the line as written, for messages
+  int number = 0;    // 1 for the first line of the script
+  std::string text;  // the line as written, for messages
   ScriptVerb verb = ScriptVerb::Press;
-  std::string name;    // the control (or, for file and answer, the path and the button)
-  std::string value;   // what follows " = "
+  std::string name;   // the control (or, for file and answer, the path and the button)
+  std::string value;  // what follows " = "
 };
 
 // Reads the script; blank lines and lines whose first character that is

@@ -14,8 +14,8 @@ constexpr int kFullScale16 = 32768;
 struct HostFrame {
   int width = 0;
   int height = 0;
-  int depth = 16;       // bits per channel: 8 or 16
-  int row_bytes = 0;    // at least width * PixelBytes()
+  int depth = 16;     // bits per channel: 8 or 16
+  int row_bytes = 0;  // at least width * PixelBytes()
   std::vector<uint8_t> pixels;
 
   int PixelBytes() const { return depth == 8 ? 4 : 8; }

@@ -53,8 +53,7 @@ void HostState::Message(const std::string& text) {
 }
 
 void HostState::CheckHostThread(const char* function) {
-  if (std::this_thread::get_id() != host_thread)
-    Problem(std::string(function) + " was called from a worker thread");
+  if (std::this_thread::get_id() != host_thread) Problem(std::string(function) + " was called from a worker thread");
 }
 
 AEGP_MemHandle HostState::NewHandle(const std::string& name, AEGP_PluginID id, size_t size, bool host_owned) {

@@ -4,8 +4,8 @@
 #pragma once
 
 #include <atomic>
-#include <cstdio>
 #include <cstdint>
+#include <cstdio>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -26,7 +26,7 @@ struct MemBlock {
   AEGP_PluginID plugin_id = 0;
   std::vector<uint8_t> bytes;  // never reallocated while locked
   int locks = 0;
-  bool host_owned = false;     // made by the host (stored options, file path)
+  bool host_owned = false;  // made by the host (stored options, file path)
 };
 
 // What the output specification holds and what the plug-in set on it.
@@ -80,7 +80,7 @@ class HostState {
   std::thread::id host_thread;
   std::vector<std::string> problems;
   std::vector<std::string> messages;
-  bool echo = true;  // print messages and problems on the terminal
+  bool echo = true;               // print messages and problems on the terminal
   std::FILE* terminal = nullptr;  // where they are printed; null: standard error
   std::FILE* Terminal() const { return terminal != nullptr ? terminal : stderr; }
 

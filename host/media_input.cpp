@@ -60,8 +60,9 @@ struct Decoder {
     const AVCodec* decoder = nullptr;
     stream = av_find_best_stream(format, type, -1, -1, &decoder, 0);
     if (stream < 0) return false;
-    if (!decoder) throw std::runtime_error("input '" + path + "': no decoder for its " +
-                                           av_get_media_type_string(type) + " stream");
+    if (!decoder)
+      throw std::runtime_error("input '" + path + "': no decoder for its " + av_get_media_type_string(type) +
+                               " stream");
     codec = avcodec_alloc_context3(decoder);
     packet = av_packet_alloc();
     frame = av_frame_alloc();
@@ -134,8 +135,8 @@ struct Scaler {
       return true;
     Free();
     for (int t = 0; t < threads; ++t) {
-      SwsContext* c = sws_getContext(src->width, src->height, static_cast<AVPixelFormat>(src->format), width,
-                                     height, target, SWS_BICUBIC, nullptr, nullptr, nullptr);
+      SwsContext* c = sws_getContext(src->width, src->height, static_cast<AVPixelFormat>(src->format), width, height,
+                                     target, SWS_BICUBIC, nullptr, nullptr, nullptr);
       if (!c) {
         Free();
         return false;
@@ -176,7 +177,8 @@ struct Scaler {
       AVFrame* dst = av_frame_alloc();
       if (!dst) return;
       // The rows stay ours: the frame refers to them without owning them.
-      dst->buf[0] = av_buffer_create(rows, static_cast<size_t>(stride) * height, [](void*, uint8_t*) {}, nullptr, 0);
+      dst->buf[0] = av_buffer_create(
+          rows, static_cast<size_t>(stride) * height, [](void*, uint8_t*) {}, nullptr, 0);
       dst->data[0] = rows;
       dst->linesize[0] = stride;
       dst->width = dst_width;
@@ -225,8 +227,7 @@ void ScaleToHost(Scaler& scaler, const AVFrame* src, HostFrame& out, int threads
   const uint16_t* scale = to_host_scale.data();
   auto convert_rows = [&](int first, int end) {
     for (int y = first; y < end; ++y) {
-      const uint16_t* in =
-          reinterpret_cast<const uint16_t*>(scaler.wide.data() + static_cast<size_t>(y) * wide_stride);
+      const uint16_t* in = reinterpret_cast<const uint16_t*>(scaler.wide.data() + static_cast<size_t>(y) * wide_stride);
       uint8_t* row = out.Row(y);
       for (int x = 0; x < out.width; ++x) {
         const uint16_t* p = in + x * 4;
@@ -319,11 +320,11 @@ struct MediaInput::Scalers {
 
 struct MediaInput::Video {
   Decoder decoder;
-  AVFrame* current = nullptr;   // the picture last chosen
-  bool pending = false;         // decoder.frame holds a picture not yet chosen
+  AVFrame* current = nullptr;  // the picture last chosen
+  bool pending = false;        // decoder.frame holds a picture not yet chosen
   double pending_time = 0;
-  int64_t decoded = 0;          // pictures decoded so far
-  int64_t last_index = -1;      // composition frame last rendered
+  int64_t decoded = 0;      // pictures decoded so far
+  int64_t last_index = -1;  // composition frame last rendered
   Scaler scaler;
 
   ~Video() { av_frame_free(&current); }
@@ -363,8 +364,7 @@ MediaInput::MediaInput(const std::string& path) : path_(path) {
     info_.seconds = static_cast<double>(st->duration) * av_q2d(st->time_base);
   else if (fmt->duration != AV_NOPTS_VALUE && fmt->duration > 0)
     info_.seconds = static_cast<double>(fmt->duration) / AV_TIME_BASE;
-  info_.frames = st->nb_frames > 0 ? st->nb_frames
-                                   : static_cast<int64_t>(std::llround(info_.seconds * av_q2d(rate)));
+  info_.frames = st->nb_frames > 0 ? st->nb_frames : static_cast<int64_t>(std::llround(info_.seconds * av_q2d(rate)));
   if (info_.frames <= 0) {
     // Nothing says how long it is: count the pictures on a second opening.
     Decoder counter;
@@ -470,11 +470,10 @@ std::vector<int16_t> MediaInput::Sound(int64_t first, int count) {
     AVChannelLayout in_layout;
     if (c->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || c->ch_layout.nb_channels <= 0)
       av_channel_layout_default(&in_layout, std::max(1, c->ch_layout.nb_channels));
-    else
-      av_channel_layout_copy(&in_layout, &c->ch_layout);
+    else av_channel_layout_copy(&in_layout, &c->ch_layout);
     AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
-    int rc = swr_alloc_set_opts2(&audio_->resampler, &stereo, AV_SAMPLE_FMT_S16, kSoundRate, &in_layout,
-                                 c->sample_fmt, c->sample_rate, 0, nullptr);
+    int rc = swr_alloc_set_opts2(&audio_->resampler, &stereo, AV_SAMPLE_FMT_S16, kSoundRate, &in_layout, c->sample_fmt,
+                                 c->sample_rate, 0, nullptr);
     av_channel_layout_uninit(&in_layout);
     if (rc < 0 || swr_init(audio_->resampler) < 0)
       throw std::runtime_error("input '" + path_ + "': cannot resample its sound");

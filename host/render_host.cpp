@@ -65,8 +65,8 @@ void RenderHost::EndCall(const std::string& name, A_Err err) {
                      " time(s)");
   for (const auto& [h, block] : state_.handles)
     if (block->locks > 0)
-      state_.Problem(name + " returned with the handle \"" + block->name + "\" locked " +
-                     std::to_string(block->locks) + " time(s)");
+      state_.Problem(name + " returned with the handle \"" + block->name + "\" locked " + std::to_string(block->locks) +
+                     " time(s)");
   calls_.push_back({name, err, state_.counts});
   state_.counts.clear();
 }
@@ -109,8 +109,7 @@ A_Err RenderHost::InitOutputSpec(bool* user_interacted) {
 
 A_Err RenderHost::GetFlatOptions(std::vector<uint8_t>* bytes) {
   AEIO_Handle flat = nullptr;
-  A_Err err = Call("AEIO_GetFlatOutputOptions", state_.functions.AEIO_GetFlatOutputOptions, &basic_, out_spec(),
-                   &flat);
+  A_Err err = Call("AEIO_GetFlatOutputOptions", state_.functions.AEIO_GetFlatOutputOptions, &basic_, out_spec(), &flat);
   if (bytes) bytes->clear();
   if (flat) {
     auto it = state_.handles.find(flat);
@@ -147,8 +146,8 @@ A_Err RenderHost::UserOptionsDialog(bool* user_interacted) {
 
 A_Err RenderHost::UserAudioOptionsDialog(bool* user_interacted) {
   A_Boolean interacted = 0;
-  A_Err err = Call("AEIO_UserAudioOptionsDialog", state_.functions.AEIO_UserAudioOptionsDialog, &basic_,
-                   out_spec(), &interacted);
+  A_Err err = Call("AEIO_UserAudioOptionsDialog", state_.functions.AEIO_UserAudioOptionsDialog, &basic_, out_spec(),
+                   &interacted);
   if (user_interacted) *user_interacted = interacted != 0;
   return err;
 }
@@ -183,10 +182,9 @@ A_Err RenderHost::AddFrame(int64_t index, const HostFrame& frame) {
   world.data = const_cast<uint8_t*>(frame.pixels.data());
   A_LPoint origin = {0, 0};
   AEIO_InterruptFuncs interrupt = {nullptr, NoAbort, NoProgress};
-  A_Err err = Call("AEIO_AddFrame", state_.functions.AEIO_AddFrame, &basic_, out_spec(),
-                   static_cast<A_long>(index), A_long{1} /* one frame per call */,
-                   static_cast<const PF_EffectWorld*>(&world), static_cast<const A_LPoint*>(&origin), A_Boolean{0},
-                   &interrupt);
+  A_Err err = Call("AEIO_AddFrame", state_.functions.AEIO_AddFrame, &basic_, out_spec(), static_cast<A_long>(index),
+                   A_long{1} /* one frame per call */, static_cast<const PF_EffectWorld*>(&world),
+                   static_cast<const A_LPoint*>(&origin), A_Boolean{0}, &interrupt);
   ++frames_added_;
   return err;
 }
@@ -208,7 +206,8 @@ A_Err RenderHost::Render(FrameSource& source, const RenderControl& control) {
   const Composition& c = settings_.comp;
   A_Err err = StartAdding();
   if (err) return err;
-  const bool sound = control.sound && (state_.enabled_outputs & AEGP_OutputType_AUDIO) && control.sound_chunk_frames > 0;
+  const bool sound = control.sound && (state_.enabled_outputs & AEGP_OutputType_AUDIO) &&
+                     control.sound_chunk_frames > 0;
   const int64_t sound_end = c.SoundSeconds() * 48000;  // every second the picture touches
   int64_t sound_sent = 0;
   // The next frames are read on threads of their own while the plug-in encodes.

@@ -42,7 +42,7 @@ struct HostSettings {
 
 // One callback call as the host saw it.
 struct CallRecord {
-  std::string callback;                  // the slot's name, "EntryPointFunc" or "DeathHook"
+  std::string callback;  // the slot's name, "EntryPointFunc" or "DeathHook"
   A_Err result = 0;
   std::map<SuiteKey, SuiteCount> suites;  // acquisitions and releases during the call
 };
@@ -73,8 +73,8 @@ class RenderHost {
   RenderHost& operator=(const RenderHost&) = delete;
 
   // ---- loading and registration
-  void Load(const std::string& plugin_path);        // throws std::runtime_error
-  void UseEntryPoint(AEGP_PluginInitFunc entry);    // a plug-in linked into the caller
+  void Load(const std::string& plugin_path);      // throws std::runtime_error
+  void UseEntryPoint(AEGP_PluginInitFunc entry);  // a plug-in linked into the caller
   A_Err CallEntryPoint();
   bool Registered() const { return state_.io_registered; }
   const AEIO_ModuleInfo& module_info() const { return state_.module_info; }

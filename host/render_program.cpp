@@ -13,12 +13,12 @@
 #include <vector>
 
 #include "host/composition.h"
+#include "host/dialog_console.h"
 #include "host/frame_source.h"
 #include "host/media_input.h"
 #include "host/progress.h"
 #include "host/render_host.h"
 #include "host/stop_signals.h"
-#include "host/dialog_console.h"
 #include "host/terminal_log.h"
 
 namespace lumavox_host {
@@ -120,8 +120,7 @@ int RenderWithHost(const CommandLine& cl, const ProgramDialogs& dialogs, const H
     std::vector<uint8_t> flat;
     if (A_Err err = host.GetFlatOptions(&flat)) return CallbackFailed("storing the options", err);
     if (flat.empty()) return Fail("the plug-in gave no options record to store");
-    if (!WriteFileSafely(cl.options_file, flat))
-      return Fail("cannot write the options file '" + cl.options_file + "'");
+    if (!WriteFileSafely(cl.options_file, flat)) return Fail("cannot write the options file '" + cl.options_file + "'");
     if (!render) std::fprintf(g_terminal, "lumavox-render: options stored in %s\n", cl.options_file.c_str());
   }
   if (!render) {
@@ -157,7 +156,8 @@ int RenderWithHost(const CommandLine& cl, const ProgramDialogs& dialogs, const H
   if (err) CallbackFailed("the render", err);
   if (int signal_number = StopSignal().load()) return Stopped(signal_number);
   if (err) return 1;
-  std::fprintf(g_terminal, "package: %s\nlog: %s\n", settings.output_path.substr(0, std::max<size_t>(settings.output_path.size(), 4) - 4).c_str(),
+  std::fprintf(g_terminal, "package: %s\nlog: %s\n",
+               settings.output_path.substr(0, std::max<size_t>(settings.output_path.size(), 4) - 4).c_str(),
                LogFilePath(settings.output_path).c_str());
   std::fflush(g_terminal);
   return 0;
@@ -226,8 +226,7 @@ int RunRenderProgram(const CommandLine& cl, const ProgramDialogs& dialogs) {
   g_terminal = log.terminal();
   settings.terminal = g_terminal;
   std::fprintf(stderr, "lumavox-render: composition \"%s\" %dx%d, %.3f fps, %lld frames, %d bits per channel\n",
-               comp.name.c_str(), comp.width, comp.height, comp.Fps(), static_cast<long long>(comp.frames),
-               comp.depth);
+               comp.name.c_str(), comp.width, comp.height, comp.Fps(), static_cast<long long>(comp.frames), comp.depth);
   const int status = RenderWithHost(cl, dialogs, settings, *source, have_stored, stored);
   log.Stop();
   g_terminal = stderr;

@@ -27,9 +27,8 @@ std::string Lower(std::string text) {
 
 // The button ids of message boxes, by the words on the buttons.
 int ButtonId(const std::string& word) {
-  static const std::pair<const char*, int> kButtons[] = {{"ok", IDOK},         {"cancel", IDCANCEL},
-                                                         {"abort", IDABORT},   {"retry", IDRETRY},
-                                                         {"ignore", IDIGNORE}, {"yes", IDYES},
+  static const std::pair<const char*, int> kButtons[] = {{"ok", IDOK},       {"cancel", IDCANCEL}, {"abort", IDABORT},
+                                                         {"retry", IDRETRY}, {"ignore", IDIGNORE}, {"yes", IDYES},
                                                          {"no", IDNO}};
   for (const auto& [name, id] : kButtons) {
     if (Lower(word) == name) return id;
@@ -197,12 +196,8 @@ bool ScriptedUser::Carry(const ScriptLine& line, HWND top, std::string* why) {
   BOOL done = FALSE;
   switch (line.verb) {
     case ScriptVerb::Page:
-    case ScriptVerb::Press:
-      done = UserClickButton(c->dialog, id);
-      break;
-    case ScriptVerb::Type:
-      done = UserTypeText(c->dialog, id, line.value.c_str());
-      break;
+    case ScriptVerb::Press: done = UserClickButton(c->dialog, id); break;
+    case ScriptVerb::Type: done = UserTypeText(c->dialog, id, line.value.c_str()); break;
     case ScriptVerb::Choose: {
       const int index = ItemIndex(s.items, line.value);
       if (index < 0) {
@@ -239,8 +234,7 @@ bool ScriptedUser::Carry(const ScriptLine& line, HWND top, std::string* why) {
       done = TRUE;
       break;
     }
-    default:
-      break;
+    default: break;
   }
   if (!done) *why = what + " cannot be reached";
   return done != FALSE;

@@ -56,9 +56,9 @@ class ScriptedUser : public DialogPresenter {
   std::condition_variable changed_;
   std::vector<HWND> open_;
   bool showDone_ = false;
-  std::deque<std::string> files_;    // answers for the next file-open dialogs
-  std::deque<int> answers_;          // buttons for the next message boxes
-  std::string answerError_;          // a dialog the script had no answer for
+  std::deque<std::string> files_;         // answers for the next file-open dialogs
+  std::deque<int> answers_;               // buttons for the next message boxes
+  std::string answerError_;               // a dialog the script had no answer for
   std::map<HWND, std::string> messages_;  // message lines as last printed
 };
 

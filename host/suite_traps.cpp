@@ -27,8 +27,7 @@ int g_table_count = 0;
 
 [[noreturn]] void Trapped(int table_index, int slot) {
   const TrapTable& t = g_tables[table_index];
-  std::fprintf(stderr,
-               "lumavox-render: the plug-in called slot %d of \"%s\" %d, which this host does not provide\n",
+  std::fprintf(stderr, "lumavox-render: the plug-in called slot %d of \"%s\" %d, which this host does not provide\n",
                slot, t.suite.c_str(), static_cast<int>(t.version));
   std::fflush(stderr);
   std::abort();

@@ -22,8 +22,7 @@ struct DigestContextFree {
 
 }  // namespace
 
-int DigestFileInChunks(const char* path, uint64_t* size, bool measure, char* digest,
-                       const DigestProgress& progress) {
+int DigestFileInChunks(const char* path, uint64_t* size, bool measure, char* digest, const DigestProgress& progress) {
   std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path, "rb"));
   if (!file) return -1;
   std::unique_ptr<unsigned char[]> chunk(new (std::nothrow) unsigned char[kDigestChunkSize]);

@@ -7,7 +7,7 @@
 struct DcpCompositionInfo;
 
 constexpr uint32_t kDigestChunkSize = 0x200000;  // 2 MB
-constexpr int kDigestTextSize = 64;               // room for the 28 characters and the zero
+constexpr int kDigestTextSize = 64;              // room for the 28 characters and the zero
 
 // Called after each chunk is read, before it is digested, with the bytes
 // read so far and the file's size; returning false stops the digest, which
@@ -19,8 +19,7 @@ using DigestProgress = std::function<bool(uint64_t done, uint64_t size)>;
 // false; when it is true the size is measured and stored there. 0 on
 // success; -1 when the file cannot be opened or read, the buffer cannot be
 // had, or `progress` stopped it. Nothing is written to `digest` on failure.
-int DigestFileInChunks(const char* path, uint64_t* size, bool measure, char* digest,
-                       const DigestProgress& progress);
+int DigestFileInChunks(const char* path, uint64_t* size, bool measure, char* digest, const DigestProgress& progress);
 
 // The digest and the size of any file; 0 or -1.
 int HashAssetFile(const char* path, char* digest, uint64_t* size);

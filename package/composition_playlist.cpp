@@ -52,9 +52,9 @@ void AddMainSound(Kumu::XMLElement* assetList, const DcpCompositionInfo* info) {
 void AddMainSubtitle(Kumu::XMLElement* assetList, const DcpCompositionInfo* info) {
   // A timed-text track file in the package, or the copy of the subtitle
   // document in its folder of the package.
-  const std::string path = info->subtitleIsMxf
-                               ? PackagePath(*info, info->subtitleFileName)
-                               : PackagePath(*info, std::string(info->subtitleUuid) + "/" + info->subtitleUuid + ".xml");
+  const std::string path = info->subtitleIsMxf ? PackagePath(*info, info->subtitleFileName)
+                                               : PackagePath(*info, std::string(info->subtitleUuid) + "/" +
+                                                                        info->subtitleUuid + ".xml");
   char digest[kDigestTextSize] = "";
   uint64_t size = 0;
   HashAssetFile(path.c_str(), digest, &size);

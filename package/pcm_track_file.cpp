@@ -14,8 +14,8 @@
 #include "platform/asdcp/PCM_parser_list.h"
 #include "plugin/debug_log.h"
 #include "plugin/output_options.h"
-#include "plugin/writer_identity.h"
 #include "plugin/write_failure.h"
+#include "plugin/writer_identity.h"
 
 namespace {
 
@@ -89,9 +89,8 @@ Kumu::Result_t WriteSilence(ASDCP::PCM::MXFWriter& writer, ASDCP::PCM::FrameBuff
 // then silence up to the length. `sourceLimit` counts the sources' whole
 // frames; the frame after them holds what is left of the sources, if
 // anything.
-Kumu::Result_t WriteFrames(ASDCP::PCMParserList& parser, ASDCP::PCM::MXFWriter& writer,
-                           ASDCP::PCM::FrameBuffer& buffer, uint32_t sourceLimit, double length,
-                           uint32_t* written) {
+Kumu::Result_t WriteFrames(ASDCP::PCMParserList& parser, ASDCP::PCM::MXFWriter& writer, ASDCP::PCM::FrameBuffer& buffer,
+                           uint32_t sourceLimit, double length, uint32_t* written) {
   while (double(*written) < length) {
     const uint64_t n = uint64_t{*written} + 1;
     Kumu::Result_t result = parser.ReadFrame(buffer);

@@ -30,14 +30,19 @@ std::atomic<bool> g_hashCancelled{false};
 constexpr const char* kFailedText = "Calculating security contraints failed";
 
 const DialogTemplate& ProgressTemplate() {
-  static const DialogTemplate t = {
-      WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT,
-      0, 0, 302, 78, kProductName, "MS Shell Dlg", 8,
-      {
-          {kProgressTextId, ControlKind::Static, SS_CENTER, 0, 7, 296, 10, ""},
-          {kProgressBarId, ControlKind::ProgressBar, WS_BORDER, 10, 25, 285, 14, ""},
-          {IDCANCEL, ControlKind::PushButton, WS_TABSTOP, 126, 54, 50, 14, "Cancel"},
-      }};
+  static const DialogTemplate t = {WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT,
+                                   0,
+                                   0,
+                                   302,
+                                   78,
+                                   kProductName,
+                                   "MS Shell Dlg",
+                                   8,
+                                   {
+                                       {kProgressTextId, ControlKind::Static, SS_CENTER, 0, 7, 296, 10, ""},
+                                       {kProgressBarId, ControlKind::ProgressBar, WS_BORDER, 10, 25, 285, 14, ""},
+                                       {IDCANCEL, ControlKind::PushButton, WS_TABSTOP, 126, 54, 50, 14, "Cancel"},
+                                   }};
   return t;
 }
 
@@ -76,8 +81,8 @@ int HashFileWithProgress(const char* path, uint64_t size, char* digest) {
     if (g_hashCancelled) return false;
     // The last chunk shows 100; an empty file is done at once.
     const uint64_t shown = done < total ? done : total;
-    const int percent =
-        total == 0 ? 100 : static_cast<int>(static_cast<double>(shown) / static_cast<double>(total) * 100.0);
+    const int percent = total == 0 ? 100
+                                   : static_cast<int>(static_cast<double>(shown) / static_cast<double>(total) * 100.0);
     SendMessageA(bar, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
     return true;
   });
@@ -124,8 +129,7 @@ INT_PTR ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
       std::fprintf(stderr, "Progress thread terminated\n");
       EndDialog(dialog, 0);
       return TRUE;
-    default:
-      return FALSE;
+    default: return FALSE;
   }
 }
 
@@ -133,8 +137,8 @@ int RunHashProgressDialogOwned(HINSTANCE module, HWND owner, DcpCompositionInfo*
   std::fprintf(stderr, "Time for progressbar\n");
   RegisterDialogTemplate(module, kProgressDialogTemplate, &ProgressTemplate());
   g_hashThread = nullptr;
-  const INT_PTR result = DialogBoxParamA(module, MAKEINTRESOURCEA(kProgressDialogTemplate), owner,
-                                         ProgressDialogProc, reinterpret_cast<LPARAM>(info));
+  const INT_PTR result = DialogBoxParamA(module, MAKEINTRESOURCEA(kProgressDialogTemplate), owner, ProgressDialogProc,
+                                         reinterpret_cast<LPARAM>(info));
   // The dialog is gone; after Cancel the worker stops at its next chunk.
   if (g_hashThread != nullptr) {
     if (result != 0) g_hashCancelled = true;

@@ -93,8 +93,8 @@ int CheckFont(const std::string& name, const char* path, bool smpte, OutputOptio
   }
   const std::string folder = FolderOfPath(path);
   if (folder.empty()) return 0;
-  const bool found =
-      !name.empty() && (IsRegularFile(folder + name) || (smpte && FontWithExtensionExists(folder, name)));
+  const bool found = !name.empty() &&
+                     (IsRegularFile(folder + name) || (smpte && FontWithExtensionExists(folder, name)));
   if (!found) {
     SetMessage(message, kNoFont);
     ForgetSubtitle(options);

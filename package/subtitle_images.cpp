@@ -37,9 +37,9 @@ bool ReadInteropImageNames(const std::string& documentPath, std::vector<std::str
   if (size < 0 || size >= kDocumentLimit) return false;
   std::string text(static_cast<size_t>(size), '\0');
   Kumu::ui32_t got = 0;
-  if (size > 0 && (KM_FAILURE(reader.Read(reinterpret_cast<Kumu::byte_t*>(&text[0]),
-                                          static_cast<Kumu::ui32_t>(size), &got)) ||
-                   got != static_cast<Kumu::ui32_t>(size))) {
+  if (size > 0 &&
+      (KM_FAILURE(reader.Read(reinterpret_cast<Kumu::byte_t*>(&text[0]), static_cast<Kumu::ui32_t>(size), &got)) ||
+       got != static_cast<Kumu::ui32_t>(size))) {
     return false;
   }
   Kumu::XMLElement root("");

@@ -25,9 +25,7 @@ void SetCause(std::string* cause, const std::string& text) {
   if (cause != nullptr) *cause = text;
 }
 
-std::string WithLabel(const std::string& text, Kumu::Result_t result) {
-  return text + " (" + result.Label() + ")";
-}
+std::string WithLabel(const std::string& text, Kumu::Result_t result) { return text + " (" + result.Label() + ")"; }
 
 }  // namespace
 
@@ -47,8 +45,8 @@ Kumu::Result_t write_mxf_subtitle(OutputOptions* options, std::string* cause) {
   buffer.Capacity(kResourceBufferSize);
   // Every asset of the reel lasts the reel: the composition's length, or
   // the document's when its last subtitle ends later.
-  descriptor.ContainerDuration =
-      std::max(descriptor.ContainerDuration, static_cast<ASDCP::ui32_t>(options->durationFrames));
+  descriptor.ContainerDuration = std::max(descriptor.ContainerDuration,
+                                          static_cast<ASDCP::ui32_t>(options->durationFrames));
 
   // Timed text always carries the SMPTE labels, whatever the packing.
   ASDCP::WriterInfo info = PackageWriterInfo;
@@ -58,8 +56,7 @@ Kumu::Result_t write_mxf_subtitle(OutputOptions* options, std::string* cause) {
   Kumu::UUID(info.AssetUUID).EncodeHex(uuid, sizeof uuid);
   std::snprintf(options->subtitleUuid, sizeof options->subtitleUuid, "%s", uuid);
   std::snprintf(options->subtitleFileName, sizeof options->subtitleFileName, "%s%s%s", "sub_", uuid, ".mxf");
-  const std::string path =
-      FieldText(options->folderPath, sizeof options->folderPath) + "/" + options->subtitleFileName;
+  const std::string path = FieldText(options->folderPath, sizeof options->folderPath) + "/" + options->subtitleFileName;
   char line[640];
   std::snprintf(line, sizeof line, "write_mxf_subtitle - %s\n", path.c_str());
   std::fputs(line, stderr);

@@ -51,9 +51,7 @@ FormatRecord ReadFormatRecord(const uint8_t* bytes, size_t size, size_t at) {
   return r;
 }
 
-void SetMessage(char* message, const char* text) {
-  std::snprintf(message, kWavCheckMessageSize, "%s", text);
-}
+void SetMessage(char* message, const char* text) { std::snprintf(message, kWavCheckMessageSize, "%s", text); }
 
 }  // namespace
 

@@ -14,13 +14,11 @@ BOOL DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
 namespace {
 
 __attribute__((constructor)) void ModuleLoaded() {
-  DllMain(ModuleInstanceOf(reinterpret_cast<const void*>(&ModuleLoaded)), DLL_PROCESS_ATTACH,
-          nullptr);
+  DllMain(ModuleInstanceOf(reinterpret_cast<const void*>(&ModuleLoaded)), DLL_PROCESS_ATTACH, nullptr);
 }
 
 __attribute__((destructor)) void ModuleUnloaded() {
-  DllMain(ModuleInstanceOf(reinterpret_cast<const void*>(&ModuleLoaded)), DLL_PROCESS_DETACH,
-          nullptr);
+  DllMain(ModuleInstanceOf(reinterpret_cast<const void*>(&ModuleLoaded)), DLL_PROCESS_DETACH, nullptr);
 }
 
 }  // namespace

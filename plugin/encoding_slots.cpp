@@ -40,8 +40,7 @@ A_Err CreateTileBuffers(SuiteHandler& suites, OutputOptions& options, uint32_t i
   return A_Err_NONE;
 }
 
-A_Err SetUpSlot(AEIO_BasicData* basic, SuiteHandler& suites, AEIO_OutSpecH outH, OutputOptions& options,
-                uint32_t i) {
+A_Err SetUpSlot(AEIO_BasicData* basic, SuiteHandler& suites, AEIO_OutSpecH outH, OutputOptions& options, uint32_t i) {
   A_Err err = CreateTileBuffers(suites, options, i);
   if (err != A_Err_NONE) return err;
   options.imageHandles[i] = j2c_create_image(basic, &options, outH, &g_parameters);
@@ -74,8 +73,7 @@ uint32_t EncodingSlotCount(A_long threads, bool stereoscopic) {
 
 opj_cparameters& EncoderParameters() { return g_parameters; }
 
-A_Err SetUpEncodingSlots(AEIO_BasicData* basic, SuiteHandler& suites, AEIO_OutSpecH outH,
-                         OutputOptions& options) {
+A_Err SetUpEncodingSlots(AEIO_BasicData* basic, SuiteHandler& suites, AEIO_OutSpecH outH, OutputOptions& options) {
   ClearEncodingSlots(options);
   for (uint32_t i = 0; i < options.bufferCount; ++i) {
     const A_Err err = SetUpSlot(basic, suites, outH, options, i);

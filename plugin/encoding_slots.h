@@ -23,8 +23,7 @@ opj_cparameters& EncoderParameters();
 // slot 0's image). On failure frees every slot made so far and returns the
 // host's error, or 9995 when an image, compressor or byte stream cannot be
 // made.
-A_Err SetUpEncodingSlots(AEIO_BasicData* basic, SuiteHandler& suites, AEIO_OutSpecH outH,
-                         OutputOptions& options);
+A_Err SetUpEncodingSlots(AEIO_BasicData* basic, SuiteHandler& suites, AEIO_OutSpecH outH, OutputOptions& options);
 
 // Frees every slot that exists (whatever was made of it), clears the slot
 // arrays and the buffer counts, and frees the parameter record's comment.

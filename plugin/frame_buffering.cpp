@@ -18,8 +18,8 @@
 #include "plugin/debug_log.h"
 #include "plugin/encoding_slots.h"
 #include "plugin/host_boundary.h"
-#include "plugin/locked_options.h"
 #include "plugin/image_buffers.h"
+#include "plugin/locked_options.h"
 #include "plugin/module_errors.h"
 #include "plugin/output_options.h"
 #include "plugin/picture_track_file.h"
@@ -138,8 +138,7 @@ A_Err EncodeBufferedFrames(AEIO_BasicData* basic, SuiteHandler& suites, OutputOp
                   static_cast<int>(options.buffersFilled));
     LogMessage(line);
 
-    err = suites.IterateSuite1()->AEGP_IterateGeneric(static_cast<A_long>(options.bufferCount), &options,
-                                                      thread_func);
+    err = suites.IterateSuite1()->AEGP_IterateGeneric(static_cast<A_long>(options.bufferCount), &options, thread_func);
     if (!err) {
       err = WriteBufferedFrames(options);
       options.framesWritten += options.buffersFilled;
@@ -164,8 +163,8 @@ A_Err thread_func(void* refconPV, A_long thread_indexL, A_long i, A_long iterati
       rgb_to_xyz(options.images[slot], 1);
       g_xyzPending[slot] = false;
     }
-    if (opj_encode(options.compressors[slot], options.byteStreams[slot], options.images[slot],
-                   options.encoderFlag != 0, options.tileBuffers[slot]) != 0) {
+    if (opj_encode(options.compressors[slot], options.byteStreams[slot], options.images[slot], options.encoderFlag != 0,
+                   options.tileBuffers[slot]) != 0) {
       std::fprintf(stderr, "thread_func%d: SUCCEEDED\n", static_cast<int>(thread_indexL));
       return A_Err_NONE;
     }

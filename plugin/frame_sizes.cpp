@@ -27,19 +27,16 @@ bool IsSupportedFrameSize(A_long width, A_long height) {
   return Among(kFlatSizes, width, height) || Among(kStereoscopicSizes, width, height);
 }
 
-bool IsStereoscopicFrameSize(A_long width, A_long height) {
-  return Among(kStereoscopicSizes, width, height);
-}
+bool IsStereoscopicFrameSize(A_long width, A_long height) { return Among(kStereoscopicSizes, width, height); }
 
 A_Err ReportUnsupportedSize(AEIO_BasicData* basic_dataP) {
   SuiteHandler suites(basic_dataP->pica_basicP);
   A_char report[256];
-  suites.ANSISuite1()->sprintf(
-      report,
-      "Width / height of your composition is not supported.\n"
-      "Choose one of the following dimensions:\n%s%s%s%s%s\n",
-      "2048x1080 - 2K Full Container\n", "1998x1080 - 2K Flat, 1.85:1\n",
-      "2048x858  - 2K Scope, 2.39:1\n", "1920x1080 - HDTV, 1.77:1\n\n",
-      "For stereoscopic, double the width of your comp.");
+  suites.ANSISuite1()->sprintf(report,
+                               "Width / height of your composition is not supported.\n"
+                               "Choose one of the following dimensions:\n%s%s%s%s%s\n",
+                               "2048x1080 - 2K Full Container\n", "1998x1080 - 2K Flat, 1.85:1\n",
+                               "2048x858  - 2K Scope, 2.39:1\n", "1920x1080 - HDTV, 1.77:1\n\n",
+                               "For stereoscopic, double the width of your comp.");
   return suites.UtilitySuite7()->AEGP_ReportInfo(basic_dataP->aegp_plug_id, report);
 }

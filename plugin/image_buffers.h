@@ -14,8 +14,7 @@ struct OutputOptions;
 // returns its "ImageH" handle, unlocked (extent fields still 0). On failure
 // writes "Unable to allocate memory for image.\n" to stderr, frees whatever
 // it made and returns null.
-AEGP_MemHandle j2c_create_image_buffers(AEIO_BasicData* basic_dataP, int numcmpts,
-                                        const opj_image_cmptparm* cmptparms);
+AEGP_MemHandle j2c_create_image_buffers(AEIO_BasicData* basic_dataP, int numcmpts, const opj_image_cmptparm* cmptparms);
 
 // Locks slot i's image, component records, three planes and three tile
 // buffers and stores their pointers (OutputOptions.images[i], comps, data,

@@ -10,8 +10,7 @@
 
 struct LockedOptions {
   LockedOptions(SuiteHandler& suites, AEIO_OutSpecH outH)
-      : err(suites.IOOutSuite7()->AEGP_GetOutSpecOptionsHandle(outH, &handle)),
-        lock(suites, err ? nullptr : handle) {
+      : err(suites.IOOutSuite7()->AEGP_GetOutSpecOptionsHandle(outH, &handle)), lock(suites, err ? nullptr : handle) {
     if (!err && handle) err = lock.Lock(&options);
   }
   AEIO_Handle handle = nullptr;

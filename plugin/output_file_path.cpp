@@ -11,8 +11,8 @@ bool MemHandleToUtf8(SuiteHandler& suites, AEGP_MemHandle handle, char* destinat
   if (suites.MemorySuite1()->AEGP_LockMemHandle(handle, &text) != A_Err_NONE || text == nullptr) {
     return false;
   }
-  const int written = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, static_cast<LPCWCH>(text), -1,
-                                          destination, kOutputPathSize, nullptr, nullptr);
+  const int written = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, static_cast<LPCWCH>(text), -1, destination,
+                                          kOutputPathSize, nullptr, nullptr);
   suites.MemorySuite1()->AEGP_UnlockMemHandle(handle);
   if (written <= 0) {
     destination[0] = '\0';

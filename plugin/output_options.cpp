@@ -13,8 +13,7 @@
 #include "plugin/product.h"
 #include "plugin/suite_handler.h"
 
-A_Err InitDefaultOutputOptions(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH,
-                               OutputOptions* options) {
+A_Err InitDefaultOutputOptions(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH, OutputOptions* options) {
   SuiteHandler suites(basic_dataP->pica_basicP);
   A_Err err = A_Err_NONE;
 
@@ -70,8 +69,7 @@ A_Err InitDefaultOutputOptions(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH,
   return err;
 }
 
-A_Err My_GetFlatOutputOptions(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH,
-                              AEIO_Handle* flat_optionsPH) {
+A_Err My_GetFlatOutputOptions(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH, AEIO_Handle* flat_optionsPH) {
   return CallFromHost([&]() -> A_Err {
     SuiteHandler suites(basic_dataP->pica_basicP);
     AEIO_Handle optionsH = nullptr;
@@ -83,8 +81,7 @@ A_Err My_GetFlatOutputOptions(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH,
     err = memory->AEGP_GetMemHandleSize(optionsH, &size);
     AEGP_MemHandle flatH = nullptr;
     if (!err) {
-      err = memory->AEGP_NewMemHandle(g_aegpPluginId, "Flat Options", size, AEGP_MemFlag_CLEAR,
-                                      &flatH);
+      err = memory->AEGP_NewMemHandle(g_aegpPluginId, "Flat Options", size, AEGP_MemFlag_CLEAR, &flatH);
     }
     // A flat copy is handed over only when it was made, locked and filled
     // whole; otherwise it is freed and the host gets the error.

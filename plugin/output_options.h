@@ -105,8 +105,7 @@ struct OutputOptions {
 };
 // clang-format on
 
-#define LUMAVOX_AT(field, offset) \
-  static_assert(offsetof(OutputOptions, field) == (offset), "OutputOptions." #field)
+#define LUMAVOX_AT(field, offset) static_assert(offsetof(OutputOptions, field) == (offset), "OutputOptions." #field)
 LUMAVOX_AT(version, 0);
 LUMAVOX_AT(reserved4, 4);
 LUMAVOX_AT(folderPath, 5);
@@ -187,5 +186,4 @@ static_assert(sizeof(void*) == 8 && sizeof(double) == 8, "the stored layout has 
 // depth from the host; fields the defaults do not name are left as they are.
 // 0, a host error, or kErrUnsupportedOutput for an unsupported size (the fixed
 // settings are stored all the same).
-A_Err InitDefaultOutputOptions(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH,
-                               OutputOptions* options);
+A_Err InitDefaultOutputOptions(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH, OutputOptions* options);

@@ -91,8 +91,7 @@ A_Err CheckTakenOverRecord(AEIO_BasicData* basic_dataP, SuiteHandler& suites, AE
       err = kErrUnsupportedOutput;
     }
     if (!err) {
-      options->stereoscopic =
-          IsStereoscopicFrameSize(A_long(options->width), A_long(options->height));
+      options->stereoscopic = IsStereoscopicFrameSize(A_long(options->width), A_long(options->height));
     }
   }
   return err;
@@ -108,8 +107,8 @@ A_Err My_InitOutputSpec(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH, A_Boole
 
     const AEGP_MemorySuite1* memory = suites.MemorySuite1();
     NewHandle created(suites);
-    A_Err err = memory->AEGP_NewMemHandle(g_aegpPluginId, "Output Options", sizeof(OutputOptions),
-                                          AEGP_MemFlag_CLEAR, &created.handle);
+    A_Err err = memory->AEGP_NewMemHandle(g_aegpPluginId, "Output Options", sizeof(OutputOptions), AEGP_MemFlag_CLEAR,
+                                          &created.handle);
     AEGP_MemSize newSize = 0;
     if (!err) err = memory->AEGP_GetMemHandleSize(created.handle, &newSize);
     HandleLock newLock(suites, created.handle);
@@ -151,8 +150,7 @@ A_Err My_InitOutputSpec(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH, A_Boole
         std::fputs("My_InitOutputSpec ------- bInitialized\n", stderr);
         LogMessage("My_InitOutputSpec  ------- bInitialized\n");
       }
-      suites.UtilitySuite11()->AEGP_GetHostVersion(&options->hostVersionMajor,
-                                                   &options->hostVersionMinor);
+      suites.UtilitySuite11()->AEGP_GetHostVersion(&options->hostVersionMajor, &options->hostVersionMinor);
       if (!err) {
         AEGP_ProjectH project = nullptr;
         err = suites.ProjSuite8()->AEGP_GetProjectByIndex(0, &project);
@@ -185,8 +183,7 @@ A_Err My_OutputInfoChanged(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH) {
     A_Err err = locked.err;
     if (OutputOptions* options = locked.options; options && !err) {
       err = ReadFrameSize(suites, outH, options);
-      options->stereoscopic =
-          IsStereoscopicFrameSize(A_long(options->width), A_long(options->height)) ? 1 : 0;
+      options->stereoscopic = IsStereoscopicFrameSize(A_long(options->width), A_long(options->height)) ? 1 : 0;
       if (!err) err = ReadFrameRate(suites, outH, options);
     }
     A_Err unlockErr = locked.lock.Unlock();

@@ -23,8 +23,7 @@ bool SameLetterIgnoringCase(char a, char b) {
 
 // A drive designator alone ("C:").
 bool IsDrive(const char* text, size_t length) {
-  return length == 2 && text[1] == ':' &&
-         ((text[0] >= 'A' && text[0] <= 'Z') || (text[0] >= 'a' && text[0] <= 'z'));
+  return length == 2 && text[1] == ':' && ((text[0] >= 'A' && text[0] <= 'Z') || (text[0] >= 'a' && text[0] <= 'z'));
 }
 
 namespace fs = std::filesystem;
@@ -51,8 +50,8 @@ bool IsRenderFileName(const std::string& name) {
     if (IsUuidName(name, prefix, ".mxf")) return true;
   for (const char* prefix : {"cpl_", "pkl_"})
     if (IsUuidName(name, prefix, ".xml")) return true;
-  for (const char* fixed : {"ASSETMAP", "ASSETMAP.xml", "VOLINDEX", "VOLINDEX.xml", kTimelineLeftFile,
-                            kTimelineRightFile})
+  for (const char* fixed :
+       {"ASSETMAP", "ASSETMAP.xml", "VOLINDEX", "VOLINDEX.xml", kTimelineLeftFile, kTimelineRightFile})
     if (name == fixed) return true;
   return false;
 }

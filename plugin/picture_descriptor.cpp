@@ -1,7 +1,5 @@
 #include "plugin/picture_descriptor.h"
 
-
-
 #include "encoder/j2k/coding_parameters.h"
 #include "encoder/j2k/compressor.h"
 #include "encoder/j2k/image.h"

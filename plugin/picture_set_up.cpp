@@ -28,8 +28,7 @@ namespace {
 constexpr size_t kPathSize = 512;
 
 // Names the picture track file after a fresh asset UUID and opens it.
-A_Err OpenPictureFile(AEIO_BasicData* basic, OutputOptions& options,
-                      const ASDCP::JP2K::PictureDescriptor& descriptor) {
+A_Err OpenPictureFile(AEIO_BasicData* basic, OutputOptions& options, const ASDCP::JP2K::PictureDescriptor& descriptor) {
   ASDCP::WriterInfo info = OutputWriterInfo;
   Kumu::GenRandomUUID(info.AssetUUID);
   if (options.packing != 0) info.LabelSetType = ASDCP::LS_MXF_SMPTE;

@@ -14,9 +14,8 @@ Kumu::Result_t OpenPictureTrackFile(bool stereoscopic, const char* path, const A
                                     const ASDCP::JP2K::PictureDescriptor& descriptor) {
   ClosePictureTrackFileLeftOpen();
   constexpr Kumu::ui32_t kHeaderSize = 16384;
-  Kumu::Result_t result = stereoscopic
-                              ? g_stereoPictureWriter.OpenWrite(path, info, descriptor, kHeaderSize)
-                              : g_pictureWriter.OpenWrite(path, info, descriptor, kHeaderSize);
+  Kumu::Result_t result = stereoscopic ? g_stereoPictureWriter.OpenWrite(path, info, descriptor, kHeaderSize)
+                                       : g_pictureWriter.OpenWrite(path, info, descriptor, kHeaderSize);
   if (KM_SUCCESS(result)) g_open = stereoscopic ? OpenWriter::kStereoscopic : OpenWriter::kTwoDimensional;
   return result;
 }
@@ -26,8 +25,7 @@ Kumu::Result_t WritePictureFrame(const ASDCP::JP2K::FrameBuffer& frame) {
   return g_pictureWriter.WriteFrame(frame, nullptr, nullptr);
 }
 
-Kumu::Result_t WriteStereoscopicFrame(const ASDCP::JP2K::FrameBuffer& left,
-                                      const ASDCP::JP2K::FrameBuffer& right) {
+Kumu::Result_t WriteStereoscopicFrame(const ASDCP::JP2K::FrameBuffer& left, const ASDCP::JP2K::FrameBuffer& right) {
   if (g_open != OpenWriter::kStereoscopic) return Kumu::RESULT_STATE;
   Kumu::Result_t result = g_stereoPictureWriter.WriteFrame(left, ASDCP::JP2K::SP_LEFT, nullptr, nullptr);
   if (KM_FAILURE(result)) return result;

@@ -22,8 +22,7 @@ Kumu::Result_t WritePictureFrame(const ASDCP::JP2K::FrameBuffer& frame);
 
 // Writes one stereoscopic frame: the left eye, then, when that succeeded, the
 // right eye.
-Kumu::Result_t WriteStereoscopicFrame(const ASDCP::JP2K::FrameBuffer& left,
-                                      const ASDCP::JP2K::FrameBuffer& right);
+Kumu::Result_t WriteStereoscopicFrame(const ASDCP::JP2K::FrameBuffer& left, const ASDCP::JP2K::FrameBuffer& right);
 
 // Finalises the open file; the writer is free for the next file whatever the
 // result. A failure when no file is open.

@@ -41,9 +41,7 @@ size_t DecodeUtf8(const unsigned char* s, size_t n, uint32_t* codePoint) {
   return length;
 }
 
-bool IsReplaced(uint32_t c) {
-  return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0xFFFE || c == 0xFFFF;
-}
+bool IsReplaced(uint32_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0xFFFE || c == 0xFFFF; }
 
 }  // namespace
 

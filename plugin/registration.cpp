@@ -60,8 +60,7 @@ A_Err DeathHook(AEGP_GlobalRefcon, AEGP_DeathRefcon) {
   return A_Err_NONE;
 }
 
-A_Err EntryPointFunc(SPBasicSuite* pica_basicP, A_long, A_long, AEGP_PluginID aegp_plugin_id,
-                     AEGP_GlobalRefcon*) {
+A_Err EntryPointFunc(SPBasicSuite* pica_basicP, A_long, A_long, AEGP_PluginID aegp_plugin_id, AEGP_GlobalRefcon*) {
   return CallFromHost([&]() -> A_Err {
     SuiteHandler suites(pica_basicP);
     LogReset();

@@ -6,9 +6,8 @@
 #include "platform/aesdk/entry_point.h"
 
 // The one exported function; the host calls it once after loading the module.
-AEGP_EXPORT_ENTRY A_Err EntryPointFunc(SPBasicSuite* pica_basicP, A_long major_versionL,
-                                       A_long minor_versionL, AEGP_PluginID aegp_plugin_id,
-                                       AEGP_GlobalRefcon* global_refconP);
+AEGP_EXPORT_ENTRY A_Err EntryPointFunc(SPBasicSuite* pica_basicP, A_long major_versionL, A_long minor_versionL,
+                                       AEGP_PluginID aegp_plugin_id, AEGP_GlobalRefcon* global_refconP);
 
 constexpr AEIO_ModuleFlags kModuleFlags = 0x28002876;
 constexpr AEIO_ModuleFlags2 kModuleFlags2 = 0x41;

@@ -20,5 +20,4 @@ void ShowMessage(AEIO_BasicData* basic, const char* text);
 
 // Formats into a fixed buffer; false (the buffer then holds the cut text) when
 // the text does not fit.
-bool FormatBounded(char* buffer, size_t size, const char* format, ...)
-    __attribute__((format(printf, 3, 4)));
+bool FormatBounded(char* buffer, size_t size, const char* format, ...) __attribute__((format(printf, 3, 4)));

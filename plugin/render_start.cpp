@@ -4,10 +4,10 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/aesdk/aegp_suites.h"
 #include "package/pcm_track_file.h"
 #include "package/subtitle_check.h"
 #include "package/subtitle_fit.h"
+#include "platform/aesdk/aegp_suites.h"
 #include "plugin/callbacks.h"
 #include "plugin/debug_log.h"
 #include "plugin/encoding_slots.h"
@@ -93,8 +93,7 @@ A_Err ReadAndSetOutput(SuiteHandler& suites, AEIO_OutSpecH outH, OutputOptions& 
 // The package folder from the output path, created empty. 9993 with the
 // report when the path names no folder of its own or the folder that is there
 // cannot be removed.
-A_Err PreparePackageFolder(AEIO_BasicData* basic, SuiteHandler& suites, AEIO_OutSpecH outH,
-                           OutputOptions& options) {
+A_Err PreparePackageFolder(AEIO_BasicData* basic, SuiteHandler& suites, AEIO_OutSpecH outH, OutputOptions& options) {
   char outputPath[kOutputPathSize];
   bool converted = false;
   const A_Err err = GetOutputFilePath(suites, outH, outputPath, &converted);
@@ -107,8 +106,8 @@ A_Err PreparePackageFolder(AEIO_BasicData* basic, SuiteHandler& suites, AEIO_Out
   std::string foreign;
   if (!CreatePackageFolder(options.folderPath, &foreign)) {
     if (!foreign.empty()) {
-      const std::string line = "My_StartAdding - " + std::string(options.folderPath) + " is kept: it holds " +
-                               foreign + ", which no render wrote\n";
+      const std::string line = "My_StartAdding - " + std::string(options.folderPath) + " is kept: it holds " + foreign +
+                               ", which no render wrote\n";
       std::fputs(line.c_str(), stderr);
       LogMessage(line.c_str());
     }
@@ -146,8 +145,7 @@ A_Err StartAdding(AEIO_BasicData* basic, AEIO_OutSpecH outH) {
     return kErrStartCheck;
   }
   if (options.subtitleOn && SubtitleFileExists(options) == -1) {
-    ShowMessage(basic,
-                "Your subtitle file does not exist.\n Please check your subtitle files in the option dialog.\n");
+    ShowMessage(basic, "Your subtitle file does not exist.\n Please check your subtitle files in the option dialog.\n");
     return kErrStartCheck;
   }
 
@@ -178,8 +176,8 @@ A_Err StartAdding(AEIO_BasicData* basic, AEIO_OutSpecH outH) {
   if (!err && options.subtitleOn) {
     char subtitleMessage[kSubtitleMessageSize] = "";
     if (CheckSubtitleFitsOutput(options, subtitleMessage) == 0) {
-      ShowMessage(basic, (std::string(subtitleMessage) +
-                          "\n Please check your subtitle file in the option dialog.\n").c_str());
+      ShowMessage(
+          basic, (std::string(subtitleMessage) + "\n Please check your subtitle file in the option dialog.\n").c_str());
       return kErrStartCheck;
     }
   }

@@ -20,8 +20,8 @@
 #include "platform/aesdk/aegp_suites.h"
 #include "plugin/callbacks.h"
 #include "plugin/debug_log.h"
-#include "plugin/locked_options.h"
 #include "plugin/host_boundary.h"
+#include "plugin/locked_options.h"
 #include "plugin/module_errors.h"
 #include "plugin/output_options.h"
 #include "plugin/render_report.h"
@@ -274,8 +274,7 @@ A_Err AddSoundChunk(AEIO_BasicData* basic, AEIO_OutSpecH outH, const A_Time* sta
           Say("My_AddSoundChunk - the sound is not 16-bit stereo\n");
           err = kErrWrite;
         } else {
-          err = CaptureTimelineChunk(o, channels, ChunkPosition(when), sampleFrames,
-                                     static_cast<const uint8_t*>(data));
+          err = CaptureTimelineChunk(o, channels, ChunkPosition(when), sampleFrames, static_cast<const uint8_t*>(data));
         }
       }
     } else if (State(o) == kCaptureNotStarted) {
@@ -309,8 +308,8 @@ void RemoveUnwrappedSound(OutputOptions& options) {
   Say("The temporary sound files are removed: the render ended before its sound was complete\n");
 }
 
-A_Err My_AddSoundChunk(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH, const A_Time* start,
-                       A_u_long num_samplesLu, const void* dataPV) {
+A_Err My_AddSoundChunk(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH, const A_Time* start, A_u_long num_samplesLu,
+                       const void* dataPV) {
   const A_Err err = CallFromHost([&] { return AddSoundChunk(basic_dataP, outH, start, num_samplesLu, dataPV); });
   ShowWriteFailure(basic_dataP);
   return err;

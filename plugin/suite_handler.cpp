@@ -38,8 +38,7 @@ void SuiteHandler::ThrowMissingSuite() { throw static_cast<A_Err>(A_Err_MISSING_
 
 const void* SuiteHandler::LoadSuite(const char* name, A_long version) {
   const void* suite = nullptr;
-  if (!basic_->AcquireSuite || basic_->AcquireSuite(name, version, &suite) != A_Err_NONE ||
-      !suite) {
+  if (!basic_->AcquireSuite || basic_->AcquireSuite(name, version, &suite) != A_Err_NONE || !suite) {
     ThrowMissingSuite();
   }
   return suite;

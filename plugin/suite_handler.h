@@ -39,8 +39,21 @@ class SuiteHandler {
 
  private:
   enum Slot {
-    kMemory1, kUtility7, kUtility11, kANSI1, kIOOut7, kRegister6, kIterate1, kProj8,
-    kComp15, kItem10, kItem11, kRQItem3, kRenderQueue1, kOutputModule4, kSlotCount
+    kMemory1,
+    kUtility7,
+    kUtility11,
+    kANSI1,
+    kIOOut7,
+    kRegister6,
+    kIterate1,
+    kProj8,
+    kComp15,
+    kItem10,
+    kItem11,
+    kRQItem3,
+    kRenderQueue1,
+    kOutputModule4,
+    kSlotCount
   };
   const void* Get(Slot slot);
   const void* LoadSuite(const char* name, A_long version);

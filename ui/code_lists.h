@@ -13,7 +13,7 @@ constexpr int kCodeListCount = 12;
 constexpr int kCodeRowSize = 64;
 
 struct CodeList {
-  int controlId;           // the builder's drop-down list
+  int controlId;            // the builder's drop-down list
   const char* const* rows;  // row 0 is ""
   int rowCount;             // with the empty row
 };

@@ -37,7 +37,7 @@ constexpr int kInPointEdit = 2304;
 constexpr int kInPointLabel = 2305;
 constexpr int kMultiSelectCheck = 2309;
 constexpr int kAudioWarningText = 2310;
-constexpr int kFirstChannelEdit = 2311;  // channel c: edit 2311 + 2c, label 2312 + 2c
+constexpr int kFirstChannelEdit = 2311;   // channel c: edit 2311 + 2c, label 2312 + 2c
 constexpr int kFirstBrowseButton = 2327;  // channel c: browse 2327 + c
 constexpr int kLastAudioControl = 2334;
 

@@ -16,8 +16,8 @@
 
 namespace {
 
-constexpr const char* kContentKinds[] = {"feature", "trailer",       "test",  "teaser",       "rating",
-                                         "advertisement", "short", "transitional", "psa", "policy"};
+constexpr const char* kContentKinds[] = {"feature",       "trailer", "test",         "teaser", "rating",
+                                         "advertisement", "short",   "transitional", "psa",    "policy"};
 
 // The list's text at `index` into the content-kind text; a row that does
 // not exist (or would not fit) leaves the text as it was.
@@ -58,7 +58,8 @@ void InitGeneralPage(OutputOptions* options) {
   SetControlText(page, kTitleEdit, FieldText(options->title));
   SetControlText(page, kAnnotationEdit, FieldText(options->annotation));
   SetControlText(page, kIssuerEdit, FieldText(options->issuer));
-  for (const char* kind : kContentKinds) SendToControl(page, kCategoryList, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(kind));
+  for (const char* kind : kContentKinds)
+    SendToControl(page, kCategoryList, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(kind));
   SendToControl(page, kCategoryList, CB_SETCURSEL, options->categoryIndex);
   CopyCategoryText(page, static_cast<int32_t>(options->categoryIndex), options);
   SendToControl(page, kPackingList, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("InterOp"));
@@ -80,17 +81,10 @@ void OnGeneralCommand(HWND page, int id, OutputOptions* options) {
       GetControlText(page, kTitleEdit, options->title, sizeof options->title);
       updateMetaData(page, options);
       break;
-    case kAnnotationEdit:
-      GetControlText(page, kAnnotationEdit, options->annotation, sizeof options->annotation);
-      break;
-    case kIssuerEdit:
-      GetControlText(page, kIssuerEdit, options->issuer, sizeof options->issuer);
-      break;
-    case kTitleBuilderButton:
-      RunTitleHelper(g_hInstance, page, options);
-      break;
-    default:
-      break;
+    case kAnnotationEdit: GetControlText(page, kAnnotationEdit, options->annotation, sizeof options->annotation); break;
+    case kIssuerEdit: GetControlText(page, kIssuerEdit, options->issuer, sizeof options->issuer); break;
+    case kTitleBuilderButton: RunTitleHelper(g_hInstance, page, options); break;
+    default: break;
   }
 }
 

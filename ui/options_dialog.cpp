@@ -94,8 +94,7 @@ INT_PTR OptionsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
       ReleaseTabPages(dialog);
       state = OptionsDialogState();
       return FALSE;
-    default:
-      return FALSE;
+    default: return FALSE;
   }
 }
 

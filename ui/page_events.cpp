@@ -42,7 +42,6 @@ INT_PTR PageDialogProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_HSCROLL:
       if (options != nullptr && LOWORD(wParam) == SB_THUMBTRACK) OnBitRateTracked(page, options);
       return FALSE;
-    default:
-      return FALSE;
+    default: return FALSE;
   }
 }

@@ -28,8 +28,8 @@ std::string ChannelLines(const OutputOptions& o) {
   } else {
     std::snprintf(lines, sizeof lines,
                   "L: \t%s\r\nR: \t%s\r\nC: \t%s\r\nLFe: \t%s\r\nLs: \t%s\r\nRs: \t%s\r\nLC: \t%s\r\nRC: \t%s\r\n",
-                  c[0].c_str(), c[1].c_str(), c[2].c_str(), c[3].c_str(), c[4].c_str(), c[5].c_str(),
-                  c[6].c_str(), c[7].c_str());
+                  c[0].c_str(), c[1].c_str(), c[2].c_str(), c[3].c_str(), c[4].c_str(), c[5].c_str(), c[6].c_str(),
+                  c[7].c_str());
   }
   return lines;
 }
@@ -52,14 +52,14 @@ std::string BuildSettingsSummary(const OutputOptions& o) {
 
   // A stereoscopic size is encoded at the stereoscopic rate: show that one.
   char video[kBlockSize];
-  std::snprintf(video, sizeof video, "VIDEO\r\nCompression: JPEG 2000 @ %d Mbit\r\nStereoscopic: %s\r\nResolution: %s\r\n\r\n",
-                static_cast<int>(stereoscopic ? o.stereoBitRate : o.bitRate), stereoscopic ? "Yes" : "No",
-                formatName);
+  std::snprintf(video, sizeof video,
+                "VIDEO\r\nCompression: JPEG 2000 @ %d Mbit\r\nStereoscopic: %s\r\nResolution: %s\r\n\r\n",
+                static_cast<int>(stereoscopic ? o.stereoBitRate : o.bitRate), stereoscopic ? "Yes" : "No", formatName);
 
   char audio[kBlockSize];
   if (o.audioSource == 0) {
-    std::snprintf(audio, sizeof audio, "AUDIO\r\nSource: %s - %s\r\nInpoint: %d\r\n%s\r\n\r\n", "External Files", layout,
-                  static_cast<int>(o.inPoint), ChannelLines(o).c_str());
+    std::snprintf(audio, sizeof audio, "AUDIO\r\nSource: %s - %s\r\nInpoint: %d\r\n%s\r\n\r\n", "External Files",
+                  layout, static_cast<int>(o.inPoint), ChannelLines(o).c_str());
   } else {
     std::snprintf(audio, sizeof audio, "AUDIO\r\nSource: %s\r\n\r\n", "Timeline");
   }

@@ -81,8 +81,20 @@ void ComposeTitle(HWND dialog) {
   for (int entry = 0; entry < kCodeListCount; ++entry) code[entry] = ChosenCode(dialog, entry);
   auto chosen = [&](int entry) { return !code[entry].empty(); };
   auto sep = [&](bool when) { return std::string(when ? "_" : ""); };
-  enum { kContent, kAspect, kAudioLang, kSubLang, kTerritory, kRating, kAudioType, kResolution, kStudio,
-         kFacility, kStereo, kPackage };
+  enum {
+    kContent,
+    kAspect,
+    kAudioLang,
+    kSubLang,
+    kTerritory,
+    kRating,
+    kAudioType,
+    kResolution,
+    kStudio,
+    kFacility,
+    kStereo,
+    kPackage
+  };
 
   std::string title = film;
   title += "_";
@@ -129,31 +141,26 @@ INT_PTR TitleHelperDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
       if (entry >= 0) {
         if (HIWORD(wParam) != CBN_SELENDOK) return FALSE;
         for (int later = entry; later < kCodeListCount; ++later) {
-          g_builderOptions->titleSelections[later] =
-              static_cast<A_u_long>(SendToControl(dialog, GetCodeList(later).controlId, CB_GETCURSEL));
+          g_builderOptions->titleSelections[later] = static_cast<A_u_long>(
+              SendToControl(dialog, GetCodeList(later).controlId, CB_GETCURSEL));
         }
         ComposeTitle(dialog);
         return TRUE;
       }
       switch (id) {
-        case kDatePicker:
-          ComposeTitle(dialog);
-          return TRUE;
+        case kDatePicker: ComposeTitle(dialog); return TRUE;
         case kBuilderOk:
           ComposeTitle(dialog);
           GetControlText(dialog, kComposedTitleText, g_builderOptions->title, sizeof g_builderOptions->title);
           EndBuilder(dialog, kBuilderOk);
           return TRUE;
-        case kBuilderCancel:
-          EndBuilder(dialog, kBuilderCancel);
-          return TRUE;
+        case kBuilderCancel: EndBuilder(dialog, kBuilderCancel); return TRUE;
         case kBuilderReset:
           SetControlText(dialog, kFilmTitleEdit, "");
           for (int e = 0; e < kCodeListCount; ++e) SendToControl(dialog, GetCodeList(e).controlId, CB_SETCURSEL, 0);
           ComposeTitle(dialog);
           return TRUE;
-        default:
-          return FALSE;
+        default: return FALSE;
       }
     }
     case WM_NOTIFY: {
@@ -161,14 +168,13 @@ INT_PTR TitleHelperDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
       if (header != nullptr && header->code == DTN_DATETIMECHANGE) ComposeTitle(dialog);
       return FALSE;
     }
-    default:
-      return FALSE;
+    default: return FALSE;
   }
 }
 
 void RunTitleHelper(HINSTANCE instance, HWND page, OutputOptions* options) {
   RegisterOptionsDialogTemplates(instance);
-  const INT_PTR result = DialogBoxParamA(instance, MAKEINTRESOURCEA(kTitleBuilderTemplate), page,
-                                         TitleHelperDialogProc, reinterpret_cast<LPARAM>(options));
+  const INT_PTR result = DialogBoxParamA(instance, MAKEINTRESOURCEA(kTitleBuilderTemplate), page, TitleHelperDialogProc,
+                                         reinterpret_cast<LPARAM>(options));
   if (result == kBuilderOk) SetControlText(page, kTitleEdit, FieldText(options->title));
 }

@@ -10,14 +10,14 @@ struct opj_cinfo;
 enum { OPJ_STREAM_WRITE = 2 };  // the only open mode
 
 struct opj_cio {
-  opj_cinfo* cinfo;      // the compressor writing into this stream
-  int32_t openmode;      // OPJ_STREAM_WRITE
-  uint8_t* buffer;       // the codestream buffer; valid while buffer_handle is locked
-  int32_t length;        // buffer size in bytes
-  uint8_t* start;        // first byte of the stream (= buffer)
-  uint8_t* end;          // one past the last usable byte (= buffer + length)
-  uint8_t* bp;           // current write position
-  void* buffer_handle;   // host memory handle "cio_bufferH" holding the buffer
+  opj_cinfo* cinfo;     // the compressor writing into this stream
+  int32_t openmode;     // OPJ_STREAM_WRITE
+  uint8_t* buffer;      // the codestream buffer; valid while buffer_handle is locked
+  int32_t length;       // buffer size in bytes
+  uint8_t* start;       // first byte of the stream (= buffer)
+  uint8_t* end;         // one past the last usable byte (= buffer + length)
+  uint8_t* bp;          // current write position
+  void* buffer_handle;  // host memory handle "cio_bufferH" holding the buffer
 };
 
 // Bytes written so far: bp - start.

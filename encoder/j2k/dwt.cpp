@@ -21,10 +21,10 @@
 namespace {
 
 // Lifting coefficients and scaling factors as 13-bit fractions.
-constexpr int32_t kAlpha = 12993;  // 1.586
-constexpr int32_t kBeta = 434;     // 0.0530
-constexpr int32_t kGamma = 7233;   // 0.8829
-constexpr int32_t kDelta = 3633;   // 0.4435
+constexpr int32_t kAlpha = 12993;     // 1.586
+constexpr int32_t kBeta = 434;        // 0.0530
+constexpr int32_t kGamma = 7233;      // 0.8829
+constexpr int32_t kDelta = 3633;      // 0.4435
 constexpr int32_t kHighScale = 5038;  // 0.6150
 constexpr int32_t kLowScale = 6659;   // 0.8129
 
@@ -73,7 +73,8 @@ template <int B>
 constexpr int kColumnBatch = 64;  // 64 bytes: one cache line of each row
 
 // Vertical pass over columns 0..rw-1 and rows 0..rh-1 of the plane.
-[[gnu::always_inline]] inline void transform_columns(int32_t* data, int stride, int rw, int rh, int sn, int dn, int32_t* tmp) {
+[[gnu::always_inline]] inline void transform_columns(int32_t* data, int stride, int rw, int rh, int sn, int dn,
+                                                     int32_t* tmp) {
   if (dn < 1) return;  // a single row stays as it is
   int32_t* s = tmp;
   int j = 0;
@@ -100,7 +101,8 @@ constexpr int kColumnBatch = 64;  // 64 bytes: one cache line of each row
     // The remaining columns one by one, split on the way in.
     for (int i = 0; i < rh; ++i) {
       int32_t v = data[static_cast<ptrdiff_t>(i) * stride + j];
-      if (i & 1) tmp[sn + (i >> 1)] = v; else tmp[i >> 1] = v;
+      if (i & 1) tmp[sn + (i >> 1)] = v;
+      else tmp[i >> 1] = v;
     }
     lift<1>(tmp, tmp + sn, sn, dn);
     for (int i = 0; i < rh; ++i) data[static_cast<ptrdiff_t>(i) * stride + j] = tmp[i];
@@ -108,7 +110,8 @@ constexpr int kColumnBatch = 64;  // 64 bytes: one cache line of each row
 }
 
 // Horizontal pass over rows 0..rh-1, each of rw samples.
-[[gnu::always_inline]] inline void transform_rows(int32_t* data, int stride, int rw, int rh, int sn, int dn, int32_t* tmp) {
+[[gnu::always_inline]] inline void transform_rows(int32_t* data, int stride, int rw, int rh, int sn, int dn,
+                                                  int32_t* tmp) {
   if (dn < 1) return;  // a single sample stays as it is
   for (int i = 0; i < rh; ++i) {
     int32_t* row = data + static_cast<ptrdiff_t>(i) * stride;
@@ -118,7 +121,9 @@ constexpr int kColumnBatch = 64;  // 64 bytes: one cache line of each row
   }
 }
 
-inline int ceildivpow2(int a, int b) { return static_cast<int>((static_cast<int64_t>(a) + (int64_t{1} << b) - 1) >> b); }
+inline int ceildivpow2(int a, int b) {
+  return static_cast<int>((static_cast<int64_t>(a) + (int64_t{1} << b) - 1) >> b);
+}
 
 // Norms of the bands by orientation (LL, HL, LH, HH) and level (0 the finest).
 const double dwt_norms_real[4][10] = {
@@ -155,8 +160,8 @@ void dwt_deinterleave_v(const int32_t* a, int32_t* b, int dn, int sn, int stride
 
 // Built for AVX2 as well as the baseline; the loader picks the one the
 // processor runs.
-__attribute__((target_clones("avx2", "default")))
-void dwt_encode_real_plane(int32_t* data, int x0, int y0, int x1, int y1, int numresolutions) {
+__attribute__((target_clones("avx2", "default"))) void dwt_encode_real_plane(int32_t* data, int x0, int y0, int x1,
+                                                                             int y1, int numresolutions) {
   const int w = x1 - x0;
   const int h = y1 - y0;
   const int levels = numresolutions - 1;
@@ -203,7 +208,6 @@ void dwt_calc_explicit_stepsizes(opj_tccp* tccp, int /*prec*/) {
     const int gain = dwt_getgain_real(orient);
     double stepsize = 1.0;
     if (tccp->qntsty != 0) stepsize = 1.0 / dwt_getnorm_real(level, orient);
-    dwt_encode_stepsize(static_cast<int>(std::floor(stepsize * 8192.0)), 0 + gain,
-                        &tccp->stepsizes[bandno]);
+    dwt_encode_stepsize(static_cast<int>(std::floor(stepsize * 8192.0)), 0 + gain, &tccp->stepsizes[bandno]);
   }
 }

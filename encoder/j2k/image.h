@@ -35,12 +35,12 @@ struct opj_image_comp {
 };
 
 struct opj_image {
-  int32_t x0;           // left edge on the reference grid
-  int32_t y0;           // top edge
-  int32_t x1;           // right edge, exclusive
-  int32_t y1;           // bottom edge, exclusive
-  int32_t numcomps;     // always 3
-  int32_t color_space;  // 1 once built
+  int32_t x0;             // left edge on the reference grid
+  int32_t y0;             // top edge
+  int32_t x1;             // right edge, exclusive
+  int32_t y1;             // bottom edge, exclusive
+  int32_t numcomps;       // always 3
+  int32_t color_space;    // 1 once built
   opj_image_comp* comps;  // numcomps records; valid while comps_handle is locked
   void* comps_handle;     // host memory handle "CompH" holding the records
 };

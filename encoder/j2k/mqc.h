@@ -6,10 +6,10 @@
 #include <cstdint>
 
 struct opj_mqc_state {
-  uint32_t qeval;                    // Qe
-  int mps;                           // 0 or 1
-  const opj_mqc_state* nmps;         // next entry after an MPS
-  const opj_mqc_state* nlps;         // next entry after an LPS
+  uint32_t qeval;             // Qe
+  int mps;                    // 0 or 1
+  const opj_mqc_state* nmps;  // next entry after an MPS
+  const opj_mqc_state* nlps;  // next entry after an LPS
 };
 
 enum { MQC_NUMCTXS = 19 };
@@ -18,9 +18,9 @@ struct opj_mqc {
   uint32_t c;
   uint32_t a;
   uint32_t ct;
-  uint8_t* bp;     // last byte written
+  uint8_t* bp;  // last byte written
   uint8_t* start;
-  uint8_t* end;    // not used for output
+  uint8_t* end;  // not used for output
   const opj_mqc_state* ctxs[MQC_NUMCTXS];
   const opj_mqc_state** curctx;
 };

@@ -44,8 +44,7 @@ int pi_next_cprl(opj_pi_iterator* pi) {
     }
     for (pi->y = pi->poc.ty0; pi->y < pi->poc.ty1; pi->y += pi->dy - (pi->y % pi->dy)) {
       for (pi->x = pi->poc.tx0; pi->x < pi->poc.tx1; pi->x += pi->dx - (pi->x % pi->dx)) {
-        for (pi->resno = pi->poc.resno0;
-             pi->resno < int_min(pi->poc.resno1, comp->numresolutions); pi->resno++) {
+        for (pi->resno = pi->poc.resno0; pi->resno < int_min(pi->poc.resno1, comp->numresolutions); pi->resno++) {
           res = &comp->resolutions[pi->resno];
           levelno = comp->numresolutions - 1 - pi->resno;
           trx0 = int_ceildiv(pi->tx0, comp->dx << levelno);
@@ -54,26 +53,20 @@ int pi_next_cprl(opj_pi_iterator* pi) {
           try1 = int_ceildiv(pi->ty1, comp->dy << levelno);
           rpx = res->pdx + levelno;
           rpy = res->pdy + levelno;
-          if (!((pi->y % (comp->dy << rpy) == 0) ||
-                ((pi->y == pi->ty0) && ((try0 << levelno) % (1 << rpy))))) {
+          if (!((pi->y % (comp->dy << rpy) == 0) || ((pi->y == pi->ty0) && ((try0 << levelno) % (1 << rpy))))) {
             continue;
           }
-          if (!((pi->x % (comp->dx << rpx) == 0) ||
-                ((pi->x == pi->tx0) && ((trx0 << levelno) % (1 << rpx))))) {
+          if (!((pi->x % (comp->dx << rpx) == 0) || ((pi->x == pi->tx0) && ((trx0 << levelno) % (1 << rpx))))) {
             continue;
           }
           if (res->pw == 0 || res->ph == 0) continue;
           if (trx0 == trx1 || try0 == try1) continue;
-          prci = int_floordivpow2(int_ceildiv(pi->x, comp->dx << levelno), res->pdx) -
-                 int_floordivpow2(trx0, res->pdx);
-          prcj = int_floordivpow2(int_ceildiv(pi->y, comp->dy << levelno), res->pdy) -
-                 int_floordivpow2(try0, res->pdy);
+          prci = int_floordivpow2(int_ceildiv(pi->x, comp->dx << levelno), res->pdx) - int_floordivpow2(trx0, res->pdx);
+          prcj = int_floordivpow2(int_ceildiv(pi->y, comp->dy << levelno), res->pdy) - int_floordivpow2(try0, res->pdy);
           pi->precno = prci + prcj * res->pw;
           for (pi->layno = pi->poc.layno0; pi->layno < pi->poc.layno1; pi->layno++) {
-            index = static_cast<long>(pi->layno) * pi->step_l +
-                    static_cast<long>(pi->resno) * pi->step_r +
-                    static_cast<long>(pi->compno) * pi->step_c +
-                    static_cast<long>(pi->precno) * pi->step_p;
+            index = static_cast<long>(pi->layno) * pi->step_l + static_cast<long>(pi->resno) * pi->step_r +
+                    static_cast<long>(pi->compno) * pi->step_c + static_cast<long>(pi->precno) * pi->step_p;
             if (!pi->include[index]) {
               pi->include[index] = 1;
               return 1;
@@ -89,8 +82,7 @@ int pi_next_cprl(opj_pi_iterator* pi) {
 
 }  // namespace
 
-opj_pi_iterator* pi_initialise_encode(const opj_image* image, opj_cp* cp, int tileno,
-                                      J2K_T2_MODE t2_mode) {
+opj_pi_iterator* pi_initialise_encode(const opj_image* image, opj_cp* cp, int tileno, J2K_T2_MODE t2_mode) {
   opj_tcp* tcp = &cp->tcps[tileno];
   const int count = tcp->numpocs + 1;
   opj_pi_iterator* pi = static_cast<opj_pi_iterator*>(std::calloc(count, sizeof(opj_pi_iterator)));
@@ -119,8 +111,7 @@ opj_pi_iterator* pi_initialise_encode(const opj_image* image, opj_cp* cp, int ti
       comp->dx = image->comps[compno].dx;
       comp->dy = image->comps[compno].dy;
       comp->numresolutions = tccp->numresolutions;
-      comp->resolutions = static_cast<opj_pi_resolution*>(
-          std::calloc(comp->numresolutions, sizeof(opj_pi_resolution)));
+      comp->resolutions = static_cast<opj_pi_resolution*>(std::calloc(comp->numresolutions, sizeof(opj_pi_resolution)));
       if (!comp->resolutions) {
         pi_destroy(pi, cp, tileno);
         return nullptr;
@@ -211,8 +202,8 @@ opj_pi_iterator* pi_initialise_encode(const opj_image* image, opj_cp* cp, int ti
   return pi;
 }
 
-int pi_create_encode(opj_pi_iterator* pi, opj_cp* cp, int tileno, int pino, int tpnum, int tppos,
-                     J2K_T2_MODE t2_mode, int cur_totnum_tp) {
+int pi_create_encode(opj_pi_iterator* pi, opj_cp* cp, int tileno, int pino, int tpnum, int tppos, J2K_T2_MODE t2_mode,
+                     int cur_totnum_tp) {
   opj_tcp* tcps = &cp->tcps[tileno];
   opj_poc* tcp = &tcps->pocs[pino];
   opj_pi_iterator* it = &pi[pino];

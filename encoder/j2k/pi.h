@@ -37,11 +37,10 @@ struct opj_pi_iterator {
 };
 
 // The iterators of a tile (one per progression), or null when an allocation fails.
-opj_pi_iterator* pi_initialise_encode(const opj_image* image, opj_cp* cp, int tileno,
-                                      J2K_T2_MODE t2_mode);
+opj_pi_iterator* pi_initialise_encode(const opj_image* image, opj_cp* cp, int tileno, J2K_T2_MODE t2_mode);
 // Sets iterator pino up for tile-part tpnum; returns 0.
-int pi_create_encode(opj_pi_iterator* pi, opj_cp* cp, int tileno, int pino, int tpnum, int tppos,
-                     J2K_T2_MODE t2_mode, int cur_totnum_tp);
+int pi_create_encode(opj_pi_iterator* pi, opj_cp* cp, int tileno, int pino, int tpnum, int tppos, J2K_T2_MODE t2_mode,
+                     int cur_totnum_tp);
 // Advances to the next packet: 1 while one was found, else 0.
 int pi_next(opj_pi_iterator* pi);
 void pi_destroy(opj_pi_iterator* pi, opj_cp* cp, int tileno);

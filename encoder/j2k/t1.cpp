@@ -5,9 +5,9 @@
 #include <cstring>
 #include <type_traits>
 
+#include "encoder/j2k/coding_parameters.h"
 #include "encoder/j2k/dwt.h"
 #include "encoder/j2k/fix.h"
-#include "encoder/j2k/coding_parameters.h"
 #include "encoder/j2k/mct.h"
 #include "encoder/j2k/simd_clones.h"
 
@@ -131,10 +131,22 @@ constexpr nmsedec_table make_nmsedec(int kind) {
   for (int i = 0; i < 128; ++i) {
     int u = i, v = i;  // in 1/64 units
     switch (kind) {
-      case NM_SIG: u = i; v = i - 96; break;
-      case NM_SIG0: u = i; v = 0; break;
-      case NM_REF: u = i - 64; v = i >= 64 ? i - 96 : i - 32; break;
-      case NM_REF0: u = i - 64; v = 0; break;
+      case NM_SIG:
+        u = i;
+        v = i - 96;
+        break;
+      case NM_SIG0:
+        u = i;
+        v = 0;
+        break;
+      case NM_REF:
+        u = i - 64;
+        v = i >= 64 ? i - 96 : i - 32;
+        break;
+      case NM_REF0:
+        u = i - 64;
+        v = 0;
+        break;
     }
     t.v[i] = nmse_value(u * u - v * v);
   }
@@ -155,13 +167,11 @@ static_assert(kNmseRef.v[0] == 6144 && kNmseRef.v[64] == 0 && kNmseRef.v[127] ==
 static_assert(kNmseRef0.v[0] == 8192 && kNmseRef0.v[64] == 0 && kNmseRef0.v[127] == 7936);
 
 inline int nmsedec_sig(uint32_t x, int bitpos) {
-  return bitpos > T1_NMSEDEC_FRACBITS ? kNmseSig.v[(x >> (bitpos - T1_NMSEDEC_FRACBITS)) & 127]
-                                      : kNmseSig0.v[x & 127];
+  return bitpos > T1_NMSEDEC_FRACBITS ? kNmseSig.v[(x >> (bitpos - T1_NMSEDEC_FRACBITS)) & 127] : kNmseSig0.v[x & 127];
 }
 
 inline int nmsedec_ref(uint32_t x, int bitpos) {
-  return bitpos > T1_NMSEDEC_FRACBITS ? kNmseRef.v[(x >> (bitpos - T1_NMSEDEC_FRACBITS)) & 127]
-                                      : kNmseRef0.v[x & 127];
+  return bitpos > T1_NMSEDEC_FRACBITS ? kNmseRef.v[(x >> (bitpos - T1_NMSEDEC_FRACBITS)) & 127] : kNmseRef0.v[x & 127];
 }
 
 // The distortion table of a pass and the shift that indexes it, chosen once
@@ -237,8 +247,8 @@ inline int sign_index(uint32_t f, uint32_t fw, uint32_t fe, int j, bool vsc) {
   const uint32_t s_neg = vsc ? 0 : (f >> (20 + j)) & 1;
   const uint32_t w_neg = (fw >> (19 + j)) & 1;
   const uint32_t e_neg = (fe >> (19 + j)) & 1;
-  return static_cast<int>(n_sig | (e_sig << 1) | (s_sig << 2) | (w_sig << 3) | (n_neg << 4) |
-                          (e_neg << 5) | (s_neg << 6) | (w_neg << 7));
+  return static_cast<int>(n_sig | (e_sig << 1) | (s_sig << 2) | (w_sig << 3) | (n_neg << 4) | (e_neg << 5) |
+                          (s_neg << 6) | (w_neg << 7));
 }
 
 // Sample j of the column at fp becomes significant with sign s; the
@@ -504,8 +514,8 @@ int t1_getctxno_mag(int f) {
 int t1_getnmsedec_sig(uint32_t x, int bitpos) { return nmsedec_sig(x, bitpos); }
 int t1_getnmsedec_ref(uint32_t x, int bitpos) { return nmsedec_ref(x, bitpos); }
 
-double t1_getwmsedec(int nmsedec, int compno, int level, int orient, int bpno, int qmfbid,
-                     double stepsize, int numcomps, int mct) {
+double t1_getwmsedec(int nmsedec, int compno, int level, int orient, int bpno, int qmfbid, double stepsize,
+                     int numcomps, int mct) {
   (void)qmfbid;
   (void)numcomps;
   (void)mct;
@@ -573,8 +583,8 @@ int t1_allocate_buffers(opj_t1* t1, int w, int h) {
   return 1;
 }
 
-void t1_encode_cblk(opj_t1* t1, opj_tcd_cblk_enc* cblk, int orient, int compno, int level,
-                    int qmfbid, double stepsize, int cblksty, int numcomps, int mct) {
+void t1_encode_cblk(opj_t1* t1, opj_tcd_cblk_enc* cblk, int orient, int compno, int level, int qmfbid, double stepsize,
+                    int cblksty, int numcomps, int mct) {
   opj_mqc* mqc = t1->mqc;
   const uint32_t max = t1->maxmag;
   cblk->numbps = max ? (floorlog2(max) + 1) - T1_NMSEDEC_FRACBITS : 0;
@@ -599,8 +609,7 @@ void t1_encode_cblk(opj_t1* t1, opj_tcd_cblk_enc* cblk, int orient, int compno, 
       case 1: t1_enc_refpass(t1, bpno, &nmsedec, cblksty); break;
       default: t1_enc_clnpass(t1, bpno, orient, &nmsedec, cblksty); break;
     }
-    cumwmsedec += t1_getwmsedec(nmsedec, compno, level, orient, bpno, qmfbid, stepsize,
-                                numcomps, mct);
+    cumwmsedec += t1_getwmsedec(nmsedec, compno, level, orient, bpno, qmfbid, stepsize, numcomps, mct);
     pass->term = 0;
     if (++passtype == 3) {
       passtype = 0;
@@ -636,8 +645,7 @@ int t1_encode_cblks(opj_t1* t1, opj_tcd_tile* tile, opj_tcp* tcp, tcd_arena* are
       opj_tcd_resolution* res = &tilec->resolutions[resno];
       for (int bandno = 0; bandno < res->numbands; ++bandno) {
         opj_tcd_band* band = &res->bands[bandno];
-        const int bandconst =
-            8192 * 8192 / static_cast<int>(std::floor(band->stepsize * 8192.0f));
+        const int bandconst = 8192 * 8192 / static_cast<int>(std::floor(band->stepsize * 8192.0f));
         for (int precno = 0; precno < res->pw * res->ph; ++precno) {
           opj_tcd_precinct* prc = &band->precincts[precno];
           for (int cblkno = 0; cblkno < prc->cw * prc->ch; ++cblkno) {
@@ -657,15 +665,13 @@ int t1_encode_cblks(opj_t1* t1, opj_tcd_tile* tile, opj_tcp* tcp, tcd_arena* are
             if (!t1_allocate_buffers(t1, cblk_w, cblk_h)) return 0;
 
             // Quantise to 6 fraction bits, kept as magnitude and sign.
-            t1->maxmag = bandconst < (1 << 18)
-                             ? quantise_block_small(&tilec->data[y * tile_w + x], tile_w, cblk_w, cblk_h,
-                                                    bandconst, t1->data)
-                             : quantise_block(&tilec->data[y * tile_w + x], tile_w, cblk_w, cblk_h, bandconst,
-                                              t1->data, fix_mul);
+            t1->maxmag = bandconst < (1 << 18) ? quantise_block_small(&tilec->data[y * tile_w + x], tile_w, cblk_w,
+                                                                      cblk_h, bandconst, t1->data)
+                                               : quantise_block(&tilec->data[y * tile_w + x], tile_w, cblk_w, cblk_h,
+                                                                bandconst, t1->data, fix_mul);
 
-            t1_encode_cblk(t1, cblk, band->bandno, compno,
-                           tilec->numresolutions - 1 - resno, tccp->qmfbid, band->stepsize,
-                           tccp->cblksty, tile->numcomps, tcp->mct);
+            t1_encode_cblk(t1, cblk, band->bandno, compno, tilec->numresolutions - 1 - resno, tccp->qmfbid,
+                           band->stepsize, tccp->cblksty, tile->numcomps, tcp->mct);
             if (t1->failed) return 0;
 
             // Keep the block's bytes and passes in the tile's arena.

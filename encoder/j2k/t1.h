@@ -61,10 +61,10 @@ struct opj_t1 {
   int datasize;
   int flagssize;
   int flags_stride;
-  uint32_t maxmag;  // largest magnitude of the block in data
-  uint8_t* scratch;               // T1_SCRATCH_SIZE + 2 bytes, two zero bytes first
+  uint32_t maxmag;   // largest magnitude of the block in data
+  uint8_t* scratch;  // T1_SCRATCH_SIZE + 2 bytes, two zero bytes first
   opj_tcd_pass passes[T1_MAXPASSES];
-  int failed;       // a buffer could not be allocated or a block overflowed
+  int failed;  // a buffer could not be allocated or a block overflowed
 };
 
 opj_t1* t1_create(opj_cinfo* cinfo);
@@ -74,8 +74,8 @@ int t1_allocate_buffers(opj_t1* t1, int w, int h);
 int t1_encode_cblks(opj_t1* t1, opj_tcd_tile* tile, opj_tcp* tcp, tcd_arena* arena);
 // Codes one code-block whose samples are in the coder's sample buffer; the
 // passes and bytes are left in the coder's scratch (t1->passes, t1->scratch + 2).
-void t1_encode_cblk(opj_t1* t1, opj_tcd_cblk_enc* cblk, int orient, int compno, int level,
-                    int qmfbid, double stepsize, int cblksty, int numcomps, int mct);
+void t1_encode_cblk(opj_t1* t1, opj_tcd_cblk_enc* cblk, int orient, int compno, int level, int qmfbid, double stepsize,
+                    int cblksty, int numcomps, int mct);
 
 // Table look-ups, exposed for the tests.
 int t1_getctxno_zc(int f, int orient);
@@ -84,5 +84,5 @@ int t1_getspb(int f);
 int t1_getctxno_mag(int f);
 int t1_getnmsedec_sig(uint32_t x, int bitpos);
 int t1_getnmsedec_ref(uint32_t x, int bitpos);
-double t1_getwmsedec(int nmsedec, int compno, int level, int orient, int bpno, int qmfbid,
-                     double stepsize, int numcomps, int mct);
+double t1_getwmsedec(int nmsedec, int compno, int level, int orient, int bpno, int qmfbid, double stepsize,
+                     int numcomps, int mct);

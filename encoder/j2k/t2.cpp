@@ -26,8 +26,7 @@ inline int int_floorlog2(int a) {
 // One packet of the iterator's component, resolution, precinct and layer;
 // its byte count, or -999 when it does not fit in length. In trial mode the
 // body bytes are only counted, not copied.
-int t2_encode_packet(opj_tcd_tile* tile, opj_tcp* tcp, opj_pi_iterator* pi, uint8_t* dest,
-                     int length, bool copy_body) {
+int t2_encode_packet(opj_tcd_tile* tile, opj_tcp* tcp, opj_pi_iterator* pi, uint8_t* dest, int length, bool copy_body) {
   uint8_t* c = dest;
   uint8_t* const end = dest + length;
   const int compno = pi->compno;
@@ -101,8 +100,7 @@ int t2_encode_packet(opj_tcd_tile* tile, opj_tcp* tcp, opj_pi_iterator* pi, uint
         ++nump;
         len += pass->len;
         if (pass->term || passno == last) {
-          increment = int_max(increment,
-                              int_floorlog2(len) + 1 - (cblk->numlenbits + int_floorlog2(nump)));
+          increment = int_max(increment, int_floorlog2(len) + 1 - (cblk->numlenbits + int_floorlog2(nump)));
           len = 0;
           nump = 0;
         }
@@ -180,9 +178,8 @@ opj_t2* t2_create(opj_cinfo* cinfo, opj_image* image, opj_cp* cp) {
 
 void t2_destroy(opj_t2* t2) { std::free(t2); }
 
-int t2_encode_packets(opj_t2* t2, int tileno, opj_tcd_tile* tile, int maxlayers, uint8_t* dest,
-                      int len, int tpnum, int tppos, int pino, J2K_T2_MODE t2_mode,
-                      int cur_totnum_tp) {
+int t2_encode_packets(opj_t2* t2, int tileno, opj_tcd_tile* tile, int maxlayers, uint8_t* dest, int len, int tpnum,
+                      int tppos, int pino, J2K_T2_MODE t2_mode, int cur_totnum_tp) {
   uint8_t* c = dest;
   int e = 0;
   opj_cp* cp = t2->cp;

@@ -105,8 +105,7 @@ void tcd_destroy(opj_tcd* tcd) {
   std::free(tcd);
 }
 
-int tcd_malloc_encode(opj_tcd* tcd, opj_image* image, opj_cp* cp, int curtileno,
-                      int** tile_buffers) {
+int tcd_malloc_encode(opj_tcd* tcd, opj_image* image, opj_cp* cp, int curtileno, int** tile_buffers) {
   tcd->image = image;
   tcd->cp = cp;
   tcd->tcd_image->tw = cp->tw;
@@ -128,8 +127,7 @@ int tcd_malloc_encode(opj_tcd* tcd, opj_image* image, opj_cp* cp, int curtileno,
   // headers beyond the first.
   for (int j = 0; j < tcp->numlayers; ++j) {
     if (tcp->rates[j] != 0.0f) {
-      const int bits = tile->numcomps * (tile->x1 - tile->x0) * (tile->y1 - tile->y0) *
-                       image->comps[0].prec;
+      const int bits = tile->numcomps * (tile->x1 - tile->x0) * (tile->y1 - tile->y0) * image->comps[0].prec;
       const float denom = tcp->rates[j] * 8 * image->comps[0].dx * image->comps[0].dy;
       const int markerBytesPerLayer = ((tcd->cur_totnum_tp - 1) * 14) / tcp->numlayers;  // whole bytes
       tcp->rates[j] = static_cast<float>(bits) / denom - static_cast<float>(markerBytesPerLayer);
@@ -215,8 +213,7 @@ int tcd_malloc_encode(opj_tcd* tcd, opj_image* image, opj_cp* cp, int curtileno,
         const opj_stepsize* ss = &tccp->stepsizes[resno == 0 ? 0 : 3 * (resno - 1) + bandno + 1];
         const int gain = dwt_getgain_real(band->bandno);
         const int numbps = image->comps[compno].prec + gain;
-        band->stepsize =
-            static_cast<float>((1.0 + ss->mant / 2048.0) * std::pow(2.0, numbps - ss->expn));
+        band->stepsize = static_cast<float>((1.0 + ss->mant / 2048.0) * std::pow(2.0, numbps - ss->expn));
         band->numbps = ss->expn + tccp->numgbits - 1;
 
         const int numprec = res->pw * res->ph;
@@ -326,8 +323,7 @@ int tcd_encode_tile(opj_tcd* tcd, int tileno, uint8_t* dest, int len) {
     }
     for (int compno = 0; compno < tile->numcomps; ++compno) {
       opj_tcd_tilecomp* tilec = &tile->comps[compno];
-      dwt_encode_real_plane(tilec->data, tilec->x0, tilec->y0, tilec->x1, tilec->y1,
-                            tilec->numresolutions);
+      dwt_encode_real_plane(tilec->data, tilec->x0, tilec->y0, tilec->x1, tilec->y1, tilec->numresolutions);
     }
     opj_t1* t1 = t1_create(tcd->cinfo);
     if (!t1) return -999;
@@ -339,8 +335,8 @@ int tcd_encode_tile(opj_tcd* tcd, int tileno, uint8_t* dest, int len) {
 
   opj_t2* t2 = t2_create(tcd->cinfo, image, tcd->cp);
   if (!t2) return -999;
-  const int l = t2_encode_packets(t2, tileno, tile, tcp->numlayers, dest, len, tcd->tp_num,
-                                  tcd->tp_pos, tcd->cur_pino, FINAL_PASS, tcd->cur_totnum_tp);
+  const int l = t2_encode_packets(t2, tileno, tile, tcp->numlayers, dest, len, tcd->tp_num, tcd->tp_pos, tcd->cur_pino,
+                                  FINAL_PASS, tcd->cur_totnum_tp);
   t2_destroy(t2);
   return l;
 }
@@ -350,8 +346,7 @@ namespace {
 // Forms layer layno for the slope threshold and reports the slopes compared
 // with it that lie nearest below and at or above it: any threshold in
 // (below, above] takes exactly the same decisions, so forms the same layer.
-void tcd_makelayer_bounded(opj_tcd* tcd, int layno, double thresh, int final, double* below,
-                           double* above) {
+void tcd_makelayer_bounded(opj_tcd* tcd, int layno, double thresh, int final, double* below, double* above) {
   double lower = -DBL_MAX;
   double upper = DBL_MAX;
   for_each_cblk(tcd->tcd_tile, [&](int, opj_tcd_cblk_enc* cblk) {
@@ -477,9 +472,8 @@ int tcd_rateallocate(opj_tcd* tcd, uint8_t* dest, int len) {
         } else {
           trial_outcome outcome;
           tcd_makelayer_bounded(tcd, layno, thresh, 0, &outcome.below, &outcome.above);
-          const int l = t2_encode_packets(t2, tcd->tcd_tileno, tile, layno + 1, dest, maxlen,
-                                          tcd->cur_tp_num, tcd->tp_pos, tcd->cur_pino,
-                                          THRESH_CALC, tcd->cur_totnum_tp);
+          const int l = t2_encode_packets(t2, tcd->tcd_tileno, tile, layno + 1, dest, maxlen, tcd->cur_tp_num,
+                                          tcd->tp_pos, tcd->cur_pino, THRESH_CALC, tcd->cur_totnum_tp);
           fits = l != -999;
           outcome.fits = fits;
           (fits ? fitting : failing) = outcome;

@@ -30,14 +30,14 @@ struct opj_tcd_layer {
 };
 
 struct opj_tcd_cblk_enc {
-  uint8_t* data;           // the coded bytes (tile arena)
-  opj_tcd_layer* layers;   // one per quality layer
-  opj_tcd_pass* passes;    // totalpasses of them
+  uint8_t* data;          // the coded bytes (tile arena)
+  opj_tcd_layer* layers;  // one per quality layer
+  opj_tcd_pass* passes;   // totalpasses of them
   int x0, y0, x1, y1;
   int numbps;
   int numlenbits;
-  int numpasses;           // passes already sent
-  int numpassesinlayers;   // passes assigned to layers so far
+  int numpasses;          // passes already sent
+  int numpassesinlayers;  // passes assigned to layers so far
   int totalpasses;
 };
 
@@ -117,8 +117,7 @@ opj_tcd* tcd_create(opj_cinfo* cinfo);
 void tcd_destroy(opj_tcd* tcd);
 // Builds the tile tree and converts the layer rates into byte budgets.
 // Returns 0 when the tree cannot be allocated (the caller then fails).
-int tcd_malloc_encode(opj_tcd* tcd, opj_image* image, opj_cp* cp, int curtileno,
-                      int** tile_buffers);
+int tcd_malloc_encode(opj_tcd* tcd, opj_image* image, opj_cp* cp, int curtileno, int** tile_buffers);
 void tcd_free_encode(opj_tcd* tcd);
 // Writes the packets of the current tile-part; the byte count, or -999 when
 // they do not fit in len.

@@ -9,7 +9,7 @@ using A_Err = A_long;
 enum : A_Err {
   A_Err_NONE = 0,
   A_Err_GENERIC = 1,
-  A_Err_STRUCT = 2,      // a required record pointer was null
+  A_Err_STRUCT = 2,  // a required record pointer was null
   A_Err_PARAMETER = 3,
   A_Err_ALLOC = 4,
   A_Err_MISSING_SUITE = 516,  // the host does not offer a suite by that name and version

@@ -32,12 +32,10 @@ struct A_LPoint {
 // A four-character code as a 32-bit number, first character in the most
 // significant byte: AE_FourCC("DCP_").
 constexpr A_u_long AE_FourCC(const char (&code)[5]) {
-  return (A_u_long(uint8_t(code[0])) << 24) | (A_u_long(uint8_t(code[1])) << 16) |
-         (A_u_long(uint8_t(code[2])) << 8) | A_u_long(uint8_t(code[3]));
+  return (A_u_long(uint8_t(code[0])) << 24) | (A_u_long(uint8_t(code[1])) << 16) | (A_u_long(uint8_t(code[2])) << 8) |
+         A_u_long(uint8_t(code[3]));
 }
 
 // 16.16 fixed point to and from double.
 constexpr A_FpLong AE_FixedToDouble(A_Fixed value) { return value / 65536.0; }
-constexpr A_Fixed AE_DoubleToFixed(A_FpLong value) {
-  return A_Fixed(value * 65536.0 + (value < 0 ? -0.5 : 0.5));
-}
+constexpr A_Fixed AE_DoubleToFixed(A_FpLong value) { return A_Fixed(value * 65536.0 + (value < 0 ? -0.5 : 0.5)); }

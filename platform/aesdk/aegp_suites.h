@@ -23,8 +23,8 @@ using AEGP_UnusedFunc = A_Err (*)();
 constexpr const char* kAEGPMemorySuite = "AEGP Memory Suite";
 constexpr A_long kAEGPMemorySuiteVersion1 = 1;
 struct AEGP_MemorySuite1 {
-  A_Err (*AEGP_NewMemHandle)(AEGP_PluginID plugin_id, const A_char* whatZ, AEGP_MemSize size,
-                             AEGP_MemFlag flags, AEGP_MemHandle* memPH);
+  A_Err (*AEGP_NewMemHandle)(AEGP_PluginID plugin_id, const A_char* whatZ, AEGP_MemSize size, AEGP_MemFlag flags,
+                             AEGP_MemHandle* memPH);
   A_Err (*AEGP_FreeMemHandle)(AEGP_MemHandle memH);
   A_Err (*AEGP_LockMemHandle)(AEGP_MemHandle memH, void** ptrPV);
   A_Err (*AEGP_UnlockMemHandle)(AEGP_MemHandle memH);
@@ -41,8 +41,7 @@ constexpr A_long kAEGPUtilitySuiteVersion11 = 11;
 struct AEGP_UtilitySuite7 {
   A_Err (*AEGP_ReportInfo)(AEGP_PluginID plugin_id, const A_char* info_stringZ);
   AEGP_UnusedFunc unused1, unused2, unused3, unused4, unused5, unused6;
-  A_Err (*AEGP_RegisterWithAEGP)(AEGP_GlobalRefcon global_refcon, const A_char* plugin_nameZ,
-                                 AEGP_PluginID* plugin_id);
+  A_Err (*AEGP_RegisterWithAEGP)(AEGP_GlobalRefcon global_refcon, const A_char* plugin_nameZ, AEGP_PluginID* plugin_id);
   A_Err (*AEGP_GetMainHWND)(HWND* main_hwnd);
 };
 AEGP_SLOT(AEGP_UtilitySuite7, AEGP_ReportInfo, 0);
@@ -83,8 +82,7 @@ struct AEGP_IOOutSuite7 {
   // The options handle of the output, or null when none is set.
   A_Err (*AEGP_GetOutSpecOptionsHandle)(AEIO_OutSpecH outH, AEIO_Handle* optionsPH);
   // Makes new_optionsH the output's options handle; gives back the one it held.
-  A_Err (*AEGP_SetOutSpecOptionsHandle)(AEIO_OutSpecH outH, AEIO_Handle new_optionsH,
-                                        AEIO_Handle* old_optionsPH);
+  A_Err (*AEGP_SetOutSpecOptionsHandle)(AEIO_OutSpecH outH, AEIO_Handle new_optionsH, AEIO_Handle* old_optionsPH);
   // The output file path as zero-terminated UTF-16 text in a new handle that
   // the caller frees.
   A_Err (*AEGP_GetOutSpecFilePath)(AEIO_OutSpecH outH, AEGP_MemHandle* unicode_pathPH);
@@ -105,8 +103,7 @@ struct AEGP_IOOutSuite7 {
   A_Err (*AEGP_GetOutSpecSoundChannels)(AEIO_OutSpecH outH, AEIO_SndChannels* num_channelsP);
   A_Err (*AEGP_SetOutSpecSoundChannels)(AEIO_OutSpecH outH, AEIO_SndChannels num_channels);
   AEGP_UnusedFunc unused24, unused25, unused26, unused27, unused28, unused29, unused30;
-  A_Err (*AEGP_GetOutSpecOutputModule)(AEIO_OutSpecH outH, AEGP_RQItemRefH* rq_itemP,
-                                       AEGP_OutputModuleRefH* om_refP);
+  A_Err (*AEGP_GetOutSpecOutputModule)(AEIO_OutSpecH outH, AEGP_RQItemRefH* rq_itemP, AEGP_OutputModuleRefH* om_refP);
 };
 AEGP_SLOT(AEGP_IOOutSuite7, AEGP_GetOutSpecOptionsHandle, 0);
 AEGP_SLOT(AEGP_IOOutSuite7, AEGP_SetOutSpecOptionsHandle, 1);
@@ -132,11 +129,10 @@ struct AEIO_ModuleInfo;
 struct AEIO_FunctionBlock4;
 struct AEGP_RegisterSuite6 {
   AEGP_UnusedFunc unused0, unused1;
-  A_Err (*AEGP_RegisterDeathHook)(AEGP_PluginID plugin_id, AEGP_DeathHook hook,
-                                  AEGP_DeathRefcon refcon);
+  A_Err (*AEGP_RegisterDeathHook)(AEGP_PluginID plugin_id, AEGP_DeathHook hook, AEGP_DeathRefcon refcon);
   AEGP_UnusedFunc unused3, unused4, unused5, unused6;
-  A_Err (*AEGP_RegisterIO)(AEGP_PluginID plugin_id, AEGP_IORefcon refcon,
-                           const AEIO_ModuleInfo* io_infoP, const AEIO_FunctionBlock4* aeio_fcn_blockP);
+  A_Err (*AEGP_RegisterIO)(AEGP_PluginID plugin_id, AEGP_IORefcon refcon, const AEIO_ModuleInfo* io_infoP,
+                           const AEIO_FunctionBlock4* aeio_fcn_blockP);
 };
 AEGP_SLOT(AEGP_RegisterSuite6, AEGP_RegisterDeathHook, 2);
 AEGP_SLOT(AEGP_RegisterSuite6, AEGP_RegisterIO, 7);
@@ -219,10 +215,8 @@ constexpr const char* kAEGPOutputModuleSuite = "AEGP Output Module Suite";
 constexpr A_long kAEGPOutputModuleSuiteVersion4 = 4;
 struct AEGP_OutputModuleSuite4 {
   AEGP_UnusedFunc unused0, unused1, unused2, unused3, unused4;
-  A_Err (*AEGP_GetEnabledOutputs)(AEGP_RQItemRefH rq_itemH, AEGP_OutputModuleRefH outmodH,
-                                  AEGP_OutputTypes* typesP);
-  A_Err (*AEGP_SetEnabledOutputs)(AEGP_RQItemRefH rq_itemH, AEGP_OutputModuleRefH outmodH,
-                                  AEGP_OutputTypes types);
+  A_Err (*AEGP_GetEnabledOutputs)(AEGP_RQItemRefH rq_itemH, AEGP_OutputModuleRefH outmodH, AEGP_OutputTypes* typesP);
+  A_Err (*AEGP_SetEnabledOutputs)(AEGP_RQItemRefH rq_itemH, AEGP_OutputModuleRefH outmodH, AEGP_OutputTypes types);
 };
 AEGP_SLOT(AEGP_OutputModuleSuite4, AEGP_GetEnabledOutputs, 5);
 AEGP_SLOT(AEGP_OutputModuleSuite4, AEGP_SetEnabledOutputs, 6);

@@ -31,8 +31,8 @@ struct AEIO_ModuleInfo {
   A_long max_height;
   A_short num_filetypes;
   A_short num_extensions;
-  AEIO_FileKind create_kind;                       // the kind of file created
-  A_char create_ext[AEIO_MAX_EXTENSION_LEN + 1];   // its extension, with the dot
+  AEIO_FileKind create_kind;                      // the kind of file created
+  A_char create_ext[AEIO_MAX_EXTENSION_LEN + 1];  // its extension, with the dot
 };
 
 // Texts that describe an output to the user.
@@ -58,47 +58,35 @@ using AEIO_IdleFlags = A_long;
 using AEIO_MarkerType = A_long;
 
 // Callback signatures, by slot name.
-using AEIO_InitOutputSpecFunc = A_Err (*)(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH,
-                                          A_Boolean* user_interacted);
+using AEIO_InitOutputSpecFunc = A_Err (*)(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH, A_Boolean* user_interacted);
 using AEIO_GetFlatOutputOptionsFunc = A_Err (*)(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH,
                                                 AEIO_Handle* flat_optionsPH);
 using AEIO_DisposeOutputOptionsFunc = A_Err (*)(AEIO_BasicData* basic_dataP, void* optionsPV);
 using AEIO_UserOptionsDialogFunc = A_Err (*)(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH,
-                                             const PF_EffectWorld* sample0,
-                                             A_Boolean* user_interacted0);
-using AEIO_GetOutputInfoFunc = A_Err (*)(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH,
-                                         AEIO_Verbiage* verbiageP);
+                                             const PF_EffectWorld* sample0, A_Boolean* user_interacted0);
+using AEIO_GetOutputInfoFunc = A_Err (*)(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH, AEIO_Verbiage* verbiageP);
 using AEIO_OutputInfoChangedFunc = A_Err (*)(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH);
 using AEIO_SetOutputFileFunc = A_Err (*)(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH,
                                          const A_UTF16Char* file_pathZ);
-using AEIO_StartAddingFunc = A_Err (*)(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH,
-                                       A_long flags);
-using AEIO_AddFrameFunc = A_Err (*)(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH,
-                                    A_long frame_index, A_long frames, const PF_EffectWorld* wP,
-                                    const A_LPoint* origin0, A_Boolean was_compressedB,
+using AEIO_StartAddingFunc = A_Err (*)(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH, A_long flags);
+using AEIO_AddFrameFunc = A_Err (*)(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH, A_long frame_index, A_long frames,
+                                    const PF_EffectWorld* wP, const A_LPoint* origin0, A_Boolean was_compressedB,
                                     AEIO_InterruptFuncs* inter0);
 using AEIO_EndAddingFunc = A_Err (*)(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH, A_long flags);
-using AEIO_OutputFrameFunc = A_Err (*)(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH,
-                                       const PF_EffectWorld* wP);
-using AEIO_WriteLabelsFunc = A_Err (*)(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH,
-                                       AEIO_LabelFlags* written);
-using AEIO_GetSizesFunc = A_Err (*)(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH,
-                                    A_u_longlong* free_space, A_u_longlong* file_size);
+using AEIO_OutputFrameFunc = A_Err (*)(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH, const PF_EffectWorld* wP);
+using AEIO_WriteLabelsFunc = A_Err (*)(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH, AEIO_LabelFlags* written);
+using AEIO_GetSizesFunc = A_Err (*)(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH, A_u_longlong* free_space,
+                                    A_u_longlong* file_size);
 using AEIO_FlushFunc = A_Err (*)(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH);
-using AEIO_AddSoundChunkFunc = A_Err (*)(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH,
-                                         const A_Time* start, A_u_long num_samplesLu,
-                                         const void* dataPV);
-using AEIO_IdleFunc = A_Err (*)(AEIO_BasicData* basic_dataP, AEIO_ModuleSignature sig,
-                                AEIO_IdleFlags* idle_flags0);
-using AEIO_GetDepthsFunc = A_Err (*)(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH,
-                                     AEIO_SupportedDepthFlags* which);
-using AEIO_GetOutputSuffixFunc = A_Err (*)(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH,
-                                           A_char* suffix);
-using AEIO_SetUserDataFunc = A_Err (*)(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH,
-                                       A_u_long typeLu, A_u_long indexLu, const AEIO_Handle dataH);
-using AEIO_AddMarkerFunc = A_Err (*)(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH,
-                                     A_long frame_index, AEIO_MarkerType marker_type,
-                                     void* marker_dataPV, AEIO_InterruptFuncs* inter0);
+using AEIO_AddSoundChunkFunc = A_Err (*)(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH, const A_Time* start,
+                                         A_u_long num_samplesLu, const void* dataPV);
+using AEIO_IdleFunc = A_Err (*)(AEIO_BasicData* basic_dataP, AEIO_ModuleSignature sig, AEIO_IdleFlags* idle_flags0);
+using AEIO_GetDepthsFunc = A_Err (*)(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH, AEIO_SupportedDepthFlags* which);
+using AEIO_GetOutputSuffixFunc = A_Err (*)(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH, A_char* suffix);
+using AEIO_SetUserDataFunc = A_Err (*)(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH, A_u_long typeLu,
+                                       A_u_long indexLu, const AEIO_Handle dataH);
+using AEIO_AddMarkerFunc = A_Err (*)(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH, A_long frame_index,
+                                     AEIO_MarkerType marker_type, void* marker_dataPV, AEIO_InterruptFuncs* inter0);
 using AEIO_UserAudioOptionsDialogFunc = A_Err (*)(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH,
                                                   A_Boolean* user_interacted0);
 
@@ -111,37 +99,35 @@ constexpr int AEIO_FUNCTION_BLOCK_SLOTS = 49;
 struct AEIO_FunctionBlock4 {
   AEIO_UnusedFunc slot0, slot1, slot2, slot3, slot4, slot5, slot6, slot7, slot8, slot9;
   AEIO_UnusedFunc slot10, slot11, slot12, slot13;
-  AEIO_InitOutputSpecFunc AEIO_InitOutputSpec;                  // 14
-  AEIO_GetFlatOutputOptionsFunc AEIO_GetFlatOutputOptions;      // 15
-  AEIO_DisposeOutputOptionsFunc AEIO_DisposeOutputOptions;      // 16
-  AEIO_UserOptionsDialogFunc AEIO_UserOptionsDialog;            // 17
-  AEIO_GetOutputInfoFunc AEIO_GetOutputInfo;                    // 18
-  AEIO_OutputInfoChangedFunc AEIO_OutputInfoChanged;            // 19
-  AEIO_SetOutputFileFunc AEIO_SetOutputFile;                    // 20
-  AEIO_StartAddingFunc AEIO_StartAdding;                        // 21
-  AEIO_AddFrameFunc AEIO_AddFrame;                              // 22
-  AEIO_EndAddingFunc AEIO_EndAdding;                            // 23
-  AEIO_OutputFrameFunc AEIO_OutputFrame;                        // 24
-  AEIO_WriteLabelsFunc AEIO_WriteLabels;                        // 25
-  AEIO_GetSizesFunc AEIO_GetSizes;                              // 26
-  AEIO_FlushFunc AEIO_Flush;                                    // 27
-  AEIO_AddSoundChunkFunc AEIO_AddSoundChunk;                    // 28
-  AEIO_IdleFunc AEIO_Idle;                                      // 29
-  AEIO_GetDepthsFunc AEIO_GetDepths;                            // 30
-  AEIO_GetOutputSuffixFunc AEIO_GetOutputSuffix;                // 31
+  AEIO_InitOutputSpecFunc AEIO_InitOutputSpec;              // 14
+  AEIO_GetFlatOutputOptionsFunc AEIO_GetFlatOutputOptions;  // 15
+  AEIO_DisposeOutputOptionsFunc AEIO_DisposeOutputOptions;  // 16
+  AEIO_UserOptionsDialogFunc AEIO_UserOptionsDialog;        // 17
+  AEIO_GetOutputInfoFunc AEIO_GetOutputInfo;                // 18
+  AEIO_OutputInfoChangedFunc AEIO_OutputInfoChanged;        // 19
+  AEIO_SetOutputFileFunc AEIO_SetOutputFile;                // 20
+  AEIO_StartAddingFunc AEIO_StartAdding;                    // 21
+  AEIO_AddFrameFunc AEIO_AddFrame;                          // 22
+  AEIO_EndAddingFunc AEIO_EndAdding;                        // 23
+  AEIO_OutputFrameFunc AEIO_OutputFrame;                    // 24
+  AEIO_WriteLabelsFunc AEIO_WriteLabels;                    // 25
+  AEIO_GetSizesFunc AEIO_GetSizes;                          // 26
+  AEIO_FlushFunc AEIO_Flush;                                // 27
+  AEIO_AddSoundChunkFunc AEIO_AddSoundChunk;                // 28
+  AEIO_IdleFunc AEIO_Idle;                                  // 29
+  AEIO_GetDepthsFunc AEIO_GetDepths;                        // 30
+  AEIO_GetOutputSuffixFunc AEIO_GetOutputSuffix;            // 31
   AEIO_UnusedFunc slot32, slot33, slot34, slot35, slot36, slot37, slot38, slot39, slot40;
-  AEIO_SetUserDataFunc AEIO_SetUserData;                        // 41
+  AEIO_SetUserDataFunc AEIO_SetUserData;  // 41
   AEIO_UnusedFunc slot42;
-  AEIO_AddMarkerFunc AEIO_AddMarker;                            // 43
+  AEIO_AddMarkerFunc AEIO_AddMarker;  // 43
   AEIO_UnusedFunc slot44;
   AEIO_UserAudioOptionsDialogFunc AEIO_UserAudioOptionsDialog;  // 45
   AEIO_UnusedFunc slot46, slot47, slot48;
 };
-static_assert(sizeof(AEIO_FunctionBlock4) == AEIO_FUNCTION_BLOCK_SLOTS * sizeof(void*),
-              "49 callback slots");
-#define AEIO_SLOT(member, slot)                                                \
-  static_assert(offsetof(AEIO_FunctionBlock4, member) == (slot) * sizeof(void*), \
-                #member " slot")
+static_assert(sizeof(AEIO_FunctionBlock4) == AEIO_FUNCTION_BLOCK_SLOTS * sizeof(void*), "49 callback slots");
+#define AEIO_SLOT(member, slot) \
+  static_assert(offsetof(AEIO_FunctionBlock4, member) == (slot) * sizeof(void*), #member " slot")
 AEIO_SLOT(AEIO_InitOutputSpec, 14);
 AEIO_SLOT(AEIO_GetFlatOutputOptions, 15);
 AEIO_SLOT(AEIO_DisposeOutputOptions, 16);

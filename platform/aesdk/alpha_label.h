@@ -7,10 +7,10 @@
 struct AEIO_AlphaLabel {
   A_short version;  // 0
   A_long flags;
-  A_u_char red;     // the matte colour
+  A_u_char red;  // the matte colour
   A_u_char green;
   A_u_char blue;
-  A_u_char alpha;   // alpha type
+  A_u_char alpha;  // alpha type
 };
 #pragma pack(pop)
 static_assert(sizeof(AEIO_AlphaLabel) == 10, "alpha-label record is 10 bytes");

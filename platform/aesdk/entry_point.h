@@ -6,9 +6,8 @@
 #include "platform/aesdk/basic_suite.h"
 #include "platform/aesdk/host_refs.h"
 
-using AEGP_PluginInitFunc = A_Err (*)(SPBasicSuite* pica_basicP, A_long major_versionL,
-                                      A_long minor_versionL, AEGP_PluginID aegp_plugin_id,
-                                      AEGP_GlobalRefcon* global_refconP);
+using AEGP_PluginInitFunc = A_Err (*)(SPBasicSuite* pica_basicP, A_long major_versionL, A_long minor_versionL,
+                                      AEGP_PluginID aegp_plugin_id, AEGP_GlobalRefcon* global_refconP);
 
 constexpr const char* kAEGPEntryPointName = "EntryPointFunc";
 

@@ -29,6 +29,6 @@ struct PF_EffectWorld {
   A_long world_flags;  // PF_WorldFlag_DEEP for 16-bit pixels
   A_long width;
   A_long height;
-  A_long rowbytes;     // from the start of one row to the start of the next
-  void* data;          // the first pixel of the first row
+  A_long rowbytes;  // from the start of one row to the start of the next
+  void* data;       // the first pixel of the first row
 };

@@ -18,7 +18,7 @@ struct PiPLProperty {
 };
 
 struct PiPLResource {
-  A_u_long type;      // AE_FourCC("PIPL")
+  A_u_long type;  // AE_FourCC("PIPL")
   A_short resource_id;
   A_short version;
   A_long list_version;
@@ -31,8 +31,8 @@ struct PiPLResource {
 // Property data in the resource's forms.
 std::vector<uint8_t> PiPLLengthPrefixedString(const std::string& text);  // length byte, then the text
 std::vector<uint8_t> PiPLZeroTerminatedString(const std::string& text);
-std::vector<uint8_t> PiPLLong(A_u_long value);                            // 4 bytes, little-endian
-std::vector<uint8_t> PiPLCode(A_u_long code);                             // a four-character code
+std::vector<uint8_t> PiPLLong(A_u_long value);  // 4 bytes, little-endian
+std::vector<uint8_t> PiPLCode(A_u_long code);   // a four-character code
 
 // The resource in bytes, little-endian: version (16 bits), list version (32),
 // property count (32), then per property vendor, key, id, data length (32

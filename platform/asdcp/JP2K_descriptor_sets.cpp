@@ -93,9 +93,8 @@ std::vector<Set> PictureDescriptorSets(const PictureDescriptor& d, LabelSet_t la
 TrackFileLayout PictureLayout(const PictureDescriptor& d, bool stereoscopic) {
   TrackFileLayout layout;
   layout.essence_container = Label::JPEG2000FrameWrapped;
-  layout.package_name = stereoscopic
-                            ? "File Package: SMPTE 429-10 frame wrapping of stereoscopic JPEG 2000 codestreams"
-                            : "File Package: SMPTE 429-4 frame wrapping of JPEG 2000 codestreams";
+  layout.package_name = stereoscopic ? "File Package: SMPTE 429-10 frame wrapping of stereoscopic JPEG 2000 codestreams"
+                                     : "File Package: SMPTE 429-4 frame wrapping of JPEG 2000 codestreams";
   layout.track_name = "Picture Track";
   layout.data_definition = Label::PictureDataDef;
   layout.track_number = 0x15010801;

@@ -12,8 +12,8 @@ MXFWriter::MXFWriter() : writer_(new MXF::TrackFileWriter) {}
 
 MXFWriter::~MXFWriter() = default;
 
-Result_t MXFWriter::OpenWrite(const std::string& filename, const WriterInfo& info,
-                              const PictureDescriptor& descriptor, ui32_t header_size) {
+Result_t MXFWriter::OpenWrite(const std::string& filename, const WriterInfo& info, const PictureDescriptor& descriptor,
+                              ui32_t header_size) {
   if (writer_->IsOpen()) return Kumu::RESULT_STATE;
   if (!DescriptorIsUsable(descriptor)) {
     std::fprintf(stderr, "JP2K::MXFWriter: the picture descriptor cannot describe a track file\n");

@@ -12,8 +12,8 @@ MXFSWriter::MXFSWriter() : writer_(new MXF::TrackFileWriter) {}
 
 MXFSWriter::~MXFSWriter() = default;
 
-Result_t MXFSWriter::OpenWrite(const std::string& filename, const WriterInfo& info,
-                               const PictureDescriptor& descriptor, ui32_t header_size) {
+Result_t MXFSWriter::OpenWrite(const std::string& filename, const WriterInfo& info, const PictureDescriptor& descriptor,
+                               ui32_t header_size) {
   if (writer_->IsOpen()) return Kumu::RESULT_STATE;
   if (!DescriptorIsUsable(descriptor)) {
     std::fprintf(stderr, "JP2K::MXFSWriter: the picture descriptor cannot describe a track file\n");

@@ -49,11 +49,11 @@ inline constexpr Result_t RESULT_XML_PARSE(-20, "The XML document could not be p
 #define KM_FAILURE(v) (static_cast<int>(v) < 0)
 
 namespace ASDCP {
-using Kumu::Result_t;
-using Kumu::RESULT_OK;
-using Kumu::RESULT_FALSE;
-using Kumu::RESULT_FAIL;
 using Kumu::RESULT_ENDOFFILE;
+using Kumu::RESULT_FAIL;
+using Kumu::RESULT_FALSE;
+using Kumu::RESULT_OK;
+using Kumu::Result_t;
 }  // namespace ASDCP
 
 #define ASDCP_SUCCESS(v) KM_SUCCESS(v)

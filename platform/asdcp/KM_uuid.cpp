@@ -60,13 +60,9 @@ bool UUID::DecodeHex(const char* str) {
   return true;
 }
 
-bool UUID::operator==(const UUID& other) const {
-  return std::memcmp(value_, other.value_, ValueSize) == 0;
-}
+bool UUID::operator==(const UUID& other) const { return std::memcmp(value_, other.value_, ValueSize) == 0; }
 
-bool UUID::operator<(const UUID& other) const {
-  return std::memcmp(value_, other.value_, ValueSize) < 0;
-}
+bool UUID::operator<(const UUID& other) const { return std::memcmp(value_, other.value_, ValueSize) < 0; }
 
 void GenRandomValue(byte_t* buf, ui32_t len) {
   if (buf == nullptr || len == 0) return;

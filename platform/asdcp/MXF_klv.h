@@ -32,7 +32,9 @@ class ByteBuffer {
   void U64(ui64_t value);
   void Bytes(const byte_t* data, size_t size) { bytes_.insert(bytes_.end(), data, data + size); }
   template <size_t N>
-  void Bytes(const std::array<byte_t, N>& value) { Bytes(value.data(), N); }
+  void Bytes(const std::array<byte_t, N>& value) {
+    Bytes(value.data(), N);
+  }
   void Append(const ByteBuffer& other) { Bytes(other.data(), other.size()); }
   void Zeros(size_t count) { bytes_.insert(bytes_.end(), count, 0); }
   // UTF-16 big-endian, without a terminator.

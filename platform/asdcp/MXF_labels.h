@@ -84,8 +84,8 @@ extern const UL Picture_FrameLayout, Picture_StoredWidth, Picture_StoredHeight, 
     Picture_PictureEssenceCoding, RGBA_ComponentMaxRef, RGBA_ComponentMinRef, RGBA_PixelLayout;
 extern const UL J2K_Rsize, J2K_Xsize, J2K_Ysize, J2K_XOsize, J2K_YOsize, J2K_XTsize, J2K_YTsize, J2K_XTOsize,
     J2K_YTOsize, J2K_Csize, J2K_PictureComponentSizing, J2K_CodingStyleDefault, J2K_QuantizationDefault;
-extern const UL Sound_AudioSamplingRate, Sound_Locked, Sound_ChannelCount, Sound_QuantizationBits,
-    Wave_BlockAlign, Wave_AvgBps, Wave_ChannelAssignment;
+extern const UL Sound_AudioSamplingRate, Sound_Locked, Sound_ChannelCount, Sound_QuantizationBits, Wave_BlockAlign,
+    Wave_AvgBps, Wave_ChannelAssignment;
 extern const UL Data_DataEssenceCoding, TimedText_ResourceID, TimedText_UCSEncoding, TimedText_NamespaceURI,
     TimedText_RFC5646LanguageTagList, TimedTextResource_AncillaryResourceID, TimedTextResource_MIMEMediaType;
 extern const UL Index_EditRate, Index_StartPosition, Index_Duration, Index_EditUnitByteCount, Index_SliceCount,

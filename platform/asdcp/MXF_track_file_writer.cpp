@@ -14,7 +14,7 @@ namespace {
 
 const ui32_t kIndexSID = 0x81;
 const ui32_t kBodySID = 1;
-const ui32_t kKLVHeaderSize = 20;          // key and a four-byte length
+const ui32_t kKLVHeaderSize = 20;             // key and a four-byte length
 const size_t kIndexEntriesPerSegment = 4096;  // keeps every index property within its 16-bit length
 
 UMID MakeUMID(const byte_t* material) {
@@ -47,8 +47,8 @@ void TrackFileWriter::BuildHeader(const WriterInfo& info, std::vector<Set> descr
   const UMID no_umid{};
   const ui64_t duration = layout_.duration;
 
-  Set preface(Key::Preface), ident(Key::Identification), storage(Key::ContentStorage),
-      ecd(Key::EssenceContainerData), mp(Key::MaterialPackage), fp(Key::SourcePackage);
+  Set preface(Key::Preface), ident(Key::Identification), storage(Key::ContentStorage), ecd(Key::EssenceContainerData),
+      mp(Key::MaterialPackage), fp(Key::SourcePackage);
 
   struct PackageTracks {
     Set tc_track{Key::Track}, tc_seq{Key::Sequence}, tc{Key::TimecodeComponent};
@@ -149,9 +149,8 @@ void TrackFileWriter::UpdateDurations(ui64_t duration) {
 }
 
 ByteBuffer TrackFileWriter::PartitionPack(PartitionKind kind, PartitionStatus status, ui64_t this_offset,
-                                          ui64_t previous, ui64_t footer, ui64_t header_bytes,
-                                          ui64_t index_bytes, ui32_t index_sid, ui32_t body_sid,
-                                          const UL& pattern) const {
+                                          ui64_t previous, ui64_t footer, ui64_t header_bytes, ui64_t index_bytes,
+                                          ui32_t index_sid, ui32_t body_sid, const UL& pattern) const {
   ByteBuffer value;
   value.U16(1);  // major version
   value.U16(2);  // minor version
@@ -174,17 +173,23 @@ ByteBuffer TrackFileWriter::PartitionPack(PartitionKind kind, PartitionStatus st
 }
 
 std::vector<UL> TrackFileWriter::IndexLabels() const {
-  std::vector<UL> labels = {Prop::InstanceUID,        Prop::Index_EditRate,  Prop::Index_StartPosition,
-                            Prop::Index_Duration,     Prop::Index_EditUnitByteCount, Prop::IndexSID,
-                            Prop::BodySID,            Prop::Index_SliceCount, Prop::Index_PosTableCount,
+  std::vector<UL> labels = {Prop::InstanceUID,
+                            Prop::Index_EditRate,
+                            Prop::Index_StartPosition,
+                            Prop::Index_Duration,
+                            Prop::Index_EditUnitByteCount,
+                            Prop::IndexSID,
+                            Prop::BodySID,
+                            Prop::Index_SliceCount,
+                            Prop::Index_PosTableCount,
                             Prop::Index_IndexEntryArray};
   if (!layout_.constant_rate) labels.push_back(Prop::Index_DeltaEntryArray);
   return labels;
 }
 
 ui64_t TrackFileWriter::HeaderRegionNeeded() const {
-  const ui64_t pack_size = PartitionPack(PartitionKind::Header, PartitionStatus::OpenIncomplete, 0, 0, 0, 0, 0, 0, 0,
-                                         UL{}).size();
+  const ui64_t pack_size =
+      PartitionPack(PartitionKind::Header, PartitionStatus::OpenIncomplete, 0, 0, 0, 0, 0, 0, 0, UL{}).size();
   return pack_size + EncodeHeaderMetadata(sets_, IndexLabels()).size() + kKLVHeaderSize;
 }
 
@@ -220,8 +225,8 @@ ByteBuffer TrackFileWriter::IndexSegments() const {
       ByteBuffer delta;
       delta.U32(1);
       delta.U32(6);
-      delta.U8(0);  // position table index
-      delta.U8(0);  // slice
+      delta.U8(0);   // position table index
+      delta.U8(0);   // slice
       delta.U32(0);  // element delta
       s.Add(Prop::Index_DeltaEntryArray, delta);
     }
@@ -262,9 +267,8 @@ Result_t TrackFileWriter::Fail(Result_t result) {
   return result;
 }
 
-Result_t TrackFileWriter::OpenWrite(const std::string& filename, const WriterInfo& info,
-                                    const TrackFileLayout& layout, std::vector<Set> descriptors,
-                                    ui32_t header_size) {
+Result_t TrackFileWriter::OpenWrite(const std::string& filename, const WriterInfo& info, const TrackFileLayout& layout,
+                                    std::vector<Set> descriptors, ui32_t header_size) {
   if (file_.IsOpen()) return Kumu::RESULT_STATE;
   if (filename.empty()) return Kumu::RESULT_NULL_STR;
   if (layout.edit_rate.Numerator <= 0 || layout.edit_rate.Denominator <= 0) return Kumu::RESULT_PARAM;
@@ -337,9 +341,7 @@ Result_t TrackFileWriter::WriteEssence(const byte_t* data, ui64_t size, bool ind
   if (layout_.constant_rate) {
     ++cbr_units_;
     short_unit_written_ = packet < cbr_unit_size_;
-  }
-  else if (index_entry)
-    stream_offsets_.push_back(offset);
+  } else if (index_entry) stream_offsets_.push_back(offset);
   return RESULT_OK;
 }
 

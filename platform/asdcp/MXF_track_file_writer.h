@@ -21,18 +21,18 @@ namespace MXF {
 
 // What one kind of track file puts in the common structure.
 struct TrackFileLayout {
-  UL essence_container;           // the wrapping label of the descriptor
-  std::string package_name;       // of the file package
-  std::string track_name;         // of both essence tracks
-  UL data_definition;             // of the essence track's components
-  ui32_t track_number = 0;        // of the file package's essence track
-  UL essence_key;                 // of the essence packets
-  Rational edit_rate;             // of the tracks and the index
-  ui16_t timecode_base = 24;      // the timecode tracks' rounded base
-  bool constant_rate = false;     // index: one byte count per edit unit instead of entries
-  ui64_t duration = 0;            // the duration written at the start
+  UL essence_container;               // the wrapping label of the descriptor
+  std::string package_name;           // of the file package
+  std::string track_name;             // of both essence tracks
+  UL data_definition;                 // of the essence track's components
+  ui32_t track_number = 0;            // of the file package's essence track
+  UL essence_key;                     // of the essence packets
+  Rational edit_rate;                 // of the tracks and the index
+  ui16_t timecode_base = 24;          // the timecode tracks' rounded base
+  bool constant_rate = false;         // index: one byte count per edit unit instead of entries
+  ui64_t duration = 0;                // the duration written at the start
   bool durations_from_frames = true;  // false: the duration above stands to the end
-  ui32_t header_extra = 0;        // bytes by which the header region exceeds the size asked for
+  ui32_t header_extra = 0;            // bytes by which the header region exceeds the size asked for
 };
 
 class TrackFileWriter {
@@ -71,8 +71,8 @@ class TrackFileWriter {
   };
 
   ByteBuffer PartitionPack(PartitionKind kind, PartitionStatus status, ui64_t this_offset, ui64_t previous,
-                           ui64_t footer, ui64_t header_bytes, ui64_t index_bytes, ui32_t index_sid,
-                           ui32_t body_sid, const UL& pattern) const;
+                           ui64_t footer, ui64_t header_bytes, ui64_t index_bytes, ui32_t index_sid, ui32_t body_sid,
+                           const UL& pattern) const;
   // The smallest header region that holds the partition pack, the header
   // metadata and a fill item.
   ui64_t HeaderRegionNeeded() const;
@@ -94,7 +94,7 @@ class TrackFileWriter {
   ui64_t position_ = 0;       // where the next byte goes
   ui64_t cbr_unit_size_ = 0;  // packet size of a constant-rate edit unit
   ui64_t cbr_units_ = 0;
-  bool short_unit_written_ = false;  // a shorter last constant-rate unit ends the essence
+  bool short_unit_written_ = false;     // a shorter last constant-rate unit ends the essence
   std::vector<ui64_t> stream_offsets_;  // per edit unit, from the essence start
   std::vector<PartitionEntry> partitions_;
   bool failed_ = false;

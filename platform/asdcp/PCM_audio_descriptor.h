@@ -2,8 +2,8 @@
 // length, and the channel configuration it declares.
 #pragma once
 
-#include "platform/asdcp/KM_types.h"
 #include "platform/asdcp/AS_DCP_rational.h"
+#include "platform/asdcp/KM_types.h"
 
 namespace ASDCP {
 namespace PCM {

@@ -33,17 +33,10 @@ Set WaveDescriptor(const AudioDescriptor& d, LabelSet_t label_set) {
       .U32(Prop::Wave_AvgBps, d.AvgBps);
   if (label_set == LS_MXF_SMPTE) {
     switch (d.ChannelFormat) {
-      case CF_CFG_1:
-        wave.Label(Prop::Wave_ChannelAssignment, Label::ChannelConfiguration1);
-        break;
-      case CF_CFG_2:
-        wave.Label(Prop::Wave_ChannelAssignment, Label::ChannelConfiguration2);
-        break;
-      case CF_CFG_3:
-        wave.Label(Prop::Wave_ChannelAssignment, Label::ChannelConfiguration3);
-        break;
-      default:
-        break;
+      case CF_CFG_1: wave.Label(Prop::Wave_ChannelAssignment, Label::ChannelConfiguration1); break;
+      case CF_CFG_2: wave.Label(Prop::Wave_ChannelAssignment, Label::ChannelConfiguration2); break;
+      case CF_CFG_3: wave.Label(Prop::Wave_ChannelAssignment, Label::ChannelConfiguration3); break;
+      default: break;
     }
   }
   return wave;
@@ -73,8 +66,8 @@ Result_t MXFWriter::OpenWrite(const std::string& filename, const WriterInfo& inf
   layout.timecode_base = static_cast<ui16_t>(std::lround(descriptor.EditRate.Quotient()));
   layout.constant_rate = true;
   layout.duration = descriptor.ContainerDuration;
-  Result_t result =
-      writer_->OpenWrite(filename, info, layout, {WaveDescriptor(descriptor, info.LabelSetType)}, header_size);
+  Result_t result = writer_->OpenWrite(filename, info, layout, {WaveDescriptor(descriptor, info.LabelSetType)},
+                                       header_size);
   if (result.Failure()) std::fprintf(stderr, "PCM::MXFWriter: cannot open %s: %s\n", filename.c_str(), result.Label());
   return result;
 }

@@ -34,8 +34,8 @@ Result_t PCMParserList::OpenRead(ui32_t argc, const char* const* argv, const Rat
     if (!sources_.empty()) {
       const PCM::WAVParser& first = sources_.front()->parser;
       if (source->parser.SampleRate() != first.SampleRate()) {
-        std::fprintf(stderr, "PCMParserList: %s is at %u Hz but %s is at %u Hz\n", argv[i],
-                     source->parser.SampleRate(), argv[0], first.SampleRate());
+        std::fprintf(stderr, "PCMParserList: %s is at %u Hz but %s is at %u Hz\n", argv[i], source->parser.SampleRate(),
+                     argv[0], first.SampleRate());
         Close();
         return Kumu::RESULT_RAW_FORMAT;
       }

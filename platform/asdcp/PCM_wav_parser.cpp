@@ -111,8 +111,8 @@ Result_t WAVParser::ReadHeader() {
     } else if (std::memcmp(chunk, "data", 4) == 0 && !have_data) {
       if (!fits) {
         std::fprintf(stderr,
-                     "WAV file %s: the \"data\" chunk declares %u bytes but the file holds only %llu after it\n",
-                     name, length, static_cast<unsigned long long>(file_size - payload));
+                     "WAV file %s: the \"data\" chunk declares %u bytes but the file holds only %llu after it\n", name,
+                     length, static_cast<unsigned long long>(file_size - payload));
         return Kumu::RESULT_RAW_FORMAT;
       }
       data_start_ = payload;

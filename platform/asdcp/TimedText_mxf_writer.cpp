@@ -18,7 +18,6 @@ const ui32_t kFirstResourceStreamID = 10;
 // by this many bytes, as files of this kind have always been laid out.
 const ui32_t kTimedTextHeaderExtra = 154;
 
-
 UUIDValue ToValue(const byte_t* bytes) {
   UUIDValue value;
   std::copy(bytes, bytes + 16, value.begin());
@@ -109,8 +108,8 @@ Result_t MXFWriter::WriteAncillaryResource(const FrameBuffer& frame, AESEncConte
   for (size_t i = 0; i < resources_.size(); ++i) {
     if (resources_[i] != id) continue;
     if (written_[i]) return Kumu::RESULT_STATE;
-    Result_t result =
-        writer_->WriteGenericStream(kFirstResourceStreamID + static_cast<ui32_t>(i), frame.RoData(), frame.Size());
+    Result_t result = writer_->WriteGenericStream(kFirstResourceStreamID + static_cast<ui32_t>(i), frame.RoData(),
+                                                  frame.Size());
     if (result.Success()) written_[i] = true;
     return result;
   }

@@ -38,8 +38,7 @@ class MXFWriter {
   // One resource named by the buffer's AssetID, after the document:
   // RESULT_PARAM for an id the resource list lacks, RESULT_STATE for one
   // written already or before the document.
-  Result_t WriteAncillaryResource(const FrameBuffer& frame, AESEncContext* ctx = nullptr,
-                                  HMACContext* hmac = nullptr);
+  Result_t WriteAncillaryResource(const FrameBuffer& frame, AESEncContext* ctx = nullptr, HMACContext* hmac = nullptr);
   // Completes and closes the file. RESULT_INIT when no file is open,
   // RESULT_STATE (file left unfinished) when the document never came.
   Result_t Finalize();

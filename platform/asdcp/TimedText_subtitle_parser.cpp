@@ -115,8 +115,8 @@ void ScanElements(const Kumu::XMLElement& element, Scan& scan) {
   } else if (element.HasName("Image")) {
     byte_t id[Kumu::UUID::ValueSize];
     if (!DecodeURN(element.GetBody(), id)) {
-      std::fprintf(stderr, "Subtitle file %s: an Image names no resource by \"urn:uuid:\" (\"%s\")\n",
-                   scan.filename, Trim(element.GetBody()).c_str());
+      std::fprintf(stderr, "Subtitle file %s: an Image names no resource by \"urn:uuid:\" (\"%s\")\n", scan.filename,
+                   Trim(element.GetBody()).c_str());
       scan.ok = false;
       return;
     }
@@ -231,8 +231,7 @@ Result_t DCSubtitleParser::OpenRead(const std::string& filename) {
     return Kumu::RESULT_XML_PARSE;
   }
   if (!root.HasName("SubtitleReel")) {
-    std::fprintf(stderr, "Subtitle file %s: the root element is %s, not SubtitleReel\n", name,
-                 root.GetName().c_str());
+    std::fprintf(stderr, "Subtitle file %s: the root element is %s, not SubtitleReel\n", name, root.GetName().c_str());
     return Kumu::RESULT_RAW_FORMAT;
   }
 
@@ -263,8 +262,7 @@ Result_t DCSubtitleParser::OpenRead(const std::string& filename) {
   // Time codes count at TimeCodeRate; without one, at the edit rate.
   ui32_t timecode_rate = (numerator + denominator / 2) / denominator;
   if (const Kumu::XMLElement* tcr = root.GetChildWithName("TimeCodeRate")) {
-    if (!ParseNumber(Trim(tcr->GetBody()), &timecode_rate) || timecode_rate == 0 ||
-        timecode_rate > kMaxTimeCodeRate) {
+    if (!ParseNumber(Trim(tcr->GetBody()), &timecode_rate) || timecode_rate == 0 || timecode_rate > kMaxTimeCodeRate) {
       std::fprintf(stderr, "Subtitle file %s: the TimeCodeRate \"%s\" is not a number from 1 to 1000\n", name,
                    Trim(tcr->GetBody()).c_str());
       return Kumu::RESULT_RAW_FORMAT;
@@ -332,8 +330,8 @@ Result_t DCSubtitleParser::ReadAncillaryResource(const byte_t* uuid, FrameBuffer
   Resolver local(filename_);
   Result_t result = resolver != nullptr ? resolver->ResolveRID(uuid, fb) : local.ResolveRID(uuid, fb);
   if (result == Kumu::RESULT_NOT_FOUND) {
-    std::fprintf(stderr, "Subtitle file %s: resource urn:uuid:%s (%s) not found%s%s\n", filename_.c_str(),
-                 text.c_str(), MIME2str(entry->Type), resolver != nullptr ? "" : " in ",
+    std::fprintf(stderr, "Subtitle file %s: resource urn:uuid:%s (%s) not found%s%s\n", filename_.c_str(), text.c_str(),
+                 MIME2str(entry->Type), resolver != nullptr ? "" : " in ",
                  resolver != nullptr ? "" : local.Where().c_str());
   }
   if (KM_FAILURE(result)) return result;

@@ -9,8 +9,8 @@
 #include <mutex>
 #include <vector>
 
-#include "platform/gtk/gtk_dialog_window.h"
 #include "platform/gtk/gtk_dialog_style.h"
+#include "platform/gtk/gtk_dialog_window.h"
 #include "platform/win/message_box.h"
 #include "platform/win/window.h"
 #include "platform/win/window_messages.h"

@@ -186,9 +186,7 @@ GtkDialogWindow::Control& GtkDialogWindow::Make(HWND window, HWND dialog, const 
       c->outer = gtk_check_button_new_with_label("");
       g_signal_connect(c->outer, "toggled", G_CALLBACK(OnToggled), c);
       break;
-    case ControlKind::GroupBox:
-      c->outer = gtk_frame_new("");
-      break;
+    case ControlKind::GroupBox: c->outer = gtk_frame_new(""); break;
     case ControlKind::Edit:
       if (IsMultiLine(s)) {
         c->outer = gtk_scrolled_window_new(nullptr, nullptr);
@@ -212,9 +210,7 @@ GtkDialogWindow::Control& GtkDialogWindow::Make(HWND window, HWND dialog, const 
       c->outer = gtk_combo_box_text_new();
       g_signal_connect(c->outer, "changed", G_CALLBACK(OnComboChanged), c);
       break;
-    case ControlKind::ProgressBar:
-      c->outer = gtk_progress_bar_new();
-      break;
+    case ControlKind::ProgressBar: c->outer = gtk_progress_bar_new(); break;
     case ControlKind::TrackBar:
       c->outer = gtk_scale_new_with_range(GTK_ORIENTATION_HORIZONTAL, 0, 100, 1);
       gtk_scale_set_draw_value(GTK_SCALE(c->outer), FALSE);
@@ -235,9 +231,7 @@ GtkDialogWindow::Control& GtkDialogWindow::Make(HWND window, HWND dialog, const 
       g_signal_connect(choose, "clicked", G_CALLBACK(OnDateChosen), c);
       break;
     }
-    case ControlKind::Dialog:
-      c->outer = gtk_label_new("");
-      break;
+    case ControlKind::Dialog: c->outer = gtk_label_new(""); break;
   }
   gtk_widget_set_name(c->outer, ("control-" + std::to_string(s.id)).c_str());
   gtk_fixed_put(GTK_FIXED(fixed_), c->outer, 0, 0);
@@ -282,7 +276,8 @@ void GtkDialogWindow::Update(Control& c, const WindowState& s, bool shown, bool 
   }
   if (!c.placed || s.rect.left != was.rect.left || s.rect.top != was.rect.top || s.rect.right != was.rect.right ||
       s.rect.bottom != was.rect.bottom) {
-    gtk_fixed_move(GTK_FIXED(fixed_), c.outer, left - (d.rect.left + d.frame.left), s.rect.top - (d.rect.top + d.frame.top));
+    gtk_fixed_move(GTK_FIXED(fixed_), c.outer, left - (d.rect.left + d.frame.left),
+                   s.rect.top - (d.rect.top + d.frame.top));
     gtk_widget_set_size_request(c.outer, std::max(1, width), std::max(1, height));
     c.placed = true;
   }
@@ -321,7 +316,8 @@ void GtkDialogWindow::Update(Control& c, const WindowState& s, bool shown, bool 
     case ControlKind::ComboBox:
       if (s.items != was.items) {
         gtk_combo_box_text_remove_all(GTK_COMBO_BOX_TEXT(c.outer));
-        for (const std::string& item : s.items) gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(c.outer), item.c_str());
+        for (const std::string& item : s.items)
+          gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(c.outer), item.c_str());
         was.selection = -2;
       }
       if (s.selection != was.selection) gtk_combo_box_set_active(GTK_COMBO_BOX(c.outer), s.selection);
@@ -342,8 +338,7 @@ void GtkDialogWindow::Update(Control& c, const WindowState& s, bool shown, bool 
     case ControlKind::DatePicker:
       if (s.text != was.text) gtk_button_set_label(GTK_BUTTON(c.outer), s.text.c_str());
       break;
-    default:
-      break;
+    default: break;
   }
   c.state = s;
 }

@@ -32,12 +32,12 @@ class GtkDialogWindow {
   struct Control {
     GtkDialogWindow* owner = nullptr;
     HWND window = nullptr;
-    HWND dialog = nullptr;  // the dialog or page holding the control
-    WindowState state;      // as last shown
+    HWND dialog = nullptr;       // the dialog or page holding the control
+    WindowState state;           // as last shown
     GtkWidget* outer = nullptr;  // the widget in the layout
     GtkWidget* inner = nullptr;  // entry, text view, calendar, ...
     GtkWidget* popover = nullptr;
-    bool pending = false;   // the user's text or position is on its way to the dialog
+    bool pending = false;  // the user's text or position is on its way to the dialog
     std::string pendingText;
     int pendingPosition = 0;
     bool placed = false;

@@ -2,11 +2,10 @@
 
 #include <string>
 
-int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWCH wide, int wideLength, LPSTR multiByte,
-                        int multiByteSize, LPCCH defaultChar, LPBOOL usedDefaultChar) {
-  if (codePage != CP_UTF8 || wide == nullptr || wideLength < -1 || multiByteSize < 0 ||
-      defaultChar != nullptr || usedDefaultChar != nullptr ||
-      (multiByteSize > 0 && multiByte == nullptr)) {
+int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWCH wide, int wideLength, LPSTR multiByte, int multiByteSize,
+                        LPCCH defaultChar, LPBOOL usedDefaultChar) {
+  if (codePage != CP_UTF8 || wide == nullptr || wideLength < -1 || multiByteSize < 0 || defaultChar != nullptr ||
+      usedDefaultChar != nullptr || (multiByteSize > 0 && multiByte == nullptr)) {
     return 0;
   }
   size_t count = 0;

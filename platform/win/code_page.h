@@ -20,5 +20,5 @@ inline constexpr DWORD ERROR_NO_UNICODE_TRANSLATION = 1113;
 // failure: an unsupported code page, a destination that is too small, or, with
 // WC_ERR_INVALID_CHARS, a lone surrogate (without that flag a lone surrogate
 // becomes U+FFFD). The default-character arguments must be null for UTF-8.
-int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWCH wide, int wideLength, LPSTR multiByte,
-                        int multiByteSize, LPCCH defaultChar, LPBOOL usedDefaultChar);
+int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWCH wide, int wideLength, LPSTR multiByte, int multiByteSize,
+                        LPCCH defaultChar, LPBOOL usedDefaultChar);

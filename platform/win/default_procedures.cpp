@@ -32,7 +32,8 @@ LRESULT CopyOut(const std::string& text, size_t size, char* buffer) {
 }
 
 void Notify(HWND parent, int id, WORD code, HWND control) {
-  if (parent != nullptr) SendMessageA(parent, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(id), code), reinterpret_cast<LPARAM>(control));
+  if (parent != nullptr)
+    SendMessageA(parent, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(id), code), reinterpret_cast<LPARAM>(control));
 }
 
 int Clamp(int value, int low, int high) { return std::max(low, std::min(value, high)); }
@@ -121,12 +122,9 @@ LRESULT DefaultProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam
       if (kind == ControlKind::Edit) Notify(parent, id, EN_CHANGE, window);
       return TRUE;
     }
-    case WM_GETTEXT:
-      return CopyOut(record->text, wParam, reinterpret_cast<char*>(lParam));
-    case WM_GETTEXTLENGTH:
-      return static_cast<LRESULT>(record->text.size());
-    default:
-      break;
+    case WM_GETTEXT: return CopyOut(record->text, wParam, reinterpret_cast<char*>(lParam));
+    case WM_GETTEXTLENGTH: return static_cast<LRESULT>(record->text.size());
+    default: break;
   }
 
   switch (kind) {
@@ -228,18 +226,11 @@ LRESULT DefaultProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam
           record->rangeMin = static_cast<int>(wParam);
           record->rangeMax = static_cast<int>(lParam);
           break;
-        case PBM_SETPOS:
-          record->position = static_cast<int>(wParam);
-          break;
-        case PBM_DELTAPOS:
-          record->position += static_cast<int>(wParam);
-          break;
-        case PBM_GETPOS:
-          return record->position;
-        case PBM_GETRANGE:
-          return wParam ? record->rangeMin : record->rangeMax;
-        default:
-          return 0;
+        case PBM_SETPOS: record->position = static_cast<int>(wParam); break;
+        case PBM_DELTAPOS: record->position += static_cast<int>(wParam); break;
+        case PBM_GETPOS: return record->position;
+        case PBM_GETRANGE: return wParam ? record->rangeMin : record->rangeMax;
+        default: return 0;
       }
       record->position = Clamp(record->position, record->rangeMin, record->rangeMax);
       lock.unlock();
@@ -249,17 +240,13 @@ LRESULT DefaultProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam
 
     case ControlKind::TrackBar:
       switch (message) {
-        case TBM_GETPOS:
-          return record->position;
+        case TBM_GETPOS: return record->position;
         case TBM_SETRANGE:
           record->rangeMin = LOWORD(static_cast<UINT_PTR>(lParam));
           record->rangeMax = HIWORD(static_cast<UINT_PTR>(lParam));
           break;
-        case TBM_SETPOS:
-          record->position = static_cast<int>(lParam);
-          break;
-        case kInputDragThumb:
-          return DragThumb(lock, window, static_cast<int>(wParam));
+        case TBM_SETPOS: record->position = static_cast<int>(lParam); break;
+        case kInputDragThumb: return DragThumb(lock, window, static_cast<int>(wParam));
         case kInputClickChannel: {
           // A click beside the thumb moves it by a page, a fifth of the range.
           const int page = std::max(1, (record->rangeMax - record->rangeMin) / 5);
@@ -270,8 +257,7 @@ LRESULT DefaultProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam
           Scroll(parent, window, SB_ENDSCROLL, 0);
           return 0;
         }
-        default:
-          return 0;
+        default: return 0;
       }
       record->position = Clamp(record->position, record->rangeMin, record->rangeMax);
       lock.unlock();
@@ -280,8 +266,7 @@ LRESULT DefaultProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam
 
     case ControlKind::ComboBox:
       switch (message) {
-        case CB_ADDSTRING:
-        {
+        case CB_ADDSTRING: {
           record->items.push_back(lParam != 0 ? reinterpret_cast<const char*>(lParam) : "");
           const auto index = static_cast<LRESULT>(record->items.size() - 1);
           lock.unlock();
@@ -294,10 +279,8 @@ LRESULT DefaultProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam
           lock.unlock();
           Changed(window);
           return 0;
-        case CB_GETCOUNT:
-          return static_cast<LRESULT>(record->items.size());
-        case CB_GETCURSEL:
-          return record->selection;
+        case CB_GETCOUNT: return static_cast<LRESULT>(record->items.size());
+        case CB_GETCURSEL: return record->selection;
         case CB_SETCURSEL: {
           const auto index = static_cast<size_t>(wParam);
           const bool valid = index < record->items.size();
@@ -324,12 +307,10 @@ LRESULT DefaultProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam
           std::strcpy(reinterpret_cast<char*>(lParam), item.c_str());
           return static_cast<LRESULT>(item.size());
         }
-        default:
-          return 0;
+        default: return 0;
       }
 
-    default:
-      return 0;
+    default: return 0;
   }
 }
 

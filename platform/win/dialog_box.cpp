@@ -139,8 +139,8 @@ INT_PTR DialogBoxParamA(HINSTANCE module, LPCSTR name, HWND owner, DLGPROC proce
   return result;
 }
 
-HWND CreateDialogIndirectParamA(HINSTANCE module, const DialogTemplate* dialogTemplate, HWND parent,
-                                DLGPROC procedure, LPARAM param) {
+HWND CreateDialogIndirectParamA(HINSTANCE module, const DialogTemplate* dialogTemplate, HWND parent, DLGPROC procedure,
+                                LPARAM param) {
   (void)module;
   if (dialogTemplate == nullptr) return nullptr;
   const bool child = (dialogTemplate->style & WS_CHILD) != 0;

@@ -23,8 +23,8 @@ INT_PTR DialogBoxParamA(HINSTANCE module, LPCSTR name, HWND owner, DLGPROC proce
 // Makes a modeless dialog (for example a page inside another dialog, when
 // the template has WS_CHILD) and sends it WM_INITDIALOG; it lives until
 // DestroyWindow or until its parent goes. nullptr when the template is null.
-HWND CreateDialogIndirectParamA(HINSTANCE module, const DialogTemplate* dialogTemplate, HWND parent,
-                                DLGPROC procedure, LPARAM param);
+HWND CreateDialogIndirectParamA(HINSTANCE module, const DialogTemplate* dialogTemplate, HWND parent, DLGPROC procedure,
+                                LPARAM param);
 
 // Ends a modal dialog with `result`: its loop returns once the message being
 // handled is done. Callable from any thread.

@@ -28,21 +28,21 @@ constexpr DWORD ES_MULTILINE = 0x0004u;
 constexpr DWORD ES_READONLY = 0x0800u;
 
 enum class ControlKind {
-  Dialog,       // a dialog window (top level or a child page)
-  Static,       // static text
-  Bitmap,       // static picture
+  Dialog,  // a dialog window (top level or a child page)
+  Static,  // static text
+  Bitmap,  // static picture
   PushButton,
   CheckBox,
   GroupBox,
   Edit,
-  ComboBox,     // drop-down list
+  ComboBox,  // drop-down list
   ProgressBar,
   TrackBar,
   DatePicker,
 };
 
 struct DialogItemTemplate {
-  int id;            // -1 for a control without id
+  int id;  // -1 for a control without id
   ControlKind kind;
   DWORD style;
   short x, y, cx, cy;  // dialog units

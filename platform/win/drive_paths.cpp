@@ -25,8 +25,8 @@ std::string DriveRoot() {
 }
 
 std::string MapDrivePath(const std::string& path) {
-  bool drive = path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) &&
-               path[1] == ':' && (path[2] == '\\' || path[2] == '/');
+  bool drive = path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' &&
+               (path[2] == '\\' || path[2] == '/');
   if (!drive) return path;
   std::string rest = path.substr(2);
   for (char& c : rest) {

@@ -1,8 +1,8 @@
 #include "platform/win/file_dialog.h"
 
+#include <sys/stat.h>
 #include <cstring>
 #include <string>
-#include <sys/stat.h>
 
 #include "platform/win/dialog_presenter.h"
 

@@ -21,8 +21,8 @@ std::set<Font*>& Fonts() {
 
 }  // namespace
 
-HFONT CreateFontA(int height, int, int, int, int weight, DWORD italic, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD,
-                  DWORD, LPCSTR face) {
+HFONT CreateFontA(int height, int, int, int, int weight, DWORD italic, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD,
+                  LPCSTR face) {
   Font* font = new Font{height, weight, italic != 0, face != nullptr ? face : ""};
   std::lock_guard<std::mutex> lock(g_fontsMutex);
   Fonts().insert(font);

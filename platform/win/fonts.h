@@ -10,8 +10,8 @@ using HGDIOBJ = void*;
 
 constexpr UINT WM_SETFONT = 0x0030;
 
-HFONT CreateFontA(int height, int width, int escapement, int orientation, int weight, DWORD italic,
-                  DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outPrecision, DWORD clipPrecision,
-                  DWORD quality, DWORD pitchAndFamily, LPCSTR face);
+HFONT CreateFontA(int height, int width, int escapement, int orientation, int weight, DWORD italic, DWORD underline,
+                  DWORD strikeOut, DWORD charSet, DWORD outPrecision, DWORD clipPrecision, DWORD quality,
+                  DWORD pitchAndFamily, LPCSTR face);
 // FALSE for an object that does not exist (or was deleted already).
 BOOL DeleteObject(HGDIOBJ object);

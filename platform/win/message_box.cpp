@@ -7,8 +7,8 @@ namespace {
 
 int DefaultButton(UINT type) {
   static const int kButtons[6][3] = {
-      {IDOK, IDOK, IDOK},          {IDOK, IDCANCEL, IDCANCEL}, {IDABORT, IDRETRY, IDIGNORE},
-      {IDYES, IDNO, IDCANCEL},     {IDYES, IDNO, IDNO},        {IDRETRY, IDCANCEL, IDCANCEL},
+      {IDOK, IDOK, IDOK},      {IDOK, IDCANCEL, IDCANCEL}, {IDABORT, IDRETRY, IDIGNORE},
+      {IDYES, IDNO, IDCANCEL}, {IDYES, IDNO, IDNO},        {IDRETRY, IDCANCEL, IDCANCEL},
   };
   UINT kind = type & MB_TYPEMASK;
   if (kind > 5) kind = 0;
@@ -22,7 +22,8 @@ int DefaultButton(UINT type) {
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
   int answer = 0;
   if (DialogPresenter* presenter = GetDialogPresenter()) {
-    answer = presenter->MessageBoxShown(owner, text != nullptr ? text : "", caption != nullptr ? caption : "Error", type);
+    answer = presenter->MessageBoxShown(owner, text != nullptr ? text : "", caption != nullptr ? caption : "Error",
+                                        type);
   }
   return answer != 0 ? answer : DefaultButton(type);
 }

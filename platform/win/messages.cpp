@@ -78,8 +78,7 @@ LRESULT Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   return DefaultProcedure(window, message, wParam, lParam);
 }
 
-void PumpMessages(const std::function<bool()>& done,
-                  const std::function<bool(const PostedMessage&)>& translate) {
+void PumpMessages(const std::function<bool()>& done, const std::function<bool(const PostedMessage&)>& translate) {
   std::unique_lock<std::mutex> lock(StoreLock());
   ThreadQueue& queue = QueueOf(std::this_thread::get_id());
   while (!done()) {

@@ -23,7 +23,6 @@ LRESULT Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Handles the calling thread's messages, sent ones first, until `done`
 // (called with the store lock held) is true. `translate` sees each posted
 // message first and returns true when it has handled it.
-void PumpMessages(const std::function<bool()>& done,
-                  const std::function<bool(const PostedMessage&)>& translate);
+void PumpMessages(const std::function<bool()>& done, const std::function<bool(const PostedMessage&)>& translate);
 
 }  // namespace win_internal

@@ -33,8 +33,8 @@ std::shared_ptr<ThreadRecord> Find(HANDLE handle) {
 
 }  // namespace
 
-HANDLE CreateThread(void* security, size_t stackSize, LPTHREAD_START_ROUTINE start, LPVOID param,
-                    DWORD flags, DWORD* threadId) {
+HANDLE CreateThread(void* security, size_t stackSize, LPTHREAD_START_ROUTINE start, LPVOID param, DWORD flags,
+                    DWORD* threadId) {
   (void)security;
   (void)stackSize;
   (void)flags;

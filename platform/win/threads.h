@@ -15,8 +15,8 @@ constexpr DWORD STILL_ACTIVE = 259;
 
 // Starts `start(param)` on a new thread (the stack size and the security
 // and creation arguments are not used); nullptr when it cannot be made.
-HANDLE CreateThread(void* security, size_t stackSize, LPTHREAD_START_ROUTINE start, LPVOID param,
-                    DWORD flags, DWORD* threadId);
+HANDLE CreateThread(void* security, size_t stackSize, LPTHREAD_START_ROUTINE start, LPVOID param, DWORD flags,
+                    DWORD* threadId);
 // WAIT_OBJECT_0 once the thread has ended, WAIT_TIMEOUT when `milliseconds`
 // passed first, WAIT_FAILED for a handle that is not a thread.
 DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds);

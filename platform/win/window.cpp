@@ -52,16 +52,25 @@ void SetDesktopSize(int width, int height) {
 
 BOOL GetWindowRect(HWND window, RECT* rect) {
   if (rect == nullptr) return FALSE;
-  return WithWindow(window, [&](WindowRecord& r) { *rect = r.rect; return TRUE; }, FALSE);
+  return WithWindow(
+      window,
+      [&](WindowRecord& r) {
+        *rect = r.rect;
+        return TRUE;
+      },
+      FALSE);
 }
 
 BOOL GetClientRect(HWND window, RECT* rect) {
   if (rect == nullptr) return FALSE;
-  return WithWindow(window, [&](WindowRecord& r) {
-    *rect = {0, 0, r.rect.right - r.rect.left - r.frame.left - r.frame.right,
-             r.rect.bottom - r.rect.top - r.frame.top - r.frame.bottom};
-    return TRUE;
-  }, FALSE);
+  return WithWindow(
+      window,
+      [&](WindowRecord& r) {
+        *rect = {0, 0, r.rect.right - r.rect.left - r.frame.left - r.frame.right,
+                 r.rect.bottom - r.rect.top - r.frame.top - r.frame.bottom};
+        return TRUE;
+      },
+      FALSE);
 }
 
 BOOL MoveWindow(HWND window, int x, int y, int width, int height, BOOL repaint) {
@@ -98,49 +107,59 @@ HWND GetDlgItem(HWND dialog, int id) {
 }
 
 int GetDlgCtrlID(HWND window) {
-  return WithWindow(window, [](WindowRecord& r) { return r.id; }, 0);
+  return WithWindow(
+      window, [](WindowRecord& r) { return r.id; }, 0);
 }
 
 HWND GetParent(HWND window) {
-  return WithWindow(window, [](WindowRecord& r) { return r.parent != nullptr ? r.parent : r.owner; },
-                    static_cast<HWND>(nullptr));
+  return WithWindow(
+      window, [](WindowRecord& r) { return r.parent != nullptr ? r.parent : r.owner; }, static_cast<HWND>(nullptr));
 }
 
 BOOL IsWindow(HWND window) {
-  return WithWindow(window, [](WindowRecord&) { return TRUE; }, FALSE);
+  return WithWindow(
+      window, [](WindowRecord&) { return TRUE; }, FALSE);
 }
 
 BOOL ShowWindow(HWND window, int command) {
   bool changed = false;
-  const BOOL was = WithWindow(window, [&](WindowRecord& r) {
-    BOOL before = r.visible ? TRUE : FALSE;
-    r.visible = command != SW_HIDE;
-    changed = r.visible != (before == TRUE);
-    return before;
-  }, FALSE);
+  const BOOL was = WithWindow(
+      window,
+      [&](WindowRecord& r) {
+        BOOL before = r.visible ? TRUE : FALSE;
+        r.visible = command != SW_HIDE;
+        changed = r.visible != (before == TRUE);
+        return before;
+      },
+      FALSE);
   if (changed) Changed(window);
   return was;
 }
 
 BOOL IsWindowVisible(HWND window) {
-  return WithWindow(window, [](WindowRecord& r) { return r.visible ? TRUE : FALSE; }, FALSE);
+  return WithWindow(
+      window, [](WindowRecord& r) { return r.visible ? TRUE : FALSE; }, FALSE);
 }
 
 BOOL EnableWindow(HWND window, BOOL enable) {
   // Returns TRUE when the window was disabled before.
   bool changed = false;
-  const BOOL wasDisabled = WithWindow(window, [&](WindowRecord& r) {
-    BOOL before = r.enabled ? FALSE : TRUE;
-    r.enabled = enable != FALSE;
-    changed = r.enabled == (before == TRUE);
-    return before;
-  }, FALSE);
+  const BOOL wasDisabled = WithWindow(
+      window,
+      [&](WindowRecord& r) {
+        BOOL before = r.enabled ? FALSE : TRUE;
+        r.enabled = enable != FALSE;
+        changed = r.enabled == (before == TRUE);
+        return before;
+      },
+      FALSE);
   if (changed) Changed(window);
   return wasDisabled;
 }
 
 BOOL IsWindowEnabled(HWND window) {
-  return WithWindow(window, [](WindowRecord& r) { return r.enabled ? TRUE : FALSE; }, FALSE);
+  return WithWindow(
+      window, [](WindowRecord& r) { return r.enabled ? TRUE : FALSE; }, FALSE);
 }
 
 BOOL SetWindowTextA(HWND window, LPCSTR text) {
@@ -150,21 +169,26 @@ BOOL SetWindowTextA(HWND window, LPCSTR text) {
 
 int GetWindowTextA(HWND window, LPSTR buffer, int size) {
   if (size <= 0) return 0;
-  return static_cast<int>(SendMessageA(window, WM_GETTEXT, static_cast<WPARAM>(size), reinterpret_cast<LPARAM>(buffer)));
+  return static_cast<int>(
+      SendMessageA(window, WM_GETTEXT, static_cast<WPARAM>(size), reinterpret_cast<LPARAM>(buffer)));
 }
 
 LONG_PTR SetWindowLongPtrA(HWND window, int index, LONG_PTR value) {
   if (index != GWLP_USERDATA) return 0;
-  return WithWindow(window, [&](WindowRecord& r) {
-    LONG_PTR old = r.userData;
-    r.userData = value;
-    return old;
-  }, static_cast<LONG_PTR>(0));
+  return WithWindow(
+      window,
+      [&](WindowRecord& r) {
+        LONG_PTR old = r.userData;
+        r.userData = value;
+        return old;
+      },
+      static_cast<LONG_PTR>(0));
 }
 
 LONG_PTR GetWindowLongPtrA(HWND window, int index) {
   if (index != GWLP_USERDATA) return 0;
-  return WithWindow(window, [](WindowRecord& r) { return r.userData; }, static_cast<LONG_PTR>(0));
+  return WithWindow(
+      window, [](WindowRecord& r) { return r.userData; }, static_cast<LONG_PTR>(0));
 }
 
 BOOL DestroyWindow(HWND window) {
@@ -195,25 +219,29 @@ BOOL MapDialogRect(HWND dialog, RECT* rect) {
 
 bool QueryWindowState(HWND window, WindowState* state) {
   if (state == nullptr) return false;
-  return WithWindow(window, [&](WindowRecord& r) {
-    state->kind = r.kind;
-    state->id = r.id;
-    state->style = r.style;
-    state->text = r.text;
-    state->rect = r.rect;
-    state->frame = r.frame;
-    state->visible = r.visible;
-    state->enabled = r.enabled;
-    state->rangeMin = r.rangeMin;
-    state->rangeMax = r.rangeMax;
-    state->position = r.position;
-    state->check = r.check;
-    state->items = r.items;
-    state->selection = r.selection;
-    return true;
-  }, false);
+  return WithWindow(
+      window,
+      [&](WindowRecord& r) {
+        state->kind = r.kind;
+        state->id = r.id;
+        state->style = r.style;
+        state->text = r.text;
+        state->rect = r.rect;
+        state->frame = r.frame;
+        state->visible = r.visible;
+        state->enabled = r.enabled;
+        state->rangeMin = r.rangeMin;
+        state->rangeMax = r.rangeMax;
+        state->position = r.position;
+        state->check = r.check;
+        state->items = r.items;
+        state->selection = r.selection;
+        return true;
+      },
+      false);
 }
 
 std::vector<HWND> GetDialogControls(HWND dialog) {
-  return WithWindow(dialog, [](WindowRecord& r) { return r.children; }, std::vector<HWND>());
+  return WithWindow(
+      dialog, [](WindowRecord& r) { return r.children; }, std::vector<HWND>());
 }

@@ -21,10 +21,10 @@ constexpr int SW_SHOW = 5;
 constexpr int GWLP_USERDATA = -21;
 
 HWND GetDesktopWindow();
-BOOL GetWindowRect(HWND window, RECT* rect);   // screen pixels, frame included
-BOOL GetClientRect(HWND window, RECT* rect);   // 0, 0, width, height of the client area
+BOOL GetWindowRect(HWND window, RECT* rect);  // screen pixels, frame included
+BOOL GetClientRect(HWND window, RECT* rect);  // 0, 0, width, height of the client area
 BOOL MoveWindow(HWND window, int x, int y, int width, int height, BOOL repaint);
-BOOL MapDialogRect(HWND dialog, RECT* rect);   // dialog units to pixels
+BOOL MapDialogRect(HWND dialog, RECT* rect);  // dialog units to pixels
 HWND GetDlgItem(HWND dialog, int id);
 int GetDlgCtrlID(HWND window);
 HWND GetParent(HWND window);
@@ -52,7 +52,7 @@ struct WindowState {
   int rangeMin = 0;  // progress and track bars
   int rangeMax = 100;
   int position = 0;
-  int check = 0;     // check boxes
+  int check = 0;                   // check boxes
   std::vector<std::string> items;  // combo boxes
   int selection = -1;
 };

@@ -24,14 +24,14 @@ struct WindowRecord {
   HWND owner = nullptr;    // the owner of a top-level dialog
   std::thread::id thread;  // the thread that handles its messages
   std::string text;
-  RECT rect = {0, 0, 0, 0};  // screen pixels, frame included
+  RECT rect = {0, 0, 0, 0};   // screen pixels, frame included
   RECT frame = {0, 0, 0, 0};  // thickness of the frame on each side
   bool visible = false;
   bool enabled = true;
   LONG_PTR userData = 0;
   DLGPROC dialogProc = nullptr;
   bool modal = false;
-  bool ended = false;        // EndDialog was called
+  bool ended = false;  // EndDialog was called
   INT_PTR result = 0;
   int rangeMin = 0;
   int rangeMax = 100;
@@ -39,7 +39,7 @@ struct WindowRecord {
   int check = 0;
   std::vector<std::string> items;
   int selection = -1;
-  bool allSelected = false;  // edits: the next key typed replaces the text
+  bool allSelected = false;          // edits: the next key typed replaces the text
   int year = 0, month = 0, day = 0;  // date pickers: the date shown
   std::string format;                // date pickers: the display format
   std::vector<HWND> children;

@@ -47,9 +47,8 @@ TEST(MqCoder, EncodesTheArithmeticCoderTestSequence) {
   const uint8_t input[32] = {0x00, 0x02, 0x00, 0x51, 0x00, 0x00, 0x00, 0xC0, 0x03, 0x52, 0x87,
                              0x2A, 0xAA, 0xAA, 0xAA, 0xAA, 0x82, 0xC0, 0x20, 0x00, 0xFC, 0xD7,
                              0x9E, 0xF6, 0xBF, 0x7F, 0xED, 0x90, 0x4F, 0x46, 0xA3, 0xBF};
-  const uint8_t expected[] = {0x84, 0xC7, 0x3B, 0xFC, 0xE1, 0xA1, 0x43, 0x04, 0x02, 0x20,
-                              0x00, 0x00, 0x41, 0x0D, 0xBB, 0x86, 0xF4, 0x31, 0x7F, 0xFF,
-                              0x88, 0xFF, 0x37, 0x47, 0x1A, 0xDB, 0x6A, 0xDF};
+  const uint8_t expected[] = {0x84, 0xC7, 0x3B, 0xFC, 0xE1, 0xA1, 0x43, 0x04, 0x02, 0x20, 0x00, 0x00, 0x41, 0x0D,
+                              0xBB, 0x86, 0xF4, 0x31, 0x7F, 0xFF, 0x88, 0xFF, 0x37, 0x47, 0x1A, 0xDB, 0x6A, 0xDF};
   std::vector<uint8_t> buf(128, 0);
   opj_mqc* mqc = mqc_create();
   mqc_resetstates(mqc);
@@ -91,7 +90,10 @@ TEST(MqCoder, StateTableLinks) {
 
 class BlockCoder : public ::testing::Test {
  protected:
-  void SetUp() override { t1 = t1_create(nullptr); ASSERT_NE(t1, nullptr); }
+  void SetUp() override {
+    t1 = t1_create(nullptr);
+    ASSERT_NE(t1, nullptr);
+  }
   void TearDown() override { t1_destroy(t1); }
 
   // Codes a w x h block of signed quantised values (6 fraction bits).
@@ -213,7 +215,13 @@ TEST(PacketCodeWords, PassCounts) {
   EXPECT_EQ(code(36, 9), "111111110");
   EXPECT_EQ(code(37, 16), "1111111110000000");
   EXPECT_EQ(code(164, 16), "1111111111111111");
-  EXPECT_EQ(BitsOf([&](opj_bio* b) { t2_putnumpasses(b, 165); bio_write(b, 1, 1); }, 1), "1");
+  EXPECT_EQ(BitsOf(
+                [&](opj_bio* b) {
+                  t2_putnumpasses(b, 165);
+                  bio_write(b, 1, 1);
+                },
+                1),
+            "1");
   EXPECT_EQ(BitsOf([&](opj_bio* b) { t2_putcommacode(b, 3); }, 4), "1110");
 }
 

@@ -120,8 +120,11 @@ TEST(CinemaSetUp, SizesOutside2KKeepTheChoicesWithRsizZero) {
     EXPECT_EQ(r.parameters.max_comp_size, 1041666);
   }
   // Either side matching is enough.
-  for (auto [w, h, stereo] : {std::tuple{1920, 1080, false}, {1998, 1080, false}, {2048, 858, false},
-                              {3840, 1080, true}, {4096, 858, true}}) {
+  for (auto [w, h, stereo] : {std::tuple{1920, 1080, false},
+                              {1998, 1080, false},
+                              {2048, 858, false},
+                              {3840, 1080, true},
+                              {4096, 858, true}}) {
     Render r(w, h, 24, stereo);
     EXPECT_EQ(r.SetUp(), "") << w << " x " << h;
     EXPECT_EQ(r.parameters.cp_rsiz, CINEMA2K);

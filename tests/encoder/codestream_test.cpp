@@ -65,7 +65,8 @@ std::vector<uint8_t> Hex(const std::string& text) {
   std::string digits;
   for (char c : text)
     if (std::isxdigit(static_cast<unsigned char>(c))) digits += c;
-  for (size_t i = 0; i + 1 < digits.size(); i += 2) out.push_back(static_cast<uint8_t>(std::stoi(digits.substr(i, 2), nullptr, 16)));
+  for (size_t i = 0; i + 1 < digits.size(); i += 2)
+    out.push_back(static_cast<uint8_t>(std::stoi(digits.substr(i, 2), nullptr, 16)));
   return out;
 }
 
@@ -213,19 +214,18 @@ void PrintTo(const Case& c, std::ostream* os) { *os << CaseName(::testing::TestP
 std::string CaseName(const ::testing::TestParamInfo<Case>& param) {
   static const char* const kContent[] = {"Flat", "Ramp", "Card", "Noise"};
   const Case& c = param.param;
-  return std::to_string(c.width) + "x" + std::to_string(c.height) + "_" +
-         kContent[static_cast<int>(c.content)] + "_" + std::to_string(c.settings.bit_rate) + "Mbit_" +
-         std::to_string(c.settings.frame_rate) + "fps" + (c.settings.stereoscopic ? "_eye" : "");
+  return std::to_string(c.width) + "x" + std::to_string(c.height) + "_" + kContent[static_cast<int>(c.content)] + "_" +
+         std::to_string(c.settings.bit_rate) + "Mbit_" + std::to_string(c.settings.frame_rate) + "fps" +
+         (c.settings.stereoscopic ? "_eye" : "");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Frames, CodestreamCase,
-    ::testing::Values(Case{1998, 1080, Content::kFlat, Rate(250), 3},
-                      Case{2048, 858, Content::kRamp, Rate(250, 48), 3},
-                      Case{1920, 1080, Content::kCard, Rate(125), 3},
-                      Case{2048, 1080, Content::kNoise, Rate(125, 24, true), 3},
-                      Case{4096, 2160, Content::kRamp, Rate(250), 0}),
-    CaseName);
+INSTANTIATE_TEST_SUITE_P(Frames, CodestreamCase,
+                         ::testing::Values(Case{1998, 1080, Content::kFlat, Rate(250), 3},
+                                           Case{2048, 858, Content::kRamp, Rate(250, 48), 3},
+                                           Case{1920, 1080, Content::kCard, Rate(125), 3},
+                                           Case{2048, 1080, Content::kNoise, Rate(125, 24, true), 3},
+                                           Case{4096, 2160, Content::kRamp, Rate(250), 0}),
+                         CaseName);
 
 TEST(Codestream, QualityMatchesOpenJpegOnBusyContent) {
   LUMAVOX_REQUIRE_TOOL("opj_compress");
@@ -239,8 +239,8 @@ TEST(Codestream, QualityMatchesOpenJpegOnBusyContent) {
 
   // OpenJPEG with the same coding choices, its colour transform included.
   WriteFramePpm(f, dir / "in.ppm");
-  const auto c = lumavox_test::RunCommand({"opj_compress", "-i", dir / "in.ppm", "-o", dir / "ref.j2c",
-                                           "-cinema2K", "24", "-GuardBits", "1"});
+  const auto c = lumavox_test::RunCommand(
+      {"opj_compress", "-i", dir / "in.ppm", "-o", dir / "ref.j2c", "-cinema2K", "24", "-GuardBits", "1"});
   ASSERT_EQ(c.status, 0) << c.err;
   const std::vector<uint8_t> ref = lumavox_test::ReadBytes(dir / "ref.j2c");
   const double theirs = Psnr(f, DecodeWithOpenJpeg(ref, dir.path(), "ref"));
@@ -333,7 +333,7 @@ TEST(Codestream, ColouredAreasComeBackInTheirColours) {
     int rgb[3];
   };
   const Patch patches[] = {
-      {"red", {3800, 300, 300}},   {"green", {300, 3800, 300}},  {"blue", {300, 300, 3800}},
+      {"red", {3800, 300, 300}},     {"green", {300, 3800, 300}}, {"blue", {300, 300, 3800}},
       {"yellow", {3700, 3700, 200}}, {"cyan", {200, 3700, 3700}}, {"magenta", {3700, 200, 3700}},
       {"white", {4000, 4000, 4000}}, {"black", {100, 100, 100}},  {"orange", {3600, 1800, 400}},
       {"violet", {1500, 500, 3000}},
@@ -358,8 +358,8 @@ TEST(Codestream, ColouredAreasComeBackInTheirColours) {
       const int cy = (p / kCols) * kH / kRows + kH / (2 * kRows);
       for (int c = 0; c < 3; ++c) {
         const int got = (*decoded)[c][static_cast<size_t>(cy) * kW + cx];
-        EXPECT_NEAR(got, patches[p].rgb[c], 24) << patches[p].name << " component " << c
-                                                << (decoded == &by_opj ? " (OpenJPEG)" : " (ffmpeg)");
+        EXPECT_NEAR(got, patches[p].rgb[c], 24)
+            << patches[p].name << " component " << c << (decoded == &by_opj ? " (OpenJPEG)" : " (ffmpeg)");
       }
     }
   }

@@ -8,8 +8,8 @@
 #include <random>
 
 #include "encoder/j2k/cio.h"
-#include "encoder/j2k/compressor.h"
 #include "encoder/j2k/coding_parameters.h"
+#include "encoder/j2k/compressor.h"
 #include "encoder/j2k/j2k.h"
 #include "tests/support/test_support.h"
 
@@ -60,8 +60,7 @@ std::vector<uint8_t> ReadFile(const std::string& path) { return lumavox_test::Re
 
 }  // namespace
 
-void MakeFrame(Frame& frame, int width, int height, Content content, int flat_value,
-               uint32_t seed) {
+void MakeFrame(Frame& frame, int width, int height, Content content, int flat_value, uint32_t seed) {
   frame.width = width;
   frame.height = height;
   frame.planes.assign(3, std::vector<int32_t>(static_cast<size_t>(width) * height));
@@ -105,8 +104,7 @@ void MakeFrame(Frame& frame, int width, int height, Content content, int flat_va
   frame.image.comps = frame.comps.data();
 }
 
-void RenderParameters(const Frame& frame, const EncodeSettings& settings, opj_cparameters& params,
-                      unsigned* budget) {
+void RenderParameters(const Frame& frame, const EncodeSettings& settings, opj_cparameters& params, unsigned* budget) {
   opj_set_default_encoder_parameters(&params);
   params.cp_cinema = settings.stereoscopic ? CINEMA2K_48 : CINEMA2K_24;
   params.cp_rsiz = (frame.width == 2048 || frame.height == 1080) ? CINEMA2K : STD_RSIZ;
@@ -125,8 +123,8 @@ void RenderParameters(const Frame& frame, const EncodeSettings& settings, opj_cp
   params.tcp_rates[0] = static_cast<float>(3 * frame.width * frame.height * 12) /
                         static_cast<float>(static_cast<int>(b * 8));
   params.max_comp_size = settings.max_comp_size >= 0 ? settings.max_comp_size
-                         : settings.stereoscopic    ? 520833
-                                                    : 1041666;
+                         : settings.stereoscopic     ? 520833
+                                                     : 1041666;
   if (budget) *budget = b;
 }
 
@@ -138,9 +136,8 @@ EncodeResult Encode(Frame& frame, const EncodeSettings& settings) {
 
   opj_cinfo* cinfo = opj_create_compress();
   opj_setup_encoder(cinfo, &params, &frame.image);
-  const size_t size = settings.buffer_size
-                          ? settings.buffer_size
-                          : static_cast<size_t>(0.1625 * cinfo->j2k->cp->img_size + 2000);
+  const size_t size = settings.buffer_size ? settings.buffer_size
+                                           : static_cast<size_t>(0.1625 * cinfo->j2k->cp->img_size + 2000);
   std::vector<uint8_t> buffer(size);
   opj_cio cio{};
   cio.cinfo = cinfo;
@@ -159,8 +156,7 @@ EncodeResult Encode(Frame& frame, const EncodeSettings& settings) {
   return result;
 }
 
-bool ReadPnm(const std::string& path, int& width, int& height, int& channels,
-             std::vector<int>& samples) {
+bool ReadPnm(const std::string& path, int& width, int& height, int& channels, std::vector<int>& samples) {
   const std::vector<uint8_t> bytes = ReadFile(path);
   if (bytes.size() < 3 || bytes[0] != 'P') return false;
   channels = bytes[1] == '6' ? 3 : (bytes[1] == '5' ? 1 : 0);
@@ -208,13 +204,12 @@ double Psnr(const Frame& frame, const std::vector<std::vector<int>>& decoded) {
 int MaxAbsDiff(const Frame& frame, const std::vector<std::vector<int>>& decoded) {
   int m = 0;
   for (int c = 0; c < 3; ++c)
-    for (size_t i = 0; i < frame.planes[c].size(); ++i)
-      m = std::max(m, std::abs(frame.planes[c][i] - decoded[c][i]));
+    for (size_t i = 0; i < frame.planes[c].size(); ++i) m = std::max(m, std::abs(frame.planes[c][i] - decoded[c][i]));
   return m;
 }
 
-std::vector<std::vector<int>> DecodeWithOpenJpeg(const std::vector<uint8_t>& codestream,
-                                                 const std::string& dir, const std::string& name) {
+std::vector<std::vector<int>> DecodeWithOpenJpeg(const std::vector<uint8_t>& codestream, const std::string& dir,
+                                                 const std::string& name) {
   const std::string in = dir + "/" + name + ".j2c";
   const std::string out = dir + "/" + name + ".ppm";
   lumavox_test::WriteBytes(in, codestream);
@@ -228,9 +223,8 @@ std::vector<std::vector<int>> DecodeWithOpenJpeg(const std::vector<uint8_t>& cod
   return planes;
 }
 
-std::vector<std::vector<int>> DecodeWithFfmpeg(const std::vector<uint8_t>& codestream,
-                                               const std::string& dir, const std::string& name,
-                                               int width, int height) {
+std::vector<std::vector<int>> DecodeWithFfmpeg(const std::vector<uint8_t>& codestream, const std::string& dir,
+                                               const std::string& name, int width, int height) {
   const std::string in = dir + "/" + name + ".j2c";
   const std::string out = dir + "/" + name + ".raw";
   lumavox_test::WriteBytes(in, codestream);
@@ -254,8 +248,7 @@ std::vector<std::vector<int>> DecodeWithFfmpeg(const std::vector<uint8_t>& codes
 }
 
 void WriteFramePpm(const Frame& frame, const std::string& path) {
-  const std::string header =
-      "P6\n" + std::to_string(frame.width) + " " + std::to_string(frame.height) + "\n4095\n";
+  const std::string header = "P6\n" + std::to_string(frame.width) + " " + std::to_string(frame.height) + "\n4095\n";
   std::vector<uint8_t> bytes(header.begin(), header.end());
   bytes.reserve(bytes.size() + frame.planes[0].size() * 6);
   for (size_t i = 0; i < frame.planes[0].size(); ++i) {

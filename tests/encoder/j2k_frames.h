@@ -29,15 +29,14 @@ struct Frame {
 
 // Fills a frame of the given size and content; flat fields take the value
 // given (per component: value, value + 1000, value - 1000, clamped).
-void MakeFrame(Frame& frame, int width, int height, Content content, int flat_value = 2048,
-               uint32_t seed = 1);
+void MakeFrame(Frame& frame, int width, int height, Content content, int flat_value = 2048, uint32_t seed = 1);
 
 struct EncodeSettings {
-  unsigned bit_rate = 250;   // Mbit/s
-  unsigned frame_rate = 24;  // frames per second
-  bool stereoscopic = false; // 48-frame limits for a stereoscopic eye
-  int max_comp_size = -1;    // -1: the render's value for the mode
-  size_t buffer_size = 0;    // 0: the render's byte-stream size
+  unsigned bit_rate = 250;    // Mbit/s
+  unsigned frame_rate = 24;   // frames per second
+  bool stereoscopic = false;  // 48-frame limits for a stereoscopic eye
+  int max_comp_size = -1;     // -1: the render's value for the mode
+  size_t buffer_size = 0;     // 0: the render's byte-stream size
 };
 
 struct EncodeResult {
@@ -48,26 +47,23 @@ struct EncodeResult {
 };
 
 // The parameter record a render sets up for this frame and rate.
-void RenderParameters(const Frame& frame, const EncodeSettings& settings, opj_cparameters& params,
-                      unsigned* budget);
+void RenderParameters(const Frame& frame, const EncodeSettings& settings, opj_cparameters& params, unsigned* budget);
 
 EncodeResult Encode(Frame& frame, const EncodeSettings& settings);
 
 // Reads a 16-bit (or 8-bit) binary PGM/PPM as written by the oracles.
-bool ReadPnm(const std::string& path, int& width, int& height, int& channels,
-             std::vector<int>& samples);
+bool ReadPnm(const std::string& path, int& width, int& height, int& channels, std::vector<int>& samples);
 
 // PSNR of decoded planes against the frame, with 4095 as the peak.
 double Psnr(const Frame& frame, const std::vector<std::vector<int>>& decoded);
 int MaxAbsDiff(const Frame& frame, const std::vector<std::vector<int>>& decoded);
 
 // Decodes a codestream with opj_decompress into three planes; empty on failure.
-std::vector<std::vector<int>> DecodeWithOpenJpeg(const std::vector<uint8_t>& codestream,
-                                                 const std::string& dir, const std::string& name);
+std::vector<std::vector<int>> DecodeWithOpenJpeg(const std::vector<uint8_t>& codestream, const std::string& dir,
+                                                 const std::string& name);
 // Decodes with ffmpeg (48-bit RGB out, scaled back to 12 bits); empty on failure.
-std::vector<std::vector<int>> DecodeWithFfmpeg(const std::vector<uint8_t>& codestream,
-                                               const std::string& dir, const std::string& name,
-                                               int width, int height);
+std::vector<std::vector<int>> DecodeWithFfmpeg(const std::vector<uint8_t>& codestream, const std::string& dir,
+                                               const std::string& name, int width, int height);
 
 // Writes the frame as one 12-bit PPM (the input of opj_compress).
 void WriteFramePpm(const Frame& frame, const std::string& path);

@@ -51,6 +51,6 @@ TEST(RateBudget, PacketsGetTheFrameBudgetLessTheHeaders) {
     }
   }
   EXPECT_EQ(checked, 198);
-  EXPECT_EQ(tcd_layer_budget(0.0f, 5000), 5000);    // no limit: the room
+  EXPECT_EQ(tcd_layer_budget(0.0f, 5000), 5000);     // no limit: the room
   EXPECT_EQ(tcd_layer_budget(9000.4f, 5000), 5000);  // never beyond the room
 }

@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ASDCP::PCM::AudioDescriptor descriptor;
     parser.FillAudioDescriptor(descriptor);
     ASDCP::PCM::FrameBuffer buffer(parser.FrameSize() > 0 && parser.FrameSize() < (1u << 24) ? parser.FrameSize()
-                                                                                            : 4096);
+                                                                                             : 4096);
     for (int k = 0; k < 64 && ASDCP_SUCCESS(parser.ReadFrame(buffer)); ++k) {
     }
   }

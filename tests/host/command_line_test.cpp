@@ -90,8 +90,8 @@ TEST(CommandLine, BadArgumentsNameTheProblem) {
 TEST(CommandLine, ProgramHelpAndErrors) {
   auto help = RunCommand({RenderPath(), "--help"});
   EXPECT_EQ(help.status, 0);
-  for (const char* option : {"--input", "--size", "--fps", "--seconds", "--frames", "--name", "--depth",
-                             "--threads", "--options", "--plugin", "OUTPUT.DCP"})
+  for (const char* option : {"--input", "--size", "--fps", "--seconds", "--frames", "--name", "--depth", "--threads",
+                             "--options", "--plugin", "OUTPUT.DCP"})
     EXPECT_NE(help.out.find(option), std::string::npos) << option;
 
   auto bad = RunCommand({RenderPath(), "--depth", "10", "x.DCP"});

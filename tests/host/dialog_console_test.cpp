@@ -33,7 +33,14 @@ INT_PTR Proc(HWND dialog, UINT message, WPARAM, LPARAM) {
 }
 
 std::string RunAndRead(bool tty) {
-  static const DialogTemplate t = {WS_POPUP | WS_CAPTION, 0, 0, 200, 50, "Work", "MS Shell Dlg", 8,
+  static const DialogTemplate t = {WS_POPUP | WS_CAPTION,
+                                   0,
+                                   0,
+                                   200,
+                                   50,
+                                   "Work",
+                                   "MS Shell Dlg",
+                                   8,
                                    {{11, ControlKind::Static, 0, 0, 0, 200, 10, ""},
                                     {12, ControlKind::ProgressBar, 0, 0, 20, 200, 10, ""},
                                     {2, ControlKind::PushButton, 0, 80, 35, 40, 12, "Cancel"}}};

@@ -41,8 +41,10 @@ std::string OneSecondSubtitles(TempDir& dir, bool smpte) {
     }
   }
   std::string text = ReadText(from + "/" + std::filesystem::path(document).filename().string());
-  const std::string in = smpte ? "TimeIn=\"00:00:01:00\" TimeOut=\"00:00:02:00\"" : "TimeIn=\"00:00:01:000\" TimeOut=\"00:00:02:000\"";
-  const std::string now = smpte ? "TimeIn=\"00:00:00:12\" TimeOut=\"00:00:01:00\"" : "TimeIn=\"00:00:00:125\" TimeOut=\"00:00:01:000\"";
+  const std::string in = smpte ? "TimeIn=\"00:00:01:00\" TimeOut=\"00:00:02:00\""
+                               : "TimeIn=\"00:00:01:000\" TimeOut=\"00:00:02:000\"";
+  const std::string now = smpte ? "TimeIn=\"00:00:00:12\" TimeOut=\"00:00:01:00\""
+                                : "TimeIn=\"00:00:00:125\" TimeOut=\"00:00:01:000\"";
   EXPECT_NE(text.find(in), std::string::npos);
   text.replace(text.find(in), in.size(), now);
   WriteText(document, text);
@@ -93,15 +95,16 @@ std::string Cpl(const std::string& folder, const std::string& path) {
 // The channels of the sound track file from the CPL's entry point against
 // the WAV files from the in-point: every 24-bit sample of the CPL's duration,
 // silence after the files' end.
-void ExpectSoundIsTheFilesFromTheInPoint(const std::string& folder, const std::vector<std::string>& wavs,
-                                         int inPoint, TempDir& dir) {
+void ExpectSoundIsTheFilesFromTheInPoint(const std::string& folder, const std::vector<std::string>& wavs, int inPoint,
+                                         TempDir& dir) {
   const std::string raw = dir / "sound.raw";
-  CommandResult decoded = RunCommand({"ffmpeg", "-v", "error", "-y", "-i", Only(folder, "pcm_"), "-f", "s24le",
-                                      "-c:a", "pcm_s24le", raw});
+  CommandResult decoded = RunCommand(
+      {"ffmpeg", "-v", "error", "-y", "-i", Only(folder, "pcm_"), "-f", "s24le", "-c:a", "pcm_s24le", raw});
   ASSERT_EQ(decoded.status, 0) << decoded.err;
   const std::vector<uint8_t> pcm = ReadBytes(raw);
   EXPECT_EQ(Cpl(folder, "CompositionPlaylist/ReelList/Reel/AssetList/MainSound/EntryPoint"), std::to_string(inPoint));
-  const size_t frames = static_cast<size_t>(std::stoi(Cpl(folder, "CompositionPlaylist/ReelList/Reel/AssetList/MainSound/Duration")));
+  const size_t frames = static_cast<size_t>(
+      std::stoi(Cpl(folder, "CompositionPlaylist/ReelList/Reel/AssetList/MainSound/Duration")));
   const size_t channels = wavs.size();
   const size_t first = static_cast<size_t>(inPoint) * 2000, count = frames * 2000;
   ASSERT_GE(pcm.size(), (first + count) * channels * 3);
@@ -183,8 +186,8 @@ TEST(DialogScript, SmptePackageShowsEverySettingOfTheScript) {
       "page Subtitle\n"
       "tick Subtitles\n" +
       ChooseFile("...", OneSecondSubtitles(dir, true)) + "press OK\n";
-  CommandResult r = RunScript(dir, script, {"--size", "2048x1080", "--frames", "24", "--options", dir / "o.bin",
-                                            dir / "Moon.DCP"});
+  CommandResult r = RunScript(dir, script,
+                              {"--size", "2048x1080", "--frames", "24", "--options", dir / "o.bin", dir / "Moon.DCP"});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.err.find("MOONRISE_TRL_C_EN_51_20240105"), std::string::npos) << r.err;  // the builder's title line
 
@@ -226,8 +229,8 @@ TEST(DialogScript, InteropStereoscopicPackageShowsItsSettings) {
       "page Subtitle\n"
       "tick Subtitles\n" +
       ChooseFile("...", OneSecondSubtitles(dir, false)) + "press OK\n";
-  CommandResult r = RunScript(dir, script, {"--size", "4096x1080", "--frames", "24", "--options", dir / "s.bin",
-                                            dir / "Stereo.DCP"});
+  CommandResult r = RunScript(
+      dir, script, {"--size", "4096x1080", "--frames", "24", "--options", dir / "s.bin", dir / "Stereo.DCP"});
   ASSERT_EQ(r.status, 0) << r.err;
   const std::string stereo = dir / "Stereo";
   EXPECT_EQ(Cpl(stereo, "CompositionPlaylist/ContentTitleText"), "STEREO TITLE");
@@ -259,8 +262,8 @@ TEST(DialogScript, SevenOnePackageShowsItsChannels) {
     seven += ChooseFile(std::to_string(2327 + c), wavs.back());
   }
   seven += "type In-point = 3\npress OK\n";
-  CommandResult r =
-      RunScript(dir, seven, {"--size", "1998x1080", "--frames", "24", "--name", "Seven Title", dir / "Seven.DCP"});
+  CommandResult r = RunScript(dir, seven,
+                              {"--size", "1998x1080", "--frames", "24", "--name", "Seven Title", dir / "Seven.DCP"});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(Cpl(dir / "Seven", "CompositionPlaylist/ContentTitleText"), "Seven Title");
   ExpectSoundIsTheFilesFromTheInPoint(dir / "Seven", wavs, 3, dir);
@@ -321,12 +324,12 @@ TEST(DialogScript, LinesThatCannotBeCarriedOutStopWithTheLineAndTheScreen) {
       {"choose Packing standard = DCI\n", "has no item \"DCI\" (its items: InterOp, SMPTE)"},
       {"page Video\ndrag Bit rate = 300\n", "runs from 0 to 250, not \"300\""},
       {"page Audio\nchoose Audio source = External Files\npress Left\n", "no \"file\" line before it"},
-      {"clear Use composition name as DCP title\npress Title helper\n", "the script ended while a dialog was still open"},
+      {"clear Use composition name as DCP title\npress Title helper\n",
+       "the script ended while a dialog was still open"},
       {"press OK\npage Video\n", "line 2 \"page Video\": no dialog is open"},
   };
   for (const auto& c : cases) {
-    CommandResult r = RunScript(dir, c.script,
-                                {"--frames", "1", "--options", stored, dir / "Second.DCP"});
+    CommandResult r = RunScript(dir, c.script, {"--frames", "1", "--options", stored, dir / "Second.DCP"});
     EXPECT_EQ(r.status, 1) << c.script;
     EXPECT_NE(r.err.find(c.error), std::string::npos) << c.script << r.err;
     EXPECT_NE(r.err.find("nothing is stored or rendered"), std::string::npos) << r.err;
@@ -348,8 +351,8 @@ TEST(DialogScript, LinesThatCannotBeCarriedOutStopWithTheLineAndTheScreen) {
 // Without a display and without a script, --dialog stops at once.
 TEST(DialogScript, DialogWithoutDisplayOrScriptFailsAtOnce) {
   TempDir dir;
-  CommandResult r = RunCommand({"env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", RenderPath(), "--dialog",
-                                "--options", dir / "o.bin"});
+  CommandResult r = RunCommand(
+      {"env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", RenderPath(), "--dialog", "--options", dir / "o.bin"});
   EXPECT_EQ(r.status, 2);
   EXPECT_NE(r.err.find("--dialog needs a window system"), std::string::npos) << r.err;
   EXPECT_FALSE(FileExists(dir / "o.bin"));

@@ -84,8 +84,7 @@ class VirtualDisplay {
     if (pipe(fds) != 0) return;
     fcntl(fds[0], F_SETFD, FD_CLOEXEC);
     server_ = std::make_unique<Background>(std::vector<std::string>{"Xvfb", "-displayfd", std::to_string(fds[1]),
-                                                                    "-screen", "0", "1280x1024x24", "-nolisten",
-                                                                    "tcp"},
+                                                                    "-screen", "0", "1280x1024x24", "-nolisten", "tcp"},
                                            log);
     close(fds[1]);
     pollfd p = {fds[0], POLLIN, 0};
@@ -154,17 +153,19 @@ class Desktop {
     if (known != places_.end()) return known->second;
     Geometry g;
     CommandResult r = Tool({"xdotool", "getwindowgeometry", "--shell", window});
-    std::sscanf(r.out.c_str() + r.out.find("X="), "X=%d\nY=%d\nWIDTH=%d\nHEIGHT=%d", &g.x, &g.y, &g.width,
-                &g.height);
+    std::sscanf(r.out.c_str() + r.out.find("X="), "X=%d\nY=%d\nWIDTH=%d\nHEIGHT=%d", &g.x, &g.y, &g.width, &g.height);
     if (g.width > 0) places_[window] = g;
     return g;
   }
   std::string Grab(const std::string& window, const std::string& png = "") {
     const Geometry g = Place(window);
-    std::vector<std::string> argv{"ffmpeg", "-v", "error", "-y", "-f", "x11grab", "-draw_mouse", "0",
+    std::vector<std::string> argv{"ffmpeg",      "-v",
+                                  "error",       "-y",
+                                  "-f",          "x11grab",
+                                  "-draw_mouse", "0",
                                   "-video_size", std::to_string(g.width) + "x" + std::to_string(g.height),
-                                  "-i", display_ + "+" + std::to_string(g.x) + "," + std::to_string(g.y),
-                                  "-frames:v", "1"};
+                                  "-i",          display_ + "+" + std::to_string(g.x) + "," + std::to_string(g.y),
+                                  "-frames:v",   "1"};
     if (png.empty()) {
       argv.insert(argv.end(), {"-f", "rawvideo", "-pix_fmt", "rgb24", "-"});
     } else {
@@ -194,9 +195,13 @@ class Desktop {
 // lumavox-render on the display; under the leak checker the window
 // system's own lasting allocations are not counted.
 std::vector<std::string> ProgramOnDisplay(const std::string& display, const std::string& stored) {
-  return {"env", "DISPLAY=" + display,
+  return {"env",
+          "DISPLAY=" + display,
           "LSAN_OPTIONS=suppressions=" + SourceDir() + "/tests/host/window_system_leaks.supp",
-          RenderPath(), "--dialog", "--options", stored};
+          RenderPath(),
+          "--dialog",
+          "--options",
+          stored};
 }
 
 OutputOptions Record(const std::string& path) {

@@ -18,8 +18,8 @@ namespace {
 std::string MakeMovie(const TempDir& dir) {
   std::string path = dir / "in.mkv";
   auto r = RunCommand({"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i", "testsrc=size=320x240:rate=24:duration=2",
-                       "-f", "lavfi", "-i", "sine=frequency=1000:sample_rate=44100:duration=2", "-c:v", "ffv1",
-                       "-c:a", "pcm_s16le", path});
+                       "-f", "lavfi", "-i", "sine=frequency=1000:sample_rate=44100:duration=2", "-c:v", "ffv1", "-c:a",
+                       "pcm_s16le", path});
   EXPECT_EQ(r.status, 0) << r.err;
   return path;
 }
@@ -149,8 +149,8 @@ TEST(MediaInput, ImageSequenceAndBadFiles) {
   EXPECT_TRUE(seq.FramesIndependent());
   HostFrame alone;
   alone.Allocate(32, 24, 16);
-  auto oracle = RunCommand({"ffmpeg", "-v", "error", "-i", dir / "img004.png", "-vf", "scale=32:24:flags=bicubic",
-                            "-f", "rawvideo", "-pix_fmt", "rgb24", "-"});
+  auto oracle = RunCommand({"ffmpeg", "-v", "error", "-i", dir / "img004.png", "-vf", "scale=32:24:flags=bicubic", "-f",
+                            "rawvideo", "-pix_fmt", "rgb24", "-"});
   ASSERT_EQ(oracle.status, 0) << oracle.err;
   seq.RenderFrame(3, alone);
   EXPECT_GT(Psnr(std::vector<uint8_t>(oracle.out.begin(), oracle.out.end()), alone), 35.0);

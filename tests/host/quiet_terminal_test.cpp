@@ -63,8 +63,8 @@ TEST(QuietTerminal, RenderShowsProgressAndSummaryAndLogsTheDiagnostics) {
   EXPECT_NE(terminal.find(" left"), std::string::npos) << "no time left in the progress line: " << terminal;
 
   const std::string log = ReadText(dir / "T.log");
-  for (const char* diagnostic : {"EntryPointFunc", "My_StartAdding", "My_AddFrame", "My_EndAdding",
-                                 "composition \"T\" 2048x858"}) {
+  for (const char* diagnostic :
+       {"EntryPointFunc", "My_StartAdding", "My_AddFrame", "My_EndAdding", "composition \"T\" 2048x858"}) {
     EXPECT_NE(log.find(diagnostic), std::string::npos) << diagnostic << " is not in the log";
   }
 }

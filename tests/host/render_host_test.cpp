@@ -314,7 +314,9 @@ TEST_F(RenderHostTest, DrivesAWholeRenderInTheHostsOrder) {
   ASSERT_EQ(record.chunks.size(), 3u);
   for (int s = 0; s < 3; ++s) {
     EXPECT_EQ(record.chunks[static_cast<size_t>(s)], ToneSamples(s));
-    EXPECT_EQ(record.chunk_starts[static_cast<size_t>(s)].value / static_cast<A_long>(record.chunk_starts[static_cast<size_t>(s)].scale), s);
+    EXPECT_EQ(record.chunk_starts[static_cast<size_t>(s)].value /
+                  static_cast<A_long>(record.chunk_starts[static_cast<size_t>(s)].scale),
+              s);
   }
   // The output specification as the module read and set it.
   EXPECT_EQ(record.path, "/tmp/Some Film.DCP");

@@ -82,12 +82,12 @@ TEST(RenderProgram, RefusesAnOptionsFileThatIsNoStoredRecordAndLeavesItAsItIs) {
 TEST(RenderProgram, RendersAMovieInput) {
   LUMAVOX_REQUIRE_TOOL("ffmpeg");
   TempDir dir;
-  auto made = RunCommand({"ffmpeg", "-v", "error", "-f", "lavfi", "-i", "testsrc=size=320x240:rate=24:duration=1",
-                          "-f", "lavfi", "-i", "sine=frequency=440:duration=1", "-c:v", "ffv1", "-c:a", "pcm_s16le",
+  auto made = RunCommand({"ffmpeg", "-v", "error", "-f", "lavfi", "-i", "testsrc=size=320x240:rate=24:duration=1", "-f",
+                          "lavfi", "-i", "sine=frequency=440:duration=1", "-c:v", "ffv1", "-c:a", "pcm_s16le",
                           dir / "in.mkv"});
   ASSERT_EQ(made.status, 0) << made.err;
-  auto r = RunCommand({RenderPath(), "--input", dir / "in.mkv", "--size", "2048x1080", "--depth", "8", "--threads",
-                       "2", dir / "m.DCP"});
+  auto r = RunCommand({RenderPath(), "--input", dir / "in.mkv", "--size", "2048x1080", "--depth", "8", "--threads", "2",
+                       dir / "m.DCP"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_NE(ReadText(dir / "m.log").find("composition \"m\" 2048x1080, 24.000 fps, 24 frames, 8 bits per channel"),
             std::string::npos)
@@ -136,8 +136,8 @@ TEST(RenderProgram, AnImageSequenceGivesEachPictureOneFrameAtAnyRate) {
     std::snprintf(name, sizeof name, "/in%03d.ppm", k + 1);
     WriteBytes(dir / "frames" + name, NumberedPicture(k, 96, 54));
   }
-  auto png = RunCommand({"ffmpeg", "-v", "error", "-i", dir / "frames/in%03d.ppm", "-start_number", "1",
-                         dir / "frames/in%03d.png"});
+  auto png = RunCommand(
+      {"ffmpeg", "-v", "error", "-i", dir / "frames/in%03d.ppm", "-start_number", "1", dir / "frames/in%03d.png"});
   ASSERT_EQ(png.status, 0) << png.err;
   for (int k = 1; k <= kPictures; ++k) {
     char name[32];
@@ -163,8 +163,8 @@ TEST(RenderProgram, AnImageSequenceGivesEachPictureOneFrameAtAnyRate) {
     ASSERT_EQ(decoded.status, 0) << decoded.err;
     ASSERT_EQ(decoded.out.size(), static_cast<size_t>(kPictures) * kWidth * kHeight);
     for (int k = 0; k < kPictures; ++k) {
-      const auto* grey =
-          reinterpret_cast<const uint8_t*>(decoded.out.data()) + static_cast<size_t>(k) * kWidth * kHeight;
+      const auto* grey = reinterpret_cast<const uint8_t*>(decoded.out.data()) +
+                         static_cast<size_t>(k) * kWidth * kHeight;
       EXPECT_EQ(PictureNumber(grey, kWidth, kHeight), k) << "frame " << k;
     }
   }

@@ -42,11 +42,13 @@ TEST(AssetDigest, ProgressSeesEveryChunkAndCanStopTheDigest) {
   std::vector<uint64_t> seen;
   uint64_t size = 5 * 1024 * 1024;
   char digest[kDigestTextSize] = "untouched";
-  ASSERT_EQ(DigestFileInChunks(path.c_str(), &size, false, digest, [&](uint64_t done, uint64_t total) {
-              EXPECT_EQ(total, size);
-              seen.push_back(done);
-              return true;
-            }), 0);
+  ASSERT_EQ(DigestFileInChunks(path.c_str(), &size, false, digest,
+                               [&](uint64_t done, uint64_t total) {
+                                 EXPECT_EQ(total, size);
+                                 seen.push_back(done);
+                                 return true;
+                               }),
+            0);
   EXPECT_EQ(seen, (std::vector<uint64_t>{2 * 1024 * 1024, 4 * 1024 * 1024, 5 * 1024 * 1024}));
   std::strcpy(digest, "untouched");
   int calls = 0;

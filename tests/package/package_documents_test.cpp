@@ -41,11 +41,14 @@ void CheckPackage(const PackageKind& kind) {
 
   // Schemas.
   EXPECT_EQ(package_test::ValidateWithSchema(
-                w.cpl, kind.smpte ? "cpl-smpte-with-extensions.xsd" : "cpl-interop-with-extensions.xsd"), "");
-  EXPECT_EQ(package_test::ValidateWithSchema(
-                w.pkl, kind.smpte ? "SMPTE-429-8-2006-PKL.xsd" : "PROTO-ASDCP-PKL-20040311.xsd"), "");
-  EXPECT_EQ(package_test::ValidateWithSchema(
-                w.assetMap, kind.smpte ? "SMPTE-429-9-2007-AM.xsd" : "PROTO-ASDCP-AM-20040311.xsd"), "");
+                w.cpl, kind.smpte ? "cpl-smpte-with-extensions.xsd" : "cpl-interop-with-extensions.xsd"),
+            "");
+  EXPECT_EQ(
+      package_test::ValidateWithSchema(w.pkl, kind.smpte ? "SMPTE-429-8-2006-PKL.xsd" : "PROTO-ASDCP-PKL-20040311.xsd"),
+      "");
+  EXPECT_EQ(package_test::ValidateWithSchema(w.assetMap,
+                                             kind.smpte ? "SMPTE-429-9-2007-AM.xsd" : "PROTO-ASDCP-AM-20040311.xsd"),
+            "");
   if (kind.smpte) {
     EXPECT_EQ(package_test::ValidateWithSchema(w.volIndex, "SMPTE-429-9-2007-AM.xsd"), "");
   } else {
@@ -139,8 +142,9 @@ TEST(PackageDocuments, MarkupCharactersInTextsReachTheDocumentsIntact) {
               std::vector<std::string>{"Fish & Chips <Director's \"Cut\">"});
     EXPECT_EQ(XPath(w.pkl, "string(" + Q(Name("AnnotationText")) + ")"), std::vector<std::string>{"A&B"});
     EXPECT_EQ(XPath(w.assetMap, "string(" + Q(Name("Issuer")) + ")"), std::vector<std::string>{"Q<R>"});
-    EXPECT_EQ(package_test::ValidateWithSchema(w.pkl, smpte ? "SMPTE-429-8-2006-PKL.xsd" : "PROTO-ASDCP-PKL-20040311.xsd"),
-              "");
+    EXPECT_EQ(
+        package_test::ValidateWithSchema(w.pkl, smpte ? "SMPTE-429-8-2006-PKL.xsd" : "PROTO-ASDCP-PKL-20040311.xsd"),
+        "");
   }
 }
 

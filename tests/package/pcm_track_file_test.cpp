@@ -20,7 +20,7 @@ using namespace lumavox_test;
 
 namespace {
 
-const char* kChannelFiles[] = {"ch1_L.wav", "ch2_R.wav", "ch3_C.wav", "ch4_LFE.wav",
+const char* kChannelFiles[] = {"ch1_L.wav",  "ch2_R.wav",  "ch3_C.wav",  "ch4_LFE.wav",
                                "ch5_Ls.wav", "ch6_Rs.wav", "ch7_LC.wav", "ch8_RC.wav"};
 const char* kEditRate = "060e2b34.01010102.05300405.00000000";
 const char* kChannelAssignment = "060e2b34.01010107.04020101.05000000";
@@ -72,8 +72,8 @@ void WriteMono(const std::string& path, uint32_t samples, int channel) {
 }
 
 std::vector<uint8_t> Decode(const std::string& mxf, const std::string& raw) {
-  CommandResult r = RunCommand({"ffmpeg", "-v", "error", "-y", "-i", mxf, "-map", "0:a", "-c:a", "pcm_s24le",
-                                "-f", "s24le", raw});
+  CommandResult r = RunCommand(
+      {"ffmpeg", "-v", "error", "-y", "-i", mxf, "-map", "0:a", "-c:a", "pcm_s24le", "-f", "s24le", raw});
   EXPECT_EQ(r.status, 0) << r.err;
   return ReadBytes(raw);
 }
@@ -156,7 +156,8 @@ TEST(PCMTrackFile, ExternalSoundRunsToDurationPlusInPointThenSilence) {
   // 300 whole frames at 25 fps (1920 sample frames each).
   for (int c = 0; c < 6; ++c) {
     WriteMono(dir / ("long" + std::to_string(c) + ".wav"), 300 * 1920, c);
-    std::snprintf(o.channelFiles[c], sizeof o.channelFiles[c], "%s", (dir / ("long" + std::to_string(c) + ".wav")).c_str());
+    std::snprintf(o.channelFiles[c], sizeof o.channelFiles[c], "%s",
+                  (dir / ("long" + std::to_string(c) + ".wav")).c_str());
   }
   ASSERT_TRUE(write_PCM_file(&o).Success());
   EXPECT_EQ(o.audioFrames, 275u);

@@ -33,9 +33,9 @@ TEST(DigestDialog, ShowsEachFileAndItsProgressThenEndsWithTheDigests) {
   EXPECT_EQ(user.opened, 1);
   EXPECT_EQ(user.results, std::vector<INT_PTR>{0});
   EXPECT_TRUE(user.boxes.empty());
-  EXPECT_EQ(user.texts, (std::vector<std::string>{
-                            std::string("Calculating security contraints for ") + p.info.pictureFileName,
-                            std::string("Calculating security contraints for ") + p.info.soundFileName}));
+  EXPECT_EQ(user.texts,
+            (std::vector<std::string>{std::string("Calculating security contraints for ") + p.info.pictureFileName,
+                                      std::string("Calculating security contraints for ") + p.info.soundFileName}));
   // Picture: three chunks (2, 4 and 5 MB of 5 MB); sound: one.
   EXPECT_EQ(user.progress, (std::vector<int>{39, 79, 100, 100}));
   EXPECT_EQ(std::string(p.info.pictureHash), package_test::OpensslDigest(p.Path(p.info.pictureFileName)));

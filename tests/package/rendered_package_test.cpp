@@ -56,13 +56,13 @@ long CountPackets(const std::string& file) {
 }
 
 void Render(const TempDir& dir, const Shape& shape, const std::string& output) {
-  std::vector<std::string> argv{RenderPath(), "--size", shape.size, "--fps", shape.fps, "--frames", shape.fps,
-                                "--threads", "4", "--name", "Q&A <test>"};
+  std::vector<std::string> argv{RenderPath(), "--size",    shape.size, "--fps",  shape.fps,   "--frames",
+                                shape.fps,    "--threads", "4",        "--name", "Q&A <test>"};
   if (shape.smpte && shape.fps == "24") {
     // SMPTE at 24 fps is a user's choice: it comes in the stored record.
     const std::string options = dir / "options.bin";
-    auto first = RunCommand({RenderPath(), "--size", shape.size, "--frames", "1", "--options", options,
-                             dir / "setup.DCP"});
+    auto first = RunCommand(
+        {RenderPath(), "--size", shape.size, "--frames", "1", "--options", options, dir / "setup.DCP"});
     ASSERT_EQ(first.status, 0) << first.err;
     auto record = ReadBytes(options);
     ASSERT_GT(record.size(), kPackingOffset + 4);
@@ -104,8 +104,8 @@ TEST(RenderedPackage, EveryShapeIsCompleteValidAndAgreesWithItsTrackFiles) {
     ASSERT_FALSE(picture.empty());
     ASSERT_FALSE(sound.empty());
 
-    EXPECT_EQ(ValidateWithSchema(cpl, shape.smpte ? "cpl-smpte-with-extensions.xsd" : "cpl-interop-with-extensions.xsd"),
-              "");
+    EXPECT_EQ(
+        ValidateWithSchema(cpl, shape.smpte ? "cpl-smpte-with-extensions.xsd" : "cpl-interop-with-extensions.xsd"), "");
     EXPECT_EQ(ValidateWithSchema(pkl, shape.smpte ? "SMPTE-429-8-2006-PKL.xsd" : "PROTO-ASDCP-PKL-20040311.xsd"), "");
     EXPECT_EQ(ValidateWithSchema(assetMap, shape.smpte ? "SMPTE-429-9-2007-AM.xsd" : "PROTO-ASDCP-AM-20040311.xsd"),
               "");

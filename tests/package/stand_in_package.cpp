@@ -77,9 +77,8 @@ StandInPackage::StandInPackage(PackageKind kind, uint64_t pictureBytes) : info()
   SET(info.fontUuid, "8d9eafb0-c1d2-4e34-85f6-b7c8d9eafb0c");
   SET(info.fontFile, "font.ttf");
   SET(info.subtitlePath, UserSubtitlePath());
-  const std::string subtitle =
-      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<DCSubtitle Version=\"1.0\"><SubtitleID>" +
-      std::string(info.subtitleUuid) + "</SubtitleID></DCSubtitle>\n";
+  const std::string subtitle = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<DCSubtitle Version=\"1.0\"><SubtitleID>" +
+                               std::string(info.subtitleUuid) + "</SubtitleID></DCSubtitle>\n";
   lumavox_test::WriteText(UserSubtitlePath(), subtitle);
   lumavox_test::WriteBytes(UserFontPath(), RandomBytes(4099, 3));
   if (kind.smpte) {

@@ -59,8 +59,9 @@ std::string Interop(const std::string& id, const std::string& loadFont) {
 
 std::string Smpte(const std::string& id, const std::string& font) {
   return "<?xml version=\"1.0\"?>\n<SubtitleReel xmlns=\"http://www.smpte-ra.org/schemas/428-7/2010/DCST\">"
-         "<Id>" + id + "</Id><EditRate>24 1</EditRate>" +
-         (font.empty() ? "" : "<LoadFont ID=\"f\">" + font + "</LoadFont>") + "</SubtitleReel>\n";
+         "<Id>" +
+         id + "</Id><EditRate>24 1</EditRate>" + (font.empty() ? "" : "<LoadFont ID=\"f\">" + font + "</LoadFont>") +
+         "</SubtitleReel>\n";
 }
 
 }  // namespace
@@ -108,8 +109,8 @@ TEST(SubtitleCheck, RefusesAMissingFontAndForgetsTheDocument) {
   WriteText(dir / "dc.xml", Interop(kInteropId, "<LoadFont Id=\"f\" URI=\"font.ttf\"/>"));
   std::filesystem::create_directory(dir / "font.ttf");  // a folder of that name is no font
   WriteText(dir / "nouri.xml", Interop(kInteropId, "<LoadFont Id=\"f\"/>"));
-  for (const auto& [name, packing] : std::vector<std::pair<std::string, A_u_long>>{
-           {"reel.xml", 1}, {"dc.xml", 0}, {"nouri.xml", 0}}) {
+  for (const auto& [name, packing] :
+       std::vector<std::pair<std::string, A_u_long>>{{"reel.xml", 1}, {"dc.xml", 0}, {"nouri.xml", 0}}) {
     SCOPED_TRACE(name);
     const Outcome o = Check(dir / name, packing);
     EXPECT_EQ(o.result, 0);
@@ -178,9 +179,9 @@ TEST(SubtitleCheck, RefusesIdsAndFontNamesThatAreNoPlainNames) {
   WriteText(dir / "f.ttf", "font");
   std::filesystem::create_directories(dir / "sub");
   WriteText(dir / "sub/f.ttf", "font");
-  for (const std::string& id : std::vector<std::string>{"../../escape", "", "77777777-0000-4000-8000-0000000000bbx",
-                                                        "77777777/0000-4000-8000-0000000000b",
-                                                        "7777777g-0000-4000-8000-0000000000bb"}) {
+  for (const std::string& id :
+       std::vector<std::string>{"../../escape", "", "77777777-0000-4000-8000-0000000000bbx",
+                                "77777777/0000-4000-8000-0000000000b", "7777777g-0000-4000-8000-0000000000bb"}) {
     SCOPED_TRACE(id);
     WriteText(dir / "dc.xml", Interop(id, "<LoadFont URI=\"f.ttf\"/>"));
     WriteText(dir / "reel.xml", Smpte("urn:uuid:" + id, "urn:uuid:f.ttf"));
@@ -236,8 +237,8 @@ TEST(SubtitleCheck, RefusesSmpteDocumentsAtAnotherEditRate) {
 TEST(SubtitleCheck, InteropImagesMustStandBesideTheDocument) {
   TempDir dir;
   const auto dc = [&](const std::string& image) {
-    WriteText(dir / "dc.xml", Interop(kInteropId, "<Font><Subtitle SpotNumber=\"1\"><Image HAlign=\"center\">" +
-                                                      image + "</Image></Subtitle></Font>"));
+    WriteText(dir / "dc.xml", Interop(kInteropId, "<Font><Subtitle SpotNumber=\"1\"><Image HAlign=\"center\">" + image +
+                                                      "</Image></Subtitle></Font>"));
     return dir / "dc.xml";
   };
   WriteText(dir / "sub1.png", "png");

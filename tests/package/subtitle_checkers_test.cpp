@@ -45,7 +45,8 @@ std::string SmpteDocument(const TempDir& dir, int rate) {
   text = Replaced(text, "<EditRate>24 1</EditRate>", "<EditRate>" + r + " 1</EditRate>");
   text = Replaced(text, "<TimeCodeRate>24</TimeCodeRate>", "<TimeCodeRate>" + r + "</TimeCodeRate>");
   text = Replaced(text, "TimeOut=\"00:00:00:22\"", "TimeOut=\"00:00:00:10\"");
-  text = Replaced(text, "TimeIn=\"00:00:01:00\" TimeOut=\"00:00:02:00\"", "TimeIn=\"00:00:00:12\" TimeOut=\"00:00:00:20\"");
+  text = Replaced(text, "TimeIn=\"00:00:01:00\" TimeOut=\"00:00:02:00\"",
+                  "TimeIn=\"00:00:00:12\" TimeOut=\"00:00:00:20\"");
   std::string path = dir / ("subs" + r + ".xml");
   WriteText(path, text);
   const std::string font = std::string(kSmpteFont) + ".ttf";
@@ -145,7 +146,8 @@ TEST(SubtitleCheckers, InteropImageSubtitlesTravelWithTheirDocument) {
   text = Replaced(text, "TimeOut=\"00:00:00:229\"", "TimeOut=\"00:00:00:050\"");
   // The second subtitle becomes two image subtitles within the second.
   const size_t second = text.find("    <Subtitle SpotNumber=\"2\"");
-  text = text.substr(0, second) + R"(    <Subtitle SpotNumber="2" TimeIn="00:00:00:075" TimeOut="00:00:00:125" FadeUpTime="0" FadeDownTime="0">
+  text = text.substr(0, second) +
+         R"(    <Subtitle SpotNumber="2" TimeIn="00:00:00:075" TimeOut="00:00:00:125" FadeUpTime="0" FadeDownTime="0">
       <Image VAlign="bottom" VPosition="10" HAlign="center">sub1.png</Image>
     </Subtitle>
     <Subtitle SpotNumber="3" TimeIn="00:00:00:150" TimeOut="00:00:00:200" FadeUpTime="0" FadeDownTime="0">
@@ -165,11 +167,11 @@ TEST(SubtitleCheckers, InteropImageSubtitlesTravelWithTheirDocument) {
 
   const std::string folder = dir / "Film";
   const std::string id = kImagesId;
-  EXPECT_EQ(Entries(folder + "/" + id), (std::vector<std::string>{id + ".xml", "DejaVuSerif.ttf", "sub1.png",
-                                                                   "sub2.png"}));
+  EXPECT_EQ(Entries(folder + "/" + id),
+            (std::vector<std::string>{id + ".xml", "DejaVuSerif.ttf", "sub1.png", "sub2.png"}));
   const std::string pkl = folder + "/pkl_" + options.pklUuid + ".xml";
-  const std::vector<std::string> ids = XPath(pkl, "//" + Name("Asset") + "[" + Name("Type") + "='image/png']/" +
-                                                      Name("Id") + "/text()");
+  const std::vector<std::string> ids = XPath(
+      pkl, "//" + Name("Asset") + "[" + Name("Type") + "='image/png']/" + Name("Id") + "/text()");
   ASSERT_EQ(ids.size(), images.size());
   EXPECT_NE(ids[0], ids[1]);
   for (size_t k = 0; k < images.size(); ++k) {
@@ -208,7 +210,8 @@ TEST(SubtitleCheckers, ManyImageSubtitlesFitTheTrackFile) {
     WriteBytes(dir / (std::string(id) + ".png"), png);
     spots += "<Subtitle SpotNumber=\"" + std::to_string(k + 1) +
              "\" TimeIn=\"00:00:00:00\" TimeOut=\"00:00:00:01\"><Image Valign=\"bottom\" Vposition=\"10\" "
-             "Halign=\"center\">urn:uuid:" + id + "</Image></Subtitle>\n";
+             "Halign=\"center\">urn:uuid:" +
+             id + "</Image></Subtitle>\n";
   }
   std::string text = ReadText(Reference("smpte/subs.xml"));
   const size_t font = text.find("  <LoadFont");
@@ -221,7 +224,8 @@ TEST(SubtitleCheckers, ManyImageSubtitlesFitTheTrackFile) {
   ChooseSubtitle(options, dir / "many.xml", 1);
   auto source = MakePatternSource();
   ASSERT_EQ(host->Render(*source), 0) << Messages(*host);
-  const CommandResult r = RunChecker({"asdcp-info", "-i", "-d", dir / ("Film/" + std::string(options.subtitleFileName))});
+  const CommandResult r = RunChecker(
+      {"asdcp-info", "-i", "-d", dir / ("Film/" + std::string(options.subtitleFileName))});
   EXPECT_EQ(r.status, 0) << r.out << r.err;
   EXPECT_NE(r.out.find("ResourceCount: 130"), std::string::npos) << r.out;
 }

@@ -34,8 +34,7 @@ TEST(SubtitleDocuments, InteropSubtitleAndFontAreDigestedFromThePackagedCopies) 
   for (const auto& [id, file] : {std::pair<std::string, std::string>{uuid, subtitle},
                                  std::pair<std::string, std::string>{p.info.fontUuid, font}}) {
     SCOPED_TRACE(file);
-    EXPECT_EQ(XPath(pkl, asset + id + "']/" + Name("Hash") + "/text()"),
-              std::vector<std::string>{OpensslDigest(file)});
+    EXPECT_EQ(XPath(pkl, asset + id + "']/" + Name("Hash") + "/text()"), std::vector<std::string>{OpensslDigest(file)});
     EXPECT_EQ(XPath(pkl, asset + id + "']/" + Name("Size") + "/text()"),
               std::vector<std::string>{std::to_string(std::filesystem::file_size(file))});
   }

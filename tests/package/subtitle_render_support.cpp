@@ -13,9 +13,7 @@ using namespace lumavox_host;
 
 namespace subtitle_test {
 
-std::string Reference(const std::string& name) {
-  return lumavox_test::SharedDir() + "/reference/subtitles/" + name;
-}
+std::string Reference(const std::string& name) { return lumavox_test::SharedDir() + "/reference/subtitles/" + name; }
 
 std::unique_ptr<RenderHost> SetUpHost(const std::string& outputPath, int frames, int threads, int fps) {
   HostSettings s;

@@ -30,10 +30,10 @@ TEST(SubtitleRenderStart, ADocumentOfTheOtherPackingIsRefusedBeforeTheFolderIsMa
     uint32_t chosenIn, renderedIn;
     const char* message;
   };
-  for (const Case c : {Case{"interop/subs_interop.xml", 0, 1,
-                            "You are trying to load an InterOp subtitle file in SMPTE packaging mode."},
-                       Case{"smpte/subs.xml", 1, 0,
-                            "You are trying to load a SMPTE subtitle file in interOp packaging mode."}}) {
+  for (const Case c :
+       {Case{"interop/subs_interop.xml", 0, 1,
+             "You are trying to load an InterOp subtitle file in SMPTE packaging mode."},
+        Case{"smpte/subs.xml", 1, 0, "You are trying to load a SMPTE subtitle file in interOp packaging mode."}}) {
     SCOPED_TRACE(c.document);
     TempDir dir;
     auto host = SetUpHost(dir / "Film.DCP");
@@ -131,8 +131,8 @@ TEST(SubtitleRenderStart, RefusesStoredIdsAndFontNamesThatAreNoPlainNames) {
     const char* id;
     const char* font;
   };
-  for (const Case c : {Case{"../../Escaped", ""}, Case{kInteropId, "../../escaped.ttf"},
-                       Case{kInteropId, "/tmp/escaped.ttf"}}) {
+  for (const Case c :
+       {Case{"../../Escaped", ""}, Case{kInteropId, "../../escaped.ttf"}, Case{kInteropId, "/tmp/escaped.ttf"}}) {
     SCOPED_TRACE(std::string(c.id) + " " + c.font);
     auto host = SetUpHost(dir / "pkg/Film.DCP");
     std::filesystem::create_directories(dir / "pkg");

@@ -57,8 +57,8 @@ TEST(WavHeader, FfprobeReadsAFileWithTheHeaderAndItsSamples) {
   MakeWavHeader(file.data(), 1, 48000, 48000);
   lumavox_test::WriteBytes(dir / "half.wav", file);
   auto r = lumavox_test::RunCommand({"ffprobe", "-v", "error", "-show_entries",
-                                     "stream=codec_name,sample_rate,channels,bits_per_sample,duration",
-                                     "-of", "default=nw=1", dir / "half.wav"});
+                                     "stream=codec_name,sample_rate,channels,bits_per_sample,duration", "-of",
+                                     "default=nw=1", dir / "half.wav"});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.out.find("codec_name=pcm_s24le"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("sample_rate=48000"), std::string::npos) << r.out;

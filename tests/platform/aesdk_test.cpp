@@ -24,13 +24,12 @@ TEST(AeSdk, DeclarationResourceBytesPadEachPropertyToFourBytes) {
   r.properties.push_back({AE_FourCC("8BIM"), AE_FourCC("vers"), 0, PiPLLong(0x00010000)});
   std::vector<uint8_t> b = PiPLBytes(r);
   ASSERT_EQ(b.size(), 10u + 16 + 4 + 16 + 4);
-  EXPECT_EQ(b[0], 1);                                   // version
-  EXPECT_EQ(b[6], 2);                                   // property count
+  EXPECT_EQ(b[0], 1);  // version
+  EXPECT_EQ(b[6], 2);  // property count
   EXPECT_EQ(std::vector<uint8_t>(b.begin() + 10, b.begin() + 14),
             (std::vector<uint8_t>{'M', 'I', 'B', '8'}));  // vendor, little-endian code
-  EXPECT_EQ(b[22], 4);                                  // data length of "Abc" with its length byte
-  EXPECT_EQ(std::vector<uint8_t>(b.begin() + 26, b.begin() + 30),
-            (std::vector<uint8_t>{3, 'A', 'b', 'c'}));
+  EXPECT_EQ(b[22], 4);                                    // data length of "Abc" with its length byte
+  EXPECT_EQ(std::vector<uint8_t>(b.begin() + 26, b.begin() + 30), (std::vector<uint8_t>{3, 'A', 'b', 'c'}));
   EXPECT_EQ(r.Find(AE_FourCC("vers"))->data, PiPLLong(0x00010000));
   EXPECT_EQ(r.Find(AE_FourCC("kind")), nullptr);
 }

@@ -65,7 +65,14 @@ INT_PTR ScrollProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
 }
 
 TEST(DialogControls, TrackBarDragTracksEveryPosition) {
-  static const DialogTemplate t = {WS_POPUP | WS_CAPTION, 0, 0, 100, 50, "", "MS Shell Dlg", 8,
+  static const DialogTemplate t = {WS_POPUP | WS_CAPTION,
+                                   0,
+                                   0,
+                                   100,
+                                   50,
+                                   "",
+                                   "MS Shell Dlg",
+                                   8,
                                    {{7, ControlKind::TrackBar, 0, 5, 5, 80, 20, ""},
                                     {IDCANCEL, ControlKind::PushButton, 0, 5, 30, 40, 12, "Cancel"}}};
   HINSTANCE module = reinterpret_cast<HINSTANCE>(0x5ca1);
@@ -84,8 +91,7 @@ TEST(DialogControls, TrackBarDragTracksEveryPosition) {
   EXPECT_EQ(DialogBoxParamA(module, MAKEINTRESOURCEA(77), nullptr, ScrollProc, 0), IDCANCEL);
   SetDialogPresenter(previous);
   EXPECT_EQ(g_scrolls, (std::vector<WPARAM>{MAKEWPARAM(SB_THUMBTRACK, 2), MAKEWPARAM(SB_THUMBTRACK, 1),
-                                            MAKEWPARAM(SB_THUMBPOSITION, 1), SB_ENDSCROLL, SB_PAGEDOWN,
-                                            SB_ENDSCROLL}));
+                                            MAKEWPARAM(SB_THUMBPOSITION, 1), SB_ENDSCROLL, SB_PAGEDOWN, SB_ENDSCROLL}));
 }
 
 }  // namespace

@@ -25,11 +25,17 @@ constexpr int kTemplate = 901;
 constexpr UINT kDone = WM_USER + 256;
 
 const DialogTemplate& Template() {
-  static const DialogTemplate t = {
-      WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT, 0, 0, 302, 78, "Test", "MS Shell Dlg", 8,
-      {{2701, ControlKind::Static, SS_CENTER, 0, 7, 296, 10, ""},
-       {2700, ControlKind::ProgressBar, WS_BORDER, 10, 25, 285, 14, ""},
-       {IDCANCEL, ControlKind::PushButton, WS_TABSTOP, 126, 54, 50, 14, "Cancel"}}};
+  static const DialogTemplate t = {WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT,
+                                   0,
+                                   0,
+                                   302,
+                                   78,
+                                   "Test",
+                                   "MS Shell Dlg",
+                                   8,
+                                   {{2701, ControlKind::Static, SS_CENTER, 0, 7, 296, 10, ""},
+                                    {2700, ControlKind::ProgressBar, WS_BORDER, 10, 25, 285, 14, ""},
+                                    {IDCANCEL, ControlKind::PushButton, WS_TABSTOP, 126, 54, 50, 14, "Cancel"}}};
   return t;
 }
 
@@ -51,11 +57,8 @@ INT_PTR TestProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
       g_seen->commands.push_back(LOWORD(wParam));
       if (LOWORD(wParam) == IDCANCEL || LOWORD(wParam) == IDOK) EndDialog(dialog, LOWORD(wParam));
       return TRUE;
-    case kDone:
-      EndDialog(dialog, 0);
-      return TRUE;
-    default:
-      return FALSE;
+    case kDone: EndDialog(dialog, 0); return TRUE;
+    default: return FALSE;
   }
 }
 

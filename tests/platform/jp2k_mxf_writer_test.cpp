@@ -213,8 +213,8 @@ TEST(JP2KMXFWriter, BadUseGivesFailuresAndUnfinishedFilesLookUnfinished) {
   buffer.Size(static_cast<uint32_t>(frames[0].size()));
 
   ASDCP::JP2K::MXFWriter writer;
-  EXPECT_EQ(writer.Finalize(), Kumu::RESULT_INIT);           // never opened
-  EXPECT_EQ(writer.WriteFrame(buffer), Kumu::RESULT_INIT);   // never opened
+  EXPECT_EQ(writer.Finalize(), Kumu::RESULT_INIT);          // never opened
+  EXPECT_EQ(writer.WriteFrame(buffer), Kumu::RESULT_INIT);  // never opened
   EXPECT_TRUE(writer.OpenWrite(dir / "no/such/dir/x.mxf", info, descriptor).Failure());
   {
     // A header region smaller than the header metadata grows to hold it.

@@ -30,11 +30,15 @@ const std::vector<SoundCase> kCases = {
     {"snd_20_smpte", 2, {24, 1}, ASDCP::LS_MXF_SMPTE, ASDCP::PCM::CF_NONE, "55555555-0002-4000-8000-000000000001"},
     {"snd_51_smpte", 6, {24, 1}, ASDCP::LS_MXF_SMPTE, ASDCP::PCM::CF_CFG_1, "55555555-0006-4000-8000-000000000001"},
     {"snd_71_smpte", 8, {24, 1}, ASDCP::LS_MXF_SMPTE, ASDCP::PCM::CF_CFG_3, "55555555-0008-4000-8000-000000000001"},
-    {"snd_51_interop_25fps", 6, {25, 1}, ASDCP::LS_MXF_INTEROP, ASDCP::PCM::CF_NONE,
+    {"snd_51_interop_25fps",
+     6,
+     {25, 1},
+     ASDCP::LS_MXF_INTEROP,
+     ASDCP::PCM::CF_NONE,
      "55555555-0006-4000-8000-000000000002"},
 };
 
-const char* kChannelFiles[] = {"ch1_L.wav", "ch2_R.wav", "ch3_C.wav", "ch4_LFE.wav",
+const char* kChannelFiles[] = {"ch1_L.wav",  "ch2_R.wav",  "ch3_C.wav",  "ch4_LFE.wav",
                                "ch5_Ls.wav", "ch6_Rs.wav", "ch7_LC.wav", "ch8_RC.wav"};
 
 std::vector<std::string> ChannelPaths(int channels) {
@@ -98,12 +102,13 @@ TEST(PCMMXFWriter, FilesMatchTheReferenceFilesAndDecodeToTheSourceSamples) {
     const MxfFile reference = ReadMxf(SharedDir() + "/reference/mxf/" + c.reference + ".mxf");
     ASSERT_TRUE(ours.ok) << ours.error;
     EXPECT_EQ(KlvListing(reference), ReferenceKlvListing(dumps + c.reference + ".klv.txt"));
-    for (const std::string& d : CompareListings(KlvListing(ours), ReferenceKlvListing(dumps + c.reference + ".klv.txt")))
+    for (const std::string& d :
+         CompareListings(KlvListing(ours), ReferenceKlvListing(dumps + c.reference + ".klv.txt")))
       ADD_FAILURE() << d;
     for (const std::string& d : CompareStructure(ours, reference)) ADD_FAILURE() << d;
 
-    CommandResult decode =
-        RunCommand({"ffmpeg", "-v", "error", "-i", path, "-map", "0:a", "-c:a", "pcm_s24le", "-f", "s24le", dir / "out.raw"});
+    CommandResult decode = RunCommand(
+        {"ffmpeg", "-v", "error", "-i", path, "-map", "0:a", "-c:a", "pcm_s24le", "-f", "s24le", dir / "out.raw"});
     ASSERT_EQ(decode.status, 0) << decode.err;
     EXPECT_TRUE(ReadBytes(dir / "out.raw") == Interleaved(c.channels)) << "decoded samples differ";
   }

@@ -122,9 +122,9 @@ TEST(PCMParserList, ReferenceChannelsInterleavedInOrderMatchFfmpeg) {
     uint32_t whole_frames;
   };
   // 0.25 s at 48 kHz is 12000 sample frames.
-  for (const Case& c : {Case{1, Rational(24, 1), 2000, 6}, Case{2, Rational(24, 1), 2000, 6},
-                        Case{6, Rational(25, 1), 1920, 6}, Case{8, Rational(24000, 1001), 2002, 5},
-                        Case{6, Rational(48, 1), 1000, 12}}) {
+  for (const Case& c :
+       {Case{1, Rational(24, 1), 2000, 6}, Case{2, Rational(24, 1), 2000, 6}, Case{6, Rational(25, 1), 1920, 6},
+        Case{8, Rational(24000, 1001), 2002, 5}, Case{6, Rational(48, 1), 1000, 12}}) {
     SCOPED_TRACE(c.channels);
     std::vector<std::string> paths;
     std::vector<const char*> argv;
@@ -282,8 +282,7 @@ TEST(PCMParserList, RefusesBadInputWithAMessage) {
     const char* files[2];
     const char* message;
   };
-  for (const Pair& p : {Pair{{pg.c_str(), pm.c_str()}, "no such file"},
-                        Pair{{pg.c_str(), pf.c_str()}, "96000 Hz"}}) {
+  for (const Pair& p : {Pair{{pg.c_str(), pm.c_str()}, "no such file"}, Pair{{pg.c_str(), pf.c_str()}, "96000 Hz"}}) {
     PCMParserList list;
     testing::internal::CaptureStderr();
     Kumu::Result_t r = list.OpenRead(2, p.files, Rational(24, 1));

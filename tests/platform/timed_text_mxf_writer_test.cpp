@@ -87,7 +87,7 @@ TEST(TimedTextMXFWriter, RefusesResourcesOutOfTurnOrUnknown) {
   buffer.Size(16);
   buffer.AssetID(font.ResourceID);
   EXPECT_EQ(writer.WriteAncillaryResource(buffer), Kumu::RESULT_STATE);  // before the document
-  EXPECT_EQ(writer.Finalize(), Kumu::RESULT_STATE);                       // no document: left unfinished
+  EXPECT_EQ(writer.Finalize(), Kumu::RESULT_STATE);                      // no document: left unfinished
   EXPECT_EQ(KeyName(ReadMxf(dir / "a.mxf").packets.front().key), "OpenIncompleteHeader");
 
   ASSERT_TRUE(writer.OpenWrite(dir / "b.mxf", Info("77777777-0000-4000-8000-000000000001"), descriptor).Success());

@@ -57,10 +57,11 @@ TEST(XMLElementRender, MarkupCharactersAreEscapedAndSurviveARoundTrip) {
   root.AddChildWithContent("AnnotationText", "Tom & Jerry <director's cut> ]]> & &amp;");
   std::string text;
   root.Render(text);
-  EXPECT_EQ(text, std::string(kDeclaration) +
-                      "<CompositionPlaylist note=\"a &quot;quoted&quot; &lt;tag&gt; &amp; more&#10;line\">\n"
-                      "  <AnnotationText>Tom &amp; Jerry &lt;director's cut&gt; ]]&gt; &amp; &amp;amp;</AnnotationText>\n"
-                      "</CompositionPlaylist>\n");
+  EXPECT_EQ(text,
+            std::string(kDeclaration) +
+                "<CompositionPlaylist note=\"a &quot;quoted&quot; &lt;tag&gt; &amp; more&#10;line\">\n"
+                "  <AnnotationText>Tom &amp; Jerry &lt;director's cut&gt; ]]&gt; &amp; &amp;amp;</AnnotationText>\n"
+                "</CompositionPlaylist>\n");
 
   // An independent parser accepts it.
   TempDir dir;
@@ -111,8 +112,8 @@ TEST(XMLElementParse, ReferenceSubtitleDocuments) {
 }
 
 TEST(XMLElementParse, RefusesWhatIsNotWellFormed) {
-  const char* bad[] = {"", "plain text", "<a><b></a>", "<a>&undefined;</a>", "<a/><b/>", "<x:a/>",
-                       "<a attr=\"1\" attr=\"2\"/>"};
+  const char* bad[] = {
+      "", "plain text", "<a><b></a>", "<a>&undefined;</a>", "<a/><b/>", "<x:a/>", "<a attr=\"1\" attr=\"2\"/>"};
   for (const char* text : bad) {
     EXPECT_FALSE(Kumu::StringIsXML(text, static_cast<uint32_t>(std::string(text).size()))) << text;
     XMLElement element("keep");

@@ -38,8 +38,8 @@ struct Compressor {
 
 TEST(ByteStreamBuffers, BufferSizeFollowsTheImage) {
   MemoryHost host;
-  for (auto [w, h, bytes] : {std::tuple{2048, 1080, 12941264}, {1998, 1080, 12625364}, {4096, 2160, 51759056},
-                             {3996, 2160, 50495456}}) {
+  for (auto [w, h, bytes] :
+       {std::tuple{2048, 1080, 12941264}, {1998, 1080, 12625364}, {4096, 2160, 51759056}, {3996, 2160, 50495456}}) {
     Compressor comp(w, h);
     AEGP_MemHandle cioH = j2c_cio_open(host.basic(), comp.cinfo, nullptr, 0);
     ASSERT_NE(cioH, nullptr);

@@ -21,10 +21,11 @@ std::string Convert(std::vector<WCHAR> wide, int size, DWORD flags = 0, int* res
 TEST(CodePage, ConvertsEveryPlaneToUtf8WithItsZero) {
   // "é", "€", U+1F600 as a surrogate pair, then ASCII.
   int n = 0;
-  EXPECT_EQ(Convert({0xE9, 0x20AC, 0xD83D, 0xDE00, 'a'}, 260, 0, &n), "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80" "a");
+  EXPECT_EQ(Convert({0xE9, 0x20AC, 0xD83D, 0xDE00, 'a'}, 260, 0, &n),
+            "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"
+            "a");
   EXPECT_EQ(n, 11);  // ten bytes and the zero
-  EXPECT_EQ(WideCharToMultiByte(CP_UTF8, 0, std::vector<WCHAR>{'a', 0xE9, 0}.data(), -1, nullptr, 0,
-                                nullptr, nullptr),
+  EXPECT_EQ(WideCharToMultiByte(CP_UTF8, 0, std::vector<WCHAR>{'a', 0xE9, 0}.data(), -1, nullptr, 0, nullptr, nullptr),
             4);
 }
 

@@ -72,8 +72,8 @@ void WriteBusyPngSequence(const TempDir& dir, int frames) {
     }
   }
   WriteBytes(dir / "busy.rgb", raw);
-  const CommandResult r = RunCommand({"ffmpeg", "-v", "error", "-y", "-f", "rawvideo", "-pix_fmt", "rgb48le",
-                                      "-s", "1998x1080", "-i", dir / "busy.rgb", "-pix_fmt", "rgb48be",
+  const CommandResult r = RunCommand({"ffmpeg", "-v", "error", "-y", "-f", "rawvideo", "-pix_fmt", "rgb48le", "-s",
+                                      "1998x1080", "-i", dir / "busy.rgb", "-pix_fmt", "rgb48be",
                                       dir / "busy%03d.png"});
   ASSERT_EQ(r.status, 0) << r.err;
 }

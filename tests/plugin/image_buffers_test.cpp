@@ -18,7 +18,8 @@ namespace {
 // One slot as the render start builds it: three tile buffers and an image.
 struct Slot {
   Slot(MemoryHost& h, int slot, int w = 6, int hgt = 4) : host(h), i(slot) {
-    for (int c = 0; c < 3; ++c) options->tileBufferHandles[i][c] = host.Make("CompGPU", static_cast<size_t>(w) * hgt * 4);
+    for (int c = 0; c < 3; ++c)
+      options->tileBufferHandles[i][c] = host.Make("CompGPU", static_cast<size_t>(w) * hgt * 4);
     opj_image_cmptparm p[3];
     for (auto& q : p) q = opj_image_cmptparm{1, 1, w, hgt, 0, 0, 12, 12, 0};
     options->imageHandles[i] = j2c_create_image_buffers(host.basic(), 3, p);

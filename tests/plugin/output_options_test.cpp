@@ -86,8 +86,7 @@ AEGP_MemorySuite1 g_failing_memory;
 bool g_fail_creation = false;
 AEGP_MemHandle g_flat = nullptr;
 
-A_Err FailingNew(AEGP_PluginID id, const A_char* name, AEGP_MemSize size, AEGP_MemFlag flags,
-                 AEGP_MemHandle* out) {
+A_Err FailingNew(AEGP_PluginID id, const A_char* name, AEGP_MemSize size, AEGP_MemFlag flags, AEGP_MemHandle* out) {
   if (g_fail_creation && std::string(name) == "Flat Options") return A_Err_ALLOC;
   A_Err err = g_host_memory->AEGP_NewMemHandle(id, name, size, flags, out);
   if (!err && std::string(name) == "Flat Options") g_flat = *out;

@@ -184,7 +184,7 @@ TEST(OutputSpec, ASmallerStoredRecordIsGrownAndAnotherVersionRebuilt) {
     EXPECT_EQ(U32(record, kVersion), 7u);
     EXPECT_EQ(Text(record, kTitle, 260), "YOUR_DCP_TITLE_HERE");
     EXPECT_EQ(U32(record, kBitRate), 250u);
-    EXPECT_EQ(U32(record, kPacking), 1u);               // the defaults' own choice at 25 fps
+    EXPECT_EQ(U32(record, kPacking), 1u);                // the defaults' own choice at 25 fps
     EXPECT_EQ(Text(record, kCategoryText, 32), "kept");  // not a field the defaults name
     EXPECT_TRUE(host->state().messages.empty());
   }

@@ -47,8 +47,8 @@ TEST(PackageFolder, IsTheOutputPathLessItsExtensionInAnyCase) {
 }
 
 TEST(PackageFolder, RefusesPathsThatNameNoPackageFolderOfTheirOwn) {
-  for (const char* bad : {"", ".DCP", "/.DCP", "out/.DCP", "C:\\.DCP", "C:.DCP", "out/..DCP",
-                          "out/...DCP", "out/T.mxf", "out/T.DCPX", "out/TDCP", "DCP"}) {
+  for (const char* bad : {"", ".DCP", "/.DCP", "out/.DCP", "C:\\.DCP", "C:.DCP", "out/..DCP", "out/...DCP", "out/T.mxf",
+                          "out/T.DCPX", "out/TDCP", "DCP"}) {
     EXPECT_EQ(FolderOf(bad), "<refused>") << bad;
   }
   char folder[8] = "x";
@@ -131,16 +131,14 @@ TEST(PackageFolder, KeepsAFolderHoldingAnythingARenderDoesNotWrite) {
       {[](const std::string& f) { WriteText(f + "/" + Named("cpl_", kUuid, ".xml.bak"), "mine"); },
        Named("cpl_", kUuid, ".xml.bak")},
       {[](const std::string& f) { ASSERT_EQ(mkdir((f + "/ASSETMAP.xml.d").c_str(), 0777), 0); }, "ASSETMAP.xml.d"},
-      {[&](const std::string& f) { WriteText(f + "/" + subtitles + "draft.txt", "mine"); },
-       subtitles + "draft.txt"},
-      {[&](const std::string& f) { WriteBytes(f + "/" + subtitles + "Other.ttf", {'O', 'T', 'T', 'O'}); },
+      {[&](const std::string& f) { WriteText(f + "/" + subtitles + "draft.txt", "mine"); }, subtitles + "draft.txt"},
+      {[&](const std::string& f) {
+         WriteBytes(f + "/" + subtitles + "Other.ttf", {'O', 'T', 'T', 'O'});
+       },
        subtitles + "Other.ttf"},  // a second font
       {[&](const std::string& f) { WriteText(f + "/" + subtitles + "poster.png", "not a PNG at all"); },
        subtitles + "poster.png"},
-      {[&](const std::string& f) {
-         ASSERT_EQ(mkdir((f + "/" + subtitles + "x").c_str(), 0777), 0);
-       },
-       subtitles + "x"},
+      {[&](const std::string& f) { ASSERT_EQ(mkdir((f + "/" + subtitles + "x").c_str(), 0777), 0); }, subtitles + "x"},
       // A link named like a track file is not a track file: neither it nor what it names goes.
       {[&](const std::string& f) {
          ASSERT_EQ(std::remove((f + "/tmpL.wav").c_str()), 0);

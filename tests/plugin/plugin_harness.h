@@ -80,10 +80,9 @@ inline void PutText(std::vector<uint8_t>& b, size_t at, size_t width, const std:
 // Offsets of the stored record.
 constexpr size_t kRecordSize = 11688;
 constexpr size_t kVersion = 0, kTitle = 272, kAnnotation = 532, kIssuer = 792, kUseCompName = 1312,
-                 kCategoryText = 1320, kPacking = 1352, kBitRate = 1356, kStereoBitRate = 1360,
-                 kXyz = 1368, kFrameRate = 1372, kWidth = 1376, kHeight = 1380, kOutputDepth = 1384,
-                 kProjectBitDepth = 1386, kStereoscopic = 1387, kMultiSelectAudio = 1476,
-                 kAudioSource = 1480, kChannelFiles = 1496, kSubtitlePath = 5665,
-                 kFilmTitle = 11540, kTitleSelections = 11604, kHostVersion = 11536;
+                 kCategoryText = 1320, kPacking = 1352, kBitRate = 1356, kStereoBitRate = 1360, kXyz = 1368,
+                 kFrameRate = 1372, kWidth = 1376, kHeight = 1380, kOutputDepth = 1384, kProjectBitDepth = 1386,
+                 kStereoscopic = 1387, kMultiSelectAudio = 1476, kAudioSource = 1480, kChannelFiles = 1496,
+                 kSubtitlePath = 5665, kFilmTitle = 11540, kTitleSelections = 11604, kHostVersion = 11536;
 
 }  // namespace plugin_test

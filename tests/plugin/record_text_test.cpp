@@ -22,8 +22,9 @@ std::string Clean(const std::string& stored, size_t toSize = 64) {
 
 TEST(RecordText, KeepsValidTextAndReplacesWhatIsNotAPrintableCharacter) {
   EXPECT_EQ(Clean("Caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80 <&>"), "Caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80 <&>");
-  EXPECT_EQ(Clean(std::string("a\tb\nc\rd\x01\x7F\0", 10)), "a" + kFffd + "b" + kFffd + "c" + kFffd + "d" + kFffd + kFffd);
-  EXPECT_EQ(Clean("\xC2\x85\xC2\xA0"), kFffd + "\xC2\xA0");                    // C1 control, then no-break space
+  EXPECT_EQ(Clean(std::string("a\tb\nc\rd\x01\x7F\0", 10)),
+            "a" + kFffd + "b" + kFffd + "c" + kFffd + "d" + kFffd + kFffd);
+  EXPECT_EQ(Clean("\xC2\x85\xC2\xA0"), kFffd + "\xC2\xA0");                         // C1 control, then no-break space
   EXPECT_EQ(Clean("\xEF\xBF\xBE\xEF\xBF\xBF\xEF\xBF\xBD"), kFffd + kFffd + kFffd);  // U+FFFE, U+FFFF
   // A lone continuation byte, overlong forms, a surrogate, beyond U+10FFFF,
   // a byte that never starts a sequence, a sequence cut by the text's end:

@@ -11,8 +11,7 @@ using lumavox_host::RenderHost;
 namespace {
 
 constexpr uint32_t FourCC(const char (&s)[5]) {
-  return uint32_t(uint8_t(s[0])) << 24 | uint32_t(uint8_t(s[1])) << 16 | uint32_t(uint8_t(s[2])) << 8 |
-         uint8_t(s[3]);
+  return uint32_t(uint8_t(s[0])) << 24 | uint32_t(uint8_t(s[1])) << 16 | uint32_t(uint8_t(s[2])) << 8 | uint8_t(s[3]);
 }
 
 // Points the drive folder of the module's Windows paths at a test folder.
@@ -27,8 +26,7 @@ class DriveRoot {
 void ExpectEveryCallBalanced(const RenderHost& host) {
   for (const lumavox_host::CallRecord& call : host.calls()) {
     for (const auto& [suite, count] : call.suites) {
-      EXPECT_EQ(count.acquired, count.released)
-          << call.callback << ": \"" << suite.first << "\" " << suite.second;
+      EXPECT_EQ(count.acquired, count.released) << call.callback << ": \"" << suite.first << "\" " << suite.second;
     }
   }
 }
@@ -62,8 +60,7 @@ TEST(Registration, RegistersTheOutputModuleUnderTheProductName) {
 TEST(Registration, FillsExactlyTheTwentyOneSlotsAndTheSimpleOnesAnswerAsTheyShould) {
   auto host = LoadedHost(Comp(2048, 1080, 24));
   const AEIO_FunctionBlock4& f = host->functions();
-  const std::vector<int> filled = {14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24,
-                                   25, 26, 27, 28, 29, 30, 31, 41, 43, 45};
+  const std::vector<int> filled = {14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 41, 43, 45};
   for (int i = 0; i < AEIO_FUNCTION_BLOCK_SLOTS; ++i) {
     bool expected = std::find(filled.begin(), filled.end(), i) != filled.end();
     EXPECT_EQ(AEIO_FunctionBlockSlot(f, i) != nullptr, expected) << "slot " << i;
@@ -89,11 +86,10 @@ TEST(Registration, FillsExactlyTheTwentyOneSlotsAndTheSimpleOnesAnswerAsTheyShou
   AEIO_IdleFlags idle = 7;
   EXPECT_EQ(host->Call("AEIO_Idle", f.AEIO_Idle, bd, FourCC("DCP_"), &idle), 0);
   EXPECT_EQ(idle, 7);
-  EXPECT_EQ(host->Call("AEIO_SetUserData", f.AEIO_SetUserData, bd, out, A_u_long{1}, A_u_long{0},
-                       AEIO_Handle{nullptr}),
+  EXPECT_EQ(host->Call("AEIO_SetUserData", f.AEIO_SetUserData, bd, out, A_u_long{1}, A_u_long{0}, AEIO_Handle{nullptr}),
             0);
-  EXPECT_EQ(host->Call("AEIO_AddMarker", f.AEIO_AddMarker, bd, out, A_long{0}, AEIO_MarkerType{0},
-                       (void*)nullptr, (AEIO_InterruptFuncs*)nullptr),
+  EXPECT_EQ(host->Call("AEIO_AddMarker", f.AEIO_AddMarker, bd, out, A_long{0}, AEIO_MarkerType{0}, (void*)nullptr,
+                       (AEIO_InterruptFuncs*)nullptr),
             0);
   AEIO_SupportedDepthFlags depths = 0;
   EXPECT_EQ(host->GetDepths(&depths), 0);
@@ -127,9 +123,10 @@ TEST(Registration, EverySuiteACallbackAcquiresIsReleasedAtItsEnd) {
   ExpectEveryCallBalanced(*host);
   const lumavox_host::CallRecord* takeOver = host->LastCall("AEIO_InitOutputSpec");
   ASSERT_NE(takeOver, nullptr);
-  for (const lumavox_host::SuiteKey& key :
-       {lumavox_host::SuiteKey{"AEGP Memory Suite", 1}, {"AEGP IO Out Suite", 7}, {"AEGP Utility Suite", 11},
-        {"AEGP Proj Suite", 8}}) {
+  for (const lumavox_host::SuiteKey& key : {lumavox_host::SuiteKey{"AEGP Memory Suite", 1},
+                                            {"AEGP IO Out Suite", 7},
+                                            {"AEGP Utility Suite", 11},
+                                            {"AEGP Proj Suite", 8}}) {
     ASSERT_TRUE(takeOver->suites.count(key)) << key.first;
     EXPECT_GE(takeOver->suites.at(key).acquired, 1) << key.first;
   }

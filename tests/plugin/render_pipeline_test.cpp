@@ -98,8 +98,8 @@ TEST(RenderPipeline, AHostWithoutWorkerThreadsStillEncodesEveryFrame) {
 TEST(RenderPipeline, StereoscopicFramesHoldTheLeftThenTheRightHalf) {
   LUMAVOX_REQUIRE_TOOL("ffmpeg");
   TempDir dir;
-  const CommandResult r = RenderProgram({"--size", "3996x1080", "--frames", "3", "--threads", "4", "--depth", "8",
-                                         dir / "S.DCP"});
+  const CommandResult r = RenderProgram(
+      {"--size", "3996x1080", "--frames", "3", "--threads", "4", "--depth", "8", dir / "S.DCP"});
   ASSERT_EQ(r.status, 0) << r.err;
   const std::string mxf = PictureTrackFile(dir / "S");
   EXPECT_EQ(ProbeFrameCount(mxf), 6);  // two codestreams per edit unit

@@ -42,7 +42,8 @@ TEST(RenderStart, RefusesMissingExternalSoundAndSubtitleFiles) {
     WriteText(dir / "L.wav", "x");
     std::strcpy(options.channelFiles[0], (dir / "L.wav").c_str());
     std::strcpy(options.channelFiles[1], (dir / "R.wav").c_str());
-    ExpectRefused(*host, "Your external audiofiles does not exist.\n Please check your audio files in the option dialog.\n");
+    ExpectRefused(*host,
+                  "Your external audiofiles does not exist.\n Please check your audio files in the option dialog.\n");
     WriteText(dir / "R.wav", "x");
     options.audioLayout = 2;  // 7.1: all eight
     ExpectRefused(*host, "Your external audiofiles does not exist.");
@@ -53,7 +54,8 @@ TEST(RenderStart, RefusesMissingExternalSoundAndSubtitleFiles) {
     OutputOptions& options = LiveOptions(*host);
     options.subtitleOn = 1;
     std::strcpy(options.subtitlePath, (dir / "none.xml").c_str());
-    ExpectRefused(*host, "Your subtitle file does not exist.\n Please check your subtitle files in the option dialog.\n");
+    ExpectRefused(*host,
+                  "Your subtitle file does not exist.\n Please check your subtitle files in the option dialog.\n");
   }
 }
 
@@ -143,8 +145,8 @@ TEST(RenderStart, KeepsAFolderOfTheUsersOwnFilesWhereThePackageWouldGo) {
   WriteText(dir / "Projects/budget.ods", "the user's own");
   const std::vector<std::string> before = FolderEntries(dir / "Projects");
   auto host = SetUpHost(Settings(1998, 1080, 2, dir / "Projects.DCP"));
-  ExpectRefused(*host, "Sorry cannot remove this " + (dir / "Projects") +
-                           " directory, you need to manually remove it.");
+  ExpectRefused(*host,
+                "Sorry cannot remove this " + (dir / "Projects") + " directory, you need to manually remove it.");
   EXPECT_EQ(FolderEntries(dir / "Projects"), before);
   EXPECT_EQ(ReadText(dir / "Projects/budget.ods"), "the user's own");
 }
@@ -173,8 +175,8 @@ TEST(RenderStart, MakesOneSlotPerThreadWithinTheSlotsThereAre) {
     uint32_t slots;
   };
   // 2D: 0 threads gives 1 slot, more than 32 give 32; stereoscopic: even, at least 2.
-  for (const Case& c : {Case{0, 1998, 1}, Case{3, 1998, 3}, Case{33, 1998, 32}, Case{1, 3996, 2},
-                        Case{3, 3996, 2}, Case{33, 3996, 32}}) {
+  for (const Case& c : {Case{0, 1998, 1}, Case{3, 1998, 3}, Case{33, 1998, 32}, Case{1, 3996, 2}, Case{3, 3996, 2},
+                        Case{33, 3996, 32}}) {
     SCOPED_TRACE(std::to_string(c.threads) + " threads, width " + std::to_string(c.width));
     TempDir dir;
     auto host = SetUpHost(Settings(c.width, 1080, 1, dir / "A.DCP", c.threads));

@@ -86,8 +86,8 @@ std::vector<std::vector<uint8_t>> ExtractCodestreams(const std::string& mxf, con
   const std::string folder = scratch + "/j2c";
   std::filesystem::remove_all(folder);
   std::filesystem::create_directories(folder);
-  const CommandResult r = RunCommand({"ffmpeg", "-v", "error", "-i", mxf, "-map", "0:v", "-c", "copy", "-f",
-                                      "image2", folder + "/%05d.j2c"});
+  const CommandResult r = RunCommand(
+      {"ffmpeg", "-v", "error", "-i", mxf, "-map", "0:v", "-c", "copy", "-f", "image2", folder + "/%05d.j2c"});
   EXPECT_EQ(r.status, 0) << r.err;
   std::vector<std::vector<uint8_t>> codestreams;
   for (const std::string& name : FolderEntries(folder)) codestreams.push_back(ReadBytes(folder + "/" + name));
@@ -133,7 +133,8 @@ Decoded DecodeCodestream(const std::vector<uint8_t>& codestream, const std::stri
   std::string format;
   if (!Probe(path, &d, &format)) return d;
   const std::string raw = scratch + "/frame.raw";
-  const CommandResult r = RunCommand({"ffmpeg", "-v", "error", "-y", "-i", path, "-f", "rawvideo", "-pix_fmt", format, raw});
+  const CommandResult r = RunCommand(
+      {"ffmpeg", "-v", "error", "-y", "-i", path, "-f", "rawvideo", "-pix_fmt", format, raw});
   EXPECT_EQ(r.status, 0) << r.err;
   const std::vector<uint8_t> bytes = ReadBytes(raw);
   EXPECT_EQ(bytes.size(), static_cast<size_t>(d.width) * d.height * 6) << format;
@@ -168,7 +169,8 @@ Decoded DecodeWithOpenJpeg(const std::vector<uint8_t>& codestream, const std::st
   d.width = width;
   d.height = height;
   d.samples.resize(bytes.size() / 2);
-  for (size_t i = 0; i < d.samples.size(); ++i) d.samples[i] = static_cast<uint16_t>(bytes[2 * i] << 8 | bytes[2 * i + 1]);
+  for (size_t i = 0; i < d.samples.size(); ++i)
+    d.samples[i] = static_cast<uint16_t>(bytes[2 * i] << 8 | bytes[2 * i + 1]);
   return d;
 }
 
@@ -178,8 +180,8 @@ bool ForEachDecodedPicture(const std::string& mxf, const std::string& scratch,
   std::string format;
   if (!Probe(mxf, &d, &format)) return false;
   const std::string raw = scratch + "/pictures.raw";
-  const CommandResult r = RunCommand({"ffmpeg", "-v", "error", "-y", "-i", mxf, "-map", "0:v", "-f", "rawvideo",
-                                      "-pix_fmt", format, raw});
+  const CommandResult r = RunCommand(
+      {"ffmpeg", "-v", "error", "-y", "-i", mxf, "-map", "0:v", "-f", "rawvideo", "-pix_fmt", format, raw});
   EXPECT_EQ(r.status, 0) << r.err;
   if (r.status != 0) return false;
   std::ifstream in(raw, std::ios::binary);
@@ -202,9 +204,8 @@ Decoded ExpectedPatternXyz(int64_t frame, int fullWidth, int height, int x0, int
   d.width = width;
   d.height = height;
   d.samples.resize(static_cast<size_t>(width) * height * 3);
-  const double m[3][3] = {{0.4124564, 0.3575761, 0.1804375},
-                          {0.2126729, 0.7151522, 0.0721750},
-                          {0.0193339, 0.1191920, 0.9503041}};
+  const double m[3][3] = {
+      {0.4124564, 0.3575761, 0.1804375}, {0.2126729, 0.7151522, 0.0721750}, {0.0193339, 0.1191920, 0.9503041}};
   // Linear light of every 12-bit code the frame conversion can give.
   std::vector<double> linear(4096);
   for (int code = 0; code < 4096; ++code) linear[code] = std::pow(code / 4095.0, 2.2);
@@ -218,8 +219,8 @@ Decoded ExpectedPatternXyz(int64_t frame, int fullWidth, int height, int x0, int
       }
       for (int c = 0; c < 3; ++c) {
         const double t = (m[c][0] * lin[0] + m[c][1] * lin[1] + m[c][2] * lin[2]) * 48.0 / 52.37;
-        d.samples[(static_cast<size_t>(y) * width + x) * 3 + c] =
-            static_cast<uint16_t>(std::lround(4095.0 * std::pow(std::max(t, 0.0), 1.0 / 2.6)));
+        d.samples[(static_cast<size_t>(y) * width + x) * 3 + c] = static_cast<uint16_t>(
+            std::lround(4095.0 * std::pow(std::max(t, 0.0), 1.0 / 2.6)));
       }
     }
   }

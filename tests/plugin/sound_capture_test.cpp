@@ -48,8 +48,8 @@ std::string SoundTrackFile(const std::string& folder) {
 
 // ffmpeg's decoding of the track as interleaved 24-bit samples.
 std::vector<int32_t> Decode(const std::string& mxf, const std::string& raw) {
-  CommandResult r = RunCommand({"ffmpeg", "-v", "error", "-y", "-i", mxf, "-map", "0:a", "-c:a", "pcm_s24le", "-f",
-                                "s24le", raw});
+  CommandResult r = RunCommand(
+      {"ffmpeg", "-v", "error", "-y", "-i", mxf, "-map", "0:a", "-c:a", "pcm_s24le", "-f", "s24le", raw});
   EXPECT_EQ(r.status, 0) << r.err;
   std::vector<uint8_t> b = ReadBytes(raw);
   std::vector<int32_t> out;
@@ -130,15 +130,15 @@ TEST(SoundCapture, ATemporaryFileThatCannotBeOpenedFailsTheChunk) {
   TempDir dir;
   {
     auto host = SetUpHost(Settings(1998, 1080, 48, dir / "F.DCP"));
-  ASSERT_EQ(host->StartAdding(), 0);
-  // A folder where the right file should be: it cannot be created.
-  ASSERT_EQ(mkdir((dir / "F/tmpR.wav").c_str(), 0755), 0);
-  EXPECT_EQ(host->AddSoundChunk(0, RandomSound(48000, 1)), kWriteFailed);
-  // The left file was opened and is closed again: it can be removed, and
-  // later chunks neither write nor fail again.
-  EXPECT_EQ(host->AddSoundChunk(48000, RandomSound(48000, 2)), 0);
-  EXPECT_EQ(SoundTrackFile(dir / "F"), "");
-  host->EndAdding();
+    ASSERT_EQ(host->StartAdding(), 0);
+    // A folder where the right file should be: it cannot be created.
+    ASSERT_EQ(mkdir((dir / "F/tmpR.wav").c_str(), 0755), 0);
+    EXPECT_EQ(host->AddSoundChunk(0, RandomSound(48000, 1)), kWriteFailed);
+    // The left file was opened and is closed again: it can be removed, and
+    // later chunks neither write nor fail again.
+    EXPECT_EQ(host->AddSoundChunk(48000, RandomSound(48000, 2)), 0);
+    EXPECT_EQ(SoundTrackFile(dir / "F"), "");
+    host->EndAdding();
   }
 
   // Appending fails when the files went away during the render.
@@ -171,13 +171,14 @@ TEST(SoundCapture, AGapBetweenChunksBecomesSilenceInItsPlace) {
 TEST(SoundCapture, TheBuiltInToneRendersIntoTheTrackTimes256) {
   LUMAVOX_REQUIRE_TOOL("ffprobe");
   TempDir dir;
-  CommandResult r = RunCommand({RenderPath(), "--frames", "12", "--fps", "24", "--size", "2048x858", "--threads", "4",
-                                dir / "Tone.DCP"});
+  CommandResult r = RunCommand(
+      {RenderPath(), "--frames", "12", "--fps", "24", "--size", "2048x858", "--threads", "4", dir / "Tone.DCP"});
   ASSERT_EQ(r.status, 0) << r.err;
   const std::string track = SoundTrackFile(dir / "Tone");
   ASSERT_NE(track, "") << r.err;
   CommandResult probe = RunCommand({"ffprobe", "-v", "error", "-show_entries",
-                                    "stream=codec_name,sample_rate,channels,duration_ts", "-of", "default=nw=1", track});
+                                    "stream=codec_name,sample_rate,channels,duration_ts", "-of", "default=nw=1",
+                                    track});
   EXPECT_NE(probe.out.find("codec_name=pcm_s24le"), std::string::npos) << probe.out;
   EXPECT_NE(probe.out.find("sample_rate=48000"), std::string::npos) << probe.out;
   EXPECT_NE(probe.out.find("channels=2"), std::string::npos) << probe.out;
@@ -218,8 +219,8 @@ TEST(SoundCapture, AStoredRecordWithExternalSoundRendersItsChannelsAfterTheInPoi
   EXPECT_FALSE(Exists(dir / "Ext/tmpL.wav"));
   // The six frames of the files (a quarter of a second), then silence up to
   // the 6 frames of the composition and the 3 before the in-point.
-  CommandResult probe = RunCommand({"ffprobe", "-v", "error", "-show_entries", "stream=channels,duration_ts", "-of",
-                                    "default=nw=1", track});
+  CommandResult probe = RunCommand(
+      {"ffprobe", "-v", "error", "-show_entries", "stream=channels,duration_ts", "-of", "default=nw=1", track});
   EXPECT_NE(probe.out.find("channels=8"), std::string::npos) << probe.out;
   EXPECT_NE(probe.out.find("duration_ts=18000"), std::string::npos) << probe.out;
 

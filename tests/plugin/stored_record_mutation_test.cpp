@@ -39,6 +39,7 @@ struct Field {
   Kind kind;
 };
 
+// clang-format off
 #define TEXT(f) Field{#f, offsetof(OutputOptions, f), sizeof(OutputOptions::f), Kind::kText}
 #define BYTE(f) Field{#f, offsetof(OutputOptions, f), 1, Kind::kByte}
 #define SHORT(f) Field{#f, offsetof(OutputOptions, f), 2, Kind::kShort}
@@ -70,6 +71,7 @@ const Field kFields[] = {
     SHORT(hostVersionMajor), SHORT(hostVersionMinor), TEXT(filmTitle),
     RAW(titleSelections), RAW(padding11684),
 };
+// clang-format on
 #undef TEXT
 #undef BYTE
 #undef SHORT
@@ -79,10 +81,22 @@ const Field kFields[] = {
 // Texts that have broken documents or paths: control characters, bytes that
 // are not UTF-8 (a lone continuation byte, an overlong form, a surrogate,
 // beyond U+10FFFF, a cut sequence), the two non-characters, markup.
-const std::vector<std::string> kNastyTexts = {
-    "\x01\x02\x1f", "tab\tand\nline\rend", "\x7f\xc2\x80\xc2\x9f", "\x80", "\xc0\xaf", "\xed\xa0\x80",
-    "\xf4\x90\x80\x80", "\xe2\x82", "\xef\xbf\xbe\xef\xbf\xbf", "<a>&amp;]]></CompositionPlaylist>", "\xff\xfe",
-    "caf\xe9", "../../../escape", "/", "urn:uuid:", "\xf0\x9f\x98\x80 ok"};
+const std::vector<std::string> kNastyTexts = {"\x01\x02\x1f",
+                                              "tab\tand\nline\rend",
+                                              "\x7f\xc2\x80\xc2\x9f",
+                                              "\x80",
+                                              "\xc0\xaf",
+                                              "\xed\xa0\x80",
+                                              "\xf4\x90\x80\x80",
+                                              "\xe2\x82",
+                                              "\xef\xbf\xbe\xef\xbf\xbf",
+                                              "<a>&amp;]]></CompositionPlaylist>",
+                                              "\xff\xfe",
+                                              "caf\xe9",
+                                              "../../../escape",
+                                              "/",
+                                              "urn:uuid:",
+                                              "\xf0\x9f\x98\x80 ok"};
 
 class Mutator {
  public:
@@ -109,9 +123,10 @@ class Mutator {
       case Kind::kByte: *at = static_cast<uint8_t>(Pick({0, 1, 2, 0x7f, 0x80, 0xff}, 256)); break;
       case Kind::kShort: Put(at, 2, Pick({0, 1, 24, 48, 0x7fff, 0x8000, 0xffff}, 65536)); break;
       case Kind::kWord:
-        Put(at, 4, Pick({0, 1, 2, 3, 9, 10, 23, 24, 25, 30, 48, 60, 125, 126, 250, 251, 1080, 2048,
-                         0x7fffffff, 0x80000000u, 0xffffffffu},
-                        0));
+        Put(at, 4,
+            Pick({0,  1,   2,   3,   9,   10,   23,   24,         25,          30,         48,
+                  60, 125, 126, 250, 251, 1080, 2048, 0x7fffffff, 0x80000000u, 0xffffffffu},
+                 0));
         break;
       case Kind::kDouble: {
         const double values[] = {0.0, -1.0, 1e300, 4294967296.0, std::nan(""), 3.5};
@@ -158,9 +173,7 @@ class Mutator {
         at[size - 1] = 0xc3;
         return "cut";
       }
-      case 3:
-        std::memset(at, 0, size);
-        return "empty";
+      case 3: std::memset(at, 0, size); return "empty";
       default:  // one byte anywhere in the field
         at[Below(static_cast<uint32_t>(size))] = static_cast<uint8_t>(Below(256));
         return "byte";

@@ -30,7 +30,9 @@ TEST(StoredSettings, DamagedTextsAreCleanedWhenTheRecordIsTakenOver) {
   EXPECT_EQ(Text(live, kTitle, 260), std::string(259, 'T'));
   EXPECT_EQ(Text(live, kAnnotation, 260), "YOUR_DCP_ANNOTATION_TEXT_HERE");
   EXPECT_EQ(Text(live, kIssuer, 260), "Issuer\xEF\xBF\xBD\xEF\xBF\xBD");
-  EXPECT_EQ(Text(live, kCategoryText, 32), "short\xEF\xBF\xBD" "film");
+  EXPECT_EQ(Text(live, kCategoryText, 32),
+            "short\xEF\xBF\xBD"
+            "film");
 }
 
 TEST(StoredSettings, SettingsNoDialogCanChooseAreRefusedWithAMessage) {
@@ -52,9 +54,9 @@ TEST(StoredSettings, SettingsNoDialogCanChooseAreRefusedWithAMessage) {
     host->SetStoredOptions(stored);
     EXPECT_EQ(host->InitOutputSpec(), 9995);
     ASSERT_EQ(host->state().messages.size(), 1u);
-    EXPECT_NE(host->state().messages[0].find(std::string("The stored settings of this output cannot be used: ") +
-                                             c.named),
-              std::string::npos)
+    EXPECT_NE(
+        host->state().messages[0].find(std::string("The stored settings of this output cannot be used: ") + c.named),
+        std::string::npos)
         << host->state().messages[0];
   }
   // The largest values the dialogs offer are taken.

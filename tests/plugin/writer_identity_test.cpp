@@ -3,9 +3,9 @@
 
 #include <cstring>
 
+#include "platform/asdcp/KM_uuid.h"
 #include "plugin/picture_track_writers.h"
 #include "plugin/writer_identity.h"
-#include "platform/asdcp/KM_uuid.h"
 #include "tests/support/j2c_descriptor.h"
 #include "tests/support/mxf_dump.h"
 #include "tests/support/test_support.h"

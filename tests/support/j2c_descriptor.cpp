@@ -55,7 +55,8 @@ bool DescriptorFromCodestream(const std::vector<uint8_t>& cs, ASDCP::JP2K::Pictu
       c.SPcod.CodeblockHeight = cs[v + 7];
       c.SPcod.CodeblockStyle = cs[v + 8];
       c.SPcod.Transformation = cs[v + 9];
-      for (uint32_t r = 0; r + 12 < length && r < ASDCP::JP2K::MaxPrecincts; ++r) c.SPcod.PrecinctSize[r] = cs[v + 10 + r];
+      for (uint32_t r = 0; r + 12 < length && r < ASDCP::JP2K::MaxPrecincts; ++r)
+        c.SPcod.PrecinctSize[r] = cs[v + 10 + r];
       cod = true;
     } else if (marker == 0xff5c && length >= 3) {
       auto& q = d->QuantizationDefault;

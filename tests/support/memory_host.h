@@ -102,8 +102,7 @@ class MemoryHost {
     current()->messages.push_back(msg ? msg : "");
     return A_Err_NONE;
   }
-  static A_Err New(AEGP_PluginID, const A_char* name, AEGP_MemSize size, AEGP_MemFlag flags,
-                   AEGP_MemHandle* out) {
+  static A_Err New(AEGP_PluginID, const A_char* name, AEGP_MemSize size, AEGP_MemFlag flags, AEGP_MemHandle* out) {
     MemoryHost* host = current();
     *out = nullptr;
     if (host->fail_new_in_ >= 0 && host->fail_new_in_-- == 0) return kHostError;

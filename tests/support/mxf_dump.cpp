@@ -190,7 +190,8 @@ std::vector<std::string> CompareListings(const std::vector<std::string>& ours,
     const std::string name_a = a.substr(a.find('(')), name_b = b.substr(b.find('('));
     const std::string offset_a = a.substr(0, 11), offset_b = b.substr(0, 11);
     const std::string len_a = a.substr(a.find("len:")), len_b = b.substr(b.find("len:"));
-    if (key_a != key_b || name_a != name_b) differences.push_back("packet " + std::to_string(i) + ": " + a + " vs " + b);
+    if (key_a != key_b || name_a != name_b)
+      differences.push_back("packet " + std::to_string(i) + ": " + a + " vs " + b);
     if (!in_moved_region && offset_a != offset_b) differences.push_back("offset of " + a + " vs " + b);
     if (!ident && !fill && len_a != len_b) differences.push_back("length of " + a + " vs " + b);
     if (ident) in_moved_region = true;
@@ -202,8 +203,8 @@ std::vector<std::string> CompareListings(const std::vector<std::string>& ours,
 namespace {
 
 const std::vector<std::string> kDateLabels = {
-    "060e2b34.01010102.07020110.02040000", "060e2b34.01010102.07020110.02030000",
-    "060e2b34.01010102.07020110.01030000", "060e2b34.01010102.07020110.02050000"};
+    "060e2b34.01010102.07020110.02040000", "060e2b34.01010102.07020110.02030000", "060e2b34.01010102.07020110.01030000",
+    "060e2b34.01010102.07020110.02050000"};
 
 struct Identities {
   std::map<std::vector<uint8_t>, size_t> uids;
@@ -262,8 +263,7 @@ std::vector<std::string> CompareStructure(const MxfFile& ours, const MxfFile& re
     if (IsLocalSet(a.key) || name == "KLVFill") continue;  // compared below, or free to differ
     if (a.value != b.value)
       differences.push_back("packet " + std::to_string(i) + " (" + name + ") differs: " +
-                            (a.value.size() > 200 ? std::to_string(a.value.size()) + " bytes" : Hex(a.value)) +
-                            " vs " +
+                            (a.value.size() > 200 ? std::to_string(a.value.size()) + " bytes" : Hex(a.value)) + " vs " +
                             (b.value.size() > 200 ? std::to_string(b.value.size()) + " bytes" : Hex(b.value)));
   }
   const Identities ids_a = CollectIdentities(ours), ids_b = CollectIdentities(reference);

@@ -43,7 +43,7 @@ struct MxfFile {
 MxfFile ReadMxf(const std::string& path);
 
 std::string LabelText(const Label16& label);  // "060e2b34.02530101.0d010101.01012f00"
-std::string KeyName(const Label16& key);       // "Preface", "JPEG2000Essence", ...
+std::string KeyName(const Label16& key);      // "Preface", "JPEG2000Essence", ...
 // One line per packet: "@0x00000000: <key>  len: <length> (<name>)".
 std::vector<std::string> KlvListing(const MxfFile& file);
 // The "@" lines of a reference dump file.

@@ -69,7 +69,8 @@ TEST(AudioPage, RowsFollowTheSourceAndTheLayout) {
     EXPECT_EQ(ShownRows(user, page), std::vector<bool>(8, true));
     EXPECT_TRUE(user.State(kMultiSelectCheck, page).visible);
     user.Click(IDOK, user.Dialog(1));
-  }), 0);
+  }),
+            0);
   EXPECT_EQ(session.Record().audioSource, 0u);
   EXPECT_EQ(session.Record().audioLayout, 2u);
 }
@@ -93,7 +94,8 @@ TEST(AudioPage, BrowsedFileFindsItsStereoSibling) {
     EXPECT_EQ(user.Text(kFirstChannelEdit, page), dir / "take_L.wav");
     EXPECT_EQ(user.Text(kFirstChannelEdit + 2, page), dir / "take_R.wav");
     user.Click(IDOK, user.Dialog(1));
-  }), 0);
+  }),
+            0);
   const OutputOptions o = session.Record();
   EXPECT_EQ(std::string(o.channelFiles[0]), dir / "take_L.wav");
   EXPECT_EQ(std::string(o.channelFiles[1]), dir / "take_R.wav");
@@ -104,10 +106,20 @@ TEST(AudioPage, BrowsedFileFindsItsStereoSibling) {
 
 TEST(AudioPage, FiveOneAndSevenOneSetsFillTheirRows) {
   TempDir dir;
-  PlaceWavs(dir, {{0, "mix.Left.wav"}, {1, "mix.Right.wav"}, {2, "mix.Center.wav"}, {3, "mix.LFE.wav"},
-                  {4, "mix.LS.wav"}, {5, "mix.RS.wav"}});
-  PlaceWavs(dir, {{0, "m_L.wav"}, {1, "m_R.wav"}, {2, "m_C.wav"}, {3, "m_LFE.wav"}, {4, "m_LS.wav"},
-                  {5, "m_RS.wav"}, {6, "m_LC.wav"}, {7, "m_RC.wav"}});
+  PlaceWavs(dir, {{0, "mix.Left.wav"},
+                  {1, "mix.Right.wav"},
+                  {2, "mix.Center.wav"},
+                  {3, "mix.LFE.wav"},
+                  {4, "mix.LS.wav"},
+                  {5, "mix.RS.wav"}});
+  PlaceWavs(dir, {{0, "m_L.wav"},
+                  {1, "m_R.wav"},
+                  {2, "m_C.wav"},
+                  {3, "m_LFE.wav"},
+                  {4, "m_LS.wav"},
+                  {5, "m_RS.wav"},
+                  {6, "m_LC.wav"},
+                  {7, "m_RC.wav"}});
   OptionsSession session(2048, 1080, 24, [](OutputOptions& o) { External(o, 1); });
   EXPECT_EQ(session.Open([&](DialogUser& user) {
     HWND page = ShowPage(user, 2300);
@@ -126,7 +138,8 @@ TEST(AudioPage, FiveOneAndSevenOneSetsFillTheirRows) {
       EXPECT_EQ(user.Text(kFirstChannelEdit + 2 * c, page), dir / ("m_" + std::string(names[c]) + ".wav")) << c;
     }
     user.Click(IDOK, user.Dialog(1));
-  }), 0);
+  }),
+            0);
   EXPECT_EQ(std::string(session.Record().channelFiles[7]), dir / "m_RC.wav");
 }
 
@@ -182,7 +195,8 @@ TEST(AudioPage, RefusedFilesShowTheCheckAndKeepTheRow) {
     user.Click(kFirstBrowseButton + 1, page);
     EXPECT_EQ(user.Text(kInPointEdit, page), "5");
     user.Click(IDOK, user.Dialog(1));
-  }), 0);
+  }),
+            0);
   const OutputOptions o = session.Record();
   EXPECT_EQ(o.inPoint, 5u);
   EXPECT_EQ(o.audioFrames, 77u);
@@ -197,7 +211,8 @@ TEST(AudioPage, TypedInPointAndPaths) {
     user.Type(kInPointEdit, "-3", page);
     user.Click(kMultiSelectCheck, page);
     user.Click(IDOK, user.Dialog(1));
-  }), 0);
+  }),
+            0);
   const OutputOptions o = session.Record();
   EXPECT_STREQ(o.channelFiles[1], "/typed/R.wav");
   EXPECT_EQ(static_cast<int32_t>(o.inPoint), -3);
@@ -229,8 +244,8 @@ TEST(ChannelFileSearch, NamesAndLimits) {
   EXPECT_EQ(FindChannelFiles(dir / "a_b/music.wav", &names), 0);
   // All sixteen suffixes present: more than fifteen names finds none.
   TempDir full;
-  for (const char* s : {"Left", "L", "VL", "Right", "R", "VR", "Center", "C", "LFE", "SW", "LS", "SL", "RS", "SR",
-                        "LC", "RC"}) {
+  for (const char* s :
+       {"Left", "L", "VL", "Right", "R", "VR", "Center", "C", "LFE", "SW", "LS", "SL", "RS", "SR", "LC", "RC"}) {
     PlaceWavs(full, {{0, std::string("x_") + s + ".wav"}});
   }
   EXPECT_EQ(FindChannelFiles(full / "x_L.wav", &names), 0);
@@ -263,7 +278,8 @@ TEST(SubtitlePage, BrowseChecksTheFile) {
     page = ShowPage(user, 2100);
     EXPECT_NE(user.Text(kSummaryEdit, page).find("SUBTITLE\r\nSource: \t" + interop + "\r\n"), std::string::npos);
     user.Click(IDOK, user.Dialog(1));
-  }), 0);
+  }),
+            0);
   const OutputOptions o = session.Record();
   EXPECT_EQ(o.subtitleOn, 1);
   EXPECT_EQ(std::string(o.subtitlePath), interop);
@@ -286,7 +302,8 @@ TEST(SubtitlePage, CancelEmptiesThePathAndTypedPathsAreNotChecked) {
     EXPECT_EQ(user.Text(kSubtitlePathEdit, page), "");
     user.Type(kSubtitlePathEdit, "/typed/subs.xml", page);
     user.Click(IDOK, user.Dialog(1));
-  }), 0);
+  }),
+            0);
   EXPECT_STREQ(session.Record().subtitlePath, "/typed/subs.xml");
   EXPECT_STREQ(session.Record().subtitleUuid, "kept");
 }
@@ -308,7 +325,10 @@ TEST(SubtitlePage, SwitchingThePackingRefusesASubtitleOfTheOtherKind) {
     user.Choose(kPackingList, 1, page);
     ASSERT_EQ(user.messageBoxes.size(), 1u);
     EXPECT_EQ(user.messageBoxes[0].rfind("Subtitle file: You are trying to load an InterOp subtitle file in SMPTE "
-                                         "packaging mode.", 0), 0u) << user.messageBoxes[0];
+                                         "packaging mode.",
+                                         0),
+              0u)
+        << user.messageBoxes[0];
     EXPECT_NE(user.Text(kSummaryEdit, page).find("SUBTITLE\r\nSource: \t--NONE--"), std::string::npos);
     page = ShowPage(user, 2400);
     EXPECT_EQ(user.Text(kSubtitlePathEdit, page), "");
@@ -319,9 +339,13 @@ TEST(SubtitlePage, SwitchingThePackingRefusesASubtitleOfTheOtherKind) {
     user.Choose(kPackingList, 0, page);
     ASSERT_EQ(user.messageBoxes.size(), 2u);
     EXPECT_EQ(user.messageBoxes[1].rfind("Subtitle file: You are trying to load a SMPTE subtitle file in interOp "
-                                         "packaging mode.", 0), 0u) << user.messageBoxes[1];
+                                         "packaging mode.",
+                                         0),
+              0u)
+        << user.messageBoxes[1];
     user.Click(IDOK, user.Dialog(1));
-  }), 0);
+  }),
+            0);
   const OutputOptions o = session.Record();
   EXPECT_EQ(o.packing, 0u);
   EXPECT_STREQ(o.subtitlePath, "");

@@ -62,8 +62,9 @@ bool DialogUser::Act(HWND window, const std::function<BOOL(HWND)>& action) {
   return acted;
 }
 
-
-bool DialogUser::Click(int id, HWND window) { return Act(window, [&](HWND w) { return UserClickButton(w, id); }); }
+bool DialogUser::Click(int id, HWND window) {
+  return Act(window, [&](HWND w) { return UserClickButton(w, id); });
+}
 bool DialogUser::Type(int id, const std::string& text, HWND window) {
   return Act(window, [&](HWND w) { return UserTypeText(w, id, text.c_str()); });
 }

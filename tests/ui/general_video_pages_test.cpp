@@ -50,7 +50,8 @@ TEST(GeneralPage, ANewRecordAndTheUsersChanges) {
     user.Choose(kPackingList, 1, page);
     EXPECT_EQ(Line(user.Text(kSummaryEdit, page), "Packing:"), "Packing: SMPTE");
     user.Click(IDOK, user.Dialog(1));
-  }), 0);
+  }),
+            0);
   const OutputOptions o = session.Record();
   EXPECT_EQ(o.useCompName, 0);
   EXPECT_STREQ(o.title, "MY_DCP");
@@ -81,7 +82,8 @@ TEST(GeneralPage, TitleBuilderWritesTheTitleEdit) {
     user.Click(kBuilderCancel);
     EXPECT_EQ(user.Text(kTitleEdit, page), "FILM_FTR_20240105");
     user.Click(IDOK, user.Dialog(1));
-  }), 0);
+  }),
+            0);
   const OutputOptions o = session.Record();
   EXPECT_STREQ(o.title, "FILM_FTR_20240105");
   EXPECT_STREQ(o.filmTitle, "OTHER");
@@ -106,7 +108,8 @@ TEST(VideoPage, TwoDimensionalBitRateAndColourConversion) {
     EXPECT_EQ(user.Text(kBitRateText, page), "180");
     user.Click(kXyzCheck, page);
     user.Click(IDOK, user.Dialog(1));
-  }), 0);
+  }),
+            0);
   const OutputOptions o = session.Record();
   EXPECT_EQ(o.bitRate, 180u);
   EXPECT_EQ(o.stereoBitRate, 125u);
@@ -124,7 +127,8 @@ TEST(VideoPage, StereoscopicSizeUsesTheStereoscopicRate) {
     EXPECT_EQ(Line(user.Text(kSummaryEdit, page), "Compression:"), "Compression: JPEG 2000 @ 80 Mbit");
     EXPECT_EQ(Line(user.Text(kSummaryEdit, page), "Stereoscopic:"), "Stereoscopic: Yes");
     user.Click(IDOK, user.Dialog(1));
-  }), 0);
+  }),
+            0);
   EXPECT_EQ(session.Record().stereoBitRate, 80u);
   EXPECT_EQ(session.Record().bitRate, 250u);
 }

@@ -52,7 +52,8 @@ TEST(OptionsDialog, CancelEscapeAndCloseBoxLeaveTheRecordUntouched) {
     EXPECT_EQ(session.Open([&](DialogUser& user) {
       ChangeEverything(user);
       way(user);
-    }), 0);
+    }),
+              0);
     EXPECT_FALSE(session.userInteracted);
     std::vector<uint8_t> after = session.Bytes();
     std::copy(after.begin() + kBasicDataAt, after.begin() + kBasicDataAt + 8, before.begin() + kBasicDataAt);
@@ -66,10 +67,13 @@ TEST(OptionsDialog, OkWithoutChangesStoresOnlyWhatThePagesDerive) {
     o.stereoscopic = 0;  // derived from the size again when the Video page is made
   });
   std::vector<uint8_t> before = session.Bytes();
-  EXPECT_EQ(session.Open([](DialogUser& user) {
-    ShowPage(user, 2200);
-    user.Click(IDOK, user.Dialog(1));
-  }, true), 0);
+  EXPECT_EQ(session.Open(
+                [](DialogUser& user) {
+                  ShowPage(user, 2200);
+                  user.Click(IDOK, user.Dialog(1));
+                },
+                true),
+            0);
   EXPECT_TRUE(session.userInteracted);
   const OutputOptions after = session.Record();
   EXPECT_STREQ(after.categoryText, "teaser");
@@ -120,7 +124,8 @@ TEST(OptionsDialog, PagesAreMadeAnewFromTheScratchCopy) {
     EXPECT_EQ(user.Text(kTitleEdit, back), "KEPT");
     EXPECT_EQ(user.Text(kPageGroupBox, main), "General");
     user.Click(IDOK, main);
-  }), 0);
+  }),
+            0);
   EXPECT_STREQ(session.Record().title, "KEPT");
 }
 
