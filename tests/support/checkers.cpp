@@ -1,12 +1,7 @@
 #include "tests/support/checkers.h"
 
-#include <fcntl.h>
-#include <poll.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
@@ -90,61 +85,9 @@ CommandResult RunChecker(const std::vector<std::string>& argv) {
   envp.push_back(nullptr);
   std::string program = argv[0].find('/') == std::string::npos ? CheckersDir() + "/bin/" + argv[0] : argv[0];
 
-  int out_pipe[2], err_pipe[2];
-  if (pipe(out_pipe) != 0) return result;
-  if (pipe(err_pipe) != 0) {
-    close(out_pipe[0]);
-    close(out_pipe[1]);
-    return result;
-  }
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_adddup2(&actions, out_pipe[1], 1);
-  posix_spawn_file_actions_adddup2(&actions, err_pipe[1], 2);
-  posix_spawn_file_actions_addclose(&actions, out_pipe[0]);
-  posix_spawn_file_actions_addclose(&actions, err_pipe[0]);
-  std::vector<char*> args;
-  args.push_back(program.data());
-  for (size_t i = 1; i < argv.size(); ++i) args.push_back(const_cast<char*>(argv[i].c_str()));
-  args.push_back(nullptr);
-  pid_t pid = -1;
-  int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, args.data(), envp.data());
-  posix_spawn_file_actions_destroy(&actions);
-  close(out_pipe[1]);
-  close(err_pipe[1]);
-  if (rc != 0) {
-    close(out_pipe[0]);
-    close(err_pipe[0]);
-    result.err = "cannot run " + program + ": " + std::generic_category().message(rc);
-    return result;
-  }
-  pollfd fds[2] = {{out_pipe[0], POLLIN, 0}, {err_pipe[0], POLLIN, 0}};
-  std::string* sinks[2] = {&result.out, &result.err};
-  int open_count = 2;
-  char buf[65536];
-  while (open_count > 0) {
-    if (poll(fds, 2, -1) < 0) {
-      if (errno == EINTR) continue;
-      break;
-    }
-    for (int i = 0; i < 2; ++i) {
-      if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP | POLLERR))) continue;
-      ssize_t n = read(fds[i].fd, buf, sizeof buf);
-      if (n > 0) {
-        sinks[i]->append(buf, static_cast<size_t>(n));
-      } else if (n == 0 || errno != EINTR) {
-        close(fds[i].fd);
-        fds[i].fd = -1;
-        --open_count;
-      }
-    }
-  }
-  int status = 0;
-  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-  }
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return result;
+  std::vector<std::string> args = argv;
+  args[0] = program;
+  return RunCommandWithEnvironment(args, envp.data());
 }
 
 std::vector<std::string> DcpVerifyErrors(const std::string& package_dir, bool interop) {

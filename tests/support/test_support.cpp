@@ -24,7 +24,9 @@ std::string SharedDir() { return LUMAVOX_SHARED_DIR; }
 std::string PluginPath() { return LUMAVOX_PLUGIN_PATH; }
 std::string RenderPath() { return LUMAVOX_RENDER_PATH; }
 
-CommandResult RunCommand(const std::vector<std::string>& argv) {
+CommandResult RunCommand(const std::vector<std::string>& argv) { return RunCommandWithEnvironment(argv, environ); }
+
+CommandResult RunCommandWithEnvironment(const std::vector<std::string>& argv, char* const* envp) {
   CommandResult result;
   if (argv.empty()) return result;
   int out_pipe[2], err_pipe[2];
@@ -46,7 +48,7 @@ CommandResult RunCommand(const std::vector<std::string>& argv) {
   for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);
   pid_t pid = -1;
-  int rc = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
+  int rc = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), envp);
   posix_spawn_file_actions_destroy(&actions);
   close(out_pipe[1]);
   close(err_pipe[1]);

@@ -23,6 +23,9 @@ struct CommandResult {
 // Standard input is empty; standard output and error are captured.
 CommandResult RunCommand(const std::vector<std::string>& argv);
 
+// The same with the environment given (NAME=value texts, null-terminated).
+CommandResult RunCommandWithEnvironment(const std::vector<std::string>& argv, char* const* envp);
+
 // True when the named program is on PATH.
 bool HaveTool(const std::string& name);
 
