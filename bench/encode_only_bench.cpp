@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "encoder/cinema_setup.h"
 #include "encoder/j2k/cio.h"
 #include "encoder/j2k/coding_parameters.h"
 #include "encoder/j2k/compressor.h"
@@ -38,14 +39,9 @@ opj_cparameters RenderParameters() {
   params.cp_cinema = CINEMA2K_24;
   params.cp_rsiz = CINEMA2K;
   params.tcp_numlayers = 1;
-  params.cp_tdx = params.cp_tdy = 1;
-  params.tp_flag = 'C';
-  params.tp_on = 1;
-  params.cblockw_init = params.cblockh_init = 32;
-  params.csty |= 1;
-  params.prog_order = CPRL;
-  params.irreversible = 1;
-  params.tcp_mct = 1;
+  // The tile, code-block, progression, wavelet and colour-transform choices
+  // of every render.
+  cinema_parameters(&params);
   static char comment[] = "Created by Lumavox version 1.0.0";
   params.cp_comment = comment;
   const uint32_t budget = 250u * 1000000u / 24u / 8u;

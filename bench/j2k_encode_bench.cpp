@@ -29,6 +29,7 @@
 #include <thread>
 #include <vector>
 
+#include "encoder/cinema_setup.h"
 #include "encoder/j2k/cio.h"
 #include "encoder/j2k/coding_parameters.h"
 #include "encoder/j2k/compressor.h"
@@ -137,13 +138,9 @@ opj_cparameters RenderParameters(int mct) {
   params.cp_cinema = CINEMA2K_24;
   params.cp_rsiz = CINEMA2K;
   params.tcp_numlayers = 1;
-  params.cp_tdx = params.cp_tdy = 1;
-  params.tp_flag = 'C';
-  params.tp_on = 1;
-  params.cblockw_init = params.cblockh_init = 32;
-  params.csty |= 1;
-  params.prog_order = CPRL;
-  params.irreversible = 1;
+  // The tile, code-block, progression, wavelet and colour-transform choices
+  // of every render.
+  cinema_parameters(&params);
   params.tcp_mct = static_cast<int8_t>(mct);
   static char comment[] = "Created by Lumavox version 1.0.0";
   params.cp_comment = comment;

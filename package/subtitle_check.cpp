@@ -20,8 +20,6 @@ namespace {
 
 constexpr char kNotXml[] = "Not a valid subtitlefile";
 constexpr char kNoFont[] = "No font file found next to this subtitlefile";
-constexpr char kSmpteInInterop[] = "You are trying to load a SMPTE subtitle file in interOp packaging mode.";
-constexpr char kInteropInSmpte[] = "You are trying to load an InterOp subtitle file in SMPTE packaging mode.";
 constexpr char kUnknown[] = "Unknown subtitle file.";
 constexpr char kTooLarge[] = "The subtitle file is too large: it must be smaller than 10 MB.";
 constexpr char kIdNotUuid[] = "The id of this subtitlefile is not a UUID.";

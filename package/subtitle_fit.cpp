@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr char kSmpteInInterop[] = "You are trying to load a SMPTE subtitle file in interOp packaging mode.";
-constexpr char kInteropInSmpte[] = "You are trying to load an InterOp subtitle file in SMPTE packaging mode.";
 constexpr char kUnreadable[] = "The subtitle file cannot be read as a subtitle document.";
 constexpr char kNoEditRate[] = "The subtitle file has no valid EditRate.";
 

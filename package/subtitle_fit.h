@@ -12,6 +12,10 @@ class XMLElement;
 }
 struct OutputOptions;
 
+// What the user is told of a subtitle file of the other packing's kind.
+inline constexpr char kSmpteInInterop[] = "You are trying to load a SMPTE subtitle file in interOp packaging mode.";
+inline constexpr char kInteropInSmpte[] = "You are trying to load an InterOp subtitle file in SMPTE packaging mode.";
+
 // True when the SubtitleReel's EditRate is the composition's rate (`frameRate`
 // frames per second); otherwise false with the reason, naming both rates, in
 // `message` (kSubtitleMessageSize bytes, when given).

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <random>
 
+#include "encoder/cinema_setup.h"
 #include "encoder/j2k/cio.h"
 #include "encoder/j2k/coding_parameters.h"
 #include "encoder/j2k/compressor.h"
@@ -109,14 +110,9 @@ void RenderParameters(const Frame& frame, const EncodeSettings& settings, opj_cp
   params.cp_cinema = settings.stereoscopic ? CINEMA2K_48 : CINEMA2K_24;
   params.cp_rsiz = (frame.width == 2048 || frame.height == 1080) ? CINEMA2K : STD_RSIZ;
   params.tcp_numlayers = 1;
-  params.cp_tdx = params.cp_tdy = 1;
-  params.tp_flag = 'C';
-  params.tp_on = 1;
-  params.cblockw_init = params.cblockh_init = 32;
-  params.csty |= 1;
-  params.prog_order = CPRL;
-  params.irreversible = 1;
-  params.tcp_mct = 1;
+  // The tile, code-block, progression, wavelet and colour-transform choices
+  // of every render.
+  cinema_parameters(&params);
   static char comment[] = "Created by Lumavox version 1.0.0";
   params.cp_comment = comment;
   const uint32_t b = settings.bit_rate * 1000000u / settings.frame_rate / 8u;
