@@ -76,6 +76,45 @@ TEST(RenderStart, RefusesUnsupportedRatesAndInteropAboveTwentyFour) {
   EXPECT_TRUE(FolderEntries(dir.path()).empty());
 }
 
+TEST(RenderStart, RefusesARateWithAFractionStereoscopicOutputAboveTwentyFourAndNoBitRate) {
+  TempDir dir;
+  // The host renders at 25.5 fps; the record keeps its whole part.
+  {
+    HostSettings settings = Settings(1998, 1080, 51, dir / "A.DCP", 1, 51);
+    settings.comp.fps_den = 2;
+    auto host = SetUpHost(settings);
+    EXPECT_EQ(LiveOptions(*host).frameRate, 25u);
+    ExpectRefused(*host, "Unsupported framerate: 25 fps\n\nLumavox are supporting 24, 25, 30, 48, 50 and 60 fps");
+  }
+  // A double-width size at 48 fps, whatever the record's flag holds.
+  {
+    auto host = SetUpHost(Settings(3996, 1080, 4, dir / "B.DCP", 1, 48));
+    LiveOptions(*host).stereoscopic = 0;
+    ExpectRefused(*host, "3D DCPs only supports 24 fps");
+  }
+  // A bit rate of 0, of the kind of picture that is rendered.
+  {
+    auto host = SetUpHost(Settings(1998, 1080, 2, dir / "C.DCP"));
+    LiveOptions(*host).bitRate = 0;
+    LiveOptions(*host).stereoBitRate = 0;
+    ExpectRefused(*host, "The bit rate is 0 Mbit/s: every picture would be coded without any picture data.\n");
+    EXPECT_NE(Messages(*host).find("at least 1 Mbit/s"), std::string::npos);
+  }
+  {
+    auto host = SetUpHost(Settings(3996, 1080, 2, dir / "D.DCP"));
+    LiveOptions(*host).stereoBitRate = 0;
+    ExpectRefused(*host, "The stereoscopic bit rate is 0 Mbit/s");
+  }
+  EXPECT_TRUE(FolderEntries(dir.path()).empty());
+  // 1 Mbit/s is the lowest that is taken.
+  auto host = SetUpHost(Settings(3996, 1080, 2, dir / "E.DCP"));
+  LiveOptions(*host).bitRate = 0;
+  LiveOptions(*host).stereoBitRate = 1;
+  ASSERT_EQ(host->StartAdding(), 0) << Messages(*host);
+  host->SetQueueState(AEGP_RenderQueueState_STOPPED);
+  EXPECT_EQ(host->EndAdding(), 0);
+}
+
 TEST(RenderStart, RefusesOutputPathsThatNameNoPackageFolder) {
   TempDir dir;
   WriteText(dir / "keep.txt", "keep");
