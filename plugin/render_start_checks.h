@@ -13,5 +13,5 @@ struct OutputOptions;
 // stereoscopic rule is checked on the record's size. `err` is the error of
 // the start so far: no host call or report is made while it is set, and the
 // refusals stand all the same.
-A_Err CheckRenderSettings(AEIO_BasicData* basic, SuiteHandler& suites, AEIO_OutSpecH outH,
-                          const OutputOptions& options, A_Err err);
+A_Err CheckRenderSettings(AEIO_BasicData* basic, SuiteHandler& suites, AEIO_OutSpecH outH, const OutputOptions& options,
+                          A_Err err);
