@@ -192,23 +192,29 @@ struct nmse_lookup {
 // of the stripe (r = row + 1) in columns west, centre and east, at bit
 // 3r + c. Sample j of the stripe thus finds its eight neighbours and itself
 // in the nine bits from 3j upwards. Bits 18-23 hold the signs (1: negative)
-// of the centre column's rows -1 to 4, bits 24-27 the refined state and bits
-// 28-31 the visited state of rows 0 to 3. A border word on every side keeps
-// the updates free of bound checks.
+// of the centre column's rows -1 to 4, bits 24-27 the significance of rows 0
+// to 3 once more, side by side, and bits 28-31 their visited state. A border
+// word on every side keeps the updates free of bound checks. Whether a
+// significant sample was refined before needs no flag: it was exactly when
+// its magnitude has a one above the bit-plane below the current one.
 
 constexpr uint32_t kWindow = 0x1ff;
 constexpr uint32_t kNeighbours = 0x1ef;   // the window without its centre
 constexpr uint32_t kBelowRow = 0x1c0;     // the window's row below the sample
 constexpr uint32_t kSigWindow = 0x3ffff;  // all 18 significance bits
-constexpr uint32_t kCentres = (1u << 4) | (1u << 7) | (1u << 10) | (1u << 13);
 constexpr uint32_t kVisitAll = 0xfu << 28;
 
-constexpr uint32_t sig_bit(int j) { return 1u << (3 * j + 4); }
-constexpr uint32_t chi_bit(int r) { return 1u << (18 + r); }  // r: row + 1
-constexpr uint32_t mu_bit(int j) { return 1u << (24 + j); }
 constexpr uint32_t pi_bit(int j) { return 1u << (28 + j); }
 
-// Zero-coding contexts by orientation and nine-bit window.
+// The rows of the column that are significant (bit j for row j).
+inline uint32_t column_sigs(uint32_t f) { return (f >> 24) & 0xf; }
+// The rows of the column that are significant or visited in this plane.
+inline uint32_t column_done(uint32_t f) { return ((f >> 24) | (f >> 28)) & 0xf; }
+
+// Zero-coding contexts by orientation and nine-bit window. Bit 7 marks the
+// windows the significance pass passes over: the sample is significant
+// already, or none of its neighbours is.
+enum : uint8_t { kZcSkip = 0x80 };
 struct zc9_table {
   uint8_t v[4 * 512];
 };
@@ -229,7 +235,10 @@ constexpr int window_to_flags(int wv) {
 constexpr zc9_table make_zc9() {
   zc9_table t{};
   for (int o = 0; o < 4; ++o)
-    for (int wv = 0; wv < 512; ++wv) t.v[(o << 9) | wv] = kZc.v[(o << 8) | window_to_flags(wv)];
+    for (int wv = 0; wv < 512; ++wv) {
+      const bool skip = (wv & 0x10) || !(wv & kNeighbours);
+      t.v[(o << 9) | wv] = static_cast<uint8_t>(kZc.v[(o << 8) | window_to_flags(wv)] | (skip ? kZcSkip : 0));
+    }
   return t;
 }
 
@@ -255,7 +264,7 @@ inline int sign_index(uint32_t f, uint32_t fw, uint32_t fe, int j, bool vsc) {
 // column's own word is the caller's local f.
 inline void t1_updateflags(uint32_t* fp, uint32_t& f, int j, uint32_t s, int stride) {
   const int r = j + 1;
-  f |= (1u << (3 * r + 1)) | (s << (18 + r));
+  f |= (1u << (3 * r + 1)) | (s << (18 + r)) | (1u << (24 + j));
   fp[-1] |= 1u << (3 * r + 2);
   fp[1] |= 1u << (3 * r);
   if (j == 0) {  // the row below the stripe above
@@ -311,12 +320,14 @@ void sigpass_impl(opj_t1* t1, int bpno, int orient, int* nmsedec) {
       for_rows(0, rows, [&](auto jc) {
         constexpr int j = decltype(jc)::value;
         const bool vsc = VSC && (j == 3 || k + j == h - 1);
+        // The visited flags are all clear when the pass begins.
         uint32_t wv = (f >> (3 * j)) & kWindow;
         if (vsc) wv &= ~kBelowRow;
-        if (!(wv & kNeighbours) || (wv & 0x10) || (f & pi_bit(j))) return;
+        const uint32_t ctx = zc[wv];
+        if (ctx & kZcSkip) return;
         const uint32_t d = col[j * w];
         const uint32_t v = (d & one) ? 1 : 0;
-        mqc_encode_r(r, &ctxs[zc[wv]], v);
+        mqc_encode_r(r, &ctxs[ctx], v);
         if (v) {
           nm += nmse_sig(d & kMag);
           const uint32_t s = d >> 31;
@@ -336,6 +347,9 @@ void sigpass_impl(opj_t1* t1, int bpno, int orient, int* nmsedec) {
 template <bool VSC>
 void refpass_impl(opj_t1* t1, int bpno, int* nmsedec) {
   const uint32_t one = 1u << (bpno + T1_NMSEDEC_FRACBITS);
+  // Magnitude bits above the plane below this one: a sample with one of them
+  // became significant two or more planes ago, so it was refined before.
+  const uint32_t refined = kMag & ~((one << 2) - 1);
   const nmse_lookup nmse_ref(kNmseRef, kNmseRef0, bpno + T1_NMSEDEC_FRACBITS);
   const int stride = t1->flags_stride;
   const int w = t1->w, h = t1->h;
@@ -347,15 +361,18 @@ void refpass_impl(opj_t1* t1, int bpno, int* nmsedec) {
     uint32_t* fp = &t1->flags[(k / 4 + 1) * stride + 1];
     const uint32_t* col = &t1->data[k * w];
     for (int i = 0; i < w; ++i, ++fp, ++col) {
-      uint32_t f = *fp;
-      if (!(f & kCentres)) continue;  // nothing significant to refine
+      const uint32_t f = *fp;
+      // Significant before this plane: significant and not visited by the
+      // significance pass.
+      const uint32_t todo = column_sigs(f) & ~(f >> 28);
+      if (!todo) continue;
       for_rows(0, rows, [&](auto jc) {
         constexpr int j = decltype(jc)::value;
-        if (!(f & sig_bit(j)) || (f & pi_bit(j))) return;
+        if (!(todo & (1u << j))) return;
         const uint32_t d = col[j * w];
         nm += nmse_ref(d & kMag);
         int ctx;
-        if (f & mu_bit(j)) {
+        if (d & refined) {
           ctx = T1_CTXNO_MAG + 2;
         } else {
           uint32_t wv = (f >> (3 * j)) & kNeighbours;
@@ -363,9 +380,7 @@ void refpass_impl(opj_t1* t1, int bpno, int* nmsedec) {
           ctx = wv ? T1_CTXNO_MAG + 1 : T1_CTXNO_MAG;
         }
         mqc_encode_r(r, &ctxs[ctx], (d & one) ? 1 : 0);
-        f |= mu_bit(j);
       });
-      *fp = f;
     }
   }
   mqc_store(t1->mqc, r);
@@ -393,8 +408,7 @@ void clnpass_impl(opj_t1* t1, int bpno, int orient, int* nmsedec) {
       int runlen = 0;
       bool agg = false;
       if (rows == 4) {
-        const uint32_t sigs = ((f >> 4) & 1) | ((f >> 6) & 2) | ((f >> 8) & 4) | ((f >> 10) & 8);
-        if ((sigs | (f >> 28)) == 0xf) {
+        if (column_done(f) == 0xf) {
           // Every sample already significant or coded in this plane.
           *fp = f & ~kVisitAll;
           continue;
@@ -417,11 +431,11 @@ void clnpass_impl(opj_t1* t1, int bpno, int orient, int* nmsedec) {
         bool code_sign;
         if (agg && j == runlen) {
           code_sign = true;  // located by the run: known significant
-        } else if (!(f & (sig_bit(j) | pi_bit(j)))) {
+        } else if (!(column_done(f) & (1u << j))) {
           uint32_t wv = (f >> (3 * j)) & kWindow;
           if (vsc) wv &= ~kBelowRow;
           const uint32_t v = (d & one) ? 1 : 0;
-          mqc_encode_r(r, &ctxs[zc[wv]], v);
+          mqc_encode_r(r, &ctxs[zc[wv] & ~kZcSkip], v);
           code_sign = v != 0;
         } else {
           code_sign = false;
