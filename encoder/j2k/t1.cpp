@@ -244,20 +244,47 @@ constexpr zc9_table make_zc9() {
 
 constexpr zc9_table kZc9 = make_zc9();
 
-// The sign-context index of sample j (north, east, south and west
-// significance, then their signs), from the column's word and those of its
-// west and east neighbours; vsc drops the south neighbour.
-inline int sign_index(uint32_t f, uint32_t fw, uint32_t fe, int j, bool vsc) {
-  const uint32_t n_sig = (f >> (3 * j + 1)) & 1;
-  const uint32_t s_sig = vsc ? 0 : (f >> (3 * j + 7)) & 1;
-  const uint32_t w_sig = (f >> (3 * j + 3)) & 1;
-  const uint32_t e_sig = (f >> (3 * j + 5)) & 1;
-  const uint32_t n_neg = (f >> (18 + j)) & 1;
-  const uint32_t s_neg = vsc ? 0 : (f >> (20 + j)) & 1;
-  const uint32_t w_neg = (fw >> (19 + j)) & 1;
-  const uint32_t e_neg = (fe >> (19 + j)) & 1;
-  return static_cast<int>(n_sig | (e_sig << 1) | (s_sig << 2) | (w_sig << 3) | (n_neg << 4) | (e_neg << 5) |
-                          (s_neg << 6) | (w_neg << 7));
+// Sign coding by the signs around sample j, from the column's word and those
+// of its west and east neighbours: the index takes the significance of the
+// north, west, east and south neighbours from the window (bits 0, 2, 4 and
+// 6) and puts their signs between (bits 1, 3, 5 and 7); vsc drops the south
+// neighbour. The table gives the context in bits 0-4 and the sign
+// prediction in bit 7.
+inline uint32_t sign_index(uint32_t f, uint32_t fw, uint32_t fe, int j, bool vsc) {
+  const uint32_t i = ((f >> (3 * j + 1)) & 0x55) | ((f >> (17 + j)) & 0x02) | ((fw >> (16 + j)) & 0x08) |
+                     ((fe >> (14 + j)) & 0x20) | ((f >> (13 + j)) & 0x80);
+  return vsc ? i & 0x3f : i;
+}
+
+constexpr int sign_index_to_flags(int i) {
+  int f = 0;
+  if (i & 0x01) f |= T1_SIG_N;
+  if (i & 0x02) f |= T1_SGN_N;
+  if (i & 0x04) f |= T1_SIG_W;
+  if (i & 0x08) f |= T1_SGN_W;
+  if (i & 0x10) f |= T1_SIG_E;
+  if (i & 0x20) f |= T1_SGN_E;
+  if (i & 0x40) f |= T1_SIG_S;
+  if (i & 0x80) f |= T1_SGN_S;
+  return f;
+}
+
+constexpr byte_table make_sign_coding() {
+  byte_table t{};
+  for (int i = 0; i < 256; ++i) {
+    const int f = sign_index_to_flags(i);
+    t.v[i] = static_cast<uint8_t>(kSc.v[(f & 0x0ff0) >> 4] | (kSpb.v[(f & 0x0ff0) >> 4] << 7));
+  }
+  return t;
+}
+
+constexpr byte_table kSignCoding = make_sign_coding();
+
+// Codes the sign s of sample j.
+MQC_INLINE void encode_sign(mqc_regs& r, const opj_mqc_state** ctxs, uint32_t f, const uint32_t* fp, int j, bool vsc,
+                            uint32_t s) {
+  const uint32_t c = kSignCoding.v[sign_index(f, fp[-1], fp[1], j, vsc)];
+  mqc_encode_r(r, &ctxs[c & 0x1f], s ^ (c >> 7));
 }
 
 // Sample j of the column at fp becomes significant with sign s; the
@@ -331,8 +358,7 @@ void sigpass_impl(opj_t1* t1, int bpno, int orient, int* nmsedec) {
         if (v) {
           nm += nmse_sig(d & kMag);
           const uint32_t s = d >> 31;
-          const int idx = sign_index(f, fp[-1], fp[1], j, vsc);
-          mqc_encode_r(r, &ctxs[kSc.v[idx]], s ^ kSpb.v[idx]);
+          encode_sign(r, ctxs, f, fp, j, vsc, s);
           t1_updateflags(fp, f, j, s, stride);
         }
         f |= pi_bit(j);
@@ -443,8 +469,7 @@ void clnpass_impl(opj_t1* t1, int bpno, int orient, int* nmsedec) {
         if (code_sign) {
           nm += nmse_sig(d & kMag);
           const uint32_t s = d >> 31;
-          const int idx = sign_index(f, fp[-1], fp[1], j, vsc);
-          mqc_encode_r(r, &ctxs[kSc.v[idx]], s ^ kSpb.v[idx]);
+          encode_sign(r, ctxs, f, fp, j, vsc, s);
           t1_updateflags(fp, f, j, s, stride);
         }
       });
