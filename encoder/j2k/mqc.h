@@ -63,9 +63,25 @@ inline void mqc_store(opj_mqc* mqc, const mqc_regs& r) {
 #define MQC_NOINLINE
 #endif
 
+// What completing a byte leaves: C, the bit counter and the last byte.
+struct mqc_byteout_result {
+  uint32_t c;
+  uint32_t ct;
+  uint8_t* bp;
+};
+
 // Completes a byte: stores it after the last one, with carry propagation
-// into the last byte and a stuffed bit after 0xFF.
-void mqc_byteout_r(mqc_regs& r);
+// into the last byte and a stuffed bit after 0xFF. Taking and giving values
+// rather than the registers' address lets the callers keep them in
+// processor registers.
+mqc_byteout_result mqc_byteout_v(uint32_t c, uint8_t* bp);
+
+MQC_INLINE void mqc_byteout_r(mqc_regs& r) {
+  const mqc_byteout_result o = mqc_byteout_v(r.c, r.bp);
+  r.c = o.c;
+  r.ct = o.ct;
+  r.bp = o.bp;
+}
 
 // Shifts A and C left until bit 15 of A is set, emitting a byte whenever the
 // bit counter runs out; the shifts between two bytes are done at once.
