@@ -442,8 +442,10 @@ void clnpass_impl(opj_t1* t1, int bpno, int orient, int* nmsedec) {
         agg = !(f & kAggBusy);
       }
       if (agg) {
-        for (runlen = 0; runlen < 4; ++runlen) {
-          if (col[runlen * w] & one) break;
+        if ((col[0] | col[w] | col[2 * w] | col[3 * w]) & one) {
+          while (!(col[runlen * w] & one)) ++runlen;
+        } else {
+          runlen = 4;
         }
         mqc_encode_r(r, &ctxs[T1_CTXNO_AGG], runlen != 4);
         if (runlen == 4) continue;
@@ -457,7 +459,7 @@ void clnpass_impl(opj_t1* t1, int bpno, int orient, int* nmsedec) {
         bool code_sign;
         if (agg && j == runlen) {
           code_sign = true;  // located by the run: known significant
-        } else if (!(column_done(f) & (1u << j))) {
+        } else if (!(f & ((1u << (24 + j)) | pi_bit(j)))) {  // neither significant nor visited
           uint32_t wv = (f >> (3 * j)) & kWindow;
           if (vsc) wv &= ~kBelowRow;
           const uint32_t v = (d & one) ? 1 : 0;
