@@ -58,7 +58,9 @@ inline void mqc_store(opj_mqc* mqc, const mqc_regs& r) {
 #if defined(__GNUC__)
 #define MQC_INLINE inline __attribute__((always_inline))
 #define MQC_NOINLINE __attribute__((noinline))
+#define MQC_INLINE_LAMBDA __attribute__((always_inline))
 #else
+#define MQC_INLINE_LAMBDA
 #define MQC_INLINE inline
 #define MQC_NOINLINE
 #endif

@@ -5,6 +5,10 @@
 // allowed (AVX2 alone does not allow it).
 #if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__linux__)
 #define SIMD_CLONES __attribute__((target_clones("avx2", "default")))
+// Integer loops that gain from the bit instructions of the processors that
+// brought AVX2 (leading-zero count, shifts by any register) as well.
+#define BIT_CLONES __attribute__((target_clones("arch=haswell", "default")))
 #else
 #define SIMD_CLONES
+#define BIT_CLONES
 #endif

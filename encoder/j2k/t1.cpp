@@ -182,7 +182,7 @@ struct nmse_lookup {
   nmse_lookup(const nmsedec_table& high, const nmsedec_table& low, int bitpos)
       : table(bitpos > T1_NMSEDEC_FRACBITS ? high.v : low.v),
         shift(bitpos > T1_NMSEDEC_FRACBITS ? bitpos - T1_NMSEDEC_FRACBITS : 0) {}
-  int operator()(uint32_t x) const { return table[(x >> shift) & 127]; }
+  MQC_INLINE int operator()(uint32_t x) const { return table[(x >> shift) & 127]; }
 };
 
 // ---- Stripe-column flags ----------------------------------------------------
@@ -207,9 +207,9 @@ constexpr uint32_t kVisitAll = 0xfu << 28;
 constexpr uint32_t pi_bit(int j) { return 1u << (28 + j); }
 
 // The rows of the column that are significant (bit j for row j).
-inline uint32_t column_sigs(uint32_t f) { return (f >> 24) & 0xf; }
+MQC_INLINE uint32_t column_sigs(uint32_t f) { return (f >> 24) & 0xf; }
 // The rows of the column that are significant or visited in this plane.
-inline uint32_t column_done(uint32_t f) { return ((f >> 24) | (f >> 28)) & 0xf; }
+MQC_INLINE uint32_t column_done(uint32_t f) { return ((f >> 24) | (f >> 28)) & 0xf; }
 
 // Zero-coding contexts by orientation and nine-bit window. Bit 7 marks the
 // windows the significance pass passes over: the sample is significant
@@ -250,7 +250,7 @@ constexpr zc9_table kZc9 = make_zc9();
 // 6) and puts their signs between (bits 1, 3, 5 and 7); vsc drops the south
 // neighbour. The table gives the context in bits 0-4 and the sign
 // prediction in bit 7.
-inline uint32_t sign_index(uint32_t f, uint32_t fw, uint32_t fe, int j, bool vsc) {
+MQC_INLINE uint32_t sign_index(uint32_t f, uint32_t fw, uint32_t fe, int j, bool vsc) {
   const uint32_t i = ((f >> (3 * j + 1)) & 0x55) | ((f >> (17 + j)) & 0x02) | ((fw >> (16 + j)) & 0x08) |
                      ((fe >> (14 + j)) & 0x20) | ((f >> (13 + j)) & 0x80);
   return vsc ? i & 0x3f : i;
@@ -289,7 +289,7 @@ MQC_INLINE void encode_sign(mqc_regs& r, const opj_mqc_state** ctxs, uint32_t f,
 
 // Sample j of the column at fp becomes significant with sign s; the
 // column's own word is the caller's local f.
-inline void t1_updateflags(uint32_t* fp, uint32_t& f, int j, uint32_t s, int stride) {
+MQC_INLINE void t1_updateflags(uint32_t* fp, uint32_t& f, int j, uint32_t s, int stride) {
   const int r = j + 1;
   f |= (1u << (3 * r + 1)) | (s << (18 + r)) | (1u << (24 + j));
   fp[-1] |= 1u << (3 * r + 2);
@@ -328,7 +328,7 @@ MQC_INLINE void for_rows(int first, int rows, F&& step) {
 }
 
 template <bool VSC>
-void sigpass_impl(opj_t1* t1, int bpno, int orient, int* nmsedec) {
+MQC_INLINE void sigpass_impl(opj_t1* t1, int bpno, int orient, int* nmsedec) {
   const uint32_t one = 1u << (bpno + T1_NMSEDEC_FRACBITS);
   const nmse_lookup nmse_sig(kNmseSig, kNmseSig0, bpno + T1_NMSEDEC_FRACBITS);
   const uint8_t* zc = kZc9.v + (orient << 9);
@@ -344,7 +344,7 @@ void sigpass_impl(opj_t1* t1, int bpno, int orient, int* nmsedec) {
     for (int i = 0; i < w; ++i, ++fp, ++col) {
       uint32_t f = *fp;
       if (!(f & kSigWindow)) continue;  // no significance around the column
-      for_rows(0, rows, [&](auto jc) {
+      for_rows(0, rows, [&](auto jc) MQC_INLINE_LAMBDA {
         constexpr int j = decltype(jc)::value;
         const bool vsc = VSC && (j == 3 || k + j == h - 1);
         // The visited flags are all clear when the pass begins.
@@ -371,7 +371,7 @@ void sigpass_impl(opj_t1* t1, int bpno, int orient, int* nmsedec) {
 }
 
 template <bool VSC>
-void refpass_impl(opj_t1* t1, int bpno, int* nmsedec) {
+MQC_INLINE void refpass_impl(opj_t1* t1, int bpno, int* nmsedec) {
   const uint32_t one = 1u << (bpno + T1_NMSEDEC_FRACBITS);
   // Magnitude bits above the plane below this one: a sample with one of them
   // became significant two or more planes ago, so it was refined before.
@@ -392,7 +392,7 @@ void refpass_impl(opj_t1* t1, int bpno, int* nmsedec) {
       // significance pass.
       const uint32_t todo = column_sigs(f) & ~(f >> 28);
       if (!todo) continue;
-      for_rows(0, rows, [&](auto jc) {
+      for_rows(0, rows, [&](auto jc) MQC_INLINE_LAMBDA {
         constexpr int j = decltype(jc)::value;
         if (!(todo & (1u << j))) return;
         const uint32_t d = col[j * w];
@@ -414,7 +414,7 @@ void refpass_impl(opj_t1* t1, int bpno, int* nmsedec) {
 }
 
 template <bool VSC>
-void clnpass_impl(opj_t1* t1, int bpno, int orient, int* nmsedec) {
+MQC_INLINE void clnpass_impl(opj_t1* t1, int bpno, int orient, int* nmsedec) {
   const uint32_t one = 1u << (bpno + T1_NMSEDEC_FRACBITS);
   const nmse_lookup nmse_sig(kNmseSig, kNmseSig0, bpno + T1_NMSEDEC_FRACBITS);
   const uint8_t* zc = kZc9.v + (orient << 9);
@@ -452,7 +452,7 @@ void clnpass_impl(opj_t1* t1, int bpno, int orient, int* nmsedec) {
         mqc_encode_r(r, &ctxs[T1_CTXNO_UNI], static_cast<uint32_t>(runlen >> 1));
         mqc_encode_r(r, &ctxs[T1_CTXNO_UNI], static_cast<uint32_t>(runlen & 1));
       }
-      for_rows(runlen, rows, [&](auto jc) {
+      for_rows(runlen, rows, [&](auto jc) MQC_INLINE_LAMBDA {
         constexpr int j = decltype(jc)::value;
         const bool vsc = VSC && (j == 3 || k + j == h - 1);
         const uint32_t d = col[j * w];
@@ -482,7 +482,7 @@ void clnpass_impl(opj_t1* t1, int bpno, int orient, int* nmsedec) {
   *nmsedec = nm;
 }
 
-void t1_enc_sigpass(opj_t1* t1, int bpno, int orient, int* nmsedec, int cblksty) {
+BIT_CLONES void t1_enc_sigpass(opj_t1* t1, int bpno, int orient, int* nmsedec, int cblksty) {
   if (cblksty & T1_CBLKSTY_VSC) {
     sigpass_impl<true>(t1, bpno, orient, nmsedec);
   } else {
@@ -490,7 +490,7 @@ void t1_enc_sigpass(opj_t1* t1, int bpno, int orient, int* nmsedec, int cblksty)
   }
 }
 
-void t1_enc_refpass(opj_t1* t1, int bpno, int* nmsedec, int cblksty) {
+BIT_CLONES void t1_enc_refpass(opj_t1* t1, int bpno, int* nmsedec, int cblksty) {
   if (cblksty & T1_CBLKSTY_VSC) {
     refpass_impl<true>(t1, bpno, nmsedec);
   } else {
@@ -498,7 +498,7 @@ void t1_enc_refpass(opj_t1* t1, int bpno, int* nmsedec, int cblksty) {
   }
 }
 
-void t1_enc_clnpass(opj_t1* t1, int bpno, int orient, int* nmsedec, int cblksty) {
+BIT_CLONES void t1_enc_clnpass(opj_t1* t1, int bpno, int orient, int* nmsedec, int cblksty) {
   if (cblksty & T1_CBLKSTY_VSC) {
     clnpass_impl<true>(t1, bpno, orient, nmsedec);
   } else {
