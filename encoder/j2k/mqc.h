@@ -110,9 +110,11 @@ MQC_INLINE void mqc_encode_r(mqc_regs& r, const opj_mqc_state** ctx, uint32_t d)
   const uint32_t qe = s->qeval;
   const uint32_t a = r.a - qe;
   const bool mps = static_cast<uint32_t>(s->mps) == d;
-  const bool upper = mps != (a < qe);
-  r.c += upper ? qe : 0;
-  r.a = upper ? a : qe;
+  // All ones or zero, so that the compiler makes no branch of it: the choice
+  // is as unpredictable as the decisions.
+  const uint32_t upper = 0u - static_cast<uint32_t>(mps != (a < qe));
+  r.c += qe & upper;
+  r.a = (a & upper) | (qe & ~upper);
   const opj_mqc_state* next = mps ? s->nmps : s->nlps;
   *ctx = (r.a & 0x8000) ? s : next;
   mqc_renorme_r(r);
