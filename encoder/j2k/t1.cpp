@@ -383,7 +383,6 @@ MQC_INLINE void refpass_impl(opj_t1* t1, int bpno, int* nmsedec) {
   mqc_regs r = mqc_load(t1->mqc);
   int nm = 0;
   for (int k = 0; k < h; k += 4) {
-    const int rows = h - k < 4 ? h - k : 4;
     uint32_t* fp = &t1->flags[(k / 4 + 1) * stride + 1];
     const uint32_t* col = &t1->data[k * w];
     for (int i = 0; i < w; ++i, ++fp, ++col) {
@@ -392,19 +391,18 @@ MQC_INLINE void refpass_impl(opj_t1* t1, int bpno, int* nmsedec) {
       // significance pass.
       const uint32_t todo = column_sigs(f) & ~(f >> 28);
       if (!todo) continue;
-      for_rows(0, rows, [&](auto jc) MQC_INLINE_LAMBDA {
+      for_rows(0, 4, [&](auto jc) MQC_INLINE_LAMBDA {
         constexpr int j = decltype(jc)::value;
         if (!(todo & (1u << j))) return;
         const uint32_t d = col[j * w];
         nm += nmse_ref(d & kMag);
-        int ctx;
-        if (d & refined) {
-          ctx = T1_CTXNO_MAG + 2;
-        } else {
-          uint32_t wv = (f >> (3 * j)) & kNeighbours;
-          if (VSC && (j == 3 || k + j == h - 1)) wv &= ~kBelowRow;
-          ctx = wv ? T1_CTXNO_MAG + 1 : T1_CTXNO_MAG;
-        }
+        uint32_t wv = (f >> (3 * j)) & kNeighbours;
+        if (VSC && (j == 3 || k + j == h - 1)) wv &= ~kBelowRow;
+        // Refined before: the third context; else the first or second by
+        // whether a neighbour is significant.
+        const uint32_t ref = (d & refined) ? 1 : 0;
+        const uint32_t nb = wv ? 1 : 0;
+        const uint32_t ctx = T1_CTXNO_MAG + ((ref << 1) | (nb & ~ref));
         mqc_encode_r(r, &ctxs[ctx], (d & one) ? 1 : 0);
       });
     }
