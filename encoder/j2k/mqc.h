@@ -10,6 +10,10 @@ struct opj_mqc_state {
   int mps;                    // 0 or 1
   const opj_mqc_state* nmps;  // next entry after an MPS
   const opj_mqc_state* nlps;  // next entry after an LPS
+  // The same facts by decision d (0 or 1): whether d is the LPS, and the
+  // entry after coding d when A needs renormalising.
+  uint32_t lps[2];
+  const opj_mqc_state* next[2];
 };
 
 enum { MQC_NUMCTXS = 19 };
@@ -108,14 +112,13 @@ MQC_INLINE void mqc_renorme_r(mqc_regs& r) {
 MQC_INLINE void mqc_encode_r(mqc_regs& r, const opj_mqc_state** ctx, uint32_t d) {
   const opj_mqc_state* s = *ctx;
   const uint32_t qe = s->qeval;
+  const opj_mqc_state* next = s->next[d];
   const uint32_t a = r.a - qe;
-  const bool mps = static_cast<uint32_t>(s->mps) == d;
   // All ones or zero, so that the compiler makes no branch of it: the choice
   // is as unpredictable as the decisions.
-  const uint32_t upper = 0u - static_cast<uint32_t>(mps != (a < qe));
+  const uint32_t upper = 0u - static_cast<uint32_t>(s->lps[d] == static_cast<uint32_t>(a < qe));
   r.c += qe & upper;
   r.a = (a & upper) | (qe & ~upper);
-  const opj_mqc_state* next = mps ? s->nmps : s->nlps;
   *ctx = (r.a & 0x8000) ? s : next;
   mqc_renorme_r(r);
 }
