@@ -116,7 +116,7 @@ MQC_INLINE void mqc_encode_r(mqc_regs& r, const opj_mqc_state** ctx, uint32_t d)
   const uint32_t a = r.a - qe;
   // All ones or zero, so that the compiler makes no branch of it: the choice
   // is as unpredictable as the decisions.
-  const uint32_t upper = 0u - static_cast<uint32_t>(s->lps[d] == static_cast<uint32_t>(a < qe));
+  const uint32_t upper = (s->lps[d] ^ static_cast<uint32_t>(a < qe)) - 1;
   r.c += qe & upper;
   r.a = (a & upper) | (qe & ~upper);
   *ctx = (r.a & 0x8000) ? s : next;
