@@ -211,9 +211,9 @@ MQC_INLINE uint32_t column_sigs(uint32_t f) { return (f >> 24) & 0xf; }
 // The rows of the column that are significant or visited in this plane.
 MQC_INLINE uint32_t column_done(uint32_t f) { return ((f >> 24) | (f >> 28)) & 0xf; }
 
-// Zero-coding contexts by orientation and nine-bit window. Bit 7 marks the
-// windows the significance pass passes over: the sample is significant
-// already, or none of its neighbours is.
+// Zero-coding contexts by orientation and nine-bit window. In the
+// significance pass's table bit 7 marks the windows that pass passes over:
+// the sample is significant already, or none of its neighbours is.
 enum : uint8_t { kZcSkip = 0x80 };
 struct zc9_table {
   uint8_t v[4 * 512];
@@ -232,17 +232,18 @@ constexpr int window_to_flags(int wv) {
   return f;
 }
 
-constexpr zc9_table make_zc9() {
+constexpr zc9_table make_zc9(bool marked) {
   zc9_table t{};
   for (int o = 0; o < 4; ++o)
     for (int wv = 0; wv < 512; ++wv) {
-      const bool skip = (wv & 0x10) || !(wv & kNeighbours);
+      const bool skip = marked && ((wv & 0x10) || !(wv & kNeighbours));
       t.v[(o << 9) | wv] = static_cast<uint8_t>(kZc.v[(o << 8) | window_to_flags(wv)] | (skip ? kZcSkip : 0));
     }
   return t;
 }
 
-constexpr zc9_table kZc9 = make_zc9();
+constexpr zc9_table kZc9 = make_zc9(false);
+constexpr zc9_table kZc9Sig = make_zc9(true);
 
 // Sign coding by the signs around sample j, from the column's word and those
 // of its west and east neighbours: the index takes the significance of the
@@ -331,7 +332,7 @@ template <bool VSC>
 MQC_INLINE void sigpass_impl(opj_t1* t1, int bpno, int orient, int* nmsedec) {
   const uint32_t one = 1u << (bpno + T1_NMSEDEC_FRACBITS);
   const nmse_lookup nmse_sig(kNmseSig, kNmseSig0, bpno + T1_NMSEDEC_FRACBITS);
-  const uint8_t* zc = kZc9.v + (orient << 9);
+  const uint8_t* zc = kZc9Sig.v + (orient << 9);
   const int stride = t1->flags_stride;
   const int w = t1->w, h = t1->h;
   const opj_mqc_state** ctxs = t1->mqc->ctxs;
@@ -461,7 +462,7 @@ MQC_INLINE void clnpass_impl(opj_t1* t1, int bpno, int orient, int* nmsedec) {
           uint32_t wv = (f >> (3 * j)) & kWindow;
           if (vsc) wv &= ~kBelowRow;
           const uint32_t v = (d & one) ? 1 : 0;
-          mqc_encode_r(r, &ctxs[zc[wv] & ~kZcSkip], v);
+          mqc_encode_r(r, &ctxs[zc[wv]], v);
           code_sign = v != 0;
         } else {
           code_sign = false;
