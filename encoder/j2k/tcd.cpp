@@ -1,9 +1,12 @@
 #include "encoder/j2k/tcd.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "encoder/j2k/coding_parameters.h"
 #include "encoder/j2k/dwt.h"
@@ -346,10 +349,13 @@ namespace {
 // Forms layer layno for the slope threshold and reports the slopes compared
 // with it that lie nearest below and at or above it: any threshold in
 // (below, above] takes exactly the same decisions, so forms the same layer.
-void tcd_makelayer_bounded(opj_tcd* tcd, int layno, double thresh, int final, double* below, double* above) {
+// With comp_bytes (one per component, zeroed by the caller), also adds up
+// each component's code-block bytes in the layers up to this one.
+void tcd_makelayer_bounded(opj_tcd* tcd, int layno, double thresh, int final, double* below, double* above,
+                           int64_t* comp_bytes = nullptr) {
   double lower = -DBL_MAX;
   double upper = DBL_MAX;
-  for_each_cblk(tcd->tcd_tile, [&](int, opj_tcd_cblk_enc* cblk) {
+  for_each_cblk(tcd->tcd_tile, [&](int compno, opj_tcd_cblk_enc* cblk) {
     opj_tcd_layer* layer = &cblk->layers[layno];
     if (layno == 0) cblk->numpassesinlayers = 0;
     int n = cblk->numpassesinlayers;
@@ -378,6 +384,7 @@ void tcd_makelayer_bounded(opj_tcd* tcd, int layno, double thresh, int final, do
       }
     }
     layer->numpasses = n - cblk->numpassesinlayers;
+    if (comp_bytes && n) comp_bytes[compno] += passes[n - 1].rate;
     if (!layer->numpasses) {
       layer->disto = 0;
       return;
@@ -458,6 +465,7 @@ int tcd_rateallocate(opj_tcd* tcd, uint8_t* dest, int len) {
       // form them: a threshold that forms the same layer has the same outcome
       // without a trial.
       trial_outcome fitting, failing;
+      std::vector<int64_t> comp_bytes(static_cast<size_t>(tile->numcomps));
       for (int i = 0; i < 128; ++i) {
         const double mid = (lo + hi) / 2;
         // Once the range cannot be halved any further, every remaining trial
@@ -471,10 +479,23 @@ int tcd_rateallocate(opj_tcd* tcd, uint8_t* dest, int len) {
           fits = false;
         } else {
           trial_outcome outcome;
-          tcd_makelayer_bounded(tcd, layno, thresh, 0, &outcome.below, &outcome.above);
-          const int l = t2_encode_packets(t2, tcd->tcd_tileno, tile, layno + 1, dest, maxlen, tcd->cur_tp_num,
-                                          tcd->tp_pos, tcd->cur_pino, THRESH_CALC, tcd->cur_totnum_tp);
-          fits = l != -999;
+          std::fill(comp_bytes.begin(), comp_bytes.end(), 0);
+          tcd_makelayer_bounded(tcd, layno, thresh, 0, &outcome.below, &outcome.above, comp_bytes.data());
+          // The code-block bytes alone can tell that the packets will not
+          // fit, in all or in one component, without forming them.
+          int64_t bodies = 0;
+          bool too_big = false;
+          for (const int64_t b : comp_bytes) {
+            bodies += b;
+            if (tcd->cp->max_comp_size && b > tcd->cp->max_comp_size) too_big = true;
+          }
+          if (too_big || bodies > maxlen) {
+            fits = false;
+          } else {
+            const int l = t2_encode_packets(t2, tcd->tcd_tileno, tile, layno + 1, dest, maxlen, tcd->cur_tp_num,
+                                            tcd->tp_pos, tcd->cur_pino, THRESH_CALC, tcd->cur_totnum_tp);
+            fits = l != -999;
+          }
           outcome.fits = fits;
           (fits ? fitting : failing) = outcome;
         }
