@@ -405,6 +405,45 @@ void tcd_makelayer_bounded(opj_tcd* tcd, int layno, double thresh, int final, do
   if (above) *above = upper;
 }
 
+// Packet header bits of a first layer's code-block, at most: one inclusion
+// bit of its own, the number of passes (16), the length-bits increment as a
+// comma code (15: no block has 2^16 bytes) and a length of at most 23 bits
+// for every segment (a terminated pass ends one).
+int cblk_header_bits_max(const opj_tcd_cblk_enc* cblk) {
+  int segments = 1;
+  for (int passno = 0; passno < cblk->totalpasses; ++passno) segments += cblk->passes[passno].term ? 1 : 0;
+  return 1 + 16 + 15 + 23 * segments;
+}
+
+// The bytes of packet headers (markers included) that a single layer of
+// each component can take at most, whatever passes it includes: each tag
+// tree node sends at most one inclusion bit and (value + 1) bits of missing
+// bit-planes; bit stuffing leaves at least 7 bits in every byte, and the
+// flush adds at most two.
+void tcd_first_layer_headers_max(opj_tcd_tile* tile, const opj_tcp* tcp, int64_t* comp_bytes) {
+  const int markers = ((tcp->csty & 0x02) ? 6 : 0) + ((tcp->csty & 0x04) ? 2 : 0);
+  for (int compno = 0; compno < tile->numcomps; ++compno) {
+    opj_tcd_tilecomp* tilec = &tile->comps[compno];
+    int64_t bytes = 0;
+    for (int resno = 0; resno < tilec->numresolutions; ++resno) {
+      opj_tcd_resolution* res = &tilec->resolutions[resno];
+      for (int precno = 0; precno < res->pw * res->ph; ++precno) {
+        int64_t bits = 1;
+        for (int bandno = 0; bandno < res->numbands; ++bandno) {
+          opj_tcd_band* band = &res->bands[bandno];
+          opj_tcd_precinct* prc = &band->precincts[precno];
+          const int planes = band->numbps > 0 ? band->numbps : 0;
+          if (prc->incltree) bits += prc->incltree->numnodes;
+          if (prc->imsbtree) bits += static_cast<int64_t>(prc->imsbtree->numnodes) * (planes + 1);
+          for (int cblkno = 0; cblkno < prc->cw * prc->ch; ++cblkno) bits += cblk_header_bits_max(&prc->cblks[cblkno]);
+        }
+        bytes += markers + bits / 7 + 2;
+      }
+    }
+    comp_bytes[compno] = bytes;
+  }
+}
+
 // A threshold interval (below, above] whose layer has been measured.
 struct trial_outcome {
   double below = 0;
@@ -466,6 +505,10 @@ int tcd_rateallocate(opj_tcd* tcd, uint8_t* dest, int len) {
       // without a trial.
       trial_outcome fitting, failing;
       std::vector<int64_t> comp_bytes(static_cast<size_t>(tile->numcomps));
+      // A single layer's headers have a bound whatever passes it takes.
+      const bool bounded = tcp->numlayers == 1;
+      std::vector<int64_t> headers_max(static_cast<size_t>(tile->numcomps));
+      if (bounded) tcd_first_layer_headers_max(tile, tcp, headers_max.data());
       for (int i = 0; i < 128; ++i) {
         const double mid = (lo + hi) / 2;
         // Once the range cannot be halved any further, every remaining trial
@@ -483,14 +526,20 @@ int tcd_rateallocate(opj_tcd* tcd, uint8_t* dest, int len) {
           tcd_makelayer_bounded(tcd, layno, thresh, 0, &outcome.below, &outcome.above, comp_bytes.data());
           // The code-block bytes alone can tell that the packets will not
           // fit, in all or in one component, without forming them.
-          int64_t bodies = 0;
-          bool too_big = false;
-          for (const int64_t b : comp_bytes) {
-            bodies += b;
-            if (tcd->cp->max_comp_size && b > tcd->cp->max_comp_size) too_big = true;
+          int64_t bodies = 0, most = 0;
+          bool too_big = false, small_enough = true;
+          for (size_t c = 0; c < comp_bytes.size(); ++c) {
+            bodies += comp_bytes[c];
+            most += comp_bytes[c] + headers_max[c];
+            if (tcd->cp->max_comp_size && comp_bytes[c] > tcd->cp->max_comp_size) too_big = true;
+            if (tcd->cp->max_comp_size && comp_bytes[c] + headers_max[c] > tcd->cp->max_comp_size) small_enough = false;
           }
           if (too_big || bodies > maxlen) {
             fits = false;
+          } else if (bounded && fitting.fits && small_enough && most <= maxlen) {
+            // With the most its headers can take, the layer still fits (a
+            // layer formed before has shown the packets can be formed).
+            fits = true;
           } else {
             const int l = t2_encode_packets(t2, tcd->tcd_tileno, tile, layno + 1, dest, maxlen, tcd->cur_tp_num,
                                             tcd->tp_pos, tcd->cur_pino, THRESH_CALC, tcd->cur_totnum_tp);
