@@ -415,11 +415,19 @@ int cblk_header_bits_max(const opj_tcd_cblk_enc* cblk) {
   return 1 + 16 + 15 + 23 * segments;
 }
 
-// The bytes of packet headers (markers included) that a single layer of
-// each component can take at most, whatever passes it includes: each tag
-// tree node sends at most one inclusion bit and (value + 1) bits of missing
-// bit-planes; bit stuffing leaves at least 7 bits in every byte, and the
-// flush adds at most two.
+// A threshold interval (below, above] whose layer has been measured.
+struct trial_outcome {
+  double below = 0;
+  double above = -1;  // empty
+  bool fits = false;
+  bool covers(double thresh) const { return below < thresh && thresh <= above; }
+};
+
+}  // namespace
+
+// Each tag tree node sends at most one inclusion bit and (value + 1) bits of
+// missing bit-planes; bit stuffing leaves at least 7 bits in every byte, and
+// the flush adds at most two.
 void tcd_first_layer_headers_max(opj_tcd_tile* tile, const opj_tcp* tcp, int64_t* comp_bytes) {
   const int markers = ((tcp->csty & 0x02) ? 6 : 0) + ((tcp->csty & 0x04) ? 2 : 0);
   for (int compno = 0; compno < tile->numcomps; ++compno) {
@@ -443,16 +451,6 @@ void tcd_first_layer_headers_max(opj_tcd_tile* tile, const opj_tcp* tcp, int64_t
     comp_bytes[compno] = bytes;
   }
 }
-
-// A threshold interval (below, above] whose layer has been measured.
-struct trial_outcome {
-  double below = 0;
-  double above = -1;  // empty
-  bool fits = false;
-  bool covers(double thresh) const { return below < thresh && thresh <= above; }
-};
-
-}  // namespace
 
 void tcd_makelayer(opj_tcd* tcd, int layno, double thresh, int final) {
   tcd_makelayer_bounded(tcd, layno, thresh, final, nullptr, nullptr);
