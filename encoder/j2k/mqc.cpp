@@ -28,11 +28,11 @@ constexpr mq_state_row kStates[47] = {
 
 #define MQ_NMPS(k, m) &mqc_states[2 * kStates[k].nmps + (m)]
 #define MQ_NLPS(k, m) &mqc_states[2 * kStates[k].nlps + ((m) ^ kStates[k].sw)]
-#define MQ_ENTRY(k, m)                                                                  \
-  {                                                                                     \
-    kStates[k].qe, m, MQ_NMPS(k, m), MQ_NLPS(k, m), {(m) == 1, (m) == 0}, {             \
+#define MQ_ENTRY(k, m)                                                                   \
+  {                                                                                      \
+    kStates[k].qe, m, MQ_NMPS(k, m), MQ_NLPS(k, m), {(m) == 1, (m) == 0}, {              \
       (m) == 0 ? MQ_NMPS(k, m) : MQ_NLPS(k, m), (m) == 1 ? MQ_NMPS(k, m) : MQ_NLPS(k, m) \
-    }                                                                                   \
+    }                                                                                    \
   }
 #define MQ_PAIR(k) MQ_ENTRY(k, 0), MQ_ENTRY(k, 1)
 

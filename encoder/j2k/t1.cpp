@@ -458,7 +458,8 @@ MQC_INLINE void clnpass_impl(opj_t1* t1, int bpno, int orient, int* nmsedec) {
         bool code_sign;
         if (agg && j == runlen) {
           code_sign = true;  // located by the run: known significant
-        } else if (!(f & ((1u << (24 + j)) | pi_bit(j)))) {  // neither significant nor visited
+        } else if (!(f & ((1u << (24 + j)) | pi_bit(j)))) {
+          // Neither significant nor visited.
           uint32_t wv = (f >> (3 * j)) & kWindow;
           if (vsc) wv &= ~kBelowRow;
           const uint32_t v = (d & one) ? 1 : 0;
