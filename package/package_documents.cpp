@@ -122,6 +122,8 @@ Kumu::Result_t WriteDcpXml(const AEIO_BasicData* basicData, DcpCompositionInfo* 
                {WriteAssetMap, AssetMapPath(*info)},
                {WriteVolIndex, VolumeIndexPath(*info)}};
   std::vector<std::string> written;
+  int undigestedError = 0;
+  (void)TakeUndigestedFile(&undigestedError);  // nothing of an earlier render
   for (const auto& step : steps) {
     // A file of that name that was there before (put there by someone else
     // during the render) is not this driver's to remove.
@@ -131,8 +133,13 @@ Kumu::Result_t WriteDcpXml(const AEIO_BasicData* basicData, DcpCompositionInfo* 
     if (result.Failure()) {
       const int error = errno;
       if (!existed) written.push_back(step.path);  // what a failed write may have left half way
-      ReportFailure(basicData,
-                    "Cannot write file: " + step.path + ": " + Reason(error, "the file could not be written"));
+      const std::string undigested = TakeUndigestedFile(&undigestedError);
+      if (!undigested.empty())
+        ReportFailure(basicData, "Cannot compute the digest of " + undigested + ": " +
+                                     Reason(undigestedError, "the file could not be read"));
+      else
+        ReportFailure(basicData,
+                      "Cannot write file: " + step.path + ": " + Reason(error, "the file could not be written"));
       RemoveDocuments(written);
       return result;
     }

@@ -206,6 +206,27 @@ TEST(PackageDocuments, ALaterDocumentThatCannotBeWrittenTakesTheEarlierOnesWithI
   }
 }
 
+TEST(PackageDocuments, AListedFileThatCannotBeDigestedFailsWithNoDocumentLeft) {
+  // The subtitle copy (digested for the playlist) or its font (for the
+  // packing list) went missing during the render.
+  for (const bool font : {false, true}) {
+    SCOPED_TRACE(font ? "font" : "subtitle");
+    StandInPackage p({false, false, true});
+    const Written w = Paths(p, false);
+    const std::string gone = p.Path(std::string(p.info.subtitleUuid) + "/" +
+                                    (font ? std::string(p.info.fontFile) : std::string(p.info.subtitleUuid) + ".xml"));
+    ASSERT_TRUE(std::filesystem::remove(gone));
+    AEIO_BasicData basic = {CaptureMessage, &g_basicSuite, 0, 0};
+    g_messages.clear();
+    package_test::DialogUser user;
+    EXPECT_TRUE(WriteDcpXml(&basic, &p.info).Failure());
+    EXPECT_EQ(g_messages,
+              std::vector<std::string>{"Cannot compute the digest of " + gone + ": No such file or directory"});
+    for (const std::string& document : {w.cpl, w.pkl, w.assetMap, w.volIndex})
+      EXPECT_FALSE(std::filesystem::exists(document)) << document;
+  }
+}
+
 TEST(PackageDocuments, DocumentsUseTheDeclarationTwoSpaceIndentAndLineFeeds) {
   StandInPackage p({false, false, false});
   package_test::DialogUser user;
