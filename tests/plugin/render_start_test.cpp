@@ -2,11 +2,11 @@
 // it reads from the host.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -253,18 +253,18 @@ TEST(RenderStart, AMissingSuiteEndsTheCallbackWithNothingLockedOrLeft) {
 TEST(RenderStart, AFileThatCannotBeOpenedLeavesNoSlotBehind) {
   TempDir dir;
   auto host = SetUpHost(Settings(1998, 1080, 24, dir / "T.DCP", 4));
-  // No file can be opened during the start (every descriptor the process may
-  // have is taken): the folder is made, the track file cannot be opened.
-  struct rlimit files;
-  ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &files), 0);
-  const int lowestFree = open("/dev/null", O_RDONLY);
-  ASSERT_GE(lowestFree, 0);
-  close(lowestFree);
-  struct rlimit tight = files;
-  tight.rlim_cur = static_cast<rlim_t>(lowestFree);
-  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &tight), 0);
+  // No file may grow during the start (and the signal is ignored, so that
+  // writes fail rather than kill): the folder is made, the track file's
+  // header cannot be written.
+  struct rlimit sizes;
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &sizes), 0);
+  struct rlimit none = sizes;
+  none.rlim_cur = 0;
+  const sighandler_t before = std::signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &none), 0);
   const A_Err err = host->StartAdding();
-  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &files), 0);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &sizes), 0);
+  std::signal(SIGXFSZ, before);
   EXPECT_EQ(err, 9986) << Messages(*host);
   EXPECT_TRUE(IsFolder(dir / "T"));
   EXPECT_EQ(host->LiveHandles().size(), 1u);
