@@ -20,6 +20,7 @@
 #include "plugin/package_folder.h"
 #include "plugin/picture_set_up.h"
 #include "plugin/render_report.h"
+#include "plugin/render_start_checks.h"
 #include "plugin/subtitle_preparation.h"
 #include "plugin/suite_handler.h"
 
@@ -32,10 +33,6 @@ bool CanOpenForReading(const char* path) {
   if (file == nullptr) return false;
   (void)std::fclose(file);  // opened only to see that it can be read
   return true;
-}
-
-bool IsSupportedFrameRate(uint32_t rate) {
-  return rate == 24 || rate == 25 || rate == 30 || rate == 48 || rate == 50 || rate == 60;
 }
 
 A_Err GetCompName(SuiteHandler& suites, AEGP_CompH comp, char* destination) {
@@ -171,20 +168,7 @@ A_Err StartAdding(AEIO_BasicData* basic, AEIO_OutSpecH outH) {
   bool durationFits = true;
   err = ReadAndSetOutput(suites, outH, options, &durationFits);
 
-  if (!IsSupportedFrameRate(options.frameRate)) {
-    if (!err) {
-      ReportFormatted(basic, suites,
-                      "Unsupported framerate: %d fps\n\nLumavox are supporting 24, 25, 30, 48, 50 and 60 fps",
-                      static_cast<int>(options.frameRate));
-    }
-    return kErrStartCheck;
-  }
-  if (options.packing == 0 && options.frameRate != 24) {
-    ShowMessage(basic,
-                "You have selected InterOp packing format and it only supports 24 fps\nChange packing format to "
-                "SMPTE or change framerate to 24 fps");
-    return kErrStartCheck;
-  }
+  if (const A_Err refused = CheckRenderSettings(basic, suites, outH, options, err)) return refused;
   if (!err && !durationFits) {
     ShowMessage(basic, "The duration of the composition is too long to render.");
     return kErrStartCheck;

@@ -54,6 +54,40 @@ TEST(RenderProgram, FailingSetUpExitsWithThePlugInsMessage) {
   EXPECT_NE(missing.err.find("cannot load the plug-in"), std::string::npos) << missing.err;
 }
 
+TEST(RenderProgram, RefusesWhatNoPackageCanBeMadeOfBeforeAnythingIsWritten) {
+  TempDir dir;
+  struct Case {
+    std::vector<std::string> args;
+    const char* message;
+  };
+  // A stored record of layout version 7 with timeline sound and every other
+  // setting zero: a bit rate of 0 Mbit/s.
+  std::vector<uint8_t> record(11688, 0);
+  record[0] = 7;
+  record[1480] = 1;
+  WriteBytes(dir / "zero.bin", record);
+  const Case cases[] = {
+      // The rate reaches the plug-in with its fraction, which it refuses.
+      {{"--fps", "24.5"}, "Unsupported framerate: 24 fps\n\nLumavox are supporting 24, 25, 30, 48, 50 and 60 fps"},
+      {{"--size", "4096x1080", "--fps", "48"}, "3D DCPs only supports 24 fps"},
+      {{"--options", dir / "zero.bin"}, "The bit rate is 0 Mbit/s"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.message);
+    std::vector<std::string> command = {RenderPath(), "--frames", "2"};
+    command.insert(command.end(), c.args.begin(), c.args.end());
+    command.push_back(dir / "x.DCP");
+    auto r = RunCommand(command);
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(dir / "x")) << "a package folder was made";
+  }
+  // A rate finer than the host keeps is not rounded to a whole one.
+  auto fine = RunCommand({RenderPath(), "--fps", "24.0004", "--frames", "2", dir / "x.DCP"});
+  EXPECT_EQ(fine.status, 2);
+  EXPECT_NE(fine.err.find("--fps: '24.0004' is finer than a thousandth"), std::string::npos) << fine.err;
+}
+
 TEST(RenderProgram, RefusesAnOptionsFileThatIsNoStoredRecordAndLeavesItAsItIs) {
   TempDir dir;
   // Too short, noise of the record's size (whose first bytes are no version

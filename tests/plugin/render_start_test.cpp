@@ -80,6 +80,32 @@ TEST(RenderStart, RefusesUnsupportedRatesAndInteropAboveTwentyFour) {
   EXPECT_TRUE(FolderEntries(dir.path()).empty());
 }
 
+TEST(RenderStart, RefusesStereoscopicSizesAboveTwentyFourAndNoStereoscopicBitRate) {
+  TempDir dir;
+  // A double-width size at 48 fps, whatever the record's flag holds.
+  {
+    auto host = SetUpHost(Settings(3996, 1080, 4, dir / "A.DCP", 1, 48));
+    LiveOptions(*host).stereoscopic = 0;
+    ExpectRefused(*host, "3D DCPs only supports 24 fps");
+  }
+  // The bit rate of the kind of picture that is rendered counts.
+  {
+    auto host = SetUpHost(Settings(3996, 1080, 2, dir / "B.DCP"));
+    LiveOptions(*host).stereoBitRate = 0;
+    ExpectRefused(*host,
+                  "The stereoscopic bit rate is 0 Mbit/s: every picture would be coded without any picture "
+                  "data.\nPlease choose at least 1 Mbit/s");
+  }
+  EXPECT_TRUE(FolderEntries(dir.path()).empty());
+  // 1 Mbit/s is the lowest that is taken.
+  auto host = SetUpHost(Settings(3996, 1080, 2, dir / "C.DCP"));
+  LiveOptions(*host).bitRate = 0;
+  LiveOptions(*host).stereoBitRate = 1;
+  ASSERT_EQ(host->StartAdding(), 0) << Messages(*host);
+  host->SetQueueState(AEGP_RenderQueueState_STOPPED);
+  EXPECT_EQ(host->EndAdding(), 0);
+}
+
 TEST(RenderStart, RefusesOutputPathsThatNameNoPackageFolder) {
   TempDir dir;
   WriteText(dir / "keep.txt", "keep");
