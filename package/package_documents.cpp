@@ -88,18 +88,24 @@ Kumu::Result_t WriteDcpXml(const AEIO_BasicData* basicData, DcpCompositionInfo* 
   std::snprintf(info->soundPath, sizeof info->soundPath, "%s", soundPath.c_str());
 
   errno = 0;
-  const char* measured = info->picturePath;
+  bool pictureMeasured = false;
   Kumu::Result_t result = MeasureTrackFile(info->picturePath, &info->pictureSize, info->pictureSizeText,
                                            sizeof info->pictureSizeText);
   if (result.Success()) {
-    measured = info->soundPath;
+    pictureMeasured = true;
     result = MeasureTrackFile(info->soundPath, &info->soundSize, info->soundSizeText, sizeof info->soundSizeText);
   }
   info->soundHash[0] = '\0';
   info->pictureHash[0] = '\0';
   if (result.Failure()) {
-    ReportFailure(basicData, std::string("Cannot open file: ") + measured + ": " +
-                                 Reason(errno, "it is no file that can be read"));
+    const char* name = pictureMeasured ? info->soundFileName : info->pictureFileName;
+    if (name[0] == '\0')
+      ReportFailure(basicData,
+                    pictureMeasured ? "The render made no sound track file" : "The render made no picture track file");
+    else
+      ReportFailure(basicData, std::string("Cannot open file: ") +
+                                   (pictureMeasured ? info->soundPath : info->picturePath) + ": " +
+                                   Reason(errno, "it is no file that can be read"));
     return result;
   }
 
