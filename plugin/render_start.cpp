@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "package/pcm_track_file.h"
@@ -87,21 +88,39 @@ A_Err ReadAndSetOutput(SuiteHandler& suites, AEIO_OutSpecH outH, OutputOptions& 
   return err;
 }
 
-// The package folder from the output path, created empty. 9993 with the
-// report when the path names no folder of its own or the folder that is there
-// cannot be removed.
+// The package folder from the output path, created empty. 9993 with a
+// message naming the path when it is too long for the record or the folder
+// cannot be created (with the system's reason), and with the report when the
+// path names no folder of its own or the folder that is there cannot be
+// removed.
 A_Err PreparePackageFolder(AEIO_BasicData* basic, SuiteHandler& suites, AEIO_OutSpecH outH, OutputOptions& options) {
   char outputPath[kOutputPathSize];
   bool converted = false;
-  const A_Err err = GetOutputFilePath(suites, outH, outputPath, &converted);
+  std::string tooLong;
+  const A_Err err = GetOutputFilePath(suites, outH, outputPath, &converted, &tooLong);
   if (err) return err;
+  if (!tooLong.empty()) {
+    // The whole path in a message: a report would cut it.
+    ShowMessage(basic, ("The output path is too long (" + std::to_string(tooLong.size()) + " bytes; at most " +
+                        std::to_string(kOutputPathSize - 1) + " are supported): " + tooLong)
+                           .c_str());
+    return kErrStartCheck;
+  }
   if (!converted || !PackageFolderFromOutputPath(outputPath, options.folderPath, sizeof options.folderPath)) {
     ReportFormatted(basic, suites, kRemoveFolderReport, outputPath);
     return kErrStartCheck;
   }
   std::printf("FOLDERPATH: %s\n\n", options.folderPath);
   std::string foreign;
-  if (!CreatePackageFolder(options.folderPath, &foreign)) {
+  int creationError = 0;
+  if (!CreatePackageFolder(options.folderPath, &foreign, &creationError)) {
+    if (creationError != 0) {
+      char reason[256];
+      ShowMessage(basic, (std::string("Cannot create the folder ") + options.folderPath + ": " +
+                          strerror_r(creationError, reason, sizeof reason))
+                             .c_str());
+      return kErrStartCheck;
+    }
     if (!foreign.empty()) {
       const std::string line = "My_StartAdding - " + std::string(options.folderPath) + " is kept: it holds " + foreign +
                                ", which no render wrote\n";

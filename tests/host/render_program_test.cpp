@@ -1,9 +1,13 @@
 // lumavox-render as a program, with the real output module.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <thread>
 #include <vector>
 
 #include "host/render_host.h"
@@ -225,4 +229,51 @@ TEST(RenderProgram, RealModuleRegistersAndKeepsTheSuitesBalanced) {
   EXPECT_EQ(host.state().problems, std::vector<std::string>{});
   for (const auto& call : host.calls())
     for (const auto& [key, count] : call.suites) EXPECT_EQ(count.acquired, count.released) << call.callback;
+}
+
+TEST(RenderProgram, ADocumentThatCannotBeWrittenFailsTheRenderAndLeavesNoDocuments) {
+  TempDir dir;
+  const std::string folder = dir / "P";
+  std::atomic<bool> done{false};
+  CommandResult r;
+  std::thread render([&] {
+    r = RunCommand({RenderPath(), "--frames", "6", "--threads", "1", dir / "P.DCP"});
+    done = true;
+  });
+  // Once the render has opened its picture track file, a folder takes the
+  // asset map's name (Interop at 24 fps: "ASSETMAP").
+  bool blocked = false;
+  while (!done && !blocked) {
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
+      if (entry.path().filename().string().rfind("j2c_", 0) == 0)
+        blocked = std::filesystem::create_directory(folder + "/ASSETMAP", ec);
+    if (!blocked) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  render.join();
+  ASSERT_TRUE(blocked) << "the render ended before its package folder was seen\n" << r.err;
+  EXPECT_NE(r.status, 0);
+  EXPECT_NE(r.err.find("Cannot write file: " + folder + "/ASSETMAP: Is a directory"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("the render failed with error 9997"), std::string::npos) << r.err;
+  // The track files and the folder that was in the way, no document.
+  std::vector<std::string> left;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    const std::string name = entry.path().filename().string();
+    left.push_back(name.substr(0, 4) == "j2c_" || name.substr(0, 4) == "pcm_" ? name.substr(0, 4) : name);
+  }
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{"ASSETMAP", "j2c_", "pcm_"}));
+  EXPECT_TRUE(std::filesystem::is_directory(folder + "/ASSETMAP"));
+}
+
+TEST(RenderProgram, AnOutputPathTooLongIsRefusedByName) {
+  TempDir dir;
+  const std::string output = dir / std::string(260 - dir.path().size() - 1 - 4, 'a') + ".DCP";
+  auto r = RunCommand({RenderPath(), "--frames", "2", output});
+  EXPECT_NE(r.status, 0);
+  EXPECT_NE(r.err.find("The output path is too long (260 bytes; at most 259 are supported): " + output),
+            std::string::npos)
+      << r.err;
+  EXPECT_NE(r.err.find("the render failed with error 9993"), std::string::npos) << r.err;
+  EXPECT_FALSE(FileExists(output.substr(0, output.size() - 4)));
 }
