@@ -106,8 +106,15 @@ A_Err PreparePackageFolder(AEIO_BasicData* basic, SuiteHandler& suites, AEIO_Out
                            .c_str());
     return kErrStartCheck;
   }
-  if (!converted || !PackageFolderFromOutputPath(outputPath, options.folderPath, sizeof options.folderPath)) {
-    ReportFormatted(basic, suites, kRemoveFolderReport, outputPath);
+  if (!converted) {
+    ShowMessage(basic, "The output path cannot be read: it is not valid Unicode text.");
+    return kErrStartCheck;
+  }
+  if (!PackageFolderFromOutputPath(outputPath, options.folderPath, sizeof options.folderPath)) {
+    // The folder is the output path without ".DCP", and must have a name of its own.
+    ShowMessage(basic, (std::string("The output path names no package folder: \"") + outputPath +
+                        "\". It must end in a folder name followed by .DCP, such as MyFilm.DCP.")
+                           .c_str());
     return kErrStartCheck;
   }
   std::printf("FOLDERPATH: %s\n\n", options.folderPath);

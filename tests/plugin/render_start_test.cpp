@@ -110,12 +110,14 @@ TEST(RenderStart, RefusesOutputPathsThatNameNoPackageFolder) {
   TempDir dir;
   WriteText(dir / "keep.txt", "keep");
   for (const std::string& path :
-       {std::string(""), std::string("/.DCP"), dir / ".DCP", dir / "..DCP", dir / "T.mov", dir / "x\xED\xA0\x80.DCP"}) {
+       {std::string(""), std::string("/.DCP"), dir / ".DCP", dir / "..DCP", dir / "T.mov"}) {
     SCOPED_TRACE(path);
     auto host = SetUpHost(Settings(1998, 1080, 24, path));
-    ExpectRefused(*host, "Sorry cannot remove this ");
-    EXPECT_NE(Messages(*host).find("directory, you need to manually remove it."), std::string::npos);
+    ExpectRefused(*host, "The output path names no package folder: \"" + path + "\"");
+    EXPECT_NE(Messages(*host).find("followed by .DCP"), std::string::npos);
   }
+  auto host = SetUpHost(Settings(1998, 1080, 24, dir / "x\xED\xA0\x80.DCP"));
+  ExpectRefused(*host, "The output path cannot be read: it is not valid Unicode text.");
   EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>{"keep.txt"});
 }
 
