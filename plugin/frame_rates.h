@@ -3,11 +3,17 @@
 // fraction is told apart before it is cut to its whole part.
 #pragma once
 
+#include <string>
+
 #include "platform/aesdk/ae_types.h"
 
 // The report of an unsupported rate, formatted with the rate in whole frames
 // per second.
 extern const char kUnsupportedFrameRateReport[];
+
+// The report of an unsupported rate with the host's rate in it, a fraction
+// shown (24.5), not cut.
+std::string UnsupportedFrameRateReport(A_Fixed hostRate);
 
 // The message of a double-width (stereoscopic) size at a rate other than 24.
 extern const char kStereoscopicRateMessage[];

@@ -19,7 +19,7 @@ A_Err CheckRenderSettings(AEIO_BasicData* basic, SuiteHandler& suites, AEIO_OutS
     if (readErr) return readErr;
   }
   if (!IsSupportedFrameRate(options.frameRate) || !IsSupportedHostFrameRate(hostRate)) {
-    if (!err) ReportFormatted(basic, suites, kUnsupportedFrameRateReport, static_cast<int>(options.frameRate));
+    if (!err) ShowMessage(basic, UnsupportedFrameRateReport(hostRate).c_str());
     return kErrStartCheck;
   }
   if (!IsStereoscopicRateAllowed(A_long(options.width), A_long(options.height), options.frameRate)) {

@@ -68,7 +68,7 @@ TEST(RenderProgram, RefusesWhatNoPackageCanBeMadeOfBeforeAnythingIsWritten) {
   WriteBytes(dir / "zero.bin", record);
   const Case cases[] = {
       // The rate reaches the plug-in with its fraction, which it refuses.
-      {{"--fps", "24.5"}, "Unsupported framerate: 24 fps\n\nLumavox are supporting 24, 25, 30, 48, 50 and 60 fps"},
+      {{"--fps", "24.5"}, "Unsupported framerate: 24.5 fps\n\nLumavox are supporting 24, 25, 30, 48, 50 and 60 fps"},
       {{"--size", "4096x1080", "--fps", "48"}, "3D DCPs only supports 24 fps"},
       {{"--options", dir / "zero.bin"}, "The bit rate is 0 Mbit/s"},
   };
