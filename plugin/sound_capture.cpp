@@ -327,14 +327,15 @@ std::string TemporarySoundFault(const OutputOptions& options) {
   if (dataSize <= kWavMaxDataSize) return std::string();
   const auto frames = static_cast<unsigned long long>(options.durationFrames);
   const unsigned long long mostFrames = kWavMaxDataSize / 3 / (kSoundRate / options.frameRate);
+  const unsigned long long fileSize = dataSize + kWavHeaderSize;
   char text[512];
   std::snprintf(text, sizeof text,
                 "The composition lasts %llu frames (%s at %u fps): too long for its sound from the timeline, which "
                 "is kept in two temporary WAV files of %llu bytes each, more than the 4 GiB a WAV file can hold (at "
                 "most %llu frames at %u fps).\n Please render a shorter composition, or choose external audio files "
                 "in the option dialog.\n",
-                frames, Clock(frames / options.frameRate).c_str(), unsigned(options.frameRate),
-                static_cast<unsigned long long>(dataSize + kWavHeaderSize), mostFrames, unsigned(options.frameRate));
+                frames, Clock(frames / options.frameRate).c_str(), unsigned(options.frameRate), fileSize, mostFrames,
+                unsigned(options.frameRate));
   return text;
 }
 
