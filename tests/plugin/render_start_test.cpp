@@ -109,8 +109,7 @@ TEST(RenderStart, RefusesStereoscopicSizesAboveTwentyFourAndNoStereoscopicBitRat
 TEST(RenderStart, RefusesOutputPathsThatNameNoPackageFolder) {
   TempDir dir;
   WriteText(dir / "keep.txt", "keep");
-  for (const std::string& path :
-       {std::string(""), std::string("/.DCP"), dir / ".DCP", dir / "..DCP", dir / "T.mov"}) {
+  for (const std::string& path : {std::string(""), std::string("/.DCP"), dir / ".DCP", dir / "..DCP", dir / "T.mov"}) {
     SCOPED_TRACE(path);
     auto host = SetUpHost(Settings(1998, 1080, 24, path));
     ExpectRefused(*host, "The output path names no package folder: \"" + path + "\"");
