@@ -7,6 +7,7 @@
 
 #include "encoder/j2k/image.h"
 #include "encoder/j2k/parameters.h"
+#include "encoder/sample_widening.h"
 #include "plugin/image_buffers.h"
 #include "plugin/module_errors.h"
 #include "plugin/output_options.h"
@@ -89,9 +90,9 @@ AEGP_MemHandle j2c_create_image(AEIO_BasicData* basic_dataP, OutputOptions* opti
 void convert_frame_8bit(const OutputOptions* /*options*/, const PF_EffectWorld* frame, opj_image* image, int H, int W,
                         int n, A_u_char eye) {
   convert<4>(frame, image, H, W, n, eye, [](const uint8_t* px, int32_t& r, int32_t& g, int32_t& b) {
-    r = px[1] * 16;
-    g = px[2] * 16;
-    b = px[3] * 16;
+    r = Widen8To12(px[1]);
+    g = Widen8To12(px[2]);
+    b = Widen8To12(px[3]);
   });
 }
 

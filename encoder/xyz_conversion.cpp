@@ -6,6 +6,7 @@
 
 #include "encoder/j2k/image.h"
 #include "encoder/j2k/simd_clones.h"
+#include "encoder/sample_widening.h"
 #include "encoder/xyz_tables.h"
 
 namespace {
@@ -83,9 +84,9 @@ int rgb_to_xyz(opj_image* image, int table_set) {
     last_in[2] = p2[i];
     float r, g, b;
     if (eight_bit) {
-      r = lin[code_index(p0[i] * 16)];
-      g = lin[code_index(p1[i] * 16)];
-      b = lin[code_index(p2[i] * 16)];
+      r = lin[code_index(Widen8To12(p0[i]))];
+      g = lin[code_index(Widen8To12(p1[i]))];
+      b = lin[code_index(Widen8To12(p2[i]))];
     } else {
       r = lin[code_index(p0[i])];
       g = lin[code_index(p1[i])];

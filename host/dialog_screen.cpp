@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "platform/text/utf8_cut.h"
 #include "platform/win/control_styles.h"
 
 namespace lumavox_host {
@@ -184,7 +185,7 @@ std::string DescribeScreen(HWND dialog) {
       case ControlKind::Edit: {
         std::string text = s.text;
         for (char& ch : text) ch = (ch == '\r' || ch == '\n') ? ' ' : ch;
-        if (text.size() > 80) text = text.substr(0, 77) + "...";
+        if (text.size() > 80) text = TextCut(text, 77) + "...";
         line += ": " + Quoted(text);
         break;
       }

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "host/host_state.h"
+#include "platform/text/utf8_cut.h"
 
 namespace lumavox_host {
 
@@ -52,7 +53,7 @@ A_Err GetItemFromComp(AEGP_CompH compH, AEGP_ItemH* itemPH) {
 A_Err GetItemName(AEGP_ItemH itemH, A_char* nameZ) {
   HostState& h = Host("AEGP_GetItemName");
   if (itemH != HostCompItem() || !nameZ) return A_Err_PARAMETER;
-  std::string name = h.comp_name.substr(0, AEGP_MAX_ITEM_NAME_SIZE - 1);
+  const std::string name = TextCut(h.comp_name, AEGP_MAX_ITEM_NAME_SIZE - 1);
   std::memcpy(nameZ, name.c_str(), name.size() + 1);
   return A_Err_NONE;
 }

@@ -14,6 +14,7 @@
 #include "package/subtitle_names.h"
 #include "platform/asdcp/KM_file_reader.h"
 #include "platform/asdcp/KM_xml.h"
+#include "platform/text/utf8_cut.h"
 #include "plugin/output_options.h"
 
 namespace {
@@ -30,12 +31,12 @@ constexpr char kNoImage[] = "No image file found next to this subtitlefile: %s";
 constexpr char kUuidPrefix[] = "urn:uuid:";
 
 void SetMessage(char* message, const char* text) {
-  if (message != nullptr) std::snprintf(message, kSubtitleMessageSize, "%s", text);
+  if (message != nullptr) CopyTextCut(message, kSubtitleMessageSize, text);
 }
 
 template <size_t N>
 void SetField(char (&field)[N], const std::string& text) {
-  std::snprintf(field, N, "%s", text.c_str());
+  CopyTextCut(field, N, text.c_str());
 }
 
 // The body from after its first "urn:uuid:", or the whole body.
@@ -120,7 +121,7 @@ int CheckImages(const Kumu::XMLElement& root, const char* path, OutputOptions* o
       return 0;
     }
     if (folder.empty() || !IsRegularFile(folder + name)) {
-      if (message != nullptr) std::snprintf(message, kSubtitleMessageSize, kNoImage, name.c_str());
+      if (message != nullptr) FormatTextCut(message, kSubtitleMessageSize, kNoImage, name.c_str());
       ForgetSubtitle(options);
       return 0;
     }

@@ -33,10 +33,10 @@ void InitWavHeader24(uint8_t* header, uint16_t channels, uint32_t sample_rate) {
   PutU16(header + 34, 24);
 }
 
-void MakeWavHeader(uint8_t* header, uint16_t channels, uint32_t sample_rate, uint32_t n) {
+bool MakeWavHeader(uint8_t* header, uint16_t channels, uint32_t sample_rate, uint64_t n) {
   InitWavHeader24(header, channels, sample_rate);
-  const int32_t count = static_cast<int32_t>(n);
-  const uint32_t data_size = static_cast<uint32_t>(count) + static_cast<uint32_t>(count / 2);
-  PutU32(header + 40, data_size);
-  PutU32(header + 4, data_size + 36u);
+  const uint64_t data_size = WavDataSize(n);
+  PutU32(header + 40, static_cast<uint32_t>(data_size));
+  PutU32(header + 4, static_cast<uint32_t>(data_size + 36u));
+  return data_size <= kWavMaxDataSize;
 }

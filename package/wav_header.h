@@ -15,7 +15,16 @@ void SetWavChunkIds(uint8_t* header);
 // size fields are left as they were.
 void InitWavHeader24(uint8_t* header, uint16_t channels, uint32_t sample_rate);
 
-// The whole header: data size n + n/2 (n taken as a signed 32-bit value, the
-// half rounded toward zero), RIFF size that plus 36. With n samples of 16
-// bits counted, the data size is that of the same samples at 24 bits.
-void MakeWavHeader(uint8_t* header, uint16_t channels, uint32_t sample_rate, uint32_t n);
+// The largest data size whose RIFF size (data size + 36) the 32-bit field
+// holds.
+constexpr uint64_t kWavMaxDataSize = 0xFFFFFFFFull - 36;
+
+// The data size of a header made with the count n: n + n/2, the half
+// rounded down, in 64 bits.
+inline uint64_t WavDataSize(uint64_t n) { return n + n / 2; }
+
+// The whole header: data size WavDataSize(n), RIFF size that plus 36. With n
+// samples of 16 bits counted, the data size is that of the same samples at 24
+// bits. False, with the header's sizes meaningless, when the data size is
+// more than kWavMaxDataSize.
+bool MakeWavHeader(uint8_t* header, uint16_t channels, uint32_t sample_rate, uint64_t n);

@@ -4,13 +4,14 @@
 #include <cstdio>
 
 #include "platform/aesdk/aegp_suites.h"
+#include "platform/text/utf8_cut.h"
 #include "plugin/suite_handler.h"
 
 A_Err ReportFormatted(AEIO_BasicData* basic, SuiteHandler& suites, const char* format, ...) {
   char report[kReportSize];
   va_list args;
   va_start(args, format);
-  std::vsnprintf(report, sizeof report, format, args);
+  FormatTextCutV(report, sizeof report, format, args);
   va_end(args);
   return suites.UtilitySuite7()->AEGP_ReportInfo(basic->aegp_plug_id, report);
 }

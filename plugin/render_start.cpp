@@ -21,6 +21,7 @@
 #include "plugin/picture_set_up.h"
 #include "plugin/render_report.h"
 #include "plugin/render_start_checks.h"
+#include "plugin/sound_capture.h"
 #include "plugin/subtitle_preparation.h"
 #include "plugin/suite_handler.h"
 
@@ -179,6 +180,13 @@ A_Err StartAdding(AEIO_BasicData* basic, AEIO_OutSpecH outH) {
   if (!err && !durationFits) {
     ShowMessage(basic, "The duration of the composition is too long to render.");
     return kErrStartCheck;
+  }
+  if (!err) {
+    const std::string soundFault = TemporarySoundFault(options);
+    if (!soundFault.empty()) {
+      ShowMessage(basic, soundFault.c_str());
+      return kErrStartCheck;
+    }
   }
 
   // A subtitle file chosen under other settings (packing, frame rate) is

@@ -125,10 +125,18 @@ void RemoveTemporaryFiles(const std::string& leftPath, const std::string& rightP
 
 // Sample frames of one channel in the whole composition: the header
 // declares their size in advance, and the wrap comes when they are there.
-uint32_t ExpectedSampleFrames(const OutputOptions& o) {
-  if (o.frameRate == 0) return 0;
-  const uint32_t perFrame = kSoundRate / o.frameRate;  // whole sample frames per picture frame
-  return static_cast<uint32_t>(double(perFrame) * o.durationFrames);
+uint64_t ExpectedSampleFrames(const OutputOptions& o) {
+  if (o.frameRate == 0 || !(o.durationFrames > 0.0)) return 0;
+  const uint64_t perFrame = kSoundRate / o.frameRate;  // whole sample frames per picture frame
+  return perFrame * static_cast<uint64_t>(o.durationFrames);
+}
+
+// Seconds as h:mm:ss.
+std::string Clock(uint64_t seconds) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%llu:%02llu:%02llu", static_cast<unsigned long long>(seconds / 3600),
+                static_cast<unsigned long long>(seconds / 60 % 60), static_cast<unsigned long long>(seconds % 60));
+  return text;
 }
 
 // Appends `frames` sample frames of silence to both files.
@@ -177,14 +185,19 @@ A_Err CaptureTimelineChunk(OutputOptions& o, A_short channels, uint64_t position
   if (State(o) == kCaptureDone) return A_Err_NONE;
   const std::string leftPath = std::string(o.folderPath) + "/" + kTimelineLeftFile;
   const std::string rightPath = std::string(o.folderPath) + "/" + kTimelineRightFile;
-  const uint32_t expected = ExpectedSampleFrames(o);
+  const uint64_t expected = ExpectedSampleFrames(o);
 
   TemporaryFiles files;
   if (State(o) == kCaptureNotStarted) {
+    // The header counts the 16-bit samples of both channels; its data size,
+    // 3 bytes a sample frame, is that of one channel at 24 bits. The render
+    // start refused a composition whose sizes the header cannot hold.
     uint8_t header[kWavHeaderSize];
-    const uint32_t perFrame = kSoundRate / (o.frameRate ? o.frameRate : 1);  // whole sample frames
-    const double m = double(perFrame) * o.durationFrames * channels;
-    MakeWavHeader(header, 1, kSoundRate, static_cast<uint32_t>(static_cast<int32_t>(m)));
+    if (!MakeWavHeader(header, 1, kSoundRate, expected * static_cast<uint64_t>(channels))) {
+      Say("My_AddSoundChunk - the sound is too long for the temporary sound files\n");
+      SetState(o, kCaptureDone);
+      return kErrWrite;
+    }
     if (!files.Open(leftPath, rightPath, "wb") || !files.Write(header, header, sizeof header)) {
       Say("My_AddSoundChunk - cannot create the temporary sound files\n");
       files.Close();
@@ -210,7 +223,7 @@ A_Err CaptureTimelineChunk(OutputOptions& o, A_short channels, uint64_t position
   uint32_t captured = Captured(o);
   bool ok = true;
   if (position > captured) {
-    const uint32_t gap = static_cast<uint32_t>(std::min<uint64_t>(position, expected) - std::min(captured, expected));
+    const uint32_t gap = static_cast<uint32_t>(std::min(position, expected) - std::min<uint64_t>(captured, expected));
     ok = WriteSilence(files, gap);
     captured += gap;
   }
@@ -306,6 +319,24 @@ void RemoveUnwrappedSound(OutputOptions& options) {
   RemoveTemporaryFiles(folder + "/" + kTimelineLeftFile, folder + "/" + kTimelineRightFile);
   SetState(options, kCaptureDone);
   Say("The temporary sound files are removed: the render ended before its sound was complete\n");
+}
+
+std::string TemporarySoundFault(const OutputOptions& options) {
+  if (options.audioSource != kTimelineSound || options.frameRate == 0) return std::string();
+  const uint64_t dataSize = 3 * ExpectedSampleFrames(options);
+  if (dataSize <= kWavMaxDataSize) return std::string();
+  const auto frames = static_cast<unsigned long long>(options.durationFrames);
+  const unsigned long long mostFrames = kWavMaxDataSize / 3 / (kSoundRate / options.frameRate);
+  const unsigned long long fileSize = dataSize + kWavHeaderSize;
+  char text[512];
+  std::snprintf(text, sizeof text,
+                "The composition lasts %llu frames (%s at %u fps): too long for its sound from the timeline, which "
+                "is kept in two temporary WAV files of %llu bytes each, more than the 4 GiB a WAV file can hold (at "
+                "most %llu frames at %u fps).\n Please render a shorter composition, or choose external audio files "
+                "in the option dialog.\n",
+                frames, Clock(frames / options.frameRate).c_str(), unsigned(options.frameRate), fileSize, mostFrames,
+                unsigned(options.frameRate));
+  return text;
 }
 
 A_Err My_AddSoundChunk(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH, const A_Time* start, A_u_long num_samplesLu,

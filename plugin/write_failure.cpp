@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/text/utf8_cut.h"
 #include "plugin/debug_log.h"
 #include "plugin/render_report.h"
 
@@ -14,11 +15,11 @@ char g_lastFailure[512];
 void ReportWriteFailure(const char* fileName, int error, const char* fallback) {
   char line[512];
   char reason[256];  // strerror_r: the frame workers report failures too
-  std::snprintf(line, sizeof line, "cannot write %s: %s\n", fileName,
+  FormatTextCut(line, sizeof line, "cannot write %s: %s\n", fileName,
                 error != 0 ? strerror_r(error, reason, sizeof reason) : fallback);
   std::fputs(line, stderr);
   LogMessage(line);
-  if (g_lastFailure[0] == '\0') std::snprintf(g_lastFailure, sizeof g_lastFailure, "%.*s", 510, line);
+  if (g_lastFailure[0] == '\0') CopyTextCut(g_lastFailure, sizeof g_lastFailure - 1, line);
 }
 
 void ShowWriteFailure(AEIO_BasicData* basic) {

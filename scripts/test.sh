@@ -2,8 +2,9 @@
 # Installs what is missing, builds the plain, the address/undefined and the
 # thread sanitizer trees, checks the code's format and runs static analysis
 # over the plain tree (scripts/lint.sh), runs every test in the first two and
-# the tests of the render's and the dialogs' threads in the third, then fuzzes
-# the parsers for a bounded time (LUMAVOX_FUZZ_SECONDS each, default 45; 0 skips).
+# the tests of the render's and the dialogs' threads (with some of every test
+# program) in the third, then fuzzes the parsers for a bounded time
+# (LUMAVOX_FUZZ_SECONDS each, default 45; 0 skips).
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 "$here/scripts/setup.sh"
@@ -11,8 +12,11 @@ jobs="$(nproc)"
 status=0
 # Where threads meet: the iterate-suite workers of the render (renders of a
 # few frames: every access of the encoder is checked, which is slow), the
-# digest worker and its dialog, the options dialogs and the host's threads.
-threaded='^(RenderPipeline\.(AStopped|FramesStillBuffered|Stereoscopic|AFailedWrite|AWriterLeftOpen)|SoundCapture|RenderHostTest|RenderProgram|DigestDialog|SubtitlePackage|SubtitleRenderStart|OptionsDialog|AudioPage|SubtitlePage|GeneralPage|VideoPage|TitleBuilder|DialogLayer|DialogControls)\.?'
+# digest worker and its dialog, the options dialogs and the host's threads;
+# and the encoder's wavelet and slot tests, so that every test program runs
+# under the sanitizer. All the tests there take more than 20 minutes, and
+# each render some 4 GB of memory.
+threaded='^(RenderPipeline\.(AStopped|FramesStillBuffered|Stereoscopic|AFailedWrite|AWriterLeftOpen)|SoundCapture|RenderHostTest|RenderProgram|DigestDialog|SubtitlePackage|SubtitleRenderStart|OptionsDialog|AudioPage|SubtitlePage|GeneralPage|VideoPage|TitleBuilder|DialogLayer|DialogControls|Wavelet|EncodingSlot)\.?'
 for kind in release asan tsan; do
   "$here/scripts/build.sh" "$kind"
   if [ "$kind" = release ]; then

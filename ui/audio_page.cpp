@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "package/wav_file_check.h"
+#include "platform/text/utf8_cut.h"
 #include "platform/win/file_dialog.h"
 #include "plugin/output_options.h"
 #include "ui/channel_file_search.h"
@@ -22,7 +23,7 @@ int EditOf(int channel) { return kFirstChannelEdit + 2 * channel; }
 
 void SetChannel(HWND page, int channel, const std::string& path, OutputOptions* options) {
   SetControlText(page, EditOf(channel), path);
-  std::snprintf(options->channelFiles[channel], sizeof options->channelFiles[channel], "%s", path.c_str());
+  CopyTextCut(options->channelFiles[channel], sizeof options->channelFiles[channel], path.c_str());
 }
 
 void ShowIds(HWND page, int first, int last, int command) {

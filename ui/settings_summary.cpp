@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/text/utf8_cut.h"
 #include "plugin/output_options.h"
 #include "ui/control_text.h"
 #include "ui/dialog_ids.h"
@@ -21,12 +22,12 @@ std::string ChannelLines(const OutputOptions& o) {
   for (int i = 0; i < kChannelFileCount; ++i) c[i] = OrNone(FieldText(o.channelFiles[i]));
   char lines[kBlockSize];
   if (o.audioLayout == 0) {
-    std::snprintf(lines, sizeof lines, "L: \t%s\r\nR: \t%s\r\n", c[0].c_str(), c[1].c_str());
+    FormatTextCut(lines, sizeof lines, "L: \t%s\r\nR: \t%s\r\n", c[0].c_str(), c[1].c_str());
   } else if (o.audioLayout == 1) {
-    std::snprintf(lines, sizeof lines, "L: \t%s\r\nR: \t%s\r\nC: \t%s\r\nLFe: \t%s\r\nLs: \t%s\r\nRs: \t%s\r\n",
+    FormatTextCut(lines, sizeof lines, "L: \t%s\r\nR: \t%s\r\nC: \t%s\r\nLFe: \t%s\r\nLs: \t%s\r\nRs: \t%s\r\n",
                   c[0].c_str(), c[1].c_str(), c[2].c_str(), c[3].c_str(), c[4].c_str(), c[5].c_str());
   } else {
-    std::snprintf(lines, sizeof lines,
+    FormatTextCut(lines, sizeof lines,
                   "L: \t%s\r\nR: \t%s\r\nC: \t%s\r\nLFe: \t%s\r\nLs: \t%s\r\nRs: \t%s\r\nLC: \t%s\r\nRC: \t%s\r\n",
                   c[0].c_str(), c[1].c_str(), c[2].c_str(), c[3].c_str(), c[4].c_str(), c[5].c_str(), c[6].c_str(),
                   c[7].c_str());
@@ -46,7 +47,7 @@ std::string BuildSettingsSummary(const OutputOptions& o) {
 
   char general[kBlockSize];
   const std::string title = o.useCompName == 1 ? "(Composition Name)" : FieldText(o.title);
-  std::snprintf(general, sizeof general, "\r\nTitle: %s\r\nCategory: %s\r\nPacking: %s\r\nFramerate: %d fps\r\n\r\n",
+  FormatTextCut(general, sizeof general, "\r\nTitle: %s\r\nCategory: %s\r\nPacking: %s\r\nFramerate: %d fps\r\n\r\n",
                 title.c_str(), FieldText(o.categoryText).c_str(), o.packing ? "SMPTE" : "InterOp",
                 static_cast<int>(o.frameRate));
 
@@ -58,19 +59,19 @@ std::string BuildSettingsSummary(const OutputOptions& o) {
 
   char audio[kBlockSize];
   if (o.audioSource == 0) {
-    std::snprintf(audio, sizeof audio, "AUDIO\r\nSource: %s - %s\r\nInpoint: %d\r\n%s\r\n\r\n", "External Files",
+    FormatTextCut(audio, sizeof audio, "AUDIO\r\nSource: %s - %s\r\nInpoint: %d\r\n%s\r\n\r\n", "External Files",
                   layout, static_cast<int>(o.inPoint), ChannelLines(o).c_str());
   } else {
-    std::snprintf(audio, sizeof audio, "AUDIO\r\nSource: %s\r\n\r\n", "Timeline");
+    FormatTextCut(audio, sizeof audio, "AUDIO\r\nSource: %s\r\n\r\n", "Timeline");
   }
 
   char subtitle[kBlockSize] = "";
   if (o.subtitleOn) {
-    std::snprintf(subtitle, sizeof subtitle, "SUBTITLE\r\nSource: \t%s\r\n", OrNone(FieldText(o.subtitlePath)).c_str());
+    FormatTextCut(subtitle, sizeof subtitle, "SUBTITLE\r\nSource: \t%s\r\n", OrNone(FieldText(o.subtitlePath)).c_str());
   }
 
   char summary[kSummarySize];
-  std::snprintf(summary, sizeof summary, "%s%s%s%s", general, video, audio, subtitle);
+  FormatTextCut(summary, sizeof summary, "%s%s%s%s", general, video, audio, subtitle);
   return summary;
 }
 

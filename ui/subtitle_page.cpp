@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "package/subtitle_check.h"
+#include "platform/text/utf8_cut.h"
 #include "platform/win/file_dialog.h"
 #include "plugin/output_options.h"
 #include "ui/control_text.h"
@@ -44,7 +45,7 @@ void BrowseSubtitleFile(HWND page, OutputOptions* options) {
   const bool accepted = CheckSubtitleFile(file, options, message) != 0;
   SetControlText(page, kSubtitlePathEdit, accepted ? file : "");
   SetControlText(page, kSubtitleMessageText, message);
-  std::snprintf(options->subtitlePath, sizeof options->subtitlePath, "%s", accepted ? file : "");
+  CopyTextCut(options->subtitlePath, sizeof options->subtitlePath, accepted ? file : "");
 }
 
 void OnSubtitleCommand(HWND page, int id, OutputOptions* options) {

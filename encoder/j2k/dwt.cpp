@@ -16,6 +16,7 @@
 
 #include "encoder/j2k/coding_parameters.h"
 #include "encoder/j2k/fix.h"
+#include "encoder/j2k/simd_clones.h"
 #include "encoder/j2k/tcd.h"
 
 namespace {
@@ -160,8 +161,7 @@ void dwt_deinterleave_v(const int32_t* a, int32_t* b, int dn, int sn, int stride
 
 // Built for AVX2 as well as the baseline; the loader picks the one the
 // processor runs.
-__attribute__((target_clones("avx2", "default"))) void dwt_encode_real_plane(int32_t* data, int x0, int y0, int x1,
-                                                                             int y1, int numresolutions) {
+SIMD_CLONES void dwt_encode_real_plane(int32_t* data, int x0, int y0, int x1, int y1, int numresolutions) {
   const int w = x1 - x0;
   const int h = y1 - y0;
   const int levels = numresolutions - 1;

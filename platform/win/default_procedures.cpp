@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/text/utf8_cut.h"
 #include "platform/win/common_controls.h"
 #include "platform/win/control_styles.h"
 #include "platform/win/date_text.h"
@@ -22,10 +23,11 @@ void Changed(HWND window) {
   if (DialogPresenter* presenter = GetDialogPresenter()) presenter->ControlChanged(window);
 }
 
-// Copies text into a caller's buffer of `size` bytes; returns the count copied.
+// Copies text into a caller's buffer of `size` bytes, cut on a character
+// boundary when it does not fit; returns the count copied.
 LRESULT CopyOut(const std::string& text, size_t size, char* buffer) {
   if (buffer == nullptr || size == 0) return 0;
-  size_t n = std::min(text.size(), size - 1);
+  const size_t n = Utf8CutLength(text.data(), text.size(), size - 1);
   std::memcpy(buffer, text.data(), n);
   buffer[n] = '\0';
   return static_cast<LRESULT>(n);

@@ -122,10 +122,13 @@ TEST(FrameConversion, EightBitFrames) {
   Frame frame(6, 2, 1, 6 * 4);
   frame.Set(0, 0, 0, 255, 255, 255);
   frame.Set(5, 1, 9, 1, 2, 3);
+  frame.Set(2, 0, 0, 128, 16, 254);
   Planes img(6, 2);
   EXPECT_EQ(convert_frame_to_image(host.basic(), nullptr, &frame.world, kLeftEyeOr2D, options.get(), &img.image), 0);
-  EXPECT_EQ(img.At(0, 0), (Triple{4080, 4080, 4080}));
+  // 0 to 255 spread over 0 to 4095: the byte repeated in the low four bits.
+  EXPECT_EQ(img.At(0, 0), (Triple{4095, 4095, 4095}));
   EXPECT_EQ(img.At(5, 1), (Triple{16, 32, 48}));  // alpha is never read
+  EXPECT_EQ(img.At(2, 0), (Triple{2056, 257, 4079}));
   EXPECT_EQ(img.At(1, 0), (Triple{0, 0, 0}));
   EXPECT_TRUE(host.messages.empty());
 }
@@ -165,7 +168,7 @@ TEST(FrameConversion, SideBySideEyesGoToTwoImages) {
   for (int x = 0; x < 8; ++x) frame8.Set(x, 0, 0, x, 0, 0);
   Planes right8(4, 1);
   convert_frame_to_image(host.basic(), nullptr, &frame8.world, kRightEye, options8.get(), &right8.image);
-  for (int x = 0; x < 4; ++x) EXPECT_EQ(right8.At(x, 0)[0], (x + 4) * 16);
+  for (int x = 0; x < 4; ++x) EXPECT_EQ(right8.At(x, 0)[0], (x + 4) * 16);  // no high bits to repeat below 16
 }
 
 TEST(FrameConversion, ShortRowsLeaveTheRestOfTheImage) {

@@ -83,9 +83,10 @@ TEST(XyzConversion, SixteenBitFullScaleIsClampedFirst) {
 }
 
 TEST(XyzConversion, EightBitImagesUseScaledIndicesAndResults) {
-  // 255 * 16 = 4080 indexes the table; the result is divided by 16.
+  // 255 indexes the table at 4095, as 12-bit white does; the result is
+  // divided by 16.
   auto out = Convert({{255, 255, 255}, {0, 0, 0}}, 8);
-  EXPECT_EQ(out[0], (Triple{3871 / 16, 3947 / 16, 4079 / 16}));
+  EXPECT_EQ(out[0], (Triple{3883 / 16, 3960 / 16, 4091 / 16}));
   EXPECT_EQ(out[1], (Triple{0, 0, 0}));
 }
 

@@ -148,3 +148,22 @@ TEST(RenderedPackage, EveryShapeIsCompleteValidAndAgreesWithItsTrackFiles) {
     }
   }
 }
+
+TEST(RenderedPackage, ANameLongerThanTheHostKeepsIsCutBetweenCharacters) {
+  LUMAVOX_REQUIRE_TOOL("xmllint");
+  LUMAVOX_REQUIRE_CHECKERS();
+  // 128 times e-acute is 256 bytes; the host's item names hold 255, which
+  // is 127 whole characters and half of the last.
+  std::string name;
+  for (int k = 0; k < 128; ++k) name += "\xC3\xA9";
+  TempDir dir;
+  auto r = RunCommand({RenderPath(), "--frames", "24", "--threads", "2", "--name", name, dir / "Long.DCP"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string folder = dir / "Long";
+  const std::string cpl = folder + "/" + FindFile(folder, "cpl_");
+  EXPECT_EQ(ValidateWithSchema(cpl, "cpl-interop-with-extensions.xsd"), "");
+  EXPECT_EQ(Text(XPath(cpl, "//" + Name("ContentTitleText") + "/text()")), name.substr(0, 254));
+  EXPECT_EQ(JoinLines(DcpVerifyErrors(folder, true)), "");
+  const CommandResult clair = ClairMetaCheck(folder);
+  EXPECT_EQ(clair.status, 0) << clair.out << clair.err;
+}

@@ -48,6 +48,21 @@ TEST(WavHeader, DataSizeIsThreeHalvesOfTheCountRoundedTowardZero) {
   EXPECT_EQ(U16At(h, 32), 3);
 }
 
+TEST(WavHeader, SizesPastTwoGigabytesAreCountedInFullUpToTheRiffLimit) {
+  uint8_t h[kWavHeaderSize];
+  // Seven hours at 24 fps, two channels: 2000 * 604,800 * 2 samples, more
+  // than a signed 32-bit count holds; 3,628,800,000 bytes of one channel.
+  EXPECT_TRUE(MakeWavHeader(h, 1, 48000, 2000ull * 604800u * 2u));
+  EXPECT_EQ(U32At(h, 40), 3628800000u);
+  EXPECT_EQ(U32At(h, 4), 3628800036u);
+  // The largest data size whose RIFF size has 32 bits, and one byte more.
+  EXPECT_TRUE(MakeWavHeader(h, 1, 48000, 2863311506u));
+  EXPECT_EQ(U32At(h, 40), 0xFFFFFFFFu - 36);
+  EXPECT_EQ(U32At(h, 4), 0xFFFFFFFFu);
+  EXPECT_FALSE(MakeWavHeader(h, 1, 48000, 2863311507u));
+  EXPECT_FALSE(MakeWavHeader(h, 1, 48000, 2000ull * 900000u * 2u));
+}
+
 TEST(WavHeader, FfprobeReadsAFileWithTheHeaderAndItsSamples) {
   LUMAVOX_REQUIRE_TOOL("ffprobe");
   lumavox_test::TempDir dir;

@@ -131,6 +131,53 @@ TEST(RenderPipeline, StereoscopicFramesHoldTheLeftThenTheRightHalf) {
   }
 }
 
+TEST(RenderPipeline, EightAndSixteenBitFramesOfOnePictureGiveOneCodestream) {
+  LUMAVOX_REQUIRE_TOOL("ffmpeg");
+  LUMAVOX_REQUIRE_TOOL("opj_decompress");
+  TempDir dir;
+  // Bands of 8-bit levels, the white one in every channel, as an 8-bit PNG
+  // and as a 16-bit PNG of the same levels times 257.
+  const int w = 1998, h = 1080;
+  const int levels[][3] = {{255, 255, 255}, {0, 0, 0}, {128, 64, 200}, {255, 128, 0}};
+  std::vector<uint8_t> raw8, raw16;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      for (int c = 0; c < 3; ++c) {
+        const int v = levels[x * 4 / w][c];
+        raw8.push_back(static_cast<uint8_t>(v));
+        raw16.push_back(static_cast<uint8_t>(v * 257 & 0xFF));
+        raw16.push_back(static_cast<uint8_t>(v * 257 >> 8));
+      }
+  WriteBytes(dir / "bands8.rgb", raw8);
+  WriteBytes(dir / "bands16.rgb", raw16);
+  for (const auto& [format, name] : {std::pair<std::string, std::string>{"rgb24", "bands8"}, {"rgb48le", "bands16"}}) {
+    const CommandResult png = RunCommand({"ffmpeg", "-v", "error", "-y", "-f", "rawvideo", "-pix_fmt", format, "-s",
+                                          "1998x1080", "-i", dir / name + ".rgb", "-pix_fmt",
+                                          format == "rgb24" ? "rgb24" : "rgb48be", dir / name + "_%03d.png"});
+    ASSERT_EQ(png.status, 0) << png.err;
+  }
+  std::vector<std::vector<uint8_t>> codestreams;
+  for (const char* depth : {"8", "16"}) {
+    const std::string name = std::string("bands") + depth;
+    const CommandResult r = RenderProgram(
+        {"--input", dir / name + "_%03d.png", "--fps", "24", "--frames", "1", "--depth", depth, dir / name + ".DCP"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto found = ExtractCodestreams(PictureTrackFile(dir / name), dir.path());
+    ASSERT_EQ(found.size(), 1u);
+    codestreams.push_back(found[0]);
+  }
+  EXPECT_TRUE(codestreams[0] == codestreams[1]) << "the 8-bit and the 16-bit render differ";
+  // White reaches full scale: the X'Y'Z' white of the 12-bit white 4095
+  // (3883, 3960, 4091), within the coding's error; 8-bit white taken as 4080
+  // would give (3871, 3947, 4079).
+  const Decoded picture = DecodeWithOpenJpeg(codestreams[0], dir.path());
+  ASSERT_EQ(picture.width, w);
+  const size_t centre = (static_cast<size_t>(h / 2) * w + w / 8) * 3;
+  EXPECT_NEAR(picture.samples[centre], 3883, 2);
+  EXPECT_NEAR(picture.samples[centre + 1], 3960, 2);
+  EXPECT_NEAR(picture.samples[centre + 2], 4091, 2);
+}
+
 TEST(RenderPipeline, FourKFramesCarryRsizZero) {
   LUMAVOX_REQUIRE_TOOL("opj_dump");
   TempDir dir;

@@ -238,6 +238,22 @@ TEST(RenderStart, ReadsTheDurationInSixtyFourBits) {
   EXPECT_EQ(host->EndAdding(), 0);
 }
 
+TEST(RenderStart, RefusesTimelineSoundLongerThanAWavFileHolds) {
+  TempDir dir;
+  // At 24 fps each frame adds 2000 sample frames of 3 bytes to each
+  // temporary file: 715,827 frames fit a RIFF size of 32 bits, 715,828 do not.
+  auto host = SetUpHost(Settings(1998, 1080, 715828, dir / "L.DCP"));
+  ExpectRefused(*host,
+                "The composition lasts 715828 frames (8:17:06 at 24 fps): too long for its sound from the timeline, "
+                "which is kept in two temporary WAV files of 4294968044 bytes each, more than the 4 GiB a WAV file "
+                "can hold (at most 715827 frames at 24 fps).");
+  EXPECT_FALSE(IsFolder(dir / "L"));
+  host->state().spec.duration = {715827, 24};
+  ASSERT_EQ(host->StartAdding(), 0) << Messages(*host);
+  host->SetQueueState(AEGP_RenderQueueState_STOPPED);
+  EXPECT_EQ(host->EndAdding(), 0);
+}
+
 TEST(RenderStart, MakesOneSlotPerThreadWithinTheSlotsThereAre) {
   struct Case {
     int threads;

@@ -214,7 +214,8 @@ Decoded ExpectedPatternXyz(int64_t frame, int fullWidth, int height, int x0, int
       double lin[3];
       for (int c = 0; c < 3; ++c) {
         const int v = host.Channel(x0 + x, y, c + 1);
-        const int code = depth == 8 ? v * 16 : std::min(4095, v / 8);
+        // 0 to 255 spread over the 12-bit range.
+        const int code = depth == 8 ? static_cast<int>(std::lround(v * 4095.0 / 255.0)) : std::min(4095, v / 8);
         lin[c] = linear[static_cast<size_t>(code)];
       }
       for (int c = 0; c < 3; ++c) {

@@ -126,6 +126,28 @@ TEST(SoundCapture, TemporaryFilesHoldTheHeaderAndTheUpperTwoBytes) {
   host->EndAdding();
 }
 
+TEST(SoundCapture, TheHeadersOfAVeryLongCompositionDeclareItsWholeSound) {
+  // Seven hours at 24 fps: 604,800 frames of 2000 sample frames, 3 bytes
+  // each in each file. Counted through a signed 32-bit value, the header
+  // would declare 1 GiB, some two hours of sound.
+  TempDir dir;
+  auto host = SetUpHost(Settings(1998, 1080, 604800, dir / "H.DCP"));
+  ASSERT_EQ(host->StartAdding(), 0) << Messages(*host);
+  ASSERT_EQ(host->AddSoundChunk(0, RandomSound(48000, 5)), 0);
+  for (const char* file : {"H/tmpL.wav", "H/tmpR.wav"}) {
+    const std::vector<uint8_t> bytes = ReadBytes(dir / file);
+    ASSERT_GE(bytes.size(), size_t(kWavHeaderSize));
+    const auto u32 = [&](size_t at) {
+      return uint32_t(bytes[at]) | uint32_t(bytes[at + 1]) << 8 | uint32_t(bytes[at + 2]) << 16 |
+             uint32_t(bytes[at + 3]) << 24;
+    };
+    EXPECT_EQ(u32(40), 3628800000u) << file;
+    EXPECT_EQ(u32(4), 3628800036u) << file;
+  }
+  host->SetQueueState(AEGP_RenderQueueState_STOPPED);
+  host->EndAdding();
+}
+
 TEST(SoundCapture, ATemporaryFileThatCannotBeOpenedFailsTheChunk) {
   TempDir dir;
   {

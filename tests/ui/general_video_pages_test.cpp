@@ -62,6 +62,30 @@ TEST(GeneralPage, ANewRecordAndTheUsersChanges) {
   EXPECT_EQ(o.packing, 1u);
 }
 
+TEST(GeneralPage, TextsLongerThanTheirFieldsAreCutBetweenCharacters) {
+  // 140 times e-acute is 280 bytes; a field of 260 keeps 129 of them (258
+  // bytes), not 259 bytes ending in half a character.
+  std::string long_text;
+  for (int k = 0; k < 140; ++k) long_text += "\xC3\xA9";
+  std::string kept;
+  for (int k = 0; k < 129; ++k) kept += "\xC3\xA9";
+  OptionsSession session(2048, 1080, 24);
+  EXPECT_EQ(session.Open([&](DialogUser& user) {
+    HWND page = CurrentPage(user);
+    EXPECT_TRUE(user.Click(kUseCompNameCheck, page));
+    EXPECT_TRUE(user.Type(kTitleEdit, long_text, page));
+    EXPECT_TRUE(user.Type(kAnnotationEdit, long_text, page));
+    EXPECT_TRUE(user.Type(kIssuerEdit, long_text, page));
+    EXPECT_EQ(Line(user.Text(kSummaryEdit, page), "Title:"), "Title: " + kept);
+    user.Click(IDOK, user.Dialog(1));
+  }),
+            0);
+  const OutputOptions o = session.Record();
+  EXPECT_EQ(std::string(o.title), kept);
+  EXPECT_EQ(std::string(o.annotation), kept);
+  EXPECT_EQ(std::string(o.issuer), kept);
+}
+
 TEST(GeneralPage, TitleBuilderWritesTheTitleEdit) {
   OptionsSession session(2048, 1080, 24, [](OutputOptions& o) { o.useCompName = 0; });
   EXPECT_EQ(session.Open([](DialogUser& user) {
