@@ -118,6 +118,19 @@ A_Err PreparePackageFolder(AEIO_BasicData* basic, SuiteHandler& suites, AEIO_Out
                            .c_str());
     return kErrStartCheck;
   }
+  // The playlist's path ("<folder>/cpl_<uuid>.xml") is kept in a field of the
+  // same size as the output path: a longer folder would fail only at the end.
+  constexpr size_t kLongestNameInFolder = 1 + 4 + 36 + 4;
+  const size_t folderBytes = std::strlen(options.folderPath);
+  if (folderBytes + kLongestNameInFolder > kOutputPathSize - 1) {
+    ShowMessage(basic, ("The package folder's path is too long (" + std::to_string(folderBytes) + " bytes; at most " +
+                        std::to_string(kOutputPathSize - 1 - kLongestNameInFolder) +
+                        " are supported, so that the paths of the files in it stay within " +
+                        std::to_string(kOutputPathSize - 1) + "): " + options.folderPath)
+                           .c_str());
+    options.folderPath[0] = '\0';
+    return kErrStartCheck;
+  }
   std::printf("FOLDERPATH: %s\n\n", options.folderPath);
   std::string foreign;
   int creationError = 0;

@@ -136,6 +136,25 @@ TEST(RenderStart, RefusesAnOutputPathTooLongForTheRecordNamingItAndTheLimit) {
   EXPECT_TRUE(FolderEntries(dir.path()).empty());
 }
 
+TEST(RenderStart, RefusesAPackageFolderTooLongForThePathsOfItsFiles) {
+  TempDir dir;
+  // The playlist's path adds 45 bytes to the folder's: 214 bytes of folder fit, 215 do not.
+  const std::string fits = dir / std::string(214 - dir.path().size() - 1, 'f');
+  const std::string tooLong = fits + "g";
+  {
+    auto host = SetUpHost(Settings(1998, 1080, 24, tooLong + ".DCP"));
+    ExpectRefused(*host,
+                  "The package folder's path is too long (215 bytes; at most 214 are supported, so that the paths "
+                  "of the files in it stay within 259): " +
+                      tooLong);
+    EXPECT_TRUE(FolderEntries(dir.path()).empty());
+  }
+  auto accepted = SetUpHost(Settings(1998, 1080, 24, fits + ".DCP"));
+  ASSERT_EQ(accepted->StartAdding(), 0) << Messages(*accepted);
+  accepted->SetQueueState(AEGP_RenderQueueState_STOPPED);
+  EXPECT_EQ(accepted->EndAdding(), 0);
+}
+
 TEST(RenderStart, AFolderThatCannotBeCreatedIsReportedWithTheSystemsReasonAndNothingIsEncoded) {
   TempDir dir;
   WriteText(dir / "file", "a file where a folder would be needed");
@@ -170,7 +189,7 @@ TEST(RenderStart, AFolderThatCannotBeRemovedIsReportedAndKept) {
 
 TEST(RenderStart, AReportAboutALongPathIsCutToTheReportBuffer) {
   TempDir dir;
-  const std::string name(250 - dir.path().size() - 1, 'n');
+  const std::string name(214 - dir.path().size() - 1, 'n');
   WriteText(dir / name, "a file");
   auto host = SetUpHost(Settings(1998, 1080, 24, dir / name + ".DCP"));
   ExpectRefused(*host, "Sorry cannot remove this " + dir.path());
