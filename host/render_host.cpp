@@ -64,7 +64,7 @@ void RenderHost::EndCall(const std::string& name, A_Err err) {
                      std::to_string(count.acquired) + " time(s) and released it " + std::to_string(count.released) +
                      " time(s)");
   for (const auto& [h, block] : state_.handles)
-    if (block->locks > 0)
+    if (block->locks > 0 && !rendering_)
       state_.Problem(name + " returned with the handle \"" + block->name + "\" locked " + std::to_string(block->locks) +
                      " time(s)");
   calls_.push_back({name, err, state_.counts});
@@ -170,7 +170,9 @@ A_Err RenderHost::DisposeOptions() {
 
 A_Err RenderHost::StartAdding() {
   frames_added_ = chunks_added_ = 0;
-  return Call("AEIO_StartAdding", state_.functions.AEIO_StartAdding, &basic_, out_spec(), A_long{0});
+  const A_Err err = Call("AEIO_StartAdding", state_.functions.AEIO_StartAdding, &basic_, out_spec(), A_long{0});
+  rendering_ = err == A_Err_NONE;
+  return err;
 }
 
 A_Err RenderHost::AddFrame(int64_t index, const HostFrame& frame) {
@@ -199,6 +201,7 @@ A_Err RenderHost::AddSoundChunk(int64_t first, const std::vector<int16_t>& sampl
 }
 
 A_Err RenderHost::EndAdding() {
+  rendering_ = false;
   return Call("AEIO_EndAdding", state_.functions.AEIO_EndAdding, &basic_, out_spec(), A_long{0});
 }
 
