@@ -12,7 +12,7 @@ status=0
 # Where threads meet: the iterate-suite workers of the render (renders of a
 # few frames: every access of the encoder is checked, which is slow), the
 # digest worker and its dialog, the options dialogs and the host's threads.
-threaded='^(RenderPipeline\.(AStopped|FramesStillBuffered|Stereoscopic|AFailedWrite|AWriterLeftOpen)|SoundCapture|RenderHostTest|RenderProgram|DigestDialog|SubtitlePackage|SubtitleRenderStart|OptionsDialog|AudioPage|SubtitlePage|GeneralPage|VideoPage|TitleBuilder|DialogLayer|DialogControls)\.?'
+threaded='^(RenderPipeline\.(AStopped|FramesStillBuffered|Stereoscopic|AFailedWrite|AFailedEncode|AWriterLeftOpen)|SoundCapture|RenderHostTest|RenderProgram|DigestDialog|SubtitlePackage|SubtitleRenderStart|OptionsDialog|AudioPage|SubtitlePage|GeneralPage|VideoPage|TitleBuilder|DialogLayer|DialogControls)\.?'
 for kind in release asan tsan; do
   "$here/scripts/build.sh" "$kind"
   if [ "$kind" = release ]; then
