@@ -14,8 +14,8 @@ struct OutputOptions;
 struct opj_cparameters;
 
 // The slot count for a host thread count: one per thread (no thread reported
-// counts as one), and a quarter more but at least 2 for the frames converted
-// while the others encode; even for stereoscopic output (two slots per
+// counts as one), and a quarter more but at least one for the frames
+// converted while the others encode; even for stereoscopic output (two slots per
 // frame); at most kMaxEncodingSlots.
 uint32_t EncodingSlotCount(A_long threads, bool stereoscopic);
 

@@ -215,10 +215,10 @@ TEST(RenderPipeline, AWriterLeftOpenIsClosedByTheNextRender) {
 TEST(RenderPipeline, AFailedEncodeIsReportedAndEveryFrameBeforeItIsWritten) {
   LUMAVOX_REQUIRE_TOOL("ffprobe");
   TempDir dir;
-  // Four threads and six slots: frames are converted while the first ones encode.
+  // Four threads and five slots: a frame is converted while the others encode.
   auto host = SetUpHost(Settings(1998, 1080, 6, dir / "T.DCP", 4));
   ASSERT_EQ(host->StartAdding(), 0) << Messages(*host);
-  ASSERT_EQ(LiveOptions(*host).bufferCount, 6u);
+  ASSERT_EQ(LiveOptions(*host).bufferCount, 5u);
   // Slot 3's stream takes 100 bytes: frame 3 cannot be encoded, however often it is tried.
   auto stream = host->state().handles.find(LiveOptions(*host).byteStreamHandles[3]);
   ASSERT_NE(stream, host->state().handles.end());
