@@ -19,9 +19,9 @@ A_Err thread_func(void* refconPV, A_long thread_indexL, A_long i, A_long iterati
 
 // Waits for the frames still being encoded, writes every frame held, in
 // order, and ends the encoding threads; every slot is unlocked then. A frame
-// whose encode failed (after a second try) and the frames after it are not
-// written, and that error is returned; the first failed write stops the
-// writing with 9997.
+// whose encode failed (a failure an earlier call returned has been tried
+// again) and the frames after it are not written, and that error is
+// returned; the first failed write stops the writing with 9997.
 A_Err EncodeBufferedFrames(AEIO_BasicData* basic, SuiteHandler& suites, OutputOptions& options);
 
 // The same for a render that never reached its end, before its track file is

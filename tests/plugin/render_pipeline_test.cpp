@@ -159,7 +159,7 @@ TEST(RenderPipeline, AStoppedRenderKeepsItsBufferedFramesAndWritesNoDocuments) {
   auto host = SetUpHost(Settings(1998, 1080, 48, dir / "T.DCP", 8));
   auto source = MakePatternSource();
   RenderControl control;
-  control.stop_after_frames = 5;  // fewer than one batch of 8
+  control.stop_after_frames = 5;  // still being encoded when the render stops
   EXPECT_EQ(host->Render(*source, control), 0) << Messages(*host);
   const std::string mxf = PictureTrackFile(dir / "T");
   ASSERT_FALSE(mxf.empty());
