@@ -207,14 +207,17 @@ A_Err RenderHost::EndAdding() {
 
 A_Err RenderHost::Render(FrameSource& source, const RenderControl& control) {
   const Composition& c = settings_.comp;
+  // The first frames are read on threads of their own while the plug-in starts, and the next ones while it encodes.
+  DecodeAhead ahead(source, c.frames, std::max(2, settings_.threads), std::max(1, settings_.threads / 2));
+  HostFrame frame;
+  frame.Allocate(c.width, c.height, c.depth, settings_.extra_row_bytes);
+  ahead.ReadFrom(0, frame);
   A_Err err = StartAdding();
   if (err) return err;
   const bool sound = control.sound && (state_.enabled_outputs & AEGP_OutputType_AUDIO) &&
                      control.sound_chunk_frames > 0;
   const int64_t sound_end = c.SoundSeconds() * 48000;  // every second the picture touches
   int64_t sound_sent = 0;
-  // The next frames are read on threads of their own while the plug-in encodes.
-  DecodeAhead ahead(source, c.frames, std::max(2, settings_.threads), std::max(1, settings_.threads / 2));
   // Sends the chunks that start by sample frame `until`.
   auto send_sound = [&](int64_t until) -> A_Err {
     while (sound && sound_sent < sound_end && sound_sent <= until) {
@@ -226,8 +229,6 @@ A_Err RenderHost::Render(FrameSource& source, const RenderControl& control) {
     return A_Err_NONE;
   };
   if (control.progress) control.progress->Start(c.frames);
-  HostFrame frame;
-  frame.Allocate(c.width, c.height, c.depth, settings_.extra_row_bytes);
   bool stopped = false;
   auto stop_asked = [&] { return control.stop_signal != nullptr && control.stop_signal->load() != 0; };
   for (int64_t i = 0; i < c.frames && !err; ++i) {
