@@ -89,7 +89,7 @@ TEST(RenderPipeline, TheThreadCountChangesNoCodestream) {
 TEST(RenderPipeline, AHostWithoutWorkerThreadsStillEncodesEveryFrame) {
   LUMAVOX_REQUIRE_TOOL("ffprobe");
   TempDir dir;
-  // One slot, iterated once: the host's "once per thread" would run no call at all.
+  // No worker thread reported: the plug-in still encodes on a thread of its own.
   auto host = SetUpHost(Settings(1998, 1080, 3, dir / "T.DCP", 0));
   auto source = MakePatternSource();
   EXPECT_EQ(host->Render(*source), 0) << Messages(*host);
