@@ -26,7 +26,8 @@ std::string UsageText() {
          "                   16-bit stereo) is the timeline sound. Without it: a built-in\n"
          "                   moving test pattern and a tone.\n"
          "  --size WxH       composition size in pixels (default: the input's, else 1998x1080)\n"
-         "  --fps N          frames per second (default: the input's, else 24)\n"
+         "  --fps N          frames per second, to the thousandth at most (default: the\n"
+         "                   input's, else 24)\n"
          "  --seconds S      duration in seconds (default: the input's, else 10)\n"
          "  --frames N       duration in frames (instead of --seconds)\n"
          "  --name NAME      composition name (default: the output's base name)\n"
@@ -124,6 +125,22 @@ double ParsePositive(const std::string& option, const std::string& text, double 
   return value;
 }
 
+// A rate in plain decimals, at most to the thousandth: the host keeps rates in
+// whole thousandths of a frame per second, and a finer one ("24.0001") would
+// be rounded, perhaps to a whole rate that it is not.
+double ParseFrameRate(const std::string& text) {
+  const double value = ParsePositive("--fps", text, 1000);
+  if (text.find_first_not_of("0123456789.") != std::string::npos)
+    Bad("--fps: '" + text + "' is not a plain decimal number (such as 25 or 23.976)");
+  const auto point = text.find('.');
+  if (point != std::string::npos) {
+    const auto last = text.find_last_not_of('0');
+    if (last != std::string::npos && last > point + 3)
+      Bad("--fps: '" + text + "' is finer than a thousandth of a frame per second");
+  }
+  return value;
+}
+
 }  // namespace
 
 CommandLine ParseCommandLine(int argc, const char* const* argv, const std::string& program_path) {
@@ -181,7 +198,7 @@ CommandLine ParseCommandLine(int argc, const char* const* argv, const std::strin
       cl.width = static_cast<int>(ParseInteger("--size", value.substr(0, x), 1, 16384));
       cl.height = static_cast<int>(ParseInteger("--size", value.substr(x + 1), 1, 16384));
     } else if (arg == "--fps") {
-      cl.fps = ParsePositive("--fps", value, 1000);
+      cl.fps = ParseFrameRate(value);
     } else if (arg == "--seconds") {
       if (cl.frames) Bad("give either --seconds or --frames, not both");
       cl.seconds = ParsePositive("--seconds", value, 86400);

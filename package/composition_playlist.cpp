@@ -1,5 +1,6 @@
 #include "package/composition_playlist.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <string>
 
@@ -57,7 +58,8 @@ void AddMainSubtitle(Kumu::XMLElement* assetList, const DcpCompositionInfo* info
                                                                         info->subtitleUuid + ".xml");
   char digest[kDigestTextSize] = "";
   uint64_t size = 0;
-  HashAssetFile(path.c_str(), digest, &size);
+  errno = 0;
+  if (HashAssetFile(path.c_str(), digest, &size) != 0) NoteUndigestedFile(path, errno);
 
   Kumu::XMLElement* subtitle = assetList->AddChild("MainSubtitle");
   subtitle->AddChildWithPrefixedContent("Id", kUuidPrefix, info->subtitleUuid);
@@ -101,6 +103,7 @@ Kumu::Result_t WriteCPL(DcpCompositionInfo* info) {
   if (info->subtitleOn) AddMainSubtitle(assets, info);
   if (info->stereoscopic == 1) AddMainStereoscopicPicture(assets, info);
 
+  if (UndigestedFileNoted()) return Kumu::RESULT_FAIL;
   uint32_t length = 0;
   Kumu::Result_t result = WriteDocument(root, path, &length);
   info->cplLength = length;

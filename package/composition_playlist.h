@@ -9,7 +9,9 @@
 struct DcpCompositionInfo;
 
 // Builds and writes "cpl_<uuid>.xml"; sets `info->cplPath` and
-// `info->cplLength`. The result is that of writing the file.
+// `info->cplLength`. The result is that of writing the file; a failure,
+// with nothing written, when the subtitle cannot be digested (the file is
+// noted, NoteUndigestedFile).
 Kumu::Result_t WriteCPL(DcpCompositionInfo* info);
 
 void AddMainPicture(Kumu::XMLElement* assetList, const DcpCompositionInfo* info);

@@ -9,7 +9,27 @@
 
 namespace {
 constexpr int kVersion[3] = {1, 5, 6};
+
+// The documents are written on the host's thread, one render at a time.
+std::string g_undigestedFile;
+int g_undigestedError = 0;
 }  // namespace
+
+void NoteUndigestedFile(const std::string& path, int error) {
+  if (!g_undigestedFile.empty()) return;
+  g_undigestedFile = path;
+  g_undigestedError = error;
+}
+
+bool UndigestedFileNoted() { return !g_undigestedFile.empty(); }
+
+std::string TakeUndigestedFile(int* error) {
+  *error = g_undigestedError;
+  std::string path;
+  path.swap(g_undigestedFile);
+  g_undigestedError = 0;
+  return path;
+}
 
 bool IsSmpte(const DcpCompositionInfo& info) { return info.packing != 0; }
 

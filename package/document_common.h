@@ -47,6 +47,15 @@ std::string InteropSubtitleName(const DcpCompositionInfo& info);
 // beside it; none when it cannot be read.
 std::vector<std::string> InteropSubtitleImages(const DcpCompositionInfo& info);
 
+// A document that lists a file whose digest cannot be computed would be
+// wrong: its writer notes the file with the system's reason (errno, 0 when
+// none was given) and writes nothing. The first file noted is kept.
+void NoteUndigestedFile(const std::string& path, int error);
+bool UndigestedFileNoted();
+// The file noted since the last call (empty when none) and its reason;
+// forgets it.
+std::string TakeUndigestedFile(int* error);
+
 // Renders the tree (declaration line, two spaces per level, line feeds)
 // and writes it to `path` with WriteXmlFile; the rendered length goes to
 // `length` when given.

@@ -14,9 +14,11 @@ struct DcpCompositionInfo;
 // The package writer's entry at the end of a render: the driver's result.
 Kumu::Result_t CreateDcpXml(const AEIO_BasicData* basicData, DcpCompositionInfo* info);
 // The driver. Success also after Cancel in the digest dialog (no document
-// is written then); a failed digest writes no document and fails; a document
-// that cannot be written is reported by name, and the documents written
-// before it are removed again.
+// is written then). A track file that cannot be opened or digested fails it
+// with no document written; a document that cannot be written fails it, and
+// the documents it wrote before are removed again. Each failure is shown
+// through the basic data's message function, naming the file and the
+// system's reason.
 Kumu::Result_t WriteDcpXml(const AEIO_BasicData* basicData, DcpCompositionInfo* info);
 // Writes `length` bytes of `text` to `path`, creating or emptying it.
 Kumu::Result_t WriteXmlFile(const char* text, uint32_t length, const char* path);

@@ -1,5 +1,6 @@
 #include "package/packing_list.h"
 
+#include <cerrno>
 #include <string>
 
 #include "package/asset_digest.h"
@@ -18,11 +19,15 @@ void AddTail(Kumu::XMLElement* asset, const char* hash, const std::string& size,
 }
 
 // The digest and size text of a small file; an unreadable file gives an
-// empty digest and the size 0.
+// empty digest and the size 0, and is noted.
 void DigestSmallFile(const std::string& path, char* digest, std::string* sizeText) {
   uint64_t size = 0;
   digest[0] = '\0';
-  if (HashAssetFile(path.c_str(), digest, &size) != 0) size = 0;
+  errno = 0;
+  if (HashAssetFile(path.c_str(), digest, &size) != 0) {
+    NoteUndigestedFile(path, errno);
+    size = 0;
+  }
   *sizeText = std::to_string(size);
 }
 
@@ -87,7 +92,8 @@ void AddPklCplAsset(Kumu::XMLElement* assetList, DcpCompositionInfo* info) {
   asset->AddChildWithPrefixedContent("Id", kUuidPrefix, info->cplUuid);
   asset->AddChildWithContent("AnnotationText", std::string("CPL: ") + info->contentTitle);
   info->cplHash[0] = '\0';
-  HashCplFile(info->cplPath, info->cplLength, info);
+  errno = 0;
+  if (HashCplFile(info->cplPath, info->cplLength, info) != 0) NoteUndigestedFile(info->cplPath, errno);
   AddTail(asset, info->cplHash, std::to_string(info->cplLength), IsSmpte(*info) ? "text/xml" : "text/xml;asdcpKind=CPL",
           std::string("cpl_") + info->cplUuid + ".xml");
 }
@@ -109,5 +115,6 @@ Kumu::Result_t WritePKL(DcpCompositionInfo* info) {
   if (info->subtitleOn && !info->subtitleIsMxf && info->fontPresent) AddPklFontAsset(assets, info);
   if (info->subtitleOn && !info->subtitleIsMxf) AddPklImageAssets(assets, info);
   AddPklCplAsset(assets, info);
+  if (UndigestedFileNoted()) return Kumu::RESULT_FAIL;
   return WriteDocument(root, PklPath(*info));
 }

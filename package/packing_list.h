@@ -8,7 +8,9 @@
 struct DcpCompositionInfo;
 
 // Builds and writes "pkl_<uuid>.xml"; digests the written playlist into
-// `info->cplHash` on the way. The result is that of writing the file.
+// `info->cplHash` on the way. The result is that of writing the file; a
+// failure, with nothing written, when a file it lists cannot be digested
+// (the file is noted, NoteUndigestedFile).
 Kumu::Result_t WritePKL(DcpCompositionInfo* info);
 
 void AddPklPictureAsset(Kumu::XMLElement* assetList, const DcpCompositionInfo* info);

@@ -1,6 +1,7 @@
 #include "package/progress_dialog.h"
 
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -26,6 +27,9 @@ DcpCompositionInfo* g_hashJob = nullptr;
 // Set by Cancel; the worker stops before its next chunk and writes nothing
 // more into the job.
 std::atomic<bool> g_hashCancelled{false};
+// The system's error number of the last failed digest (0: none, or none
+// given); written by the worker before it posts that it is done.
+int g_digestError = 0;
 
 constexpr const char* kFailedText = "Calculating security contraints failed";
 
@@ -91,14 +95,18 @@ int HashFileWithProgress(const char* path, uint64_t size, char* digest) {
 DWORD HashThreadProc(LPVOID job) {
   auto* info = static_cast<DcpCompositionInfo*>(job);
   char digest[kDigestTextSize];
+  g_digestError = 0;
+  errno = 0;
   bool ok = HashOneFile(info->picturePath, info->pictureFileName, info->pictureSize, digest) == 0;
   if (g_hashCancelled) return 0;
   if (ok) {
     std::memcpy(info->pictureHash, digest, sizeof info->pictureHash);
+    errno = 0;
     ok = HashOneFile(info->soundPath, info->soundFileName, info->soundSize, digest) == 0;
     if (g_hashCancelled) return 0;
     if (ok) std::memcpy(info->soundHash, digest, sizeof info->soundHash);
   }
+  if (!ok) g_digestError = errno;
   if (!ok) MessageBoxA(g_progressDialog, kFailedText, "ERROR", MB_OK | MB_ICONERROR);
   if (g_hashCancelled) return 0;
   PostMessageA(g_progressDialog, kHashDoneMessage, 0, 0);
@@ -133,10 +141,13 @@ INT_PTR ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
   }
 }
 
+int LastDigestError() { return g_digestError; }
+
 int RunHashProgressDialogOwned(HINSTANCE module, HWND owner, DcpCompositionInfo* info) {
   std::fprintf(stderr, "Time for progressbar\n");
   RegisterDialogTemplate(module, kProgressDialogTemplate, &ProgressTemplate());
   g_hashThread = nullptr;
+  g_digestError = 0;
   const INT_PTR result = DialogBoxParamA(module, MAKEINTRESOURCEA(kProgressDialogTemplate), owner, ProgressDialogProc,
                                          reinterpret_cast<LPARAM>(info));
   // The dialog is gone; after Cancel the worker stops at its next chunk.

@@ -23,6 +23,10 @@ int RunHashProgressDialog(const AEIO_BasicData* basicData, DcpCompositionInfo* i
 // The same with the module whose templates to use and the owner window.
 int RunHashProgressDialogOwned(HINSTANCE module, HWND owner, DcpCompositionInfo* info);
 
+// The system's error number (errno) of the digest that failed in the last
+// dialog, or 0 when none failed or the system gave no reason.
+int LastDigestError();
+
 INT_PTR ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 DWORD HashThreadProc(LPVOID job);
 // The digest of a track file of known size, moving the dialog's progress

@@ -1,6 +1,8 @@
 // The output file path of a render as 8-bit text (UTF-8).
 #pragma once
 
+#include <string>
+
 #include "platform/aesdk/aeio_basic_data.h"
 #include "platform/aesdk/mem_handle.h"
 
@@ -16,5 +18,8 @@ bool MemHandleToUtf8(SuiteHandler& suites, AEGP_MemHandle handle, char* destinat
 
 // Asks the host for the output file path of the output and converts it into
 // `destination` (kOutputPathSize bytes). The host's result, or 0; `converted`
-// tells whether the path arrived whole.
-A_Err GetOutputFilePath(SuiteHandler& suites, AEIO_OutSpecH outH, char* destination, bool* converted);
+// tells whether the path arrived whole. When it did not because it is too
+// long (kOutputPathSize bytes or more in UTF-8), `tooLong` (when given) gets
+// the whole path; else it is emptied.
+A_Err GetOutputFilePath(SuiteHandler& suites, AEIO_OutSpecH outH, char* destination, bool* converted,
+                        std::string* tooLong = nullptr);

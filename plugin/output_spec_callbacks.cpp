@@ -7,6 +7,7 @@
 
 #include "plugin/callbacks.h"
 #include "plugin/debug_log.h"
+#include "plugin/frame_rates.h"
 #include "plugin/frame_sizes.h"
 #include "plugin/handle_lock.h"
 #include "plugin/host_boundary.h"
@@ -25,23 +26,22 @@ void ShowMessage(AEIO_BasicData* basic_dataP, const char* text) {
   if (basic_dataP->msg_func) basic_dataP->msg_func(A_Err_NONE, text);
 }
 
-bool IsSupportedFrameRate(A_u_long rate) {
-  return rate == 24 || rate == 25 || rate == 30 || rate == 48 || rate == 50 || rate == 60;
-}
-
-A_Err ReadFrameRate(SuiteHandler& suites, AEIO_OutSpecH outH, OutputOptions* options) {
+// Keeps the whole frames per second in the record; `supported` tells whether
+// the host's rate is a supported one exactly (a fraction is not).
+A_Err ReadFrameRate(SuiteHandler& suites, AEIO_OutSpecH outH, OutputOptions* options, bool* supported = nullptr) {
   A_Fixed fps = 0;
   A_Err err = suites.IOOutSuite7()->AEGP_GetOutSpecFPS(outH, &fps);
-  if (!err) options->frameRate = A_u_long(A_long(fps / 65536.0));
+  if (!err) options->frameRate = WholeFrameRate(fps);
+  if (!err && supported) *supported = IsSupportedHostFrameRate(fps);
   return err;
 }
 
-A_Err ReadFrameSize(SuiteHandler& suites, AEIO_OutSpecH outH, OutputOptions* options) {
-  A_long width = 0, height = 0;
-  A_Err err = suites.IOOutSuite7()->AEGP_GetOutSpecDimensions(outH, &width, &height);
+A_Err ReadFrameSize(SuiteHandler& suites, AEIO_OutSpecH outH, A_u_long* width, A_u_long* height) {
+  A_long w = 0, h = 0;
+  A_Err err = suites.IOOutSuite7()->AEGP_GetOutSpecDimensions(outH, &w, &h);
   if (!err) {
-    options->width = A_u_long(width);
-    options->height = A_u_long(height);
+    *width = A_u_long(w);
+    *height = A_u_long(h);
   }
   return err;
 }
@@ -65,17 +65,20 @@ class NewHandle {
 };
 
 // The checks of a taken-over record against the composition, in their order.
+// The stereoscopic rule is checked on the size being set up, read again here,
+// not on what the record held; the record takes the new size only when every
+// check has passed. `rateSupported`: the host's rate is a supported one exactly.
 A_Err CheckTakenOverRecord(AEIO_BasicData* basic_dataP, SuiteHandler& suites, AEIO_OutSpecH outH,
-                           OutputOptions* options, A_Err err) {
-  if (options->frameRate != 24 && options->stereoscopic) {
-    ShowMessage(basic_dataP, "3D DCPs only supports 24 fps");
+                           OutputOptions* options, bool rateSupported, A_Err err) {
+  A_u_long width = options->width, height = options->height;
+  if (!err) err = ReadFrameSize(suites, outH, &width, &height);
+  if (!IsStereoscopicRateAllowed(A_long(width), A_long(height), options->frameRate)) {
+    ShowMessage(basic_dataP, kStereoscopicRateMessage);
     err = kErrUnsupportedOutput;
   }
-  if (!IsSupportedFrameRate(options->frameRate)) {
+  if (!rateSupported || !IsSupportedFrameRate(options->frameRate)) {
     A_char report[256];
-    suites.ANSISuite1()->sprintf(
-        report, "Unsupported framerate: %d fps\n\nLumavox are supporting 24, 25, 30, 48, 50 and 60 fps",
-        int(options->frameRate));
+    suites.ANSISuite1()->sprintf(report, kUnsupportedFrameRateReport, int(options->frameRate));
     if (!err) err = suites.UtilitySuite7()->AEGP_ReportInfo(basic_dataP->aegp_plug_id, report);
     err = kErrUnsupportedOutput;
   } else if (options->packing == 0 && options->frameRate != 24) {
@@ -85,8 +88,9 @@ A_Err CheckTakenOverRecord(AEIO_BasicData* basic_dataP, SuiteHandler& suites, AE
     options->packing = 1;
   }
   if (!err) {
-    err = ReadFrameSize(suites, outH, options);
-    if (!err && !IsSupportedFrameSize(A_long(options->width), A_long(options->height))) {
+    options->width = width;
+    options->height = height;
+    if (!IsSupportedFrameSize(A_long(options->width), A_long(options->height))) {
       ReportUnsupportedSize(basic_dataP);
       err = kErrUnsupportedOutput;
     }
@@ -159,8 +163,9 @@ A_Err My_InitOutputSpec(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH, A_Boole
         }
       }
       if (!err) err = suites.IOOutSuite7()->AEGP_GetOutSpecDepth(outH, &options->outputDepth);
-      if (!err) err = ReadFrameRate(suites, outH, options);
-      err = CheckTakenOverRecord(basic_dataP, suites, outH, options, err);
+      bool rateSupported = IsSupportedFrameRate(options->frameRate);
+      if (!err) err = ReadFrameRate(suites, outH, options, &rateSupported);
+      err = CheckTakenOverRecord(basic_dataP, suites, outH, options, rateSupported, err);
     }
 
     // The new record becomes the output's whatever the result; the one it
@@ -182,7 +187,7 @@ A_Err My_OutputInfoChanged(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH) {
     LockedOptions locked(suites, outH);
     A_Err err = locked.err;
     if (OutputOptions* options = locked.options; options && !err) {
-      err = ReadFrameSize(suites, outH, options);
+      err = ReadFrameSize(suites, outH, &options->width, &options->height);
       options->stereoscopic = IsStereoscopicFrameSize(A_long(options->width), A_long(options->height)) ? 1 : 0;
       if (!err) err = ReadFrameRate(suites, outH, options);
     }

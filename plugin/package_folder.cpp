@@ -1,5 +1,6 @@
 #include "plugin/package_folder.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -145,9 +146,23 @@ bool PackageFolderFromOutputPath(const char* outputPath, char* folder, size_t fo
   return true;
 }
 
-bool CreatePackageFolder(const char* folder, std::string* foreign) {
+namespace {
+
+// Creates the folder; on failure keeps the system's reason in `error`.
+bool CreateFolder(const char* folder, int* error) {
+  errno = 0;
   if (CreateDirectoryA(folder, nullptr)) return true;
-  if (GetLastError() != ERROR_ALREADY_EXISTS) return true;
+  if (error != nullptr) *error = errno != 0 ? errno : EINVAL;
+  return false;
+}
+
+}  // namespace
+
+bool CreatePackageFolder(const char* folder, std::string* foreign, int* creationError) {
+  if (creationError != nullptr) *creationError = 0;
+  if (CreateFolder(folder, creationError)) return true;
+  if (GetLastError() != ERROR_ALREADY_EXISTS) return false;
+  if (creationError != nullptr) *creationError = 0;
   // The user's own files are never removed: only an earlier package goes.
   std::error_code ec;
   if (fs::symlink_status(folder, ec).type() == fs::file_type::directory) {
@@ -158,6 +173,5 @@ bool CreatePackageFolder(const char* folder, std::string* foreign) {
     }
   }
   if (!RemoveDirectoryTree(folder)) return false;
-  CreateDirectoryA(folder, nullptr);
-  return true;
+  return CreateFolder(folder, creationError);
 }

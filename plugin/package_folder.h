@@ -28,6 +28,8 @@ std::string ForeignPackageEntry(const char* folder);
 // holds nothing but a render's files (or nothing), removes exactly that folder
 // tree and creates the folder anew. False when the existing folder is not
 // removed: it holds other files (`foreign`, when given, gets the first), or is
-// no folder, or cannot be removed. Other creation failures are left to the
-// first file written into the folder.
-bool CreatePackageFolder(const char* folder, std::string* foreign = nullptr);
+// no folder, or cannot be removed; and false when the folder cannot be
+// created (a parent that is missing, read-only or no folder): then
+// `creationError`, when given, gets the system's error number (errno), which
+// is 0 in every other case.
+bool CreatePackageFolder(const char* folder, std::string* foreign = nullptr, int* creationError = nullptr);

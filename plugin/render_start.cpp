@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "package/pcm_track_file.h"
@@ -19,6 +20,7 @@
 #include "plugin/package_folder.h"
 #include "plugin/picture_set_up.h"
 #include "plugin/render_report.h"
+#include "plugin/render_start_checks.h"
 #include "plugin/subtitle_preparation.h"
 #include "plugin/suite_handler.h"
 
@@ -31,10 +33,6 @@ bool CanOpenForReading(const char* path) {
   if (file == nullptr) return false;
   (void)std::fclose(file);  // opened only to see that it can be read
   return true;
-}
-
-bool IsSupportedFrameRate(uint32_t rate) {
-  return rate == 24 || rate == 25 || rate == 30 || rate == 48 || rate == 50 || rate == 60;
 }
 
 A_Err GetCompName(SuiteHandler& suites, AEGP_CompH comp, char* destination) {
@@ -90,21 +88,46 @@ A_Err ReadAndSetOutput(SuiteHandler& suites, AEIO_OutSpecH outH, OutputOptions& 
   return err;
 }
 
-// The package folder from the output path, created empty. 9993 with the
-// report when the path names no folder of its own or the folder that is there
-// cannot be removed.
+// The package folder from the output path, created empty. 9993 with a
+// message naming the path when it is too long for the record or the folder
+// cannot be created (with the system's reason), and with the report when the
+// path names no folder of its own or the folder that is there cannot be
+// removed.
 A_Err PreparePackageFolder(AEIO_BasicData* basic, SuiteHandler& suites, AEIO_OutSpecH outH, OutputOptions& options) {
   char outputPath[kOutputPathSize];
   bool converted = false;
-  const A_Err err = GetOutputFilePath(suites, outH, outputPath, &converted);
+  std::string tooLong;
+  const A_Err err = GetOutputFilePath(suites, outH, outputPath, &converted, &tooLong);
   if (err) return err;
-  if (!converted || !PackageFolderFromOutputPath(outputPath, options.folderPath, sizeof options.folderPath)) {
-    ReportFormatted(basic, suites, kRemoveFolderReport, outputPath);
+  if (!tooLong.empty()) {
+    // The whole path in a message: a report would cut it.
+    ShowMessage(basic, ("The output path is too long (" + std::to_string(tooLong.size()) + " bytes; at most " +
+                        std::to_string(kOutputPathSize - 1) + " are supported): " + tooLong)
+                           .c_str());
+    return kErrStartCheck;
+  }
+  if (!converted) {
+    ShowMessage(basic, "The output path cannot be read: it is not valid Unicode text.");
+    return kErrStartCheck;
+  }
+  if (!PackageFolderFromOutputPath(outputPath, options.folderPath, sizeof options.folderPath)) {
+    // The folder is the output path without ".DCP", and must have a name of its own.
+    ShowMessage(basic, (std::string("The output path names no package folder: \"") + outputPath +
+                        "\". It must end in a folder name followed by .DCP, such as MyFilm.DCP.")
+                           .c_str());
     return kErrStartCheck;
   }
   std::printf("FOLDERPATH: %s\n\n", options.folderPath);
   std::string foreign;
-  if (!CreatePackageFolder(options.folderPath, &foreign)) {
+  int creationError = 0;
+  if (!CreatePackageFolder(options.folderPath, &foreign, &creationError)) {
+    if (creationError != 0) {
+      char reason[256];
+      ShowMessage(basic, (std::string("Cannot create the folder ") + options.folderPath + ": " +
+                          strerror_r(creationError, reason, sizeof reason))
+                             .c_str());
+      return kErrStartCheck;
+    }
     if (!foreign.empty()) {
       const std::string line = "My_StartAdding - " + std::string(options.folderPath) + " is kept: it holds " + foreign +
                                ", which no render wrote\n";
@@ -152,20 +175,7 @@ A_Err StartAdding(AEIO_BasicData* basic, AEIO_OutSpecH outH) {
   bool durationFits = true;
   err = ReadAndSetOutput(suites, outH, options, &durationFits);
 
-  if (!IsSupportedFrameRate(options.frameRate)) {
-    if (!err) {
-      ReportFormatted(basic, suites,
-                      "Unsupported framerate: %d fps\n\nLumavox are supporting 24, 25, 30, 48, 50 and 60 fps",
-                      static_cast<int>(options.frameRate));
-    }
-    return kErrStartCheck;
-  }
-  if (options.packing == 0 && options.frameRate != 24) {
-    ShowMessage(basic,
-                "You have selected InterOp packing format and it only supports 24 fps\nChange packing format to "
-                "SMPTE or change framerate to 24 fps");
-    return kErrStartCheck;
-  }
+  if (const A_Err refused = CheckRenderSettings(basic, suites, outH, options, err)) return refused;
   if (!err && !durationFits) {
     ShowMessage(basic, "The duration of the composition is too long to render.");
     return kErrStartCheck;

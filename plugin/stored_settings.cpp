@@ -2,14 +2,12 @@
 
 #include <cstdio>
 
+#include "plugin/bit_rates.h"
 #include "plugin/composition_rules.h"
 #include "plugin/output_options.h"
 #include "plugin/record_text.h"
 
 namespace {
-
-constexpr A_u_long kMaxBitRate = 250;
-constexpr A_u_long kMaxStereoBitRate = 125;
 
 std::string Described(const char* format, unsigned value) {
   char text[160];

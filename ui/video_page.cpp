@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "plugin/bit_rates.h"
 #include "plugin/output_options.h"
 #include "ui/control_text.h"
 #include "ui/dialog_ids.h"
@@ -20,8 +21,8 @@ void InitVideoPage(OutputOptions* options) {
   const HWND page = OptionsDialog().currentPage;
   char name[kPictureFormatNameSize];
   GetPictureFormatName(options->width, options->height, &options->stereoscopic, name);
-  const WORD maximum = options->stereoscopic ? 125 : 250;
-  SendToControl(page, kBitRateTrackBar, TBM_SETRANGE, TRUE, MAKELPARAM(0, maximum));
+  const WORD maximum = options->stereoscopic ? kMaxStereoBitRate : kMaxBitRate;
+  SendToControl(page, kBitRateTrackBar, TBM_SETRANGE, TRUE, MAKELPARAM(kMinBitRate, maximum));
   SendToControl(page, kBitRateTrackBar, TBM_SETPOS, TRUE, static_cast<LPARAM>(ShownRate(options)));
   SetControlText(page, kBitRateText, std::to_string(static_cast<int>(ShownRate(options))));
   SendToControl(page, kXyzCheck, BM_SETCHECK, options->xyzConversion);

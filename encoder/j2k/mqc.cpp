@@ -26,38 +26,39 @@ constexpr mq_state_row kStates[47] = {
     {0x0001, 45, 43, 0}, {0x5601, 46, 46, 0},
 };
 
-#define MQ_ENTRY(k, m) \
-  { kStates[k].qe, m, &mqc_states[2 * kStates[k].nmps + (m)], &mqc_states[2 * kStates[k].nlps + ((m) ^ kStates[k].sw)] }
+#define MQ_NMPS(k, m) &mqc_states[2 * kStates[k].nmps + (m)]
+#define MQ_NLPS(k, m) &mqc_states[2 * kStates[k].nlps + ((m) ^ kStates[k].sw)]
+#define MQ_ENTRY(k, m)                                                                   \
+  {                                                                                      \
+    kStates[k].qe, m, MQ_NMPS(k, m), MQ_NLPS(k, m), {(m) == 1, (m) == 0}, {              \
+      (m) == 0 ? MQ_NMPS(k, m) : MQ_NLPS(k, m), (m) == 1 ? MQ_NMPS(k, m) : MQ_NLPS(k, m) \
+    }                                                                                    \
+  }
 #define MQ_PAIR(k) MQ_ENTRY(k, 0), MQ_ENTRY(k, 1)
 
 }  // namespace
 
-MQC_NOINLINE void mqc_byteout_r(mqc_regs& r) {
-  if (*r.bp == 0xff) {
-    ++r.bp;
-    *r.bp = static_cast<uint8_t>(r.c >> 20);
-    r.c &= 0xfffff;
-    r.ct = 7;
-  } else if ((r.c & 0x8000000) == 0) {
-    ++r.bp;
-    *r.bp = static_cast<uint8_t>(r.c >> 19);
-    r.c &= 0x7ffff;
-    r.ct = 8;
-  } else {
-    ++*r.bp;
-    if (*r.bp == 0xff) {
-      r.c &= 0x7ffffff;
-      ++r.bp;
-      *r.bp = static_cast<uint8_t>(r.c >> 20);
-      r.c &= 0xfffff;
-      r.ct = 7;
-    } else {
-      ++r.bp;
-      *r.bp = static_cast<uint8_t>(r.c >> 19);
-      r.c &= 0x7ffff;
-      r.ct = 8;
-    }
+MQC_NOINLINE mqc_byteout_result mqc_byteout_v(uint32_t c, uint8_t* bp) {
+  if (*bp == 0xff) {
+    ++bp;
+    *bp = static_cast<uint8_t>(c >> 20);
+    return {c & 0xfffff, 7, bp};
   }
+  if ((c & 0x8000000) == 0) {
+    ++bp;
+    *bp = static_cast<uint8_t>(c >> 19);
+    return {c & 0x7ffff, 8, bp};
+  }
+  ++*bp;
+  if (*bp == 0xff) {
+    c &= 0x7ffffff;
+    ++bp;
+    *bp = static_cast<uint8_t>(c >> 20);
+    return {c & 0xfffff, 7, bp};
+  }
+  ++bp;
+  *bp = static_cast<uint8_t>(c >> 19);
+  return {c & 0x7ffff, 8, bp};
 }
 
 namespace {

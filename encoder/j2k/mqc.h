@@ -10,6 +10,10 @@ struct opj_mqc_state {
   int mps;                    // 0 or 1
   const opj_mqc_state* nmps;  // next entry after an MPS
   const opj_mqc_state* nlps;  // next entry after an LPS
+  // The same facts by decision d (0 or 1): whether d is the LPS, and the
+  // entry after coding d when A needs renormalising.
+  uint32_t lps[2];
+  const opj_mqc_state* next[2];
 };
 
 enum { MQC_NUMCTXS = 19 };
@@ -58,14 +62,32 @@ inline void mqc_store(opj_mqc* mqc, const mqc_regs& r) {
 #if defined(__GNUC__)
 #define MQC_INLINE inline __attribute__((always_inline))
 #define MQC_NOINLINE __attribute__((noinline))
+#define MQC_INLINE_LAMBDA __attribute__((always_inline))
 #else
+#define MQC_INLINE_LAMBDA
 #define MQC_INLINE inline
 #define MQC_NOINLINE
 #endif
 
+// What completing a byte leaves: C, the bit counter and the last byte.
+struct mqc_byteout_result {
+  uint32_t c;
+  uint32_t ct;
+  uint8_t* bp;
+};
+
 // Completes a byte: stores it after the last one, with carry propagation
-// into the last byte and a stuffed bit after 0xFF.
-void mqc_byteout_r(mqc_regs& r);
+// into the last byte and a stuffed bit after 0xFF. Taking and giving values
+// rather than the registers' address lets the callers keep them in
+// processor registers.
+mqc_byteout_result mqc_byteout_v(uint32_t c, uint8_t* bp);
+
+MQC_INLINE void mqc_byteout_r(mqc_regs& r) {
+  const mqc_byteout_result o = mqc_byteout_v(r.c, r.bp);
+  r.c = o.c;
+  r.ct = o.ct;
+  r.bp = o.bp;
+}
 
 // Shifts A and C left until bit 15 of A is set, emitting a byte whenever the
 // bit counter runs out; the shifts between two bytes are done at once.
@@ -90,12 +112,13 @@ MQC_INLINE void mqc_renorme_r(mqc_regs& r) {
 MQC_INLINE void mqc_encode_r(mqc_regs& r, const opj_mqc_state** ctx, uint32_t d) {
   const opj_mqc_state* s = *ctx;
   const uint32_t qe = s->qeval;
+  const opj_mqc_state* next = s->next[d];
   const uint32_t a = r.a - qe;
-  const bool mps = static_cast<uint32_t>(s->mps) == d;
-  const bool upper = mps != (a < qe);
-  r.c += upper ? qe : 0;
-  r.a = upper ? a : qe;
-  const opj_mqc_state* next = mps ? s->nmps : s->nlps;
+  // All ones or zero, so that the compiler makes no branch of it: the choice
+  // is as unpredictable as the decisions.
+  const uint32_t upper = (s->lps[d] ^ static_cast<uint32_t>(a < qe)) - 1;
+  r.c += qe & upper;
+  r.a = (a & upper) | (qe & ~upper);
   *ctx = (r.a & 0x8000) ? s : next;
   mqc_renorme_r(r);
 }

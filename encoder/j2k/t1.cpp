@@ -182,7 +182,7 @@ struct nmse_lookup {
   nmse_lookup(const nmsedec_table& high, const nmsedec_table& low, int bitpos)
       : table(bitpos > T1_NMSEDEC_FRACBITS ? high.v : low.v),
         shift(bitpos > T1_NMSEDEC_FRACBITS ? bitpos - T1_NMSEDEC_FRACBITS : 0) {}
-  int operator()(uint32_t x) const { return table[(x >> shift) & 127]; }
+  MQC_INLINE int operator()(uint32_t x) const { return table[(x >> shift) & 127]; }
 };
 
 // ---- Stripe-column flags ----------------------------------------------------
@@ -192,23 +192,29 @@ struct nmse_lookup {
 // of the stripe (r = row + 1) in columns west, centre and east, at bit
 // 3r + c. Sample j of the stripe thus finds its eight neighbours and itself
 // in the nine bits from 3j upwards. Bits 18-23 hold the signs (1: negative)
-// of the centre column's rows -1 to 4, bits 24-27 the refined state and bits
-// 28-31 the visited state of rows 0 to 3. A border word on every side keeps
-// the updates free of bound checks.
+// of the centre column's rows -1 to 4, bits 24-27 the significance of rows 0
+// to 3 once more, side by side, and bits 28-31 their visited state. A border
+// word on every side keeps the updates free of bound checks. Whether a
+// significant sample was refined before needs no flag: it was exactly when
+// its magnitude has a one above the bit-plane below the current one.
 
 constexpr uint32_t kWindow = 0x1ff;
 constexpr uint32_t kNeighbours = 0x1ef;   // the window without its centre
 constexpr uint32_t kBelowRow = 0x1c0;     // the window's row below the sample
 constexpr uint32_t kSigWindow = 0x3ffff;  // all 18 significance bits
-constexpr uint32_t kCentres = (1u << 4) | (1u << 7) | (1u << 10) | (1u << 13);
 constexpr uint32_t kVisitAll = 0xfu << 28;
 
-constexpr uint32_t sig_bit(int j) { return 1u << (3 * j + 4); }
-constexpr uint32_t chi_bit(int r) { return 1u << (18 + r); }  // r: row + 1
-constexpr uint32_t mu_bit(int j) { return 1u << (24 + j); }
 constexpr uint32_t pi_bit(int j) { return 1u << (28 + j); }
 
-// Zero-coding contexts by orientation and nine-bit window.
+// The rows of the column that are significant (bit j for row j).
+MQC_INLINE uint32_t column_sigs(uint32_t f) { return (f >> 24) & 0xf; }
+// The rows of the column that are significant or visited in this plane.
+MQC_INLINE uint32_t column_done(uint32_t f) { return ((f >> 24) | (f >> 28)) & 0xf; }
+
+// Zero-coding contexts by orientation and nine-bit window. In the
+// significance pass's table bit 7 marks the windows that pass passes over:
+// the sample is significant already, or none of its neighbours is.
+enum : uint8_t { kZcSkip = 0x80 };
 struct zc9_table {
   uint8_t v[4 * 512];
 };
@@ -226,36 +232,67 @@ constexpr int window_to_flags(int wv) {
   return f;
 }
 
-constexpr zc9_table make_zc9() {
+constexpr zc9_table make_zc9(bool marked) {
   zc9_table t{};
   for (int o = 0; o < 4; ++o)
-    for (int wv = 0; wv < 512; ++wv) t.v[(o << 9) | wv] = kZc.v[(o << 8) | window_to_flags(wv)];
+    for (int wv = 0; wv < 512; ++wv) {
+      const bool skip = marked && ((wv & 0x10) || !(wv & kNeighbours));
+      t.v[(o << 9) | wv] = static_cast<uint8_t>(kZc.v[(o << 8) | window_to_flags(wv)] | (skip ? kZcSkip : 0));
+    }
   return t;
 }
 
-constexpr zc9_table kZc9 = make_zc9();
+constexpr zc9_table kZc9 = make_zc9(false);
+constexpr zc9_table kZc9Sig = make_zc9(true);
 
-// The sign-context index of sample j (north, east, south and west
-// significance, then their signs), from the column's word and those of its
-// west and east neighbours; vsc drops the south neighbour.
-inline int sign_index(uint32_t f, uint32_t fw, uint32_t fe, int j, bool vsc) {
-  const uint32_t n_sig = (f >> (3 * j + 1)) & 1;
-  const uint32_t s_sig = vsc ? 0 : (f >> (3 * j + 7)) & 1;
-  const uint32_t w_sig = (f >> (3 * j + 3)) & 1;
-  const uint32_t e_sig = (f >> (3 * j + 5)) & 1;
-  const uint32_t n_neg = (f >> (18 + j)) & 1;
-  const uint32_t s_neg = vsc ? 0 : (f >> (20 + j)) & 1;
-  const uint32_t w_neg = (fw >> (19 + j)) & 1;
-  const uint32_t e_neg = (fe >> (19 + j)) & 1;
-  return static_cast<int>(n_sig | (e_sig << 1) | (s_sig << 2) | (w_sig << 3) | (n_neg << 4) | (e_neg << 5) |
-                          (s_neg << 6) | (w_neg << 7));
+// Sign coding by the signs around sample j, from the column's word and those
+// of its west and east neighbours: the index takes the significance of the
+// north, west, east and south neighbours from the window (bits 0, 2, 4 and
+// 6) and puts their signs between (bits 1, 3, 5 and 7); vsc drops the south
+// neighbour. The table gives the context in bits 0-4 and the sign
+// prediction in bit 7.
+MQC_INLINE uint32_t sign_index(uint32_t f, uint32_t fw, uint32_t fe, int j, bool vsc) {
+  const uint32_t i = ((f >> (3 * j + 1)) & 0x55) | ((f >> (17 + j)) & 0x02) | ((fw >> (16 + j)) & 0x08) |
+                     ((fe >> (14 + j)) & 0x20) | ((f >> (13 + j)) & 0x80);
+  return vsc ? i & 0x3f : i;
+}
+
+constexpr int sign_index_to_flags(int i) {
+  int f = 0;
+  if (i & 0x01) f |= T1_SIG_N;
+  if (i & 0x02) f |= T1_SGN_N;
+  if (i & 0x04) f |= T1_SIG_W;
+  if (i & 0x08) f |= T1_SGN_W;
+  if (i & 0x10) f |= T1_SIG_E;
+  if (i & 0x20) f |= T1_SGN_E;
+  if (i & 0x40) f |= T1_SIG_S;
+  if (i & 0x80) f |= T1_SGN_S;
+  return f;
+}
+
+constexpr byte_table make_sign_coding() {
+  byte_table t{};
+  for (int i = 0; i < 256; ++i) {
+    const int f = sign_index_to_flags(i);
+    t.v[i] = static_cast<uint8_t>(kSc.v[(f & 0x0ff0) >> 4] | (kSpb.v[(f & 0x0ff0) >> 4] << 7));
+  }
+  return t;
+}
+
+constexpr byte_table kSignCoding = make_sign_coding();
+
+// Codes the sign s of sample j.
+MQC_INLINE void encode_sign(mqc_regs& r, const opj_mqc_state** ctxs, uint32_t f, const uint32_t* fp, int j, bool vsc,
+                            uint32_t s) {
+  const uint32_t c = kSignCoding.v[sign_index(f, fp[-1], fp[1], j, vsc)];
+  mqc_encode_r(r, &ctxs[c & 0x1f], s ^ (c >> 7));
 }
 
 // Sample j of the column at fp becomes significant with sign s; the
 // column's own word is the caller's local f.
-inline void t1_updateflags(uint32_t* fp, uint32_t& f, int j, uint32_t s, int stride) {
+MQC_INLINE void t1_updateflags(uint32_t* fp, uint32_t& f, int j, uint32_t s, int stride) {
   const int r = j + 1;
-  f |= (1u << (3 * r + 1)) | (s << (18 + r));
+  f |= (1u << (3 * r + 1)) | (s << (18 + r)) | (1u << (24 + j));
   fp[-1] |= 1u << (3 * r + 2);
   fp[1] |= 1u << (3 * r);
   if (j == 0) {  // the row below the stripe above
@@ -292,10 +329,10 @@ MQC_INLINE void for_rows(int first, int rows, F&& step) {
 }
 
 template <bool VSC>
-void sigpass_impl(opj_t1* t1, int bpno, int orient, int* nmsedec) {
+MQC_INLINE void sigpass_impl(opj_t1* t1, int bpno, int orient, int* nmsedec) {
   const uint32_t one = 1u << (bpno + T1_NMSEDEC_FRACBITS);
   const nmse_lookup nmse_sig(kNmseSig, kNmseSig0, bpno + T1_NMSEDEC_FRACBITS);
-  const uint8_t* zc = kZc9.v + (orient << 9);
+  const uint8_t* zc = kZc9Sig.v + (orient << 9);
   const int stride = t1->flags_stride;
   const int w = t1->w, h = t1->h;
   const opj_mqc_state** ctxs = t1->mqc->ctxs;
@@ -308,20 +345,21 @@ void sigpass_impl(opj_t1* t1, int bpno, int orient, int* nmsedec) {
     for (int i = 0; i < w; ++i, ++fp, ++col) {
       uint32_t f = *fp;
       if (!(f & kSigWindow)) continue;  // no significance around the column
-      for_rows(0, rows, [&](auto jc) {
+      for_rows(0, rows, [&](auto jc) MQC_INLINE_LAMBDA {
         constexpr int j = decltype(jc)::value;
         const bool vsc = VSC && (j == 3 || k + j == h - 1);
+        // The visited flags are all clear when the pass begins.
         uint32_t wv = (f >> (3 * j)) & kWindow;
         if (vsc) wv &= ~kBelowRow;
-        if (!(wv & kNeighbours) || (wv & 0x10) || (f & pi_bit(j))) return;
+        const uint32_t ctx = zc[wv];
+        if (ctx & kZcSkip) return;
         const uint32_t d = col[j * w];
         const uint32_t v = (d & one) ? 1 : 0;
-        mqc_encode_r(r, &ctxs[zc[wv]], v);
+        mqc_encode_r(r, &ctxs[ctx], v);
         if (v) {
           nm += nmse_sig(d & kMag);
           const uint32_t s = d >> 31;
-          const int idx = sign_index(f, fp[-1], fp[1], j, vsc);
-          mqc_encode_r(r, &ctxs[kSc.v[idx]], s ^ kSpb.v[idx]);
+          encode_sign(r, ctxs, f, fp, j, vsc, s);
           t1_updateflags(fp, f, j, s, stride);
         }
         f |= pi_bit(j);
@@ -334,8 +372,11 @@ void sigpass_impl(opj_t1* t1, int bpno, int orient, int* nmsedec) {
 }
 
 template <bool VSC>
-void refpass_impl(opj_t1* t1, int bpno, int* nmsedec) {
+MQC_INLINE void refpass_impl(opj_t1* t1, int bpno, int* nmsedec) {
   const uint32_t one = 1u << (bpno + T1_NMSEDEC_FRACBITS);
+  // Magnitude bits above the plane below this one: a sample with one of them
+  // became significant two or more planes ago, so it was refined before.
+  const uint32_t refined = kMag & ~((one << 2) - 1);
   const nmse_lookup nmse_ref(kNmseRef, kNmseRef0, bpno + T1_NMSEDEC_FRACBITS);
   const int stride = t1->flags_stride;
   const int w = t1->w, h = t1->h;
@@ -343,29 +384,28 @@ void refpass_impl(opj_t1* t1, int bpno, int* nmsedec) {
   mqc_regs r = mqc_load(t1->mqc);
   int nm = 0;
   for (int k = 0; k < h; k += 4) {
-    const int rows = h - k < 4 ? h - k : 4;
     uint32_t* fp = &t1->flags[(k / 4 + 1) * stride + 1];
     const uint32_t* col = &t1->data[k * w];
     for (int i = 0; i < w; ++i, ++fp, ++col) {
-      uint32_t f = *fp;
-      if (!(f & kCentres)) continue;  // nothing significant to refine
-      for_rows(0, rows, [&](auto jc) {
+      const uint32_t f = *fp;
+      // Significant before this plane: significant and not visited by the
+      // significance pass.
+      const uint32_t todo = column_sigs(f) & ~(f >> 28);
+      if (!todo) continue;
+      for_rows(0, 4, [&](auto jc) MQC_INLINE_LAMBDA {
         constexpr int j = decltype(jc)::value;
-        if (!(f & sig_bit(j)) || (f & pi_bit(j))) return;
+        if (!(todo & (1u << j))) return;
         const uint32_t d = col[j * w];
         nm += nmse_ref(d & kMag);
-        int ctx;
-        if (f & mu_bit(j)) {
-          ctx = T1_CTXNO_MAG + 2;
-        } else {
-          uint32_t wv = (f >> (3 * j)) & kNeighbours;
-          if (VSC && (j == 3 || k + j == h - 1)) wv &= ~kBelowRow;
-          ctx = wv ? T1_CTXNO_MAG + 1 : T1_CTXNO_MAG;
-        }
+        uint32_t wv = (f >> (3 * j)) & kNeighbours;
+        if (VSC && (j == 3 || k + j == h - 1)) wv &= ~kBelowRow;
+        // Refined before: the third context; else the first or second by
+        // whether a neighbour is significant.
+        const uint32_t ref = (d & refined) ? 1 : 0;
+        const uint32_t nb = wv ? 1 : 0;
+        const uint32_t ctx = T1_CTXNO_MAG + ((ref << 1) | (nb & ~ref));
         mqc_encode_r(r, &ctxs[ctx], (d & one) ? 1 : 0);
-        f |= mu_bit(j);
       });
-      *fp = f;
     }
   }
   mqc_store(t1->mqc, r);
@@ -373,7 +413,7 @@ void refpass_impl(opj_t1* t1, int bpno, int* nmsedec) {
 }
 
 template <bool VSC>
-void clnpass_impl(opj_t1* t1, int bpno, int orient, int* nmsedec) {
+MQC_INLINE void clnpass_impl(opj_t1* t1, int bpno, int orient, int* nmsedec) {
   const uint32_t one = 1u << (bpno + T1_NMSEDEC_FRACBITS);
   const nmse_lookup nmse_sig(kNmseSig, kNmseSig0, bpno + T1_NMSEDEC_FRACBITS);
   const uint8_t* zc = kZc9.v + (orient << 9);
@@ -393,8 +433,7 @@ void clnpass_impl(opj_t1* t1, int bpno, int orient, int* nmsedec) {
       int runlen = 0;
       bool agg = false;
       if (rows == 4) {
-        const uint32_t sigs = ((f >> 4) & 1) | ((f >> 6) & 2) | ((f >> 8) & 4) | ((f >> 10) & 8);
-        if ((sigs | (f >> 28)) == 0xf) {
+        if (column_done(f) == 0xf) {
           // Every sample already significant or coded in this plane.
           *fp = f & ~kVisitAll;
           continue;
@@ -402,22 +441,25 @@ void clnpass_impl(opj_t1* t1, int bpno, int orient, int* nmsedec) {
         agg = !(f & kAggBusy);
       }
       if (agg) {
-        for (runlen = 0; runlen < 4; ++runlen) {
-          if (col[runlen * w] & one) break;
+        if ((col[0] | col[w] | col[2 * w] | col[3 * w]) & one) {
+          while (!(col[runlen * w] & one)) ++runlen;
+        } else {
+          runlen = 4;
         }
         mqc_encode_r(r, &ctxs[T1_CTXNO_AGG], runlen != 4);
         if (runlen == 4) continue;
         mqc_encode_r(r, &ctxs[T1_CTXNO_UNI], static_cast<uint32_t>(runlen >> 1));
         mqc_encode_r(r, &ctxs[T1_CTXNO_UNI], static_cast<uint32_t>(runlen & 1));
       }
-      for_rows(runlen, rows, [&](auto jc) {
+      for_rows(runlen, rows, [&](auto jc) MQC_INLINE_LAMBDA {
         constexpr int j = decltype(jc)::value;
         const bool vsc = VSC && (j == 3 || k + j == h - 1);
         const uint32_t d = col[j * w];
         bool code_sign;
         if (agg && j == runlen) {
           code_sign = true;  // located by the run: known significant
-        } else if (!(f & (sig_bit(j) | pi_bit(j)))) {
+        } else if (!(f & ((1u << (24 + j)) | pi_bit(j)))) {
+          // Neither significant nor visited.
           uint32_t wv = (f >> (3 * j)) & kWindow;
           if (vsc) wv &= ~kBelowRow;
           const uint32_t v = (d & one) ? 1 : 0;
@@ -429,8 +471,7 @@ void clnpass_impl(opj_t1* t1, int bpno, int orient, int* nmsedec) {
         if (code_sign) {
           nm += nmse_sig(d & kMag);
           const uint32_t s = d >> 31;
-          const int idx = sign_index(f, fp[-1], fp[1], j, vsc);
-          mqc_encode_r(r, &ctxs[kSc.v[idx]], s ^ kSpb.v[idx]);
+          encode_sign(r, ctxs, f, fp, j, vsc, s);
           t1_updateflags(fp, f, j, s, stride);
         }
       });
@@ -441,7 +482,7 @@ void clnpass_impl(opj_t1* t1, int bpno, int orient, int* nmsedec) {
   *nmsedec = nm;
 }
 
-void t1_enc_sigpass(opj_t1* t1, int bpno, int orient, int* nmsedec, int cblksty) {
+BIT_CLONES void t1_enc_sigpass(opj_t1* t1, int bpno, int orient, int* nmsedec, int cblksty) {
   if (cblksty & T1_CBLKSTY_VSC) {
     sigpass_impl<true>(t1, bpno, orient, nmsedec);
   } else {
@@ -449,7 +490,7 @@ void t1_enc_sigpass(opj_t1* t1, int bpno, int orient, int* nmsedec, int cblksty)
   }
 }
 
-void t1_enc_refpass(opj_t1* t1, int bpno, int* nmsedec, int cblksty) {
+BIT_CLONES void t1_enc_refpass(opj_t1* t1, int bpno, int* nmsedec, int cblksty) {
   if (cblksty & T1_CBLKSTY_VSC) {
     refpass_impl<true>(t1, bpno, nmsedec);
   } else {
@@ -457,7 +498,7 @@ void t1_enc_refpass(opj_t1* t1, int bpno, int* nmsedec, int cblksty) {
   }
 }
 
-void t1_enc_clnpass(opj_t1* t1, int bpno, int orient, int* nmsedec, int cblksty) {
+BIT_CLONES void t1_enc_clnpass(opj_t1* t1, int bpno, int orient, int* nmsedec, int cblksty) {
   if (cblksty & T1_CBLKSTY_VSC) {
     clnpass_impl<true>(t1, bpno, orient, nmsedec);
   } else {

@@ -1,9 +1,12 @@
 #include "encoder/j2k/tcd.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "encoder/j2k/coding_parameters.h"
 #include "encoder/j2k/dwt.h"
@@ -346,10 +349,13 @@ namespace {
 // Forms layer layno for the slope threshold and reports the slopes compared
 // with it that lie nearest below and at or above it: any threshold in
 // (below, above] takes exactly the same decisions, so forms the same layer.
-void tcd_makelayer_bounded(opj_tcd* tcd, int layno, double thresh, int final, double* below, double* above) {
+// With comp_bytes (one per component, zeroed by the caller), also adds up
+// each component's code-block bytes in the layers up to this one.
+void tcd_makelayer_bounded(opj_tcd* tcd, int layno, double thresh, int final, double* below, double* above,
+                           int64_t* comp_bytes = nullptr) {
   double lower = -DBL_MAX;
   double upper = DBL_MAX;
-  for_each_cblk(tcd->tcd_tile, [&](int, opj_tcd_cblk_enc* cblk) {
+  for_each_cblk(tcd->tcd_tile, [&](int compno, opj_tcd_cblk_enc* cblk) {
     opj_tcd_layer* layer = &cblk->layers[layno];
     if (layno == 0) cblk->numpassesinlayers = 0;
     int n = cblk->numpassesinlayers;
@@ -378,6 +384,7 @@ void tcd_makelayer_bounded(opj_tcd* tcd, int layno, double thresh, int final, do
       }
     }
     layer->numpasses = n - cblk->numpassesinlayers;
+    if (comp_bytes && n) comp_bytes[compno] += passes[n - 1].rate;
     if (!layer->numpasses) {
       layer->disto = 0;
       return;
@@ -398,6 +405,16 @@ void tcd_makelayer_bounded(opj_tcd* tcd, int layno, double thresh, int final, do
   if (above) *above = upper;
 }
 
+// Packet header bits of a first layer's code-block, at most: one inclusion
+// bit of its own, the number of passes (16), the length-bits increment as a
+// comma code (15: no block has 2^16 bytes) and a length of at most 23 bits
+// for every segment (a terminated pass ends one).
+int cblk_header_bits_max(const opj_tcd_cblk_enc* cblk) {
+  int segments = 1;
+  for (int passno = 0; passno < cblk->totalpasses; ++passno) segments += cblk->passes[passno].term ? 1 : 0;
+  return 1 + 16 + 15 + 23 * segments;
+}
+
 // A threshold interval (below, above] whose layer has been measured.
 struct trial_outcome {
   double below = 0;
@@ -407,6 +424,33 @@ struct trial_outcome {
 };
 
 }  // namespace
+
+// Each tag tree node sends at most one inclusion bit and (value + 1) bits of
+// missing bit-planes; bit stuffing leaves at least 7 bits in every byte, and
+// the flush adds at most two.
+void tcd_first_layer_headers_max(opj_tcd_tile* tile, const opj_tcp* tcp, int64_t* comp_bytes) {
+  const int markers = ((tcp->csty & 0x02) ? 6 : 0) + ((tcp->csty & 0x04) ? 2 : 0);
+  for (int compno = 0; compno < tile->numcomps; ++compno) {
+    opj_tcd_tilecomp* tilec = &tile->comps[compno];
+    int64_t bytes = 0;
+    for (int resno = 0; resno < tilec->numresolutions; ++resno) {
+      opj_tcd_resolution* res = &tilec->resolutions[resno];
+      for (int precno = 0; precno < res->pw * res->ph; ++precno) {
+        int64_t bits = 1;
+        for (int bandno = 0; bandno < res->numbands; ++bandno) {
+          opj_tcd_band* band = &res->bands[bandno];
+          opj_tcd_precinct* prc = &band->precincts[precno];
+          const int planes = band->numbps > 0 ? band->numbps : 0;
+          if (prc->incltree) bits += prc->incltree->numnodes;
+          if (prc->imsbtree) bits += static_cast<int64_t>(prc->imsbtree->numnodes) * (planes + 1);
+          for (int cblkno = 0; cblkno < prc->cw * prc->ch; ++cblkno) bits += cblk_header_bits_max(&prc->cblks[cblkno]);
+        }
+        bytes += markers + bits / 7 + 2;
+      }
+    }
+    comp_bytes[compno] = bytes;
+  }
+}
 
 void tcd_makelayer(opj_tcd* tcd, int layno, double thresh, int final) {
   tcd_makelayer_bounded(tcd, layno, thresh, final, nullptr, nullptr);
@@ -458,6 +502,11 @@ int tcd_rateallocate(opj_tcd* tcd, uint8_t* dest, int len) {
       // form them: a threshold that forms the same layer has the same outcome
       // without a trial.
       trial_outcome fitting, failing;
+      std::vector<int64_t> comp_bytes(static_cast<size_t>(tile->numcomps));
+      // A single layer's headers have a bound whatever passes it takes.
+      const bool bounded = tcp->numlayers == 1;
+      std::vector<int64_t> headers_max(static_cast<size_t>(tile->numcomps));
+      if (bounded) tcd_first_layer_headers_max(tile, tcp, headers_max.data());
       for (int i = 0; i < 128; ++i) {
         const double mid = (lo + hi) / 2;
         // Once the range cannot be halved any further, every remaining trial
@@ -471,10 +520,29 @@ int tcd_rateallocate(opj_tcd* tcd, uint8_t* dest, int len) {
           fits = false;
         } else {
           trial_outcome outcome;
-          tcd_makelayer_bounded(tcd, layno, thresh, 0, &outcome.below, &outcome.above);
-          const int l = t2_encode_packets(t2, tcd->tcd_tileno, tile, layno + 1, dest, maxlen, tcd->cur_tp_num,
-                                          tcd->tp_pos, tcd->cur_pino, THRESH_CALC, tcd->cur_totnum_tp);
-          fits = l != -999;
+          std::fill(comp_bytes.begin(), comp_bytes.end(), 0);
+          tcd_makelayer_bounded(tcd, layno, thresh, 0, &outcome.below, &outcome.above, comp_bytes.data());
+          // The code-block bytes alone can tell that the packets will not
+          // fit, in all or in one component, without forming them.
+          int64_t bodies = 0, most = 0;
+          bool too_big = false, small_enough = true;
+          for (size_t c = 0; c < comp_bytes.size(); ++c) {
+            bodies += comp_bytes[c];
+            most += comp_bytes[c] + headers_max[c];
+            if (tcd->cp->max_comp_size && comp_bytes[c] > tcd->cp->max_comp_size) too_big = true;
+            if (tcd->cp->max_comp_size && comp_bytes[c] + headers_max[c] > tcd->cp->max_comp_size) small_enough = false;
+          }
+          if (too_big || bodies > maxlen) {
+            fits = false;
+          } else if (bounded && fitting.fits && small_enough && most <= maxlen) {
+            // With the most its headers can take, the layer still fits (a
+            // layer formed before has shown the packets can be formed).
+            fits = true;
+          } else {
+            const int l = t2_encode_packets(t2, tcd->tcd_tileno, tile, layno + 1, dest, maxlen, tcd->cur_tp_num,
+                                            tcd->tp_pos, tcd->cur_pino, THRESH_CALC, tcd->cur_totnum_tp);
+            fits = l != -999;
+          }
           outcome.fits = fits;
           (fits ? fitting : failing) = outcome;
         }

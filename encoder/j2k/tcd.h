@@ -127,3 +127,6 @@ int tcd_rateallocate(opj_tcd* tcd, uint8_t* dest, int len);
 // limit) and the room left.
 int tcd_layer_budget(float rate, int len);
 void tcd_makelayer(opj_tcd* tcd, int layno, double thresh, int final);
+// The bytes of packet headers (markers included) that a single layer can
+// take at most in each component, whatever passes it includes.
+void tcd_first_layer_headers_max(opj_tcd_tile* tile, const opj_tcp* tcp, int64_t* comp_bytes);

@@ -86,6 +86,15 @@ TEST(MqCoder, StateTableLinks) {
   EXPECT_EQ(mqc_states[92].nmps, &mqc_states[92]);
   EXPECT_EQ(mqc_states[92].nlps, &mqc_states[92]);
   EXPECT_EQ(mqc_states[2 * 45].qeval, 0x0001u);
+  // By decision: the LPS is the decision that is not the MPS, and it leads
+  // where an LPS does; the MPS leads where an MPS does.
+  for (int e = 0; e < 94; ++e) {
+    const opj_mqc_state& s = mqc_states[e];
+    for (int d = 0; d < 2; ++d) {
+      EXPECT_EQ(s.lps[d], d != s.mps ? 1u : 0u) << e << " " << d;
+      EXPECT_EQ(s.next[d], d == s.mps ? s.nmps : s.nlps) << e << " " << d;
+    }
+  }
 }
 
 class BlockCoder : public ::testing::Test {

@@ -1,14 +1,18 @@
 // The byte budget that rate allocation gives the packets of a frame: the
-// frame budget of the bit rate less the codestream's headers, exactly.
+// frame budget of the bit rate less the codestream's headers, exactly; and
+// the bound on packet headers that lets it skip forming a layer's packets.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <vector>
 
 #include "encoder/j2k/coding_parameters.h"
 #include "encoder/j2k/compressor.h"
 #include "encoder/j2k/image.h"
 #include "encoder/j2k/j2k.h"
+#include "encoder/j2k/t2.h"
 #include "encoder/j2k/tcd.h"
 #include "tests/encoder/j2k_frames.h"
 
@@ -53,4 +57,62 @@ TEST(RateBudget, PacketsGetTheFrameBudgetLessTheHeaders) {
   EXPECT_EQ(checked, 198);
   EXPECT_EQ(tcd_layer_budget(0.0f, 5000), 5000);     // no limit: the room
   EXPECT_EQ(tcd_layer_budget(9000.4f, 5000), 5000);  // never beyond the room
+}
+
+TEST(RateBudget, PacketHeadersStayWithinTheirBound) {
+  // Packets formed for a noise frame's layers, from all passes to none:
+  // their bytes beyond the code-blocks' never exceed the bound.
+  j2k_test::Frame f;
+  j2k_test::MakeFrame(f, 1998, 1080, j2k_test::Content::kNoise);
+  opj_cparameters params;
+  j2k_test::RenderParameters(f, j2k_test::EncodeSettings{}, params, nullptr);
+  opj_cinfo* cinfo = opj_create_compress();
+  opj_setup_encoder(cinfo, &params, &f.image);
+  opj_cp* cp = cinfo->j2k->cp;
+  std::vector<std::vector<int32_t>> tile_planes(3, std::vector<int32_t>(f.planes[0].size()));
+  int32_t* tiles[3] = {tile_planes[0].data(), tile_planes[1].data(), tile_planes[2].data()};
+  opj_tcd* tcd = tcd_create(cinfo);
+  tcd->cur_totnum_tp = 3;
+  ASSERT_EQ(tcd_malloc_encode(tcd, &f.image, cp, 0, tiles), 1);
+  tcd->cur_tp_num = 0;
+  tcd->cur_pino = 0;
+  tcd->tp_pos = cp->tp_pos;
+  std::vector<uint8_t> dest(32u << 20);
+  ASSERT_GT(tcd_encode_tile(tcd, 0, dest.data(), static_cast<int>(dest.size())), 0);
+
+  opj_tcd_tile* tile = tcd->tcd_tile;
+  int64_t bound[3] = {};
+  tcd_first_layer_headers_max(tile, tcd->tcp, bound);
+  cp->max_comp_size = 0;  // measure whole layers, however large
+  opj_t2* t2 = t2_create(cinfo, &f.image, cp);
+  int64_t largest = 0;
+  for (double thresh : {0.0, 1e-2, 1.0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e9}) {
+    tcd_makelayer(tcd, 0, thresh, 0);
+    int64_t bodies = 0;
+    for (int c = 0; c < tile->numcomps; ++c) {
+      opj_tcd_tilecomp* tilec = &tile->comps[c];
+      for (int r = 0; r < tilec->numresolutions; ++r) {
+        opj_tcd_resolution* res = &tilec->resolutions[r];
+        for (int b = 0; b < res->numbands; ++b) {
+          for (int p = 0; p < res->pw * res->ph; ++p) {
+            opj_tcd_precinct* prc = &res->bands[b].precincts[p];
+            for (int k = 0; k < prc->cw * prc->ch; ++k) {
+              const opj_tcd_layer& layer = prc->cblks[k].layers[0];
+              if (layer.numpasses) bodies += layer.len;
+            }
+          }
+        }
+      }
+    }
+    const int l = t2_encode_packets(t2, 0, tile, 1, dest.data(), static_cast<int>(dest.size()), 0, cp->tp_pos, 0,
+                                    THRESH_CALC, 3);
+    ASSERT_GT(l, 0) << thresh;
+    EXPECT_LE(l - bodies, bound[0] + bound[1] + bound[2]) << thresh;
+    largest = std::max<int64_t>(largest, l - bodies);
+  }
+  // The layer of every pass carries headers for every code-block.
+  EXPECT_GT(largest, 10000);
+  t2_destroy(t2);
+  tcd_destroy(tcd);
+  opj_destroy_compress(cinfo);
 }

@@ -60,6 +60,8 @@ TEST(CommandLine, DefaultsAndEveryOption) {
   c = ResolveComposition(Parse({"--fps", "23.976", "--seconds", "2", "x.DCP"}), nullptr);
   EXPECT_EQ(c.FrameRateFixed(), 1571291);  // 23.976 * 65536 rounded
   EXPECT_EQ(c.frames, 48);
+  c = ResolveComposition(Parse({"--fps", "24.500", "x.DCP"}), nullptr);
+  EXPECT_EQ(c.FrameRateFixed(), 49 << 15);  // the half kept, not cut to 24
   EXPECT_EQ(Parse({"--threads", "0", "x.DCP"}).threads, 0);
 
   // The input's values fill what the command line leaves open; another rate
@@ -81,6 +83,8 @@ TEST(CommandLine, BadArgumentsNameTheProblem) {
   EXPECT_NE(ParseError({"--size", "0x1080", "x.DCP"}).find("out of range"), std::string::npos);
   EXPECT_NE(ParseError({"--fps", "abc", "x.DCP"}).find("not a number"), std::string::npos);
   EXPECT_NE(ParseError({"--fps", "-24", "x.DCP"}).find("--fps"), std::string::npos);
+  EXPECT_NE(ParseError({"--fps", "24.0001", "x.DCP"}).find("finer than a thousandth"), std::string::npos);
+  EXPECT_NE(ParseError({"--fps", "2.45e1", "x.DCP"}).find("not a plain decimal number"), std::string::npos);
   EXPECT_NE(ParseError({"--seconds", "2", "--frames", "4", "x.DCP"}).find("not both"), std::string::npos);
   EXPECT_NE(ParseError({"--threads", "many", "x.DCP"}).find("not a whole number"), std::string::npos);
   EXPECT_NE(ParseError({"x.DCP", "y.DCP"}).find("more than one output"), std::string::npos);

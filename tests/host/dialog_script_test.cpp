@@ -322,7 +322,7 @@ TEST(DialogScript, LinesThatCannotBeCarriedOutStopWithTheLineAndTheScreen) {
       {"type DCP title = X\n", "the edit \"DCP title\" is disabled"},
       {"page Audio\nchoose Channels = 5.1\n", "the list \"Channels\" is hidden"},
       {"choose Packing standard = DCI\n", "has no item \"DCI\" (its items: InterOp, SMPTE)"},
-      {"page Video\ndrag Bit rate = 300\n", "runs from 0 to 250, not \"300\""},
+      {"page Video\ndrag Bit rate = 300\n", "runs from 1 to 250, not \"300\""},
       {"page Audio\nchoose Audio source = External Files\npress Left\n", "no \"file\" line before it"},
       {"clear Use composition name as DCP title\npress Title helper\n",
        "the script ended while a dialog was still open"},

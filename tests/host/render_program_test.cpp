@@ -1,9 +1,13 @@
 // lumavox-render as a program, with the real output module.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <thread>
 #include <vector>
 
 #include "host/render_host.h"
@@ -48,6 +52,40 @@ TEST(RenderProgram, FailingSetUpExitsWithThePlugInsMessage) {
   auto missing = RunCommand({RenderPath(), "--plugin", dir / "nothing.so", dir / "x.DCP"});
   EXPECT_EQ(missing.status, 1);
   EXPECT_NE(missing.err.find("cannot load the plug-in"), std::string::npos) << missing.err;
+}
+
+TEST(RenderProgram, RefusesWhatNoPackageCanBeMadeOfBeforeAnythingIsWritten) {
+  TempDir dir;
+  struct Case {
+    std::vector<std::string> args;
+    const char* message;
+  };
+  // A stored record of layout version 7 with timeline sound and every other
+  // setting zero: a bit rate of 0 Mbit/s.
+  std::vector<uint8_t> record(11688, 0);
+  record[0] = 7;
+  record[1480] = 1;
+  WriteBytes(dir / "zero.bin", record);
+  const Case cases[] = {
+      // The rate reaches the plug-in with its fraction, which it refuses.
+      {{"--fps", "24.5"}, "Unsupported framerate: 24.5 fps\n\nLumavox are supporting 24, 25, 30, 48, 50 and 60 fps"},
+      {{"--size", "4096x1080", "--fps", "48"}, "3D DCPs only supports 24 fps"},
+      {{"--options", dir / "zero.bin"}, "The bit rate is 0 Mbit/s"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.message);
+    std::vector<std::string> command = {RenderPath(), "--frames", "2"};
+    command.insert(command.end(), c.args.begin(), c.args.end());
+    command.push_back(dir / "x.DCP");
+    auto r = RunCommand(command);
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(dir / "x")) << "a package folder was made";
+  }
+  // A rate finer than the host keeps is not rounded to a whole one.
+  auto fine = RunCommand({RenderPath(), "--fps", "24.0004", "--frames", "2", dir / "x.DCP"});
+  EXPECT_EQ(fine.status, 2);
+  EXPECT_NE(fine.err.find("--fps: '24.0004' is finer than a thousandth"), std::string::npos) << fine.err;
 }
 
 TEST(RenderProgram, RefusesAnOptionsFileThatIsNoStoredRecordAndLeavesItAsItIs) {
@@ -191,4 +229,51 @@ TEST(RenderProgram, RealModuleRegistersAndKeepsTheSuitesBalanced) {
   EXPECT_EQ(host.state().problems, std::vector<std::string>{});
   for (const auto& call : host.calls())
     for (const auto& [key, count] : call.suites) EXPECT_EQ(count.acquired, count.released) << call.callback;
+}
+
+TEST(RenderProgram, ADocumentThatCannotBeWrittenFailsTheRenderAndLeavesNoDocuments) {
+  TempDir dir;
+  const std::string folder = dir / "P";
+  std::atomic<bool> done{false};
+  CommandResult r;
+  std::thread render([&] {
+    r = RunCommand({RenderPath(), "--frames", "6", "--threads", "1", dir / "P.DCP"});
+    done = true;
+  });
+  // Once the render has opened its picture track file, a folder takes the
+  // asset map's name (Interop at 24 fps: "ASSETMAP").
+  bool blocked = false;
+  while (!done && !blocked) {
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
+      if (entry.path().filename().string().rfind("j2c_", 0) == 0)
+        blocked = std::filesystem::create_directory(folder + "/ASSETMAP", ec);
+    if (!blocked) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  render.join();
+  ASSERT_TRUE(blocked) << "the render ended before its package folder was seen\n" << r.err;
+  EXPECT_NE(r.status, 0);
+  EXPECT_NE(r.err.find("Cannot write file: " + folder + "/ASSETMAP: Is a directory"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("the render failed with error 9997"), std::string::npos) << r.err;
+  // The track files and the folder that was in the way, no document.
+  std::vector<std::string> left;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    const std::string name = entry.path().filename().string();
+    left.push_back(name.substr(0, 4) == "j2c_" || name.substr(0, 4) == "pcm_" ? name.substr(0, 4) : name);
+  }
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{"ASSETMAP", "j2c_", "pcm_"}));
+  EXPECT_TRUE(std::filesystem::is_directory(folder + "/ASSETMAP"));
+}
+
+TEST(RenderProgram, AnOutputPathTooLongIsRefusedByName) {
+  TempDir dir;
+  const std::string output = dir / std::string(260 - dir.path().size() - 1 - 4, 'a') + ".DCP";
+  auto r = RunCommand({RenderPath(), "--frames", "2", output});
+  EXPECT_NE(r.status, 0);
+  EXPECT_NE(r.err.find("The output path is too long (260 bytes; at most 259 are supported): " + output),
+            std::string::npos)
+      << r.err;
+  EXPECT_NE(r.err.find("the render failed with error 9993"), std::string::npos) << r.err;
+  EXPECT_FALSE(FileExists(output.substr(0, output.size() - 4)));
 }

@@ -174,14 +174,16 @@ TEST(PackageDocuments, AnUnwritablePlaylistIsReportedByNameAndStopsTheRest) {
   StandInPackage p({true, false, false});
   const Written w = Paths(p, true);
   std::filesystem::create_directory(w.cpl);  // a folder where the playlist goes
+  // A file of a document's name that this writer did not write stays.
+  lumavox_test::WriteText(w.assetMap, "put there by someone else");
   AEIO_BasicData basic = {CaptureMessage, &g_basicSuite, 0, 0};
   g_messages.clear();
   package_test::DialogUser user;
   EXPECT_TRUE(WriteDcpXml(&basic, &p.info).Failure());
   EXPECT_EQ(user.results, std::vector<INT_PTR>{0});
-  EXPECT_EQ(g_messages, std::vector<std::string>{"Cannot write file: " + w.cpl});
+  EXPECT_EQ(g_messages, std::vector<std::string>{"Cannot write file: " + w.cpl + ": Is a directory"});
   EXPECT_FALSE(std::filesystem::exists(w.pkl));
-  EXPECT_FALSE(std::filesystem::exists(w.assetMap));
+  EXPECT_EQ(lumavox_test::ReadText(w.assetMap), "put there by someone else");
   EXPECT_FALSE(std::filesystem::exists(w.volIndex));
 }
 
@@ -196,11 +198,32 @@ TEST(PackageDocuments, ALaterDocumentThatCannotBeWrittenTakesTheEarlierOnesWithI
     g_messages.clear();
     package_test::DialogUser user;
     EXPECT_TRUE(WriteDcpXml(&basic, &p.info).Failure());
-    EXPECT_EQ(g_messages, std::vector<std::string>{"Cannot write file: " + path});
+    EXPECT_EQ(g_messages, std::vector<std::string>{"Cannot write file: " + path + ": Is a directory"});
     // Nothing that looks like a finished package: no document is left.
     for (const std::string& document : {w.cpl, w.pkl, w.assetMap, w.volIndex})
       EXPECT_FALSE(std::filesystem::is_regular_file(document)) << document;
     EXPECT_TRUE(std::filesystem::is_directory(path));  // not the writer's to remove
+  }
+}
+
+TEST(PackageDocuments, AListedFileThatCannotBeDigestedFailsWithNoDocumentLeft) {
+  // The subtitle copy (digested for the playlist) or its font (for the
+  // packing list) went missing during the render.
+  for (const bool font : {false, true}) {
+    SCOPED_TRACE(font ? "font" : "subtitle");
+    StandInPackage p({false, false, true});
+    const Written w = Paths(p, false);
+    const std::string gone = p.Path(std::string(p.info.subtitleUuid) + "/" +
+                                    (font ? std::string(p.info.fontFile) : std::string(p.info.subtitleUuid) + ".xml"));
+    ASSERT_TRUE(std::filesystem::remove(gone));
+    AEIO_BasicData basic = {CaptureMessage, &g_basicSuite, 0, 0};
+    g_messages.clear();
+    package_test::DialogUser user;
+    EXPECT_TRUE(WriteDcpXml(&basic, &p.info).Failure());
+    EXPECT_EQ(g_messages,
+              std::vector<std::string>{"Cannot compute the digest of " + gone + ": No such file or directory"});
+    for (const std::string& document : {w.cpl, w.pkl, w.assetMap, w.volIndex})
+      EXPECT_FALSE(std::filesystem::exists(document)) << document;
   }
 }
 

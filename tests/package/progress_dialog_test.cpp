@@ -74,13 +74,24 @@ void BreakWhenAnnounced(DialogUser& user, const StandInPackage& p, const std::st
   };
 }
 
+std::vector<std::string> g_messages;
+A_Err CaptureMessage(A_Err, const A_char* text) {
+  g_messages.push_back(text);
+  return 0;
+}
+
 TEST(DigestDialog, FailedPictureDigestIsReportedOnceAndWritesNoDocument) {
   StandInPackage p(kSmpte2D);
   DialogUser user;
   BreakWhenAnnounced(user, p, p.info.pictureFileName);
-  EXPECT_TRUE(WriteDcpXml(nullptr, &p.info).Failure());
+  AEIO_BasicData basic = {CaptureMessage, nullptr, 0, 0};
+  g_messages.clear();
+  EXPECT_TRUE(WriteDcpXml(&basic, &p.info).Failure());
   EXPECT_EQ(user.results, std::vector<INT_PTR>{0});
   EXPECT_EQ(user.boxes, std::vector<std::string>{"ERROR: Calculating security contraints failed"});
+  // The host is told which file and why, for the render's error.
+  EXPECT_EQ(g_messages, std::vector<std::string>{std::string("Cannot compute the digest of ") + p.info.picturePath +
+                                                 ": Is a directory"});
   EXPECT_EQ(user.texts.size(), 1u);  // the sound file is not read
   EXPECT_STREQ(p.info.pictureHash, "");
   EXPECT_STREQ(p.info.soundHash, "");
@@ -113,10 +124,14 @@ TEST(DigestDialog, MissingPictureFileShowsNoDialogAndWritesNoDocument) {
   StandInPackage p(kSmpte2D);
   std::filesystem::remove(p.Path(p.info.pictureFileName));
   DialogUser user;
+  AEIO_BasicData basic = {CaptureMessage, nullptr, 0, 0};
+  g_messages.clear();
   testing::internal::CaptureStderr();
-  EXPECT_TRUE(WriteDcpXml(nullptr, &p.info).Failure());
+  EXPECT_TRUE(WriteDcpXml(&basic, &p.info).Failure());
   const std::string err = testing::internal::GetCapturedStderr();
   EXPECT_NE(err.find(std::string("Cannot open file: ") + p.info.picturePath + "\n"), std::string::npos) << err;
+  EXPECT_EQ(g_messages, std::vector<std::string>{std::string("Cannot open file: ") + p.info.picturePath +
+                                                 ": No such file or directory"});
   EXPECT_EQ(user.opened, 0);
   EXPECT_EQ(p.FolderFiles(), std::vector<std::string>{p.info.soundFileName});
 }

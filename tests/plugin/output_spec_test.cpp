@@ -122,6 +122,45 @@ TEST(OutputSpec, AStoredRecordIsCheckedForRateBeforeSize) {
   }
 }
 
+TEST(OutputSpec, AStoredRecordIsCheckedOnTheSizeAndRateBeingSetUp) {
+  // A stereoscopic record set up again for a two-dimensional composition at
+  // 25: nothing stereoscopic about it, only the packing changes.
+  {
+    auto host = LoadedHost(Comp(4096, 1080, 24));
+    ASSERT_EQ(host->InitOutputSpec(), 0);
+    Recompose(*host, 2048, 1080, 25);
+    EXPECT_EQ(host->InitOutputSpec(), 0);
+    EXPECT_EQ(host->state().messages, std::vector<std::string>{kPackingChanged});
+    std::vector<uint8_t> record = host->OptionsBytes();
+    EXPECT_EQ(record[kStereoscopic], 0);
+    EXPECT_EQ(U32(record, kWidth), 2048u);
+  }
+  // A two-dimensional record set up again for a stereoscopic composition at
+  // 48: refused, and the record keeps its size.
+  {
+    auto host = LoadedHost(Comp(2048, 1080, 24));
+    ASSERT_EQ(host->InitOutputSpec(), 0);
+    Recompose(*host, 4096, 1080, 48);
+    EXPECT_EQ(host->InitOutputSpec(), 9995);
+    EXPECT_EQ(host->state().messages, (std::vector<std::string>{kStereoRate, kPackingChanged}));
+    std::vector<uint8_t> record = host->OptionsBytes();
+    EXPECT_EQ(record[kStereoscopic], 0);
+    EXPECT_EQ(U32(record, kWidth), 2048u);
+  }
+  // 24.5 fps is no supported rate, though its whole part is: the rate text
+  // with the whole part, and the packing untouched.
+  {
+    auto host = LoadedHost(Comp(2048, 1080, 24));
+    ASSERT_EQ(host->InitOutputSpec(), 0);
+    host->state().spec.fps = 49 << 15;
+    EXPECT_EQ(host->InitOutputSpec(), 9995);
+    EXPECT_EQ(host->state().messages, std::vector<std::string>{UnsupportedRate(24)});
+    std::vector<uint8_t> record = host->OptionsBytes();
+    EXPECT_EQ(U32(record, kFrameRate), 24u);
+    EXPECT_EQ(U32(record, kPacking), 0u);
+  }
+}
+
 TEST(OutputSpec, TakingOverAStoredRecordKeepsEverySetting) {
   std::vector<uint8_t> stored = StoredRecord(Comp(2048, 1080, 24));
   ASSERT_EQ(stored.size(), kRecordSize);

@@ -184,6 +184,7 @@ TEST(RenderPipeline, FramesStillBufferedAtTheEndAreWritten) {
   control.sound = false;
   // Without its sound the package cannot be made, and the render end says so.
   EXPECT_EQ(host->Render(*source, control), 9997) << Messages(*host);
+  EXPECT_NE(Messages(*host).find("The render made no sound track file"), std::string::npos) << Messages(*host);
   EXPECT_EQ(ProbeFrameCount(PictureTrackFile(dir / "T")), 11);
   EXPECT_EQ(strlen(LiveOptions(*host).reelUuid), 36u);  // the package step ran
   EXPECT_EQ(host->LiveHandles().size(), 1u);

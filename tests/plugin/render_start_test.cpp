@@ -2,10 +2,14 @@
 // it reads from the host.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <csignal>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "tests/plugin/render_test_support.h"
 #include "tests/support/test_support.h"
@@ -76,18 +80,84 @@ TEST(RenderStart, RefusesUnsupportedRatesAndInteropAboveTwentyFour) {
   EXPECT_TRUE(FolderEntries(dir.path()).empty());
 }
 
+TEST(RenderStart, RefusesStereoscopicSizesAboveTwentyFourAndNoStereoscopicBitRate) {
+  TempDir dir;
+  // A double-width size at 48 fps, whatever the record's flag holds.
+  {
+    auto host = SetUpHost(Settings(3996, 1080, 4, dir / "A.DCP", 1, 48));
+    LiveOptions(*host).stereoscopic = 0;
+    ExpectRefused(*host, "3D DCPs only supports 24 fps");
+  }
+  // The bit rate of the kind of picture that is rendered counts.
+  {
+    auto host = SetUpHost(Settings(3996, 1080, 2, dir / "B.DCP"));
+    LiveOptions(*host).stereoBitRate = 0;
+    ExpectRefused(*host,
+                  "The stereoscopic bit rate is 0 Mbit/s: every picture would be coded without any picture "
+                  "data.\nPlease choose at least 1 Mbit/s");
+  }
+  EXPECT_TRUE(FolderEntries(dir.path()).empty());
+  // 1 Mbit/s is the lowest that is taken.
+  auto host = SetUpHost(Settings(3996, 1080, 2, dir / "C.DCP"));
+  LiveOptions(*host).bitRate = 0;
+  LiveOptions(*host).stereoBitRate = 1;
+  ASSERT_EQ(host->StartAdding(), 0) << Messages(*host);
+  host->SetQueueState(AEGP_RenderQueueState_STOPPED);
+  EXPECT_EQ(host->EndAdding(), 0);
+}
+
 TEST(RenderStart, RefusesOutputPathsThatNameNoPackageFolder) {
   TempDir dir;
   WriteText(dir / "keep.txt", "keep");
-  const std::string tooLong = dir.path() + "/" + std::string(260, 'a') + ".DCP";
-  for (const std::string& path : {std::string(""), std::string("/.DCP"), dir / ".DCP", dir / "..DCP", dir / "T.mov",
-                                  dir / "x\xED\xA0\x80.DCP", tooLong}) {
+  for (const std::string& path : {std::string(""), std::string("/.DCP"), dir / ".DCP", dir / "..DCP", dir / "T.mov"}) {
     SCOPED_TRACE(path);
     auto host = SetUpHost(Settings(1998, 1080, 24, path));
-    ExpectRefused(*host, "Sorry cannot remove this ");
-    EXPECT_NE(Messages(*host).find("directory, you need to manually remove it."), std::string::npos);
+    ExpectRefused(*host, "The output path names no package folder: \"" + path + "\"");
+    EXPECT_NE(Messages(*host).find("followed by .DCP"), std::string::npos);
   }
+  auto host = SetUpHost(Settings(1998, 1080, 24, dir / "x\xED\xA0\x80.DCP"));
+  ExpectRefused(*host, "The output path cannot be read: it is not valid Unicode text.");
   EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>{"keep.txt"});
+}
+
+TEST(RenderStart, RefusesAnOutputPathTooLongForTheRecordNamingItAndTheLimit) {
+  TempDir dir;
+  const size_t room = 260 - dir.path().size() - 1 - 4;  // for a path of exactly 260 bytes
+  std::string twoByteName;                              // "é" counts two bytes in UTF-8, one unit in UTF-16
+  while (twoByteName.size() + 2 <= room) twoByteName += "\xC3\xA9";
+  twoByteName.resize(room, 'e');
+  for (const std::string& path : {dir / std::string(room, 'a') + ".DCP", dir / twoByteName + ".DCP",
+                                  dir / std::string(200, 'b') + "/" + std::string(200, 'c') + ".DCP"}) {
+    SCOPED_TRACE(path);
+    auto host = SetUpHost(Settings(1998, 1080, 24, path));
+    ExpectRefused(*host, "The output path is too long (" + std::to_string(path.size()) +
+                             " bytes; at most 259 are supported): " + path);
+  }
+  EXPECT_TRUE(FolderEntries(dir.path()).empty());
+}
+
+TEST(RenderStart, AFolderThatCannotBeCreatedIsReportedWithTheSystemsReasonAndNothingIsEncoded) {
+  TempDir dir;
+  WriteText(dir / "file", "a file where a folder would be needed");
+  struct Case {
+    std::string output, folder, reason;
+  };
+  std::vector<Case> cases = {{dir / "file/T.DCP", dir / "file/T", "Not a directory"},
+                             {dir / "none/T.DCP", dir / "none/T", "No such file or directory"}};
+  // A read-only parent stops only a user who is not the superuser.
+  if (geteuid() != 0) {
+    ASSERT_EQ(mkdir((dir / "locked").c_str(), 0555), 0);
+    cases.push_back({dir / "locked/T.DCP", dir / "locked/T", "Permission denied"});
+  }
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.output);
+    auto host = SetUpHost(Settings(1998, 1080, 24, c.output));
+    ExpectRefused(*host, "Cannot create the folder " + c.folder + ": " + c.reason);
+    auto source = MakePatternSource();
+    EXPECT_EQ(host->Render(*source), kStartCheck);
+    for (const auto& call : host->calls()) EXPECT_NE(call.callback, "AEIO_AddFrame");
+  }
+  EXPECT_EQ(ReadText(dir / "file"), "a file where a folder would be needed");
 }
 
 TEST(RenderStart, AFolderThatCannotBeRemovedIsReportedAndKept) {
@@ -209,9 +279,21 @@ TEST(RenderStart, AMissingSuiteEndsTheCallbackWithNothingLockedOrLeft) {
 
 TEST(RenderStart, AFileThatCannotBeOpenedLeavesNoSlotBehind) {
   TempDir dir;
-  // The folder's parent does not exist: the folder is not made and the track file cannot be opened.
-  auto host = SetUpHost(Settings(1998, 1080, 24, dir / "none/T.DCP", 4));
-  EXPECT_EQ(host->StartAdding(), 9986);
+  auto host = SetUpHost(Settings(1998, 1080, 24, dir / "T.DCP", 4));
+  // No file may grow during the start (and the signal is ignored, so that
+  // writes fail rather than kill): the folder is made, the track file's
+  // header cannot be written.
+  struct rlimit sizes;
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &sizes), 0);
+  struct rlimit none = sizes;
+  none.rlim_cur = 0;
+  const sighandler_t before = std::signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &none), 0);
+  const A_Err err = host->StartAdding();
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &sizes), 0);
+  std::signal(SIGXFSZ, before);
+  EXPECT_EQ(err, 9986) << Messages(*host);
+  EXPECT_TRUE(IsFolder(dir / "T"));
   EXPECT_EQ(host->LiveHandles().size(), 1u);
   EXPECT_EQ(LiveOptions(*host).bufferCount, 0u);
 }

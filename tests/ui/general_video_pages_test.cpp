@@ -95,16 +95,18 @@ TEST(VideoPage, TwoDimensionalBitRateAndColourConversion) {
   EXPECT_EQ(session.Open([](DialogUser& user) {
     HWND page = ShowPage(user, 2200);
     WindowState bar = user.State(kBitRateTrackBar, page);
+    EXPECT_EQ(bar.rangeMin, 1);
     EXPECT_EQ(bar.rangeMax, 250);
     EXPECT_EQ(bar.position, 250);
     EXPECT_EQ(user.Text(kBitRateText, page), "250");
     EXPECT_EQ(user.State(kXyzCheck, page).check, 1);
+    // The left end is 1 Mbit/s: no rate leaves the pictures without data.
     user.Drag(kBitRateTrackBar, 0, page);
-    EXPECT_EQ(user.Text(kBitRateText, page), "0");
+    EXPECT_EQ(user.Text(kBitRateText, page), "1");
     user.Drag(kBitRateTrackBar, 180, page);
     // A click beside the thumb moves it, but neither the text nor the rate.
     user.ClickChannel(kBitRateTrackBar, false, page);
-    EXPECT_EQ(user.State(kBitRateTrackBar, page).position, 130);
+    EXPECT_EQ(user.State(kBitRateTrackBar, page).position, 131);
     EXPECT_EQ(user.Text(kBitRateText, page), "180");
     user.Click(kXyzCheck, page);
     user.Click(IDOK, user.Dialog(1));
@@ -120,8 +122,11 @@ TEST(VideoPage, StereoscopicSizeUsesTheStereoscopicRate) {
   OptionsSession session(4096, 1080, 24);
   EXPECT_EQ(session.Open([](DialogUser& user) {
     HWND page = ShowPage(user, 2200);
+    EXPECT_EQ(user.State(kBitRateTrackBar, page).rangeMin, 1);
     EXPECT_EQ(user.State(kBitRateTrackBar, page).rangeMax, 125);
     EXPECT_EQ(user.State(kBitRateTrackBar, page).position, 125);
+    user.Drag(kBitRateTrackBar, 0, page);
+    EXPECT_EQ(user.Text(kBitRateText, page), "1");
     user.Drag(kBitRateTrackBar, 80, page);
     page = ShowPage(user, 2100);
     EXPECT_EQ(Line(user.Text(kSummaryEdit, page), "Compression:"), "Compression: JPEG 2000 @ 80 Mbit");
