@@ -55,11 +55,13 @@ render_one() {  # $1: label; $2...: input options
   /usr/bin/time -o "$work/time_$label" -f "%e %U %S %M" \
     "$render" "$@" --fps 24 --frames "$frames" --threads "$cores" "$out/R.DCP" >/dev/null 2>"$work/log_$label"
   read -r wall user sys peak_kb <"$work/time_$label"
+  # The encoding slots: every one encodes some frame of the 48 (the plug-in's log names them).
+  slots=$(grep -o 'thread_func[0-9]*: i=[0-9]*' "$out/R.log" | sed 's/.*i=//' | sort -n | tail -1)
   awk -v l="$label" -v n="$frames" -v w="$wall" -v u="$user" -v s="$sys" -v m="$peak_kb" -v c="$cores" \
-    -v e="$all" -v o="$opj" 'BEGIN {
+    -v k="$((slots + 1))" -v e="$all" -v o="$opj" 'BEGIN {
       f = n / w
-      printf "render %-6s  %2d threads: %7.2f frames/s  CPU %3.0f%% of %d cores  peak %4.0f MB (%3.0f MB per slot)  %.2f x encoder alone  %.2f x opj_compress\n",
-        l, c, f, 100 * (u + s) / w / c, c, m / 1024, m / 1024 / c, f / e, f / o }'
+      printf "render %-6s  %2d threads: %7.2f frames/s  CPU %3.0f%% of %d cores  peak %4.0f MB (%3.0f MB per core, %3.0f per slot of %d)  %.2f x encoder alone  %.2f x opj_compress\n",
+        l, c, f, 100 * (u + s) / w / c, c, m / 1024, m / 1024 / c, m / 1024 / k, k, f / e, f / o }'
   rm -rf "$out"
 }
 render_one png --input "$work/in%03d.png"

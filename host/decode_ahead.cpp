@@ -26,6 +26,10 @@ void DecodeAhead::Start(int64_t first, const HostFrame& geometry) {
   for (int r = 0; r < readers; ++r) threads_.emplace_back([this] { Read(); });
 }
 
+void DecodeAhead::ReadFrom(int64_t first, const HostFrame& frame) {
+  if (threads_.empty() && first < frames_) Start(first, frame);
+}
+
 void DecodeAhead::Stop() {
   {
     std::lock_guard<std::mutex> lock(mutex_);

@@ -35,6 +35,10 @@ class DecodeAhead : public FrameSource {
   std::vector<int16_t> Sound(int64_t first, int count) override { return source_.Sound(first, count); }
   bool FramesIndependent() const override { return source_.FramesIndependent(); }
 
+  // Starts reading from frame `first` of the geometry of `frame` before it is
+  // asked for, unless the reading runs already.
+  void ReadFrom(int64_t first, const HostFrame& frame);
+
   // Ends the reading ahead (waits for the frames being read).
   void Stop();
 

@@ -64,7 +64,7 @@ void RenderHost::EndCall(const std::string& name, A_Err err) {
                      std::to_string(count.acquired) + " time(s) and released it " + std::to_string(count.released) +
                      " time(s)");
   for (const auto& [h, block] : state_.handles)
-    if (block->locks > 0)
+    if (block->locks > 0 && !rendering_)
       state_.Problem(name + " returned with the handle \"" + block->name + "\" locked " + std::to_string(block->locks) +
                      " time(s)");
   calls_.push_back({name, err, state_.counts});
@@ -170,7 +170,9 @@ A_Err RenderHost::DisposeOptions() {
 
 A_Err RenderHost::StartAdding() {
   frames_added_ = chunks_added_ = 0;
-  return Call("AEIO_StartAdding", state_.functions.AEIO_StartAdding, &basic_, out_spec(), A_long{0});
+  const A_Err err = Call("AEIO_StartAdding", state_.functions.AEIO_StartAdding, &basic_, out_spec(), A_long{0});
+  rendering_ = err == A_Err_NONE;
+  return err;
 }
 
 A_Err RenderHost::AddFrame(int64_t index, const HostFrame& frame) {
@@ -199,19 +201,23 @@ A_Err RenderHost::AddSoundChunk(int64_t first, const std::vector<int16_t>& sampl
 }
 
 A_Err RenderHost::EndAdding() {
+  rendering_ = false;
   return Call("AEIO_EndAdding", state_.functions.AEIO_EndAdding, &basic_, out_spec(), A_long{0});
 }
 
 A_Err RenderHost::Render(FrameSource& source, const RenderControl& control) {
   const Composition& c = settings_.comp;
+  // The first frames are read on threads of their own while the plug-in starts, and the next ones while it encodes.
+  DecodeAhead ahead(source, c.frames, std::max(2, settings_.threads), std::max(1, settings_.threads / 2));
+  HostFrame frame;
+  frame.Allocate(c.width, c.height, c.depth, settings_.extra_row_bytes);
+  ahead.ReadFrom(0, frame);
   A_Err err = StartAdding();
   if (err) return err;
   const bool sound = control.sound && (state_.enabled_outputs & AEGP_OutputType_AUDIO) &&
                      control.sound_chunk_frames > 0;
   const int64_t sound_end = c.SoundSeconds() * 48000;  // every second the picture touches
   int64_t sound_sent = 0;
-  // The next frames are read on threads of their own while the plug-in encodes.
-  DecodeAhead ahead(source, c.frames, std::max(2, settings_.threads), std::max(1, settings_.threads / 2));
   // Sends the chunks that start by sample frame `until`.
   auto send_sound = [&](int64_t until) -> A_Err {
     while (sound && sound_sent < sound_end && sound_sent <= until) {
@@ -223,8 +229,6 @@ A_Err RenderHost::Render(FrameSource& source, const RenderControl& control) {
     return A_Err_NONE;
   };
   if (control.progress) control.progress->Start(c.frames);
-  HostFrame frame;
-  frame.Allocate(c.width, c.height, c.depth, settings_.extra_row_bytes);
   bool stopped = false;
   auto stop_asked = [&] { return control.stop_signal != nullptr && control.stop_signal->load() != 0; };
   for (int64_t i = 0; i < c.frames && !err; ++i) {

@@ -157,6 +157,10 @@ class RenderHost {
   AEIO_BasicData basic_ = {};
   std::vector<CallRecord> calls_;
   bool entered_ = false, finished_ = false;
+  // Between a successful StartAdding and EndAdding the plug-in may keep
+  // memory locked from one call to the next (frames it is still encoding);
+  // every other call must return with its handles unlocked.
+  bool rendering_ = false;
   int64_t frames_added_ = 0, chunks_added_ = 0;
 };
 

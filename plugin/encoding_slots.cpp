@@ -62,12 +62,12 @@ A_Err SetUpSlot(AEIO_BasicData* basic, SuiteHandler& suites, AEIO_OutSpecH outH,
 }  // namespace
 
 uint32_t EncodingSlotCount(A_long threads, bool stereoscopic) {
-  uint32_t count = threads < 1 ? 1u : static_cast<uint32_t>(threads);
+  const uint32_t encoding = threads < 1 ? 1u : static_cast<uint32_t>(threads);
+  // Beyond the frames being encoded, room for those the host's thread converts meanwhile.
+  const uint32_t spare = encoding / 4 > 1 ? encoding / 4 : 1;
+  uint32_t count = encoding + spare;
+  if (stereoscopic) count = (count + 1) & ~1u;
   if (count > uint32_t{kMaxEncodingSlots}) count = kMaxEncodingSlots;
-  if (stereoscopic) {
-    count &= ~1u;
-    if (count < 2) count = 2;
-  }
   return count;
 }
 

@@ -1,7 +1,8 @@
-// The encoding slots of a render: per host worker thread one image with its
-// three tile buffers, one compressor and one byte stream, all in host memory
-// and indexed alike in the render state of the options record; and the
-// encoder parameter record that every slot's compressor is set up from.
+// The encoding slots of a render: per frame being encoded or converted one
+// image with its three tile buffers, one compressor and one byte stream, all
+// in host memory and indexed alike in the render state of the options
+// record; and the encoder parameter record that every slot's compressor is
+// set up from.
 #pragma once
 
 #include <cstdint>
@@ -12,8 +13,10 @@ class SuiteHandler;
 struct OutputOptions;
 struct opj_cparameters;
 
-// The slot count (at most kMaxEncodingSlots) for a host thread count: 1 to 32, and for stereoscopic output
-// (two slots per frame) even and at least 2. No thread reported gives 1.
+// The slot count for a host thread count: one per thread (no thread reported
+// counts as one), and a quarter more but at least one for the frames
+// converted while the others encode; even for stereoscopic output (two slots per
+// frame); at most kMaxEncodingSlots.
 uint32_t EncodingSlotCount(A_long threads, bool stereoscopic);
 
 // The one parameter record of the encoder, refilled at each render start.

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <memory>
 
 #include "encoder/frame_conversion.h"
 #include "encoder/j2k/cio.h"
@@ -17,6 +18,7 @@
 #include "plugin/callbacks.h"
 #include "plugin/debug_log.h"
 #include "plugin/encoding_slots.h"
+#include "plugin/encoding_workers.h"
 #include "plugin/host_boundary.h"
 #include "plugin/image_buffers.h"
 #include "plugin/locked_options.h"
@@ -31,23 +33,77 @@ namespace {
 constexpr ASDCP::ui32_t kFrameBufferCapacity = 0x400000;
 
 // Slots whose frame still awaits its X'Y'Z' conversion: it runs on the slot's
-// encoding worker, in parallel with the other slots, and only once per frame
-// (a batch that failed may be encoded again later).
+// encoding thread, in parallel with the other slots, and only once per frame
+// (a frame whose encode failed may be encoded again).
 bool g_xyzPending[kMaxEncodingSlots];
 
-// Converts the frame (or one eye of it) into the next free slot.
+// The encoding of the running render. The frames occupy the slots in turn,
+// as a ring: from `oldest` on, `held` slots hold frames not yet written, in
+// frame order. Each of them stays locked from its conversion until it has
+// been written, while the plug-in's threads encode it, so that the host's
+// thread converts and writes frames while the others encode.
+struct RunningEncoding {
+  // The threads' copy of the options record: the slots' pointers as their
+  // locks gave them, and the frame count written.
+  std::unique_ptr<OutputOptions> record;
+  EncodingWorkers workers;
+  uint32_t oldest = 0;
+  uint32_t held = 0;
+  bool writeFailed = false;  // nothing more reaches the track file
+};
+
+RunningEncoding g_encoding;
+
+uint32_t SlotsPerFrame(const OutputOptions& record) { return record.stereoscopic ? 2 : 1; }
+
+// Every frame starts from the layer's rate (the tile coder turns it into a
+// byte budget in place) and from the start of its byte stream.
+void RewindSlot(OutputOptions& record, uint32_t slot) {
+  record.compressors[slot]->j2k->cp->tcps[0].rates[0] = EncoderParameters().tcp_rates[0];
+  opj_cio& stream = *record.byteStreams[slot];
+  stream.start = stream.buffer;
+  stream.bp = stream.buffer;
+  stream.end = stream.buffer + stream.length;
+}
+
+void ReleaseSlot(AEIO_BasicData* basic, OutputOptions& record, uint32_t slot) {
+  UnlockByteStream(basic, &record, slot);
+  UnlockImageBuffer(basic, &record, slot);
+}
+
+// Converts the frame (or one eye of it) into the slot and leaves the slot
+// locked, ready to be encoded; on failure the slot is left unlocked.
 A_Err BufferFrame(AEIO_BasicData* basic, AEIO_OutSpecH outH, const PF_EffectWorld* frame, A_u_char eye,
-                  OutputOptions& options) {
-  const uint32_t slot = options.buffersFilled;
-  A_Err err = LockImageBuffer(basic, &options, slot);
+                  OutputOptions& record, uint32_t slot) {
+  A_Err err = LockImageBuffer(basic, &record, slot);
   if (err) return err;
-  err = convert_frame_to_image(basic, outH, frame, eye, &options, options.images[slot]);
-  if (!err) g_xyzPending[slot] = options.xyzConversion != 0;
-  const A_Err unlockErr = UnlockImageBuffer(basic, &options, slot);
-  if (!err) err = unlockErr;
-  // Only a converted frame occupies its slot.
-  if (!err) ++options.buffersFilled;
-  return err;
+  err = convert_frame_to_image(basic, outH, frame, eye, &record, record.images[slot]);
+  if (!err) err = LockByteStream(basic, &record, slot);
+  if (err) {
+    UnlockImageBuffer(basic, &record, slot);
+    return err;
+  }
+  g_xyzPending[slot] = record.xyzConversion != 0;
+  RewindSlot(record, slot);
+  return A_Err_NONE;
+}
+
+// The plug-in's threads, as many as the host has worker threads (at most one
+// per slot), from the first frame of a render on.
+A_Err StartEncoding(SuiteHandler& suites, const OutputOptions& options) {
+  RunningEncoding& e = g_encoding;
+  if (e.record) return A_Err_NONE;
+  A_long threads = 0;
+  const A_Err err = suites.IterateSuite1()->AEGP_GetNumThreads(&threads);
+  if (err) return err;
+  e.record = std::make_unique<OutputOptions>(options);
+  e.record->buffersFilled = options.bufferCount;  // thread_func encodes whichever slot it is given
+  e.oldest = 0;
+  e.held = 0;
+  e.writeFailed = false;
+  const A_long count = threads < static_cast<A_long>(options.bufferCount) ? threads : options.bufferCount;
+  e.workers.Start(static_cast<int>(count), e.record.get());
+  return A_Err_NONE;
 }
 
 void PointAtCodestream(ASDCP::JP2K::FrameBuffer& frame, const opj_cio& stream, ASDCP::ui32_t frameNumber) {
@@ -57,29 +113,97 @@ void PointAtCodestream(ASDCP::JP2K::FrameBuffer& frame, const opj_cio& stream, A
   frame.PlaintextOffset(0);
 }
 
-// Writes the encoded slots in order; stops at the first failure, which is
-// reported with the file's name and the system's reason.
-A_Err WriteBufferedFrames(OutputOptions& options) {
+// Writes the frame of the slot (both eyes from it on, for stereoscopic
+// output); a failure is reported with the file's name and the system's
+// reason.
+A_Err WriteFrameAt(const OutputOptions& record, uint32_t slot) {
   ASDCP::JP2K::FrameBuffer left;
   ASDCP::JP2K::FrameBuffer right;
-  for (uint32_t i = 0; i < options.buffersFilled; ++i) {
-    const ASDCP::ui32_t frameNumber = options.framesWritten + i;
-    PointAtCodestream(left, *options.byteStreams[i], frameNumber);
-    Kumu::Result_t result = Kumu::RESULT_OK;
-    errno = 0;
-    if (options.stereoscopic) {
-      ++i;
-      PointAtCodestream(right, *options.byteStreams[i], frameNumber);
-      result = WriteStereoscopicFrame(left, right);
-    } else {
-      result = WritePictureFrame(left);
-    }
-    if (KM_FAILURE(result)) {
-      ReportWriteFailure(options.pictureFileName, errno, result.Label());
-      return kErrWrite;
-    }
+  const ASDCP::ui32_t frameNumber = record.framesWritten;
+  PointAtCodestream(left, *record.byteStreams[slot], frameNumber);
+  Kumu::Result_t result = Kumu::RESULT_OK;
+  errno = 0;
+  if (record.stereoscopic) {
+    PointAtCodestream(right, *record.byteStreams[slot + 1], frameNumber);
+    result = WriteStereoscopicFrame(left, right);
+  } else {
+    result = WritePictureFrame(left);
+  }
+  if (KM_FAILURE(result)) {
+    ReportWriteFailure(record.pictureFileName, errno, result.Label());
+    return kErrWrite;
   }
   return A_Err_NONE;
+}
+
+bool OldestFrameEncoded(RunningEncoding& e, uint32_t perFrame) {
+  for (uint32_t k = 0; k < perFrame; ++k)
+    if (!e.workers.Ended(e.oldest + k)) return false;
+  return true;
+}
+
+// Writes the oldest frames whose encodes have ended, in frame order, and
+// frees their slots; while fewer than `room` slots are free, waits for the
+// oldest frame instead. A failed encode stops the writing: the frame keeps its
+// slots and place, is encoded again, and the error is returned. A failed
+// write gives 9997, and from then on frames are released unwritten, each
+// giving 9997.
+A_Err WriteEncodedFrames(AEIO_BasicData* basic, uint32_t room) {
+  RunningEncoding& e = g_encoding;
+  if (!e.record) return A_Err_NONE;
+  OutputOptions& record = *e.record;
+  const uint32_t perFrame = SlotsPerFrame(record);
+  while (e.held > 0) {
+    if (e.held + room <= record.bufferCount && !OldestFrameEncoded(e, perFrame)) break;
+    A_Err err = A_Err_NONE;
+    for (uint32_t k = 0; k < perFrame; ++k) {
+      const A_Err encoded = e.workers.Take(e.oldest + k);
+      if (!err) err = encoded;
+    }
+    if (err) {
+      for (uint32_t k = 0; k < perFrame; ++k) {
+        RewindSlot(record, e.oldest + k);
+        e.workers.Encode(e.oldest + k);
+      }
+      return err;
+    }
+    if (e.writeFailed) {
+      err = kErrWrite;
+    } else {
+      err = WriteFrameAt(record, e.oldest);
+      e.writeFailed = err != A_Err_NONE;
+    }
+    for (uint32_t k = 0; k < perFrame; ++k) ReleaseSlot(basic, record, e.oldest + k);
+    e.oldest = (e.oldest + perFrame) % record.bufferCount;
+    e.held -= perFrame;
+    record.framesWritten += perFrame;
+    if (err) return err;
+  }
+  return A_Err_NONE;
+}
+
+// Writes every frame still held and ends the threads; gives the count of
+// frames written. After a failure the frames left are released unwritten
+// (their encodes have ended).
+A_Err FinishEncoding(AEIO_BasicData* basic, A_u_long* framesWritten) {
+  RunningEncoding& e = g_encoding;
+  if (!e.record) return A_Err_NONE;
+  OutputOptions& record = *e.record;
+  const A_Err err = WriteEncodedFrames(basic, record.bufferCount + 1);
+  e.workers.Stop();
+  for (; e.held > 0; --e.held) {
+    ReleaseSlot(basic, record, e.oldest);
+    e.oldest = (e.oldest + 1) % record.bufferCount;
+  }
+  *framesWritten = record.framesWritten;
+  e.record.reset();
+  return err;
+}
+
+void MirrorCounts(OutputOptions& options) {
+  if (!g_encoding.record) return;
+  options.buffersFilled = g_encoding.held;
+  options.framesWritten = g_encoding.record->framesWritten;
 }
 
 A_Err AddFrame(AEIO_BasicData* basic, AEIO_OutSpecH outH, const PF_EffectWorld* frame) {
@@ -94,63 +218,49 @@ A_Err AddFrame(AEIO_BasicData* basic, AEIO_OutSpecH outH, const PF_EffectWorld* 
   OutputOptions& options = *locked.options;
 
   if (options.bufferCount == 0 || !PictureTrackFileIsOpen()) return kErrWrite;  // no render started
+  err = StartEncoding(suites, options);
+  if (err) return err;
+  RunningEncoding& e = g_encoding;
+  OutputOptions& record = *e.record;
+  const uint32_t perFrame = SlotsPerFrame(record);
 
-  if (options.buffersFilled < options.bufferCount) {
-    err = BufferFrame(basic, outH, frame, kLeftEyeOr2D, options);
-    if (!err && options.stereoscopic) err = BufferFrame(basic, outH, frame, kRightEye, options);
+  // Room for the frame: the oldest frames are written when every slot is taken.
+  err = WriteEncodedFrames(basic, perFrame);
+  if (!err) {
+    const uint32_t slot = (e.oldest + e.held) % record.bufferCount;
+    err = BufferFrame(basic, outH, frame, kLeftEyeOr2D, record, slot);
+    if (!err && record.stereoscopic) {
+      err = BufferFrame(basic, outH, frame, kRightEye, record, slot + 1);
+      if (err) ReleaseSlot(basic, record, slot);
+    }
     if (options.framesRemaining > 0) --options.framesRemaining;
-    if (!err && options.buffersFilled < options.bufferCount && options.framesRemaining != 0) return A_Err_NONE;
+    if (!err) {
+      e.held += perFrame;
+      char line[128];
+      std::snprintf(line, sizeof line, "Time to encode image, number of imagebuffers: %d\n", static_cast<int>(e.held));
+      std::fputs(line, stderr);
+      LogMessage(line);
+      for (uint32_t k = 0; k < perFrame; ++k) e.workers.Encode(slot + k);
+      // What has been encoded meanwhile is written; after the last frame, everything.
+      err = WriteEncodedFrames(basic, options.framesRemaining == 0 ? record.bufferCount + 1 : 0);
+    }
   }
-  if (!err) err = EncodeBufferedFrames(basic, suites, options);
+  MirrorCounts(options);
   return err;
 }
 
 }  // namespace
 
-A_Err EncodeBufferedFrames(AEIO_BasicData* basic, SuiteHandler& suites, OutputOptions& options) {
-  if (options.buffersFilled == 0) return A_Err_NONE;
-
-  // Every slot is locked for the batch; each records what it locked.
-  bool imageLocked[kMaxEncodingSlots] = {};
-  bool streamLocked[kMaxEncodingSlots] = {};
-  A_Err err = A_Err_NONE;
-  for (uint32_t i = 0; i < options.bufferCount && !err; ++i) {
-    err = LockImageBuffer(basic, &options, i);
-    if (err) break;
-    imageLocked[i] = true;
-    err = LockByteStream(basic, &options, i);
-    if (!err) streamLocked[i] = true;
-  }
-
-  if (!err) {
-    const opj_cparameters& parameters = EncoderParameters();
-    for (uint32_t i = 0; i < options.buffersFilled; ++i) {
-      // The tile coder turns the rate into a byte budget in place: every frame starts from the ratio.
-      options.compressors[i]->j2k->cp->tcps[0].rates[0] = parameters.tcp_rates[0];
-      opj_cio& stream = *options.byteStreams[i];
-      stream.start = stream.buffer;
-      stream.bp = stream.buffer;
-      stream.end = stream.buffer + stream.length;
-    }
-    std::fprintf(stderr, "Time to encode image, number of imagebuffers: %d\n", static_cast<int>(options.buffersFilled));
-    char line[128];
-    std::snprintf(line, sizeof line, "Time to encode image, number of imagebuffers: %d\n",
-                  static_cast<int>(options.buffersFilled));
-    LogMessage(line);
-
-    err = suites.IterateSuite1()->AEGP_IterateGeneric(static_cast<A_long>(options.bufferCount), &options, thread_func);
-    if (!err) {
-      err = WriteBufferedFrames(options);
-      options.framesWritten += options.buffersFilled;
-      options.buffersFilled = 0;
-    }
-  }
-
-  for (uint32_t i = 0; i < options.bufferCount; ++i) {
-    if (imageLocked[i]) UnlockImageBuffer(basic, &options, i);
-    if (streamLocked[i]) UnlockByteStream(basic, &options, i);
-  }
+A_Err EncodeBufferedFrames(AEIO_BasicData* basic, SuiteHandler& /*suites*/, OutputOptions& options) {
+  MirrorCounts(options);
+  const A_Err err = FinishEncoding(basic, &options.framesWritten);
+  options.buffersFilled = 0;
   return err;
+}
+
+void FinishEncodingLeftOpen(AEIO_BasicData* basic) {
+  A_u_long written = 0;
+  FinishEncoding(basic, &written);
 }
 
 A_Err thread_func(void* refconPV, A_long thread_indexL, A_long i, A_long iterationsL) {

@@ -1,8 +1,11 @@
 // Frame buffering behind the AddFrame callback (declared with the other
-// callbacks): rendered frames are converted into the encoding slots as they
-// come; when every slot holds a frame, or the last frame has
-// come, the host's worker threads encode all of them at once and the
-// codestreams are written to the picture track file in frame order.
+// callbacks): each rendered frame is converted into the next free encoding
+// slot and handed to the plug-in's encoding threads, one per host worker
+// thread, while the host's thread goes on with the next frames; encoded
+// frames are written to the picture track file in frame order as they are
+// done, and when every slot is taken the host's thread waits for the oldest.
+// A failure found this way is returned by the AddFrame or EndAdding call that
+// finds it.
 #pragma once
 
 #include "platform/aesdk/aeio_module.h"
@@ -10,11 +13,17 @@
 class SuiteHandler;
 struct OutputOptions;
 
-// The worker of an encoding batch: call i encodes slot i when it holds a frame.
+// The encoding of one slot: call i encodes slot i when it holds a frame.
 // 0, or 512 when the encode failed.
 A_Err thread_func(void* refconPV, A_long thread_indexL, A_long i, A_long iterationsL);
 
-// Encodes the frames buffered in the slots on the host's worker threads and
-// writes them in order. Nothing is written when an encode fails (the frames
-// stay buffered); the first failed write stops the writing with 9997.
+// Waits for the frames still being encoded, writes every frame held, in
+// order, and ends the encoding threads; every slot is unlocked then. A frame
+// whose encode failed (a failure an earlier call returned has been tried
+// again) and the frames after it are not written, and that error is
+// returned; the first failed write stops the writing with 9997.
 A_Err EncodeBufferedFrames(AEIO_BasicData* basic, SuiteHandler& suites, OutputOptions& options);
+
+// The same for a render that never reached its end, before its track file is
+// closed: its frames are written to it.
+void FinishEncodingLeftOpen(AEIO_BasicData* basic);

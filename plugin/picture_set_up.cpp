@@ -12,6 +12,7 @@
 #include "plugin/byte_stream_buffers.h"
 #include "plugin/debug_log.h"
 #include "plugin/encoding_slots.h"
+#include "plugin/frame_buffering.h"
 #include "plugin/image_buffers.h"
 #include "plugin/module_errors.h"
 #include "plugin/output_options.h"
@@ -80,6 +81,7 @@ A_Err SetUpPicture(AEIO_BasicData* basic, SuiteHandler& suites, AEIO_OutSpecH ou
 }
 
 void ReleaseRenderLeftOpen(AEIO_BasicData* basic, SuiteHandler& suites, OutputOptions& options) {
+  FinishEncodingLeftOpen(basic);
   ClosePictureTrackFileLeftOpen();
   FreeSlotsLeftOpen(basic, suites);
   ClearEncodingSlots(options);

@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <mutex>
 #include <stdexcept>
+#include <thread>
 #include <vector>
 
 #include "host/decode_ahead.h"
@@ -94,6 +96,25 @@ TEST(DecodeAhead, ReadsIndependentFramesOnSeveralThreadsAndNeverPastTheEnd) {
   std::vector<int64_t> order = source.Order();
   EXPECT_EQ(order.size(), 12u);  // each frame once, none beyond the last
   for (int64_t i : order) EXPECT_LT(i, 12);
+}
+
+TEST(DecodeAhead, ReadsFromAFrameBeforeItIsAskedForAndReadsItOnce) {
+  CountingSource source(false);
+  DecodeAhead ahead(source, 6, 2, 1);
+  HostFrame frame = Frame();
+  ahead.ReadFrom(2, frame);
+  ahead.ReadFrom(0, frame);  // the reading runs already: no restart
+  // Nothing has been asked for yet, and the source is read (waiting at most ten seconds for its thread).
+  for (int k = 0; k < 1000 && source.Order().empty(); ++k) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  ASSERT_FALSE(source.Order().empty());
+  EXPECT_EQ(source.Order().front(), 2);
+  for (int64_t i = 2; i < 6; ++i) {
+    ahead.RenderFrame(i, frame);
+    EXPECT_EQ(frame.Channel(5, 2, 1), i);
+  }
+  ahead.Stop();
+  const std::vector<int64_t> order = source.Order();
+  EXPECT_EQ(order, (std::vector<int64_t>{2, 3, 4, 5}));
 }
 
 TEST(DecodeAhead, TheSourcesFailureSurfacesAtTheFrameThatFailed) {

@@ -40,6 +40,9 @@ struct Record {
 };
 Record* rec = nullptr;
 bool keep_suite = false, leave_locked = false, leak = false, throw_in_start = false, no_sound_slot = false;
+// Keeps the options handle locked from the first frame on, until the render's end or past it.
+enum class Hold { kNone, kUntilEnd, kPastEnd } hold = Hold::kNone;
+AEGP_MemHandle held = nullptr;
 
 SPBasicSuite* g_basic = nullptr;
 AEGP_PluginID g_id = 0;
@@ -182,9 +185,16 @@ A_Err SumRows(void* refcon, A_long, A_long i, A_long iterations) {
   return 0;
 }
 
-A_Err AddFrame(AEIO_BasicData* b, AEIO_OutSpecH, A_long index, A_long, const PF_EffectWorld* w, const A_LPoint*,
+A_Err AddFrame(AEIO_BasicData* b, AEIO_OutSpecH out, A_long index, A_long, const PF_EffectWorld* w, const A_LPoint*,
                A_Boolean, AEIO_InterruptFuncs*) {
   A_Err err = 0;
+  if (hold != Hold::kNone && index == 0) {
+    IO(b, &err)->AEGP_GetOutSpecOptionsHandle(out, &held);
+    void* p = nullptr;
+    Mem(b, &err)->AEGP_LockMemHandle(held, &p);
+    Release(b, kAEGPIOOutSuite, 7);
+    Release(b, kAEGPMemorySuite, 1);
+  }
   auto* it = Acquire<AEGP_IterateSuite1>(b->pica_basicP, kAEGPIterateSuite, 1, &err);
   SumJob job;
   job.world = w;
@@ -211,6 +221,10 @@ A_Err EndAdding(AEIO_BasicData* b, AEIO_OutSpecH, A_long) {
   auto* rq = Acquire<AEGP_RenderQueueSuite1>(b->pica_basicP, kAEGPRenderQueueSuite, 1, &err);
   if (rq) rq->AEGP_GetRenderQueueState(&rec->end_state);
   if (rq) Release(b, kAEGPRenderQueueSuite, 1);
+  if (hold == Hold::kUntilEnd && held) {
+    Mem(b, &err)->AEGP_UnlockMemHandle(held);
+    Release(b, kAEGPMemorySuite, 1);
+  }
   rec->events.push_back("end");
   return err;
 }
@@ -255,6 +269,8 @@ class RenderHostTest : public ::testing::Test {
   void SetUp() override {
     fake::rec = &record;
     fake::keep_suite = fake::leave_locked = fake::leak = fake::throw_in_start = fake::no_sound_slot = false;
+    fake::hold = fake::Hold::kNone;
+    fake::held = nullptr;
     settings.comp.width = 64;
     settings.comp.height = 36;
     settings.comp.fps_num = 4;
@@ -433,6 +449,27 @@ TEST_F(RenderHostTest, FaultsOfTheModuleAreReported) {
   EXPECT_NE(host.StartAdding(), 0);
   ASSERT_EQ(host.state().problems.size(), 1u);
   EXPECT_EQ(host.state().problems[0], "an exception escaped from AEIO_StartAdding into the host");
+}
+
+TEST_F(RenderHostTest, MemoryMayStayLockedBetweenTheCallsOfARenderButNotPastItsEnd) {
+  for (fake::Hold hold : {fake::Hold::kUntilEnd, fake::Hold::kPastEnd}) {
+    fake::hold = hold;
+    RenderHost host(settings);
+    host.UseEntryPoint(fake::Entry);
+    ASSERT_EQ(host.CallEntryPoint(), 0);
+    ASSERT_EQ(host.InitOutputSpec(), 0);
+    auto source = MakePatternSource();
+    ASSERT_EQ(host.Render(*source), 0);
+    auto& p = host.state().problems;
+    if (hold == fake::Hold::kUntilEnd) {
+      EXPECT_TRUE(p.empty()) << p.front();
+    } else {
+      ASSERT_EQ(p.size(), 1u);
+      EXPECT_EQ(p[0], "AEIO_EndAdding returned with the handle \"Fake Options\" locked 1 time(s)");
+      HostMemorySuite()->AEGP_UnlockMemHandle(fake::held);  // so that the options can be disposed of
+    }
+    host.Finish();
+  }
 }
 
 TEST_F(RenderHostTest, WithheldSuiteIsMissing) {

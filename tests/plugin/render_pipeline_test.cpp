@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "encoder/j2k/cio.h"
 #include "host/test_pattern.h"
 #include "tests/plugin/render_test_support.h"
 #include "tests/support/test_support.h"
@@ -88,7 +89,7 @@ TEST(RenderPipeline, TheThreadCountChangesNoCodestream) {
 TEST(RenderPipeline, AHostWithoutWorkerThreadsStillEncodesEveryFrame) {
   LUMAVOX_REQUIRE_TOOL("ffprobe");
   TempDir dir;
-  // One slot, iterated once: the host's "once per thread" would run no call at all.
+  // No worker thread reported: the plug-in still encodes on a thread of its own.
   auto host = SetUpHost(Settings(1998, 1080, 3, dir / "T.DCP", 0));
   auto source = MakePatternSource();
   EXPECT_EQ(host->Render(*source), 0) << Messages(*host);
@@ -205,7 +206,7 @@ TEST(RenderPipeline, AStoppedRenderKeepsItsBufferedFramesAndWritesNoDocuments) {
   auto host = SetUpHost(Settings(1998, 1080, 48, dir / "T.DCP", 8));
   auto source = MakePatternSource();
   RenderControl control;
-  control.stop_after_frames = 5;  // fewer than one batch of 8
+  control.stop_after_frames = 5;  // still being encoded when the render stops
   EXPECT_EQ(host->Render(*source, control), 0) << Messages(*host);
   const std::string mxf = PictureTrackFile(dir / "T");
   ASSERT_FALSE(mxf.empty());
@@ -255,6 +256,36 @@ TEST(RenderPipeline, AWriterLeftOpenIsClosedByTheNextRender) {
   EXPECT_EQ(ProbeFrameCount(PictureTrackFile(dir / "B")), 2);
   EXPECT_EQ(ProbeFrameCount(PictureTrackFile(dir / "A")), 1);
   // The abandoned render's slots went with its file.
+  host->Finish();
+  EXPECT_TRUE(host->state().problems.empty()) << host->state().problems.front();
+}
+
+TEST(RenderPipeline, AFailedEncodeIsReportedAndEveryFrameBeforeItIsWritten) {
+  LUMAVOX_REQUIRE_TOOL("ffprobe");
+  TempDir dir;
+  // Four threads and five slots: a frame is converted while the others encode.
+  auto host = SetUpHost(Settings(1998, 1080, 6, dir / "T.DCP", 4));
+  ASSERT_EQ(host->StartAdding(), 0) << Messages(*host);
+  ASSERT_EQ(LiveOptions(*host).bufferCount, 5u);
+  // Slot 3's stream takes 100 bytes: frame 3 cannot be encoded, however often it is tried.
+  auto stream = host->state().handles.find(LiveOptions(*host).byteStreamHandles[3]);
+  ASSERT_NE(stream, host->state().handles.end());
+  reinterpret_cast<opj_cio*>(stream->second->bytes.data())->length = 100;
+
+  HostFrame frame;
+  frame.Allocate(1998, 1080, 16);
+  A_Err err = A_Err_NONE;
+  for (int64_t i = 0; i < 6 && !err; ++i) {
+    FillTestPattern(i, frame);
+    err = host->AddFrame(i, frame);
+  }
+  // The failure reaches the host from an AddFrame call (the last at the latest), and again from the end, where the
+  // frame is tried once more.
+  EXPECT_EQ(err, 512);
+  host->SetQueueState(AEGP_RenderQueueState_STOPPED);
+  EXPECT_EQ(host->EndAdding(), 512);
+  EXPECT_EQ(ProbeFrameCount(PictureTrackFile(dir / "T")), 3);
+  EXPECT_EQ(host->LiveHandles().size(), 1u);
   host->Finish();
   EXPECT_TRUE(host->state().problems.empty()) << host->state().problems.front();
 }

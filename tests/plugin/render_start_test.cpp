@@ -273,15 +273,15 @@ TEST(RenderStart, RefusesTimelineSoundLongerThanAWavFileHolds) {
   EXPECT_EQ(host->EndAdding(), 0);
 }
 
-TEST(RenderStart, MakesOneSlotPerThreadWithinTheSlotsThereAre) {
+TEST(RenderStart, MakesASlotPerThreadAndSpareOnesWithinTheSlotsThereAre) {
   struct Case {
     int threads;
     int width;
     uint32_t slots;
   };
-  // 2D: 0 threads gives 1 slot, more than 32 give 32; stereoscopic: even, at least 2.
-  for (const Case& c : {Case{0, 1998, 1}, Case{3, 1998, 3}, Case{33, 1998, 32}, Case{1, 3996, 2}, Case{3, 3996, 2},
-                        Case{33, 3996, 32}}) {
+  // One per thread (0 threads count as 1) and a quarter more, at least 1; at most 32; stereoscopic: even.
+  for (const Case& c : {Case{0, 1998, 2}, Case{3, 1998, 4}, Case{16, 1998, 20}, Case{33, 1998, 32}, Case{1, 3996, 2},
+                        Case{3, 3996, 4}, Case{14, 3996, 18}, Case{33, 3996, 32}}) {
     SCOPED_TRACE(std::to_string(c.threads) + " threads, width " + std::to_string(c.width));
     TempDir dir;
     auto host = SetUpHost(Settings(c.width, 1080, 1, dir / "A.DCP", c.threads));
