@@ -8,6 +8,7 @@
 #include <mutex>
 #include <stdexcept>
 #include <thread>
+#include <type_traits>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -117,7 +118,7 @@ struct Decoder {
 struct Scaler {
   std::vector<SwsContext*> contexts;
   int src_width = 0, src_height = 0, src_format = -1, dst_width = 0, dst_height = 0, dst_format = -1;
-  std::vector<uint8_t> wide;  // 16-bit scaling result (RGBA64)
+  std::vector<uint8_t> wide;  // the scaled picture before it is widened (RGBA or RGBA64)
 
   Scaler() = default;
   Scaler(const Scaler&) = delete;
@@ -200,10 +201,45 @@ struct Scaler {
   }
 };
 
+// Tables from a scaled sample to the host's 0..32768 scale, rounded: from
+// 16-bit samples, and from 8-bit ones (255 is full scale exactly).
+const std::vector<uint16_t>& HostScaleFrom16() {
+  static const std::vector<uint16_t> table = [] {
+    std::vector<uint16_t> t(65536);
+    for (uint32_t value = 0; value < 65536; ++value)
+      t[value] = static_cast<uint16_t>((value * static_cast<uint32_t>(kFullScale16) + 32767) / 65535);
+    return t;
+  }();
+  return table;
+}
+
+const std::vector<uint16_t>& HostScaleFrom8() {
+  static const std::vector<uint16_t> table = [] {
+    std::vector<uint16_t> t(256);
+    for (uint32_t value = 0; value < 256; ++value)
+      t[value] = static_cast<uint16_t>((value * static_cast<uint32_t>(kFullScale16) + 127) / 255);
+    return t;
+  }();
+  return table;
+}
+
+// RGB, palette and grey pictures of 8 bits or fewer: the scaler widens their
+// samples to 16 bits inexactly (255 becomes 65283, not 65535), so they are
+// scaled in 8 bits and widened here. Pictures in YUV keep the 16-bit
+// conversion, which keeps the precision of the colour matrix.
+bool NarrowRgbPicture(const AVPixFmtDescriptor* desc) {
+  if (desc == nullptr) return false;
+  for (int c = 0; c < desc->nb_components; ++c)
+    if (desc->comp[c].depth > 8) return false;
+  return (desc->flags & (AV_PIX_FMT_FLAG_RGB | AV_PIX_FMT_FLAG_PAL)) != 0 || desc->nb_components <= 2;
+}
+
 // Scales and converts picture `src` into the host's frame `out`.
 void ScaleToHost(Scaler& scaler, const AVFrame* src, HostFrame& out, int threads, const std::string& path) {
   const bool wide = out.depth != 8;
-  const AVPixelFormat target = wide ? AV_PIX_FMT_RGBA64LE : AV_PIX_FMT_ARGB;
+  const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(static_cast<AVPixelFormat>(src->format));
+  const bool narrow = wide && NarrowRgbPicture(desc);
+  const AVPixelFormat target = !wide ? AV_PIX_FMT_ARGB : narrow ? AV_PIX_FMT_RGBA : AV_PIX_FMT_RGBA64LE;
   if (!scaler.Prepare(src, out.width, out.height, target, threads))
     throw std::runtime_error("input '" + path + "': cannot convert its pictures");
   if (!wide) {
@@ -211,32 +247,31 @@ void ScaleToHost(Scaler& scaler, const AVFrame* src, HostFrame& out, int threads
       throw std::runtime_error("input '" + path + "': converting a picture failed");
     return;
   }
-  const int wide_stride = out.width * 8;
+  const int sample_bytes = narrow ? 1 : 2;
+  const int wide_stride = out.width * 4 * sample_bytes;
   scaler.wide.resize(static_cast<size_t>(wide_stride) * out.height);
   if (!scaler.Scale(src, scaler.wide.data(), wide_stride, out.height))
     throw std::runtime_error("input '" + path + "': converting a picture failed");
-  // RGBA 0..65535 to the host's ARGB 0..32768; a picture without alpha is opaque.
-  const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(static_cast<AVPixelFormat>(src->format));
+  // RGBA to the host's ARGB 0..32768; a picture without alpha is opaque.
   const bool has_alpha = desc && (desc->flags & AV_PIX_FMT_FLAG_ALPHA);
-  static const std::vector<uint16_t> to_host_scale = [] {
-    std::vector<uint16_t> table(65536);
-    for (uint32_t value = 0; value < 65536; ++value)
-      table[value] = static_cast<uint16_t>((value * static_cast<uint32_t>(kFullScale16) + 32767) / 65535);
-    return table;
-  }();
-  const uint16_t* scale = to_host_scale.data();
-  auto convert_rows = [&](int first, int end) {
+  const uint16_t* scale = narrow ? HostScaleFrom8().data() : HostScaleFrom16().data();
+  auto convert = [&](int first, int end, const auto* samples_type) {
+    using Sample = std::remove_const_t<std::remove_pointer_t<decltype(samples_type)>>;
     for (int y = first; y < end; ++y) {
-      const uint16_t* in = reinterpret_cast<const uint16_t*>(scaler.wide.data() + static_cast<size_t>(y) * wide_stride);
+      const Sample* in = reinterpret_cast<const Sample*>(scaler.wide.data() + static_cast<size_t>(y) * wide_stride);
       uint8_t* row = out.Row(y);
       for (int x = 0; x < out.width; ++x) {
-        const uint16_t* p = in + x * 4;
+        const Sample* p = in + x * 4;
         // A, R, G, B from R, G, B, A (little-endian on both sides)
         const uint16_t argb[4] = {has_alpha ? scale[p[3]] : static_cast<uint16_t>(kFullScale16), scale[p[0]],
                                   scale[p[1]], scale[p[2]]};
         std::memcpy(row + x * 8, argb, 8);
       }
     }
+  };
+  auto convert_rows = [&](int first, int end) {
+    if (narrow) convert(first, end, static_cast<const uint8_t*>(nullptr));
+    else convert(first, end, static_cast<const uint16_t*>(nullptr));
   };
   if (threads <= 1) {
     convert_rows(0, out.height);

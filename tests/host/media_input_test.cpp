@@ -172,3 +172,36 @@ TEST(MediaInput, ImageSequenceAndBadFiles) {
     EXPECT_NE(std::string(e.what()).find("nothing.mov"), std::string::npos);
   }
 }
+
+TEST(MediaInput, EightBitPicturesWidenExactlyToTheHostsFullScale) {
+  LUMAVOX_REQUIRE_TOOL("ffmpeg");
+  TempDir dir;
+  // Every 8-bit level once: in red, reversed in green and grey 128 in blue;
+  // and as a grey picture.
+  std::string rgb, grey;
+  for (int v = 0; v < 256; ++v) {
+    rgb += {static_cast<char>(v), static_cast<char>(255 - v), static_cast<char>(128)};
+    grey += static_cast<char>(v);
+  }
+  WriteText(dir / "levels.rgb24", rgb);
+  WriteText(dir / "levels.gray", grey);
+  const auto exact = [](int level) { return (level * 32768 + 127) / 255; };
+  for (const std::string format : {"rgb24", "gray"}) {
+    SCOPED_TRACE(format);
+    const std::string png = dir / (format + ".png");
+    auto r = RunCommand({"ffmpeg", "-v", "error", "-f", "rawvideo", "-pix_fmt", format, "-s", "256x1", "-i",
+                         dir / ("levels." + format), png});
+    ASSERT_EQ(r.status, 0) << r.err;
+    MediaInput in(png);
+    HostFrame frame;
+    frame.Allocate(256, 1, 16);
+    in.RenderFrame(0, frame);
+    for (int v = 0; v < 256; ++v) {
+      const bool isGrey = format == "gray";
+      EXPECT_EQ(frame.Channel(v, 0, 0), 32768) << "opaque";
+      EXPECT_EQ(frame.Channel(v, 0, 1), exact(v)) << "level " << v;
+      EXPECT_EQ(frame.Channel(v, 0, 2), exact(isGrey ? v : 255 - v));
+      EXPECT_EQ(frame.Channel(v, 0, 3), exact(isGrey ? v : 128));
+    }
+  }
+}
