@@ -60,7 +60,7 @@ AEGP_MemHandle HostState::NewHandle(const std::string& name, AEGP_PluginID id, s
   auto block = std::make_unique<MemBlock>();
   block->name = name;
   block->plugin_id = id;
-  block->bytes.assign(size, 0);
+  block->bytes.resize(size);
   block->host_owned = host_owned;
   auto h = reinterpret_cast<AEGP_MemHandle>(block.get());
   handles[h] = std::move(block);

@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "host/zeroed_bytes.h"
 #include "platform/aesdk/aegp_suites.h"
 #include "platform/aesdk/aeio_module.h"
 
@@ -24,7 +25,7 @@ namespace lumavox_host {
 struct MemBlock {
   std::string name;
   AEGP_PluginID plugin_id = 0;
-  std::vector<uint8_t> bytes;  // never reallocated while locked
+  ZeroedBytes bytes;  // never reallocated while locked
   int locks = 0;
   bool host_owned = false;  // made by the host (stored options, file path)
 };

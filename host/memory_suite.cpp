@@ -78,7 +78,7 @@ A_Err ResizeMemHandle(const A_char* whatZ, AEGP_MemSize new_size, AEGP_MemHandle
     return A_Err_PARAMETER;
   }
   if (new_size > (AEGP_MemSize{1} << 34)) return A_Err_ALLOC;
-  b->bytes.resize(static_cast<size_t>(new_size), 0);
+  b->bytes.resize(static_cast<size_t>(new_size));
   return A_Err_NONE;
 }
 

@@ -116,7 +116,7 @@ A_Err RenderHost::GetFlatOptions(std::vector<uint8_t>* bytes) {
     if (it == state_.handles.end()) {
       state_.Problem("AEIO_GetFlatOutputOptions gave a handle the host never made");
     } else {
-      if (bytes) *bytes = it->second->bytes;
+      if (bytes) *bytes = it->second->bytes.ToVector();
       state_.FreeHandle(flat);
     }
   }
@@ -125,7 +125,7 @@ A_Err RenderHost::GetFlatOptions(std::vector<uint8_t>* bytes) {
 
 std::vector<uint8_t> RenderHost::OptionsBytes() {
   auto it = state_.handles.find(state_.spec.options);
-  return it == state_.handles.end() ? std::vector<uint8_t>{} : it->second->bytes;
+  return it == state_.handles.end() ? std::vector<uint8_t>{} : it->second->bytes.ToVector();
 }
 
 A_Err RenderHost::GetOutputInfo(AEIO_Verbiage* verbiage) {
