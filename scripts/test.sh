@@ -10,18 +10,13 @@ here="$(cd "$(dirname "$0")/.." && pwd)"
 "$here/scripts/setup.sh"
 jobs="$(nproc)"
 status=0
-# Where threads meet: the iterate-suite workers of the render (renders of a
+# Where threads meet: the encoding threads of the render (renders of a
 # few frames: every access of the encoder is checked, which is slow), the
-<<<<<<< HEAD
 # digest worker and its dialog, the options dialogs and the host's threads;
 # and the encoder's wavelet and slot tests, so that every test program runs
 # under the sanitizer. All the tests there take more than 20 minutes, and
 # each render some 4 GB of memory.
-threaded='^(RenderPipeline\.(AStopped|FramesStillBuffered|Stereoscopic|AFailedWrite|AWriterLeftOpen)|SoundCapture|RenderHostTest|RenderProgram|DigestDialog|SubtitlePackage|SubtitleRenderStart|OptionsDialog|AudioPage|SubtitlePage|GeneralPage|VideoPage|TitleBuilder|DialogLayer|DialogControls|Wavelet|EncodingSlot)\.?'
-=======
-# digest worker and its dialog, the options dialogs and the host's threads.
-threaded='^(RenderPipeline\.(AStopped|FramesStillBuffered|Stereoscopic|AFailedWrite|AFailedEncode|AWriterLeftOpen)|SoundCapture|RenderHostTest|RenderProgram|DigestDialog|SubtitlePackage|SubtitleRenderStart|OptionsDialog|AudioPage|SubtitlePage|GeneralPage|VideoPage|TitleBuilder|DialogLayer|DialogControls)\.?'
->>>>>>> h16a
+threaded='^(RenderPipeline\.(AStopped|FramesStillBuffered|Stereoscopic|AFailedWrite|AFailedEncode|AWriterLeftOpen)|SoundCapture|RenderHostTest|RenderProgram|DigestDialog|SubtitlePackage|SubtitleRenderStart|OptionsDialog|AudioPage|SubtitlePage|GeneralPage|VideoPage|TitleBuilder|DialogLayer|DialogControls|Wavelet|EncodingSlot)\.?'
 for kind in release asan tsan; do
   "$here/scripts/build.sh" "$kind"
   if [ "$kind" = release ]; then
