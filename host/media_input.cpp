@@ -201,25 +201,22 @@ struct Scaler {
   }
 };
 
-// Tables from a scaled sample to the host's 0..32768 scale, rounded: from
-// 16-bit samples, and from 8-bit ones (255 is full scale exactly).
+// A table from a scaled sample of 0..`full` to the host's 0..32768 scale,
+// rounded: for 16-bit samples, and for 8-bit ones (255 is full scale exactly).
+std::vector<uint16_t> HostScaleTable(uint32_t full) {
+  std::vector<uint16_t> table(full + 1);
+  for (uint32_t value = 0; value <= full; ++value)
+    table[value] = static_cast<uint16_t>((value * static_cast<uint32_t>(kFullScale16) + full / 2) / full);
+  return table;
+}
+
 const std::vector<uint16_t>& HostScaleFrom16() {
-  static const std::vector<uint16_t> table = [] {
-    std::vector<uint16_t> t(65536);
-    for (uint32_t value = 0; value < 65536; ++value)
-      t[value] = static_cast<uint16_t>((value * static_cast<uint32_t>(kFullScale16) + 32767) / 65535);
-    return t;
-  }();
+  static const std::vector<uint16_t> table = HostScaleTable(65535);
   return table;
 }
 
 const std::vector<uint16_t>& HostScaleFrom8() {
-  static const std::vector<uint16_t> table = [] {
-    std::vector<uint16_t> t(256);
-    for (uint32_t value = 0; value < 256; ++value)
-      t[value] = static_cast<uint16_t>((value * static_cast<uint32_t>(kFullScale16) + 127) / 255);
-    return t;
-  }();
+  static const std::vector<uint16_t> table = HostScaleTable(255);
   return table;
 }
 
