@@ -56,7 +56,12 @@ struct Decoder {
   bool Open(const std::string& path, AVMediaType type, int threads = 0) {
     int rc = avformat_open_input(&format, path.c_str(), nullptr, nullptr);
     if (rc < 0) throw std::runtime_error("cannot open input '" + path + "': " + AvError(rc));
-    rc = avformat_find_stream_info(format, nullptr);
+    // The probe decodes on one thread: with a decoder's own threads it would
+    // read and decode a picture per thread before it had the first.
+    std::vector<AVDictionary*> probe(format->nb_streams, nullptr);
+    for (AVDictionary*& options : probe) av_dict_set(&options, "threads", "1", 0);
+    rc = avformat_find_stream_info(format, probe.empty() ? nullptr : probe.data());
+    for (AVDictionary*& options : probe) av_dict_free(&options);
     if (rc < 0) throw std::runtime_error("cannot read input '" + path + "': " + AvError(rc));
     const AVCodec* decoder = nullptr;
     stream = av_find_best_stream(format, type, -1, -1, &decoder, 0);
