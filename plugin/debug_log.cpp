@@ -29,3 +29,8 @@ A_Err LogMessage(const char* text, A_long) {
   (void)std::fclose(guard);
   return A_Err_NONE;
 }
+
+void LogBoth(const char* text) {
+  std::fputs(text, stderr);
+  LogMessage(text);
+}

@@ -13,3 +13,6 @@ void LogReset();
 // Appends the text's bytes (no newline added) when the guard file exists;
 // the second argument is not used. Always 0.
 A_Err LogMessage(const char* text, A_long unused = 0);
+
+// Writes the text to the standard error stream and appends it to the log.
+void LogBoth(const char* text);

@@ -208,8 +208,7 @@ void MirrorCounts(OutputOptions& options) {
 
 A_Err AddFrame(AEIO_BasicData* basic, AEIO_OutSpecH outH, const PF_EffectWorld* frame) {
   SuiteHandler suites(basic->pica_basicP);
-  std::fputs("My_AddFrame\n", stderr);
-  LogMessage("My_AddFrame\n");
+  LogBoth("My_AddFrame\n");
 
   LockedOptions locked(suites, outH);
   A_Err err = locked.err;
@@ -238,8 +237,7 @@ A_Err AddFrame(AEIO_BasicData* basic, AEIO_OutSpecH outH, const PF_EffectWorld* 
       e.held += perFrame;
       char line[128];
       std::snprintf(line, sizeof line, "Time to encode image, number of imagebuffers: %d\n", static_cast<int>(e.held));
-      std::fputs(line, stderr);
-      LogMessage(line);
+      LogBoth(line);
       for (uint32_t k = 0; k < perFrame; ++k) e.workers.Encode(slot + k);
       // What has been encoded meanwhile is written; after the last frame, everything.
       err = WriteEncodedFrames(basic, options.framesRemaining == 0 ? record.bufferCount + 1 : 0);
@@ -251,7 +249,7 @@ A_Err AddFrame(AEIO_BasicData* basic, AEIO_OutSpecH outH, const PF_EffectWorld* 
 
 }  // namespace
 
-A_Err EncodeBufferedFrames(AEIO_BasicData* basic, SuiteHandler& /*suites*/, OutputOptions& options) {
+A_Err EncodeBufferedFrames(AEIO_BasicData* basic, OutputOptions& options) {
   MirrorCounts(options);
   const A_Err err = FinishEncoding(basic, &options.framesWritten);
   options.buffersFilled = 0;

@@ -10,7 +10,6 @@
 
 #include "platform/aesdk/aeio_module.h"
 
-class SuiteHandler;
 struct OutputOptions;
 
 // The encoding of one slot: call i encodes slot i when it holds a frame.
@@ -22,7 +21,7 @@ A_Err thread_func(void* refconPV, A_long thread_indexL, A_long i, A_long iterati
 // whose encode failed (a failure an earlier call returned has been tried
 // again) and the frames after it are not written, and that error is
 // returned; the first failed write stops the writing with 9997.
-A_Err EncodeBufferedFrames(AEIO_BasicData* basic, SuiteHandler& suites, OutputOptions& options);
+A_Err EncodeBufferedFrames(AEIO_BasicData* basic, OutputOptions& options);
 
 // The same for a render that never reached its end, before its track file is
 // closed: its frames are written to it.

@@ -106,8 +106,7 @@ A_Err CheckTakenOverRecord(AEIO_BasicData* basic_dataP, SuiteHandler& suites, AE
 A_Err My_InitOutputSpec(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH, A_Boolean*) {
   return CallFromHost([&]() -> A_Err {
     SuiteHandler suites(basic_dataP->pica_basicP);
-    std::fputs("My_InitOutputSpec\n", stderr);
-    LogMessage("My_InitOutputSpec\n");
+    LogBoth("My_InitOutputSpec\n");
 
     const AEGP_MemorySuite1* memory = suites.MemorySuite1();
     NewHandle created(suites);

@@ -64,8 +64,7 @@ A_Err SetUpPicture(AEIO_BasicData* basic, SuiteHandler& suites, AEIO_OutSpecH ou
   std::free(EncoderParameters().cp_comment);
   EncoderParameters().cp_comment = nullptr;
   if (j2c_initialize(24, 1, &options, &EncoderParameters()) == 1) {
-    std::fputs("My_StartAdding - j2c initialize failed\n", stderr);
-    LogMessage("My_StartAdding - j2c initialize failed\n");
+    LogBoth("My_StartAdding - j2c initialize failed\n");
     FreeEncodingSlots(basic, suites, options);
     return kErrUnsupportedOutput;
   }

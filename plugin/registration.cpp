@@ -64,8 +64,7 @@ A_Err EntryPointFunc(SPBasicSuite* pica_basicP, A_long, A_long, AEGP_PluginID ae
   return CallFromHost([&]() -> A_Err {
     SuiteHandler suites(pica_basicP);
     LogReset();
-    std::fputs("EntryPointFunc\n", stderr);
-    LogMessage("EntryPointFunc\n");
+    LogBoth("EntryPointFunc\n");
 
     AEIO_ModuleInfo info;
     AEIO_FunctionBlock4 funcs;

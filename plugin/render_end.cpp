@@ -23,11 +23,6 @@
 
 namespace {
 
-void LogBoth(const char* text) {
-  std::fputs(text, stderr);
-  LogMessage(text);
-}
-
 void MakeUuidLogged(const char* format, char* destination) {
   MakeUUIDText(destination);
   char line[128];
@@ -47,7 +42,7 @@ A_Err EndAdding(AEIO_BasicData* basic, AEIO_OutSpecH outH) {
 
   // The host may deliver fewer frames than the duration (a stopped render):
   // the frames still buffered belong in the file.
-  if (PictureTrackFileIsOpen() && options.bufferCount > 0) err = EncodeBufferedFrames(basic, suites, options);
+  if (PictureTrackFileIsOpen() && options.bufferCount > 0) err = EncodeBufferedFrames(basic, options);
 
   const bool wasOpen = PictureTrackFileIsOpen();
   errno = 0;

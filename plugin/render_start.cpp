@@ -145,8 +145,7 @@ A_Err PreparePackageFolder(AEIO_BasicData* basic, SuiteHandler& suites, AEIO_Out
     if (!foreign.empty()) {
       const std::string line = "My_StartAdding - " + std::string(options.folderPath) + " is kept: it holds " + foreign +
                                ", which no render wrote\n";
-      std::fputs(line.c_str(), stderr);
-      LogMessage(line.c_str());
+      LogBoth(line.c_str());
     }
     ReportFormatted(basic, suites, kRemoveFolderReport, options.folderPath);
     return kErrStartCheck;

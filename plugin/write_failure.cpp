@@ -17,8 +17,7 @@ void ReportWriteFailure(const char* fileName, int error, const char* fallback) {
   char reason[256];  // strerror_r: the frame workers report failures too
   FormatTextCut(line, sizeof line, "cannot write %s: %s\n", fileName,
                 error != 0 ? strerror_r(error, reason, sizeof reason) : fallback);
-  std::fputs(line, stderr);
-  LogMessage(line);
+  LogBoth(line);
   if (g_lastFailure[0] == '\0') CopyTextCut(g_lastFailure, sizeof g_lastFailure - 1, line);
 }
 

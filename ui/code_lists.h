@@ -18,9 +18,22 @@ struct CodeList {
   int rowCount;             // with the empty row
 };
 
-// The lists in list order (content type, projector aspect ratio, audio
-// language, subtitle language, territory, rating, audio type, resolution,
-// studio, facility, 3D type, package type).
+// The lists in list order.
+enum CodeListEntry {
+  kContent,    // content type
+  kAspect,     // projector aspect ratio
+  kAudioLang,  // audio language
+  kSubLang,    // subtitle language
+  kTerritory,
+  kRating,
+  kAudioType,
+  kResolution,
+  kStudio,
+  kFacility,
+  kStereo,  // 3D type
+  kPackage  // package type
+};
+
 const CodeList& GetCodeList(int entry);
 
 // Each adds every row of its list, row 0 first, to its list control of the

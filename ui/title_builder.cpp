@@ -81,21 +81,6 @@ void ComposeTitle(HWND dialog) {
   for (int entry = 0; entry < kCodeListCount; ++entry) code[entry] = ChosenCode(dialog, entry);
   auto chosen = [&](int entry) { return !code[entry].empty(); };
   auto sep = [&](bool when) { return std::string(when ? "_" : ""); };
-  enum {
-    kContent,
-    kAspect,
-    kAudioLang,
-    kSubLang,
-    kTerritory,
-    kRating,
-    kAudioType,
-    kResolution,
-    kStudio,
-    kFacility,
-    kStereo,
-    kPackage
-  };
-
   std::string title = film;
   title += "_";
   title += code[kContent] + sep(chosen(kContent));

@@ -19,21 +19,6 @@ namespace {
 
 using ui_test::DialogUser;
 
-enum {
-  kContent,
-  kAspect,
-  kAudioLang,
-  kSubLang,
-  kTerritory,
-  kRating,
-  kAudioType,
-  kResolution,
-  kStudio,
-  kFacility,
-  kStereo,
-  kPackage
-};
-
 // The row of the list whose code is `code`.
 int Row(int entry, const std::string& code) {
   const CodeList& list = GetCodeList(entry);
