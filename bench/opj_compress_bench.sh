@@ -53,7 +53,7 @@ for jpg in "$photos"/*.jpg; do
 done
 
 # Besides PSNR, the mean codestream size against the frame's budget of
-# 1302083 bytes: smooth content that keeps all its passes stops short of it.
+# 1302083 bytes.
 printf "%-14s %-6s %12s %16s %14s %16s\n" "PSNR (dB)" "X'Y'Z'" "lumavox" "opj_compress" "lumavox bytes" "opj_compress bytes"
 for content in synthetic photographic; do
   for xyz in off on; do

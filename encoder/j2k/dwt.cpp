@@ -21,13 +21,13 @@
 
 namespace {
 
-// Lifting coefficients and scaling factors as 13-bit fractions.
-constexpr int32_t kAlpha = 12993;     // 1.586
-constexpr int32_t kBeta = 434;        // 0.0530
-constexpr int32_t kGamma = 7233;      // 0.8829
-constexpr int32_t kDelta = 3633;      // 0.4435
-constexpr int32_t kHighScale = 5038;  // 0.6150
-constexpr int32_t kLowScale = 6659;   // 0.8129
+// Lifting coefficients and scaling factors as 15-bit fractions, rounded.
+constexpr int32_t kAlpha = 51974;      // 1.586134342
+constexpr int32_t kBeta = 1736;        // 0.052980118
+constexpr int32_t kGamma = 28931;      // 0.882911075
+constexpr int32_t kDelta = 14533;      // 0.443506852
+constexpr int32_t kHighScale = 20155;  // K / 2 = 0.615087052
+constexpr int32_t kLowScale = 26637;   // 1 / K = 0.812893066
 
 inline int32_t wrap_add(int32_t a, int32_t b) {
   return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
@@ -37,7 +37,7 @@ inline int32_t wrap_add(int32_t a, int32_t b) {
 template <bool Sub>
 inline void lift_step(int32_t* __restrict out, const int32_t* a, const int32_t* b, int count, int32_t c) {
   for (int j = 0; j < count; ++j) {
-    int32_t m = fix_mul_small(wrap_add(a[j], b[j]), c);
+    int32_t m = fix_mul15(wrap_add(a[j], b[j]), c);
     out[j] = Sub ? wrap_add(out[j], -m) : wrap_add(out[j], m);
   }
 }
@@ -67,8 +67,8 @@ template <int B>
   update<B, true>(s, d, sn, dn, kBeta);
   predict<B, false>(d, s, sn, dn, kGamma);
   update<B, false>(s, d, sn, dn, kDelta);
-  for (int i = 0; i < dn * B; ++i) d[i] = fix_mul_small(d[i], kHighScale);
-  for (int i = 0; i < sn * B; ++i) s[i] = fix_mul_small(s[i], kLowScale);
+  for (int i = 0; i < dn * B; ++i) d[i] = fix_mul15(d[i], kHighScale);
+  for (int i = 0; i < sn * B; ++i) s[i] = fix_mul15(s[i], kLowScale);
 }
 
 constexpr int kColumnBatch = 64;  // 64 bytes: one cache line of each row
@@ -141,12 +141,12 @@ void dwt_encode_1_real(int32_t* a, int dn, int sn) {
   if (dn < 1 || sn < 1) return;  // not a split line: no neighbour of the other kind
   auto S = [&](int i) -> int32_t& { return a[2 * (i < 0 ? 0 : (i >= sn ? sn - 1 : i))]; };
   auto D = [&](int i) -> int32_t& { return a[2 * (i < 0 ? 0 : (i >= dn ? dn - 1 : i)) + 1]; };
-  for (int i = 0; i < dn; ++i) D(i) = wrap_add(D(i), -fix_mul_small(wrap_add(S(i), S(i + 1)), kAlpha));
-  for (int i = 0; i < sn; ++i) S(i) = wrap_add(S(i), -fix_mul_small(wrap_add(D(i - 1), D(i)), kBeta));
-  for (int i = 0; i < dn; ++i) D(i) = wrap_add(D(i), fix_mul_small(wrap_add(S(i), S(i + 1)), kGamma));
-  for (int i = 0; i < sn; ++i) S(i) = wrap_add(S(i), fix_mul_small(wrap_add(D(i - 1), D(i)), kDelta));
-  for (int i = 0; i < dn; ++i) D(i) = fix_mul_small(D(i), kHighScale);
-  for (int i = 0; i < sn; ++i) S(i) = fix_mul_small(S(i), kLowScale);
+  for (int i = 0; i < dn; ++i) D(i) = wrap_add(D(i), -fix_mul15(wrap_add(S(i), S(i + 1)), kAlpha));
+  for (int i = 0; i < sn; ++i) S(i) = wrap_add(S(i), -fix_mul15(wrap_add(D(i - 1), D(i)), kBeta));
+  for (int i = 0; i < dn; ++i) D(i) = wrap_add(D(i), fix_mul15(wrap_add(S(i), S(i + 1)), kGamma));
+  for (int i = 0; i < sn; ++i) S(i) = wrap_add(S(i), fix_mul15(wrap_add(D(i - 1), D(i)), kDelta));
+  for (int i = 0; i < dn; ++i) D(i) = fix_mul15(D(i), kHighScale);
+  for (int i = 0; i < sn; ++i) S(i) = fix_mul15(S(i), kLowScale);
 }
 
 void dwt_deinterleave_h(const int32_t* a, int32_t* b, int dn, int sn) {
@@ -190,15 +190,15 @@ int dwt_getgain_real(int /*orient*/) { return 0; }
 
 double dwt_getnorm_real(int level, int orient) { return dwt_norms_real[orient][level]; }
 
-void dwt_encode_stepsize(int stepsize, int /*numbps*/, opj_stepsize* bandno_stepsize) {
+void dwt_encode_stepsize(int stepsize, int numbps, opj_stepsize* bandno_stepsize) {
   int k = 0;
   for (int s = stepsize; s > 1; s >>= 1) ++k;
   int shifted = 11 - k >= 0 ? stepsize << (11 - k) : stepsize >> (k - 11);
   bandno_stepsize->mant = shifted & 0x7FF;
-  bandno_stepsize->expn = 8 - (k - 13);
+  bandno_stepsize->expn = numbps - (k - 13);
 }
 
-void dwt_calc_explicit_stepsizes(opj_tccp* tccp, int /*prec*/) {
+void dwt_calc_explicit_stepsizes(opj_tccp* tccp, int prec) {
   int numbands = 3 * tccp->numresolutions - 2;
   if (numbands > J2K_MAXBANDS) numbands = J2K_MAXBANDS;
   for (int bandno = 0; bandno < numbands; ++bandno) {
@@ -208,6 +208,6 @@ void dwt_calc_explicit_stepsizes(opj_tccp* tccp, int /*prec*/) {
     const int gain = dwt_getgain_real(orient);
     double stepsize = 1.0;
     if (tccp->qntsty != 0) stepsize = 1.0 / dwt_getnorm_real(level, orient);
-    dwt_encode_stepsize(static_cast<int>(std::floor(stepsize * 8192.0)), 0 + gain, &tccp->stepsizes[bandno]);
+    dwt_encode_stepsize(static_cast<int>(std::floor(stepsize * 8192.0)), prec + gain, &tccp->stepsizes[bandno]);
   }
 }

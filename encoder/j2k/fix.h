@@ -21,3 +21,15 @@ inline int32_t fix_mul_small(int32_t a, int32_t b) {
   lo = (lo + (lo & 4096u)) >> 13;
   return static_cast<int32_t>(hi + lo);
 }
+
+// The same product with 15 fraction bits, for the wavelet's and the colour
+// transform's constants, whose 13-bit roundings would leave the decoded
+// picture up to a code value off: a = ah * 2^15 + al with 0 <= al < 2^15, and
+// 0 <= b < 2^17 so that al * b fits 32 bits. The result is the 64-bit
+// product rounded as above, for every a whose product fits 32 bits.
+inline int32_t fix_mul15(int32_t a, int32_t b) {
+  uint32_t hi = static_cast<uint32_t>(a >> 15) * static_cast<uint32_t>(b);
+  uint32_t lo = (static_cast<uint32_t>(a) & 0x7FFFu) * static_cast<uint32_t>(b);
+  lo = (lo + (lo & 16384u)) >> 15;
+  return static_cast<int32_t>(hi + lo);
+}

@@ -12,9 +12,9 @@ const double mct_norms_real[3] = {1.732, 1.805, 1.573};
 //   Y  =  0.299    R + 0.587    G + 0.114    B
 //   Cb = -0.168736 R - 0.331264 G + 0.5      B
 //   Cr =  0.5      R - 0.418688 G - 0.081312 B
-constexpr int32_t kYr = 2449, kYg = 4809, kYb = 934;
-constexpr int32_t kCbr = 1382, kCbg = 2714, kCbb = 4096;
-constexpr int32_t kCrr = 4096, kCrg = 3430, kCrb = 666;
+constexpr int32_t kYr = 9798, kYg = 19235, kYb = 3735;
+constexpr int32_t kCbr = 5529, kCbg = 10855, kCbb = 16384;
+constexpr int32_t kCrr = 16384, kCrg = 13720, kCrb = 2664;
 }  // namespace
 
 // Every coefficient lies below 2^18, so the 32-bit product gives the same
@@ -24,9 +24,9 @@ SIMD_CLONES void mct_encode_real(int32_t* __restrict c0, int32_t* __restrict c1,
     const int32_t r = c0[i];
     const int32_t g = c1[i];
     const int32_t b = c2[i];
-    c0[i] = fix_mul_small(r, kYr) + fix_mul_small(g, kYg) + fix_mul_small(b, kYb);
-    c1[i] = -fix_mul_small(r, kCbr) - fix_mul_small(g, kCbg) + fix_mul_small(b, kCbb);
-    c2[i] = fix_mul_small(r, kCrr) - fix_mul_small(g, kCrg) - fix_mul_small(b, kCrb);
+    c0[i] = fix_mul15(r, kYr) + fix_mul15(g, kYg) + fix_mul15(b, kYb);
+    c1[i] = -fix_mul15(r, kCbr) - fix_mul15(g, kCbg) + fix_mul15(b, kCbb);
+    c2[i] = fix_mul15(r, kCrr) - fix_mul15(g, kCrg) - fix_mul15(b, kCrb);
   }
 }
 

@@ -625,7 +625,7 @@ int t1_allocate_buffers(opj_t1* t1, int w, int h) {
 }
 
 void t1_encode_cblk(opj_t1* t1, opj_tcd_cblk_enc* cblk, int orient, int compno, int level, int qmfbid, double stepsize,
-                    int cblksty, int numcomps, int mct) {
+                    int cblksty, int numcomps, int mct, int lowest_bpno) {
   opj_mqc* mqc = t1->mqc;
   const uint32_t max = t1->maxmag;
   cblk->numbps = max ? (floorlog2(max) + 1) - T1_NMSEDEC_FRACBITS : 0;
@@ -642,7 +642,8 @@ void t1_encode_cblk(opj_t1* t1, opj_tcd_cblk_enc* cblk, int orient, int compno, 
 
   double cumwmsedec = 0.0;
   int passno;
-  for (passno = 0; bpno >= 0 && passno < T1_MAXPASSES; ++passno) {
+  if (lowest_bpno < 0) lowest_bpno = 0;
+  for (passno = 0; bpno >= lowest_bpno && passno < T1_MAXPASSES; ++passno) {
     opj_tcd_pass* pass = &t1->passes[passno];
     int nmsedec = 0;
     switch (passtype) {
@@ -659,7 +660,8 @@ void t1_encode_cblk(opj_t1* t1, opj_tcd_cblk_enc* cblk, int orient, int compno, 
     pass->distortiondec = cumwmsedec;
     pass->rate = mqc_numbytes(mqc) + 3;
   }
-  if (bpno >= 0) t1->failed = 1;  // more passes than can be recorded
+  if (bpno >= lowest_bpno) t1->failed = 1;  // more passes than can be recorded
+  cblk->planes_left = bpno + 1;
 
   if (!(cblksty & T1_CBLKSTY_NOFLUSH)) mqc_flush(mqc);
   const int numbytes = mqc_numbytes(mqc);
@@ -677,7 +679,8 @@ void t1_encode_cblk(opj_t1* t1, opj_tcd_cblk_enc* cblk, int orient, int compno, 
   cblk->data = out;
 }
 
-int t1_encode_cblks(opj_t1* t1, opj_tcd_tile* tile, opj_tcp* tcp, tcd_arena* arena) {
+int t1_encode_cblks(opj_t1* t1, opj_tcd_tile* tile, opj_tcp* tcp, tcd_arena* arena, int lowest_bpno,
+                    bool only_short) {
   for (int compno = 0; compno < tile->numcomps; ++compno) {
     opj_tcd_tilecomp* tilec = &tile->comps[compno];
     const opj_tccp* tccp = &tcp->tccps[compno];
@@ -691,6 +694,7 @@ int t1_encode_cblks(opj_t1* t1, opj_tcd_tile* tile, opj_tcp* tcp, tcd_arena* are
           opj_tcd_precinct* prc = &band->precincts[precno];
           for (int cblkno = 0; cblkno < prc->cw * prc->ch; ++cblkno) {
             opj_tcd_cblk_enc* cblk = &prc->cblks[cblkno];
+            if (only_short && cblk->planes_left <= 0) continue;
             int x = cblk->x0 - band->x0;
             int y = cblk->y0 - band->y0;
             if (band->bandno & 1) {
@@ -712,7 +716,7 @@ int t1_encode_cblks(opj_t1* t1, opj_tcd_tile* tile, opj_tcp* tcp, tcd_arena* are
                                                                 bandconst, t1->data, fix_mul);
 
             t1_encode_cblk(t1, cblk, band->bandno, compno, tilec->numresolutions - 1 - resno, tccp->qmfbid,
-                           band->stepsize, tccp->cblksty, tile->numcomps, tcp->mct);
+                           band->stepsize, tccp->cblksty, tile->numcomps, tcp->mct, only_short ? 0 : lowest_bpno);
             if (t1->failed) return 0;
 
             // Keep the block's bytes and passes in the tile's arena.

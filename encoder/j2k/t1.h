@@ -70,12 +70,18 @@ struct opj_t1 {
 opj_t1* t1_create(opj_cinfo* cinfo);
 void t1_destroy(opj_t1* t1);
 int t1_allocate_buffers(opj_t1* t1, int w, int h);
-// Codes every code-block of the tile; 0 when a buffer could not be had.
-int t1_encode_cblks(opj_t1* t1, opj_tcd_tile* tile, opj_tcp* tcp, tcd_arena* arena);
-// Codes one code-block whose samples are in the coder's sample buffer; the
-// passes and bytes are left in the coder's scratch (t1->passes, t1->scratch + 2).
+// Codes the code-blocks of the tile down to bit-plane lowest_bpno (0: every
+// plane); with only_short, only the blocks with planes left, again from the
+// top, down to plane 0.
+// Returns 0 when a buffer could not be had.
+int t1_encode_cblks(opj_t1* t1, opj_tcd_tile* tile, opj_tcp* tcp, tcd_arena* arena, int lowest_bpno = 0,
+                    bool only_short = false);
+// Codes one code-block whose samples are in the coder's sample buffer, down
+// to bit-plane lowest_bpno; the passes and bytes are left in the coder's
+// scratch (t1->passes, t1->scratch + 2) and the planes not coded in
+// cblk->planes_left.
 void t1_encode_cblk(opj_t1* t1, opj_tcd_cblk_enc* cblk, int orient, int compno, int level, int qmfbid, double stepsize,
-                    int cblksty, int numcomps, int mct);
+                    int cblksty, int numcomps, int mct, int lowest_bpno = 0);
 
 // Table look-ups, exposed for the tests.
 int t1_getctxno_zc(int f, int orient);

@@ -24,6 +24,11 @@ inline int int_ceildiv(int a, int b) { return (a + b - 1) / b; }
 inline int int_ceildivpow2(int a, int b) { return (a + (1 << b) - 1) >> b; }
 inline int int_floordivpow2(int a, int b) { return a >> b; }
 
+// Bit-planes at the bottom of every code-block left for a second round, and
+// how near its end a block's passes must be taken for it to get them.
+constexpr int kPlanesCodedLater = 3;
+constexpr int kPassesNearTheEnd = 2;
+
 template <typename T>
 T* arena_array(tcd_arena* arena, size_t n) {
   return static_cast<T*>(tcd_arena_alloc(arena, sizeof(T) * (n ? n : 1), true));
@@ -330,10 +335,27 @@ int tcd_encode_tile(opj_tcd* tcd, int tileno, uint8_t* dest, int len) {
     }
     opj_t1* t1 = t1_create(tcd->cinfo);
     if (!t1) return -999;
-    const int ok = t1_encode_cblks(t1, tile, tcp, &tcd->arena);
+    // With a byte budget, the lowest bit-planes are coded only where the rate
+    // allocation takes the last passes coded above them: busy pictures spend
+    // their budget long before them.
+    const bool budgeted = tcp->numlayers == 1 && tcp->rates[0] > 0.0f;
+    int ok = t1_encode_cblks(t1, tile, tcp, &tcd->arena, budgeted ? kPlanesCodedLater : 0);
+    if (ok) ok = tcd_rateallocate(tcd, dest, len);
+    if (ok && budgeted) {
+      // A block whose last passes were taken may have more to give below
+      // them; the others are done.
+      bool short_blocks = false;
+      for_each_cblk(tile, [&](int, opj_tcd_cblk_enc* cblk) {
+        if (cblk->numpassesinlayers + kPassesNearTheEnd < cblk->totalpasses) cblk->planes_left = 0;
+        short_blocks |= cblk->planes_left > 0;
+      });
+      if (short_blocks) {
+        ok = t1_encode_cblks(t1, tile, tcp, &tcd->arena, 0, true);
+        if (ok) ok = tcd_rateallocate(tcd, dest, len);
+      }
+    }
     t1_destroy(t1);
     if (!ok) return -999;
-    if (!tcd_rateallocate(tcd, dest, len)) return -999;
   }
 
   opj_t2* t2 = t2_create(tcd->cinfo, image, tcd->cp);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cstring>
 #include <random>
 #include <string>
@@ -106,7 +108,7 @@ class BlockCoder : public ::testing::Test {
   void TearDown() override { t1_destroy(t1); }
 
   // Codes a w x h block of signed quantised values (6 fraction bits).
-  void Code(int w, int h, const std::vector<int>& values, int orient = 0) {
+  void Code(int w, int h, const std::vector<int>& values, int orient = 0, int lowest_bpno = 0) {
     ASSERT_EQ(t1_allocate_buffers(t1, w, h), 1);
     uint32_t maxmag = 0;
     for (int i = 0; i < w * h; ++i) {
@@ -116,12 +118,44 @@ class BlockCoder : public ::testing::Test {
     }
     t1->maxmag = maxmag;
     cblk = opj_tcd_cblk_enc{};
-    t1_encode_cblk(t1, &cblk, orient, 0, 0, 0, 1.0, 0, 3, 0);
+    t1_encode_cblk(t1, &cblk, orient, 0, 0, 0, 1.0, 0, 3, 0, lowest_bpno);
   }
 
   opj_t1* t1 = nullptr;
   opj_tcd_cblk_enc cblk{};
 };
+
+// Coding that stops above the lowest planes must give the first passes of the
+// full coding unchanged, since the rate allocation compares the two.
+TEST_F(BlockCoder, CodingStoppedAbovePlanesGivesTheFirstPassesOfTheFullCoding) {
+  std::mt19937 rng(5);
+  std::vector<int> v(1024);
+  for (auto& x : v) x = static_cast<int>(rng() % (1u << 14)) - (1 << 13);
+  Code(32, 32, v, 1);
+  const int total = cblk.totalpasses;
+  ASSERT_EQ(cblk.planes_left, 0);
+  const std::vector<opj_tcd_pass> full(cblk.passes, cblk.passes + total);
+  const std::vector<uint8_t> bytes(cblk.data, cblk.data + full.back().rate);
+
+  Code(32, 32, v, 1, 3);
+  EXPECT_EQ(cblk.planes_left, 3);
+  ASSERT_EQ(cblk.totalpasses, total - 9);
+  // The distortions all agree; the rates of the last plane's passes may end
+  // sooner, at the flush.
+  for (int k = 0; k < cblk.totalpasses; ++k) {
+    EXPECT_EQ(cblk.passes[k].distortiondec, full[k].distortiondec) << "pass " << k;
+    if (k + 3 < cblk.totalpasses) {
+      EXPECT_EQ(cblk.passes[k].rate, full[k].rate) << "pass " << k;
+    }
+  }
+  const int shared = cblk.passes[cblk.totalpasses - 4].rate;
+  EXPECT_TRUE(std::equal(cblk.data, cblk.data + shared, bytes.begin()));
+
+  // Stopped above its top plane, a block has no passes and every plane left.
+  Code(32, 32, v, 1, 20);
+  EXPECT_EQ(cblk.totalpasses, 0);
+  EXPECT_EQ(cblk.planes_left, cblk.numbps);
+}
 
 TEST_F(BlockCoder, ZeroBlockHasNoPasses) {
   Code(32, 32, std::vector<int>(1024, 0));

@@ -108,9 +108,9 @@ void ExpectDumpedParameters(const std::vector<uint8_t>& cs, const std::string& d
   EXPECT_TRUE(has("mct=1"));
   EXPECT_TRUE(has("Main header end position=164"));
   const char* stepSizes =
-      "stepsizes (m,e)=(1824,14) (1776,14) (1776,14) (1728,14) (1792,13) (1792,13) "
-      "(1760,13) (1872,12) (1872,12) (1896,12) (5,10) (5,10) (71,10) (2003,10) "
-      "(2003,10) (1890,10)";
+      "stepsizes (m,e)=(1824,18) (1776,18) (1776,18) (1728,18) (1792,17) (1792,17) "
+      "(1760,17) (1872,16) (1872,16) (1896,16) (5,14) (5,14) (71,14) (2003,14) "
+      "(2003,14) (1890,14)";
   for (const char* s : {"prec=12", "numresolutions=6", "cblkw=2^5", "cblkh=2^5", "qmfbid=0", "qntsty=2", "numgbits=1",
                         "preccintsize (w,h)=(7,7) (8,8) (8,8) (8,8) (8,8) (8,8)", stepSizes}) {
     size_t count = 0;
@@ -142,7 +142,7 @@ TEST(Codestream, MainHeaderByteForByte) {
       "FF51 002F 0003 00000800 00000438 00000000 00000000 00000800 00000438 00000000 00000000 0003"
       " 0B0101 0B0101 0B0101"
       "FF52 0012 01 04 0001 01 05 03 03 00 00 77 88 88 88 88 88"
-      "FF5C 0023 22 7720 76F0 76F0 76C0 6F00 6F00 6EE0 6750 6750 6768 5005 5005 5047 57D3 57D3 5762"
+      "FF5C 0023 22 9720 96F0 96F0 96C0 8F00 8F00 8EE0 8750 8750 8768 7005 7005 7047 77D3 77D3 7762"
       "FF64 001E 0001 " +
       [] {
         std::string s;

@@ -103,8 +103,8 @@ TEST(CodingParameters, RenderSetUp) {
       EXPECT_EQ(tccp.prch[r], 8);
     }
     EXPECT_EQ(tccp.prcw[6], 0);
-    EXPECT_EQ((tccp.stepsizes[0].expn << 11) + tccp.stepsizes[0].mant, 0x7720);
-    EXPECT_EQ((tccp.stepsizes[15].expn << 11) + tccp.stepsizes[15].mant, 0x5762);
+    EXPECT_EQ((tccp.stepsizes[0].expn << 11) + tccp.stepsizes[0].mant, 0x9720);
+    EXPECT_EQ((tccp.stepsizes[15].expn << 11) + tccp.stepsizes[15].mant, 0x7762);
   }
   opj_destroy_compress(cinfo);
 }
