@@ -679,8 +679,7 @@ void t1_encode_cblk(opj_t1* t1, opj_tcd_cblk_enc* cblk, int orient, int compno, 
   cblk->data = out;
 }
 
-int t1_encode_cblks(opj_t1* t1, opj_tcd_tile* tile, opj_tcp* tcp, tcd_arena* arena, int lowest_bpno,
-                    bool only_short) {
+int t1_encode_cblks(opj_t1* t1, opj_tcd_tile* tile, opj_tcp* tcp, tcd_arena* arena, int lowest_bpno, bool only_short) {
   for (int compno = 0; compno < tile->numcomps; ++compno) {
     opj_tcd_tilecomp* tilec = &tile->comps[compno];
     const opj_tccp* tccp = &tcp->tccps[compno];
