@@ -625,25 +625,49 @@ int t1_allocate_buffers(opj_t1* t1, int w, int h) {
 }
 
 void t1_encode_cblk(opj_t1* t1, opj_tcd_cblk_enc* cblk, int orient, int compno, int level, int qmfbid, double stepsize,
-                    int cblksty, int numcomps, int mct, int lowest_bpno) {
+                    int cblksty, int numcomps, int mct, int lowest_bpno, tcd_arena* keep) {
   opj_mqc* mqc = t1->mqc;
   const uint32_t max = t1->maxmag;
   cblk->numbps = max ? (floorlog2(max) + 1) - T1_NMSEDEC_FRACBITS : 0;
 
   int bpno = cblk->numbps - 1;
   int passtype = 2;
-
-  mqc_resetstates(mqc);
-  mqc_setstate(mqc, T1_CTXNO_UNI, 0, 46);
-  mqc_setstate(mqc, T1_CTXNO_AGG, 0, 3);
-  mqc_setstate(mqc, T1_CTXNO_ZC, 0, 4);
   uint8_t* out = t1->scratch + 2;
-  mqc_init_enc(mqc, out);
-
   double cumwmsedec = 0.0;
-  int passno;
+  int passno = 0;
+
+  const int flagssize = (t1->w + 2) * ((t1->h + 3) / 4 + 2);
+  const t1_resume_point* from = cblk->resume;
+  cblk->resume = nullptr;
+  if (from && from->flagssize == flagssize && from->passno <= T1_MAXPASSES) {
+    // Back to where the coding stopped: the bytes before the last one are
+    // as the flush left them, the last one as it was before.
+    mqc_init_enc(mqc, out);
+    if (from->last_byte_at > 0) std::memcpy(out, cblk->data, static_cast<size_t>(from->last_byte_at));
+    mqc->bp = out + from->last_byte_at;
+    *mqc->bp = from->last_byte;
+    mqc->a = from->a;
+    mqc->c = from->c;
+    mqc->ct = from->ct;
+    std::memcpy(mqc->ctxs, from->ctxs, sizeof mqc->ctxs);
+    std::memcpy(t1->flags, from->flags, sizeof(uint32_t) * static_cast<size_t>(from->flagssize));
+    for (passno = 0; passno < from->passno; ++passno) {
+      t1->passes[passno] = cblk->passes[passno];
+      t1->passes[passno].rate = from->rates[passno];
+    }
+    cumwmsedec = from->cumwmsedec;
+    bpno = from->bpno;
+    passtype = passno ? 0 : 2;  // a block stopped above its top plane starts with a clean-up
+  } else {
+    mqc_resetstates(mqc);
+    mqc_setstate(mqc, T1_CTXNO_UNI, 0, 46);
+    mqc_setstate(mqc, T1_CTXNO_AGG, 0, 3);
+    mqc_setstate(mqc, T1_CTXNO_ZC, 0, 4);
+    mqc_init_enc(mqc, out);
+  }
+
   if (lowest_bpno < 0) lowest_bpno = 0;
-  for (passno = 0; bpno >= lowest_bpno && passno < T1_MAXPASSES; ++passno) {
+  for (; bpno >= lowest_bpno && passno < T1_MAXPASSES; ++passno) {
     opj_tcd_pass* pass = &t1->passes[passno];
     int nmsedec = 0;
     switch (passtype) {
@@ -663,9 +687,33 @@ void t1_encode_cblk(opj_t1* t1, opj_tcd_cblk_enc* cblk, int orient, int compno, 
   if (bpno >= lowest_bpno) t1->failed = 1;  // more passes than can be recorded
   cblk->planes_left = bpno + 1;
 
+  if (keep && bpno >= 0 && !(cblksty & T1_CBLKSTY_NOFLUSH)) {
+    auto* point = static_cast<t1_resume_point*>(tcd_arena_alloc(keep, sizeof(t1_resume_point), false));
+    auto* flags = static_cast<uint32_t*>(tcd_arena_alloc(keep, sizeof(uint32_t) * flagssize, false));
+    auto* rates = static_cast<int*>(tcd_arena_alloc(keep, sizeof(int) * (passno ? passno : 1), false));
+    if (point && flags && rates) {
+      point->a = mqc->a;
+      point->c = mqc->c;
+      point->ct = mqc->ct;
+      point->last_byte_at = static_cast<int>(mqc->bp - out);
+      point->last_byte = *mqc->bp;
+      std::memcpy(point->ctxs, mqc->ctxs, sizeof point->ctxs);
+      point->cumwmsedec = cumwmsedec;
+      point->bpno = bpno;
+      point->passno = passno;
+      for (int i = 0; i < passno; ++i) rates[i] = t1->passes[i].rate;
+      point->rates = rates;
+      std::memcpy(flags, t1->flags, sizeof(uint32_t) * flagssize);
+      point->flags = flags;
+      point->flagssize = flagssize;
+      cblk->resume = point;
+    }
+  }
+
   if (!(cblksty & T1_CBLKSTY_NOFLUSH)) mqc_flush(mqc);
   const int numbytes = mqc_numbytes(mqc);
   if (numbytes > T1_SCRATCH_SIZE) t1->failed = 1;
+  t1->numbytes = numbytes;
 
   cblk->totalpasses = passno;
   for (int i = 0; i < passno; ++i) {
@@ -707,6 +755,7 @@ int t1_encode_cblks(opj_t1* t1, opj_tcd_tile* tile, opj_tcp* tcp, tcd_arena* are
             const int cblk_w = cblk->x1 - cblk->x0;
             const int cblk_h = cblk->y1 - cblk->y0;
             if (!t1_allocate_buffers(t1, cblk_w, cblk_h)) return 0;
+            if (!only_short) cblk->resume = nullptr;  // a first coding starts at the top
 
             // Quantise to 6 fraction bits, kept as magnitude and sign.
             t1->maxmag = bandconst < (1 << 18) ? quantise_block_small(&tilec->data[y * tile_w + x], tile_w, cblk_w,
@@ -715,11 +764,13 @@ int t1_encode_cblks(opj_t1* t1, opj_tcd_tile* tile, opj_tcp* tcp, tcd_arena* are
                                                                 bandconst, t1->data, fix_mul);
 
             t1_encode_cblk(t1, cblk, band->bandno, compno, tilec->numresolutions - 1 - resno, tccp->qmfbid,
-                           band->stepsize, tccp->cblksty, tile->numcomps, tcp->mct, only_short ? 0 : lowest_bpno);
+                           band->stepsize, tccp->cblksty, tile->numcomps, tcp->mct, only_short ? 0 : lowest_bpno,
+                           arena);
             if (t1->failed) return 0;
 
             // Keep the block's bytes and passes in the tile's arena.
-            const int numbytes = cblk->totalpasses ? cblk->passes[cblk->totalpasses - 1].rate : 0;
+            // Every byte coded: a block that goes on later starts from them.
+            const int numbytes = cblk->totalpasses ? t1->numbytes : 0;
             uint8_t* data = nullptr;
             opj_tcd_pass* passes = nullptr;
             if (cblk->totalpasses) {

@@ -64,24 +64,43 @@ struct opj_t1 {
   uint32_t maxmag;   // largest magnitude of the block in data
   uint8_t* scratch;  // T1_SCRATCH_SIZE + 2 bytes, two zero bytes first
   opj_tcd_pass passes[T1_MAXPASSES];
-  int failed;  // a buffer could not be allocated or a block overflowed
+  int numbytes;  // bytes coded by the last call, flush included
+  int failed;    // a buffer could not be allocated or a block overflowed
+};
+
+// What a code-block's coding needs to go on below the plane it stopped at:
+// the coder's registers and contexts and its last byte before the flush, the
+// flags, the passes' rates before the end's corrections and the plane next.
+struct t1_resume_point {
+  uint32_t a, c, ct;
+  int last_byte_at;  // the last byte written, from the start of the data (-1: none)
+  uint8_t last_byte;
+  const opj_mqc_state* ctxs[MQC_NUMCTXS];
+  double cumwmsedec;
+  int bpno;
+  int passno;
+  int* rates;  // passno of them
+  uint32_t* flags;
+  int flagssize;
 };
 
 opj_t1* t1_create(opj_cinfo* cinfo);
 void t1_destroy(opj_t1* t1);
 int t1_allocate_buffers(opj_t1* t1, int w, int h);
 // Codes the code-blocks of the tile down to bit-plane lowest_bpno (0: every
-// plane); with only_short, only the blocks with planes left, again from the
-// top, down to plane 0.
+// plane), keeping in the arena where each can go on; with only_short, only
+// the blocks with planes left, on from where they stopped, down to plane 0.
 // Returns 0 when a buffer could not be had.
 int t1_encode_cblks(opj_t1* t1, opj_tcd_tile* tile, opj_tcp* tcp, tcd_arena* arena, int lowest_bpno = 0,
                     bool only_short = false);
 // Codes one code-block whose samples are in the coder's sample buffer, down
 // to bit-plane lowest_bpno; the passes and bytes are left in the coder's
-// scratch (t1->passes, t1->scratch + 2) and the planes not coded in
-// cblk->planes_left.
+// scratch (t1->passes, t1->scratch + 2; t1->numbytes of them) and the planes
+// not coded in cblk->planes_left. With cblk->resume, the coding goes on from
+// there (the block's bytes so far in cblk->data); with keep, a block with
+// planes left gets its resume point, allocated there.
 void t1_encode_cblk(opj_t1* t1, opj_tcd_cblk_enc* cblk, int orient, int compno, int level, int qmfbid, double stepsize,
-                    int cblksty, int numcomps, int mct, int lowest_bpno = 0);
+                    int cblksty, int numcomps, int mct, int lowest_bpno = 0, tcd_arena* keep = nullptr);
 
 // Table look-ups, exposed for the tests.
 int t1_getctxno_zc(int f, int orient);

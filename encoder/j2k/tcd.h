@@ -39,7 +39,8 @@ struct opj_tcd_cblk_enc {
   int numpasses;          // passes already sent
   int numpassesinlayers;  // passes assigned to layers so far
   int totalpasses;
-  int planes_left;  // bit-planes not coded (the coding stopped above them)
+  int planes_left;                 // bit-planes not coded (the coding stopped above them)
+  struct t1_resume_point* resume;  // where the coding can go on, when planes are left
 };
 
 struct opj_tcd_precinct {

@@ -151,6 +151,33 @@ TEST_F(BlockCoder, CodingStoppedAbovePlanesGivesTheFirstPassesOfTheFullCoding) {
   const int shared = cblk.passes[cblk.totalpasses - 4].rate;
   EXPECT_TRUE(std::equal(cblk.data, cblk.data + shared, bytes.begin()));
 
+  // Going on from where it stopped gives the full coding, byte for byte,
+  // also for a block stopped above its top plane.
+  for (int lowest : {3, 20}) {
+    tcd_arena arena;
+    auto code = [&](int lowest_bpno) {
+      ASSERT_EQ(t1_allocate_buffers(t1, 32, 32), 1);
+      for (int i = 0; i < 1024; ++i) t1->data[i] = static_cast<uint32_t>(std::abs(v[i])) | (v[i] < 0 ? 0x80000000u : 0);
+      t1_encode_cblk(t1, &cblk, 1, 0, 0, 0, 1.0, 0, 3, 0, lowest_bpno, &arena);
+    };
+    cblk = opj_tcd_cblk_enc{};
+    code(lowest);
+    ASSERT_NE(cblk.resume, nullptr);
+    const std::vector<uint8_t> first(cblk.data, cblk.data + t1->numbytes);
+    const std::vector<opj_tcd_pass> first_passes(cblk.passes, cblk.passes + cblk.totalpasses);
+    cblk.data = const_cast<uint8_t*>(first.data());
+    cblk.passes = const_cast<opj_tcd_pass*>(first_passes.data());
+    code(0);
+    EXPECT_EQ(cblk.planes_left, 0);
+    ASSERT_EQ(cblk.totalpasses, total) << "from plane " << lowest;
+    for (int k = 0; k < total; ++k) {
+      EXPECT_EQ(cblk.passes[k].distortiondec, full[k].distortiondec) << "pass " << k;
+      EXPECT_EQ(cblk.passes[k].rate, full[k].rate) << "pass " << k;
+    }
+    EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), cblk.data));
+    tcd_arena_release(&arena);
+  }
+
   // Stopped above its top plane, a block has no passes and every plane left.
   Code(32, 32, v, 1, 20);
   EXPECT_EQ(cblk.totalpasses, 0);
