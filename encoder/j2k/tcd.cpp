@@ -382,29 +382,46 @@ void tcd_makelayer_bounded(opj_tcd* tcd, int layno, double thresh, int final, do
     if (layno == 0) cblk->numpassesinlayers = 0;
     int n = cblk->numpassesinlayers;
     const opj_tcd_pass* passes = cblk->passes;
-    for (int passno = cblk->numpassesinlayers; passno < cblk->totalpasses; ++passno) {
-      const opj_tcd_pass* pass = &passes[passno];
-      int dr;
-      double dd;
-      if (n == 0) {
-        dr = pass->rate;
-        dd = pass->distortiondec;
-      } else {
-        dr = pass->rate - passes[n - 1].rate;
-        dd = pass->distortiondec - passes[n - 1].distortiondec;
+    double block_lower = -DBL_MAX;
+    double block_upper = DBL_MAX;
+    if (layno == 0 && cblk->trial_below < thresh && thresh <= cblk->trial_above) {
+      // Every slope the last trial compared falls on the same side of this
+      // threshold, so the block takes the same passes.
+      n = cblk->trial_n;
+      block_lower = cblk->trial_below;
+      block_upper = cblk->trial_above;
+    } else {
+      for (int passno = cblk->numpassesinlayers; passno < cblk->totalpasses; ++passno) {
+        const opj_tcd_pass* pass = &passes[passno];
+        int dr;
+        double dd;
+        if (n == 0) {
+          dr = pass->rate;
+          dd = pass->distortiondec;
+        } else {
+          dr = pass->rate - passes[n - 1].rate;
+          dd = pass->distortiondec - passes[n - 1].distortiondec;
+        }
+        if (!dr) {
+          if (dd != 0.0) n = passno + 1;
+          continue;
+        }
+        const double slope = dd / dr;
+        if (slope >= thresh) {
+          n = passno + 1;
+          if (slope < block_upper) block_upper = slope;
+        } else if (slope > block_lower) {
+          block_lower = slope;
+        }
       }
-      if (!dr) {
-        if (dd != 0.0) n = passno + 1;
-        continue;
-      }
-      const double slope = dd / dr;
-      if (slope >= thresh) {
-        n = passno + 1;
-        if (slope < upper) upper = slope;
-      } else if (slope > lower) {
-        lower = slope;
+      if (layno == 0) {
+        cblk->trial_n = n;
+        cblk->trial_below = block_lower;
+        cblk->trial_above = block_upper;
       }
     }
+    if (block_upper < upper) upper = block_upper;
+    if (block_lower > lower) lower = block_lower;
     layer->numpasses = n - cblk->numpassesinlayers;
     if (comp_bytes && n) comp_bytes[compno] += passes[n - 1].rate;
     if (!layer->numpasses) {
@@ -492,6 +509,8 @@ int tcd_rateallocate(opj_tcd* tcd, uint8_t* dest, int len) {
   double min = DBL_MAX;
   double max = 0;
   for_each_cblk(tile, [&](int, opj_tcd_cblk_enc* cblk) {
+    cblk->trial_below = 0;  // no trial yet
+    cblk->trial_above = -1;
     for (int passno = 0; passno < cblk->totalpasses; ++passno) {
       const opj_tcd_pass* pass = &cblk->passes[passno];
       int dr;
