@@ -1,6 +1,6 @@
 #pragma once
-// The forward irreversible 9/7 wavelet transform in fixed point (13-bit
-// lifting coefficients through fix_mul), and the quantiser step sizes.
+// The forward irreversible 9/7 wavelet transform in fixed point (15-bit
+// lifting coefficients through fix_mul15), and the quantiser step sizes.
 
 #include <cstdint>
 
@@ -32,5 +32,6 @@ double dwt_getnorm_real(int level, int orient);
 
 // Fills tccp->stepsizes for its numresolutions and quantisation style.
 void dwt_calc_explicit_stepsizes(opj_tccp* tccp, int prec);
-// Encodes a step (13 fraction bits) as exponent and mantissa; numbps is not used.
+// Encodes a step (13 fraction bits) as exponent and mantissa for a band of
+// numbps bits (the component's precision plus the band's gain).
 void dwt_encode_stepsize(int stepsize, int numbps, opj_stepsize* bandno_stepsize);

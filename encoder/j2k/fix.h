@@ -1,7 +1,7 @@
 #pragma once
-// Fixed-point product with 13 fraction bits, shared by the wavelet, colour
-// transform and tier-1: the 64-bit product gains 4096 when its bit 12 is set,
-// then is shifted right arithmetically by 13.
+// Fixed-point product with 13 fraction bits, for tier-1's quantiser and
+// distortion: the 64-bit product gains 4096 when its bit 12 is set, then is
+// shifted right arithmetically by 13.
 
 #include <cstdint>
 

@@ -8,7 +8,8 @@
 namespace {
 const double mct_norms_real[3] = {1.732, 1.805, 1.573};
 
-// The YCbCr matrix scaled by 2^13 and rounded:
+// The YCbCr matrix scaled by 2^15 and rounded (each row of Y, Cb and Cr adds
+// up to 1, 0 and 0 exactly):
 //   Y  =  0.299    R + 0.587    G + 0.114    B
 //   Cb = -0.168736 R - 0.331264 G + 0.5      B
 //   Cr =  0.5      R - 0.418688 G - 0.081312 B
@@ -17,7 +18,7 @@ constexpr int32_t kCbr = 5529, kCbg = 10855, kCbb = 16384;
 constexpr int32_t kCrr = 16384, kCrg = 13720, kCrb = 2664;
 }  // namespace
 
-// Every coefficient lies below 2^18, so the 32-bit product gives the same
+// Every coefficient lies below 2^17, so the 32-bit product gives the same
 // results and the loop vectorises.
 SIMD_CLONES void mct_encode_real(int32_t* __restrict c0, int32_t* __restrict c1, int32_t* __restrict c2, int n) {
   for (int i = 0; i < n; ++i) {

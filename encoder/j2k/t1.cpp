@@ -13,6 +13,10 @@
 
 namespace {
 
+// Flag words of a w x h block: one per stripe column, with a border column
+// and a border stripe on every side.
+int flags_words(int w, int h) { return (w + 2) * ((h + 3) / 4 + 2); }
+
 // ---- Context and distortion tables, built at compile time -----------------
 
 struct zc_table {
@@ -604,9 +608,7 @@ int t1_allocate_buffers(opj_t1* t1, int w, int h) {
   }
   // The samples need no clearing: quantising writes every one of them.
 
-  // One word per stripe column, with a border column and a border stripe on
-  // every side.
-  const int flagssize = (w + 2) * ((h + 3) / 4 + 2);
+  const int flagssize = flags_words(w, h);
   if (flagssize > t1->flagssize) {
     std::free(t1->flags);
     t1->flags = static_cast<uint32_t*>(std::aligned_alloc(16, ((flagssize * 4 + 15) / 16) * 16));
@@ -636,10 +638,10 @@ void t1_encode_cblk(opj_t1* t1, opj_tcd_cblk_enc* cblk, int orient, int compno, 
   double cumwmsedec = 0.0;
   int passno = 0;
 
-  const int flagssize = (t1->w + 2) * ((t1->h + 3) / 4 + 2);
+  const int flagssize = flags_words(t1->w, t1->h);
   const t1_resume_point* from = cblk->resume;
   cblk->resume = nullptr;
-  if (from && from->flagssize == flagssize && from->passno <= T1_MAXPASSES) {
+  if (from) {
     // Back to where the coding stopped: the bytes before the last one are
     // as the flush left them, the last one as it was before.
     mqc_init_enc(mqc, out);
@@ -650,7 +652,7 @@ void t1_encode_cblk(opj_t1* t1, opj_tcd_cblk_enc* cblk, int orient, int compno, 
     mqc->c = from->c;
     mqc->ct = from->ct;
     std::memcpy(mqc->ctxs, from->ctxs, sizeof mqc->ctxs);
-    std::memcpy(t1->flags, from->flags, sizeof(uint32_t) * static_cast<size_t>(from->flagssize));
+    std::memcpy(t1->flags, from->flags, sizeof(uint32_t) * static_cast<size_t>(flagssize));
     for (passno = 0; passno < from->passno; ++passno) {
       t1->passes[passno] = cblk->passes[passno];
       t1->passes[passno].rate = from->rates[passno];
@@ -705,7 +707,6 @@ void t1_encode_cblk(opj_t1* t1, opj_tcd_cblk_enc* cblk, int orient, int compno, 
       point->rates = rates;
       std::memcpy(flags, t1->flags, sizeof(uint32_t) * flagssize);
       point->flags = flags;
-      point->flagssize = flagssize;
       cblk->resume = point;
     }
   }
@@ -764,8 +765,7 @@ int t1_encode_cblks(opj_t1* t1, opj_tcd_tile* tile, opj_tcp* tcp, tcd_arena* are
                                                                 bandconst, t1->data, fix_mul);
 
             t1_encode_cblk(t1, cblk, band->bandno, compno, tilec->numresolutions - 1 - resno, tccp->qmfbid,
-                           band->stepsize, tccp->cblksty, tile->numcomps, tcp->mct, only_short ? 0 : lowest_bpno,
-                           arena);
+                           band->stepsize, tccp->cblksty, tile->numcomps, tcp->mct, lowest_bpno, arena);
             if (t1->failed) return 0;
 
             // Keep the block's bytes and passes in the tile's arena.

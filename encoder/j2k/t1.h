@@ -79,9 +79,8 @@ struct t1_resume_point {
   double cumwmsedec;
   int bpno;
   int passno;
-  int* rates;  // passno of them
-  uint32_t* flags;
-  int flagssize;
+  int* rates;       // passno of them
+  uint32_t* flags;  // as many words as the block's
 };
 
 opj_t1* t1_create(opj_cinfo* cinfo);
@@ -89,7 +88,7 @@ void t1_destroy(opj_t1* t1);
 int t1_allocate_buffers(opj_t1* t1, int w, int h);
 // Codes the code-blocks of the tile down to bit-plane lowest_bpno (0: every
 // plane), keeping in the arena where each can go on; with only_short, only
-// the blocks with planes left, on from where they stopped, down to plane 0.
+// the blocks with planes left, on from where they stopped.
 // Returns 0 when a buffer could not be had.
 int t1_encode_cblks(opj_t1* t1, opj_tcd_tile* tile, opj_tcp* tcp, tcd_arena* arena, int lowest_bpno = 0,
                     bool only_short = false);

@@ -368,6 +368,12 @@ int tcd_encode_tile(opj_tcd* tcd, int tileno, uint8_t* dest, int len) {
 
 namespace {
 
+// What pass k adds in bytes and distortion over the first `taken` passes.
+inline void pass_increase(const opj_tcd_pass* passes, int taken, int k, int* dr, double* dd) {
+  *dr = passes[k].rate - (taken ? passes[taken - 1].rate : 0);
+  *dd = passes[k].distortiondec - (taken ? passes[taken - 1].distortiondec : 0.0);
+}
+
 // Forms layer layno for the slope threshold and reports the slopes compared
 // with it that lie nearest below and at or above it: any threshold in
 // (below, above] takes exactly the same decisions, so forms the same layer.
@@ -392,16 +398,9 @@ void tcd_makelayer_bounded(opj_tcd* tcd, int layno, double thresh, int final, do
       block_upper = cblk->trial_above;
     } else {
       for (int passno = cblk->numpassesinlayers; passno < cblk->totalpasses; ++passno) {
-        const opj_tcd_pass* pass = &passes[passno];
         int dr;
         double dd;
-        if (n == 0) {
-          dr = pass->rate;
-          dd = pass->distortiondec;
-        } else {
-          dr = pass->rate - passes[n - 1].rate;
-          dd = pass->distortiondec - passes[n - 1].distortiondec;
-        }
+        pass_increase(passes, n, passno, &dr, &dd);
         if (!dr) {
           if (dd != 0.0) n = passno + 1;
           continue;
@@ -512,16 +511,9 @@ int tcd_rateallocate(opj_tcd* tcd, uint8_t* dest, int len) {
     cblk->trial_below = 0;  // no trial yet
     cblk->trial_above = -1;
     for (int passno = 0; passno < cblk->totalpasses; ++passno) {
-      const opj_tcd_pass* pass = &cblk->passes[passno];
       int dr;
       double dd;
-      if (passno == 0) {
-        dr = pass->rate;
-        dd = pass->distortiondec;
-      } else {
-        dr = pass->rate - cblk->passes[passno - 1].rate;
-        dd = pass->distortiondec - cblk->passes[passno - 1].distortiondec;
-      }
+      pass_increase(cblk->passes, passno, passno, &dr, &dd);
       if (dr == 0) continue;
       const double rdslope = dd / dr;
       if (rdslope < min) min = rdslope;

@@ -112,7 +112,7 @@ TEST(FixMul, RoundsOnBit12Only) {
   EXPECT_EQ(fix_mul(1 << 30, 12993), static_cast<int32_t>((int64_t{1} << 30) * 12993 >> 13));
 }
 
-// The 32-bit form that the wavelet, colour transform and quantiser use must
+// The 32-bit form that the quantiser uses must
 // agree with the 64-bit rule for every sample and every coefficient below 2^18.
 TEST(FixMul, ThirtyTwoBitFormAgreesForSmallCoefficients) {
   std::mt19937 rng(7);
