@@ -2,6 +2,27 @@
 
 namespace lumavox_host {
 
+namespace {
+
+std::vector<uint16_t> HostScaleTable(uint32_t full) {
+  std::vector<uint16_t> table(full + 1);
+  for (uint32_t value = 0; value <= full; ++value)
+    table[value] = static_cast<uint16_t>((value * static_cast<uint32_t>(kFullScale16) + full / 2) / full);
+  return table;
+}
+
+}  // namespace
+
+const std::vector<uint16_t>& HostScaleFrom16() {
+  static const std::vector<uint16_t> table = HostScaleTable(65535);
+  return table;
+}
+
+const std::vector<uint16_t>& HostScaleFrom8() {
+  static const std::vector<uint16_t> table = HostScaleTable(255);
+  return table;
+}
+
 void HostFrame::Allocate(int w, int h, int bits, int extra_row_bytes) {
   width = w;
   height = h;

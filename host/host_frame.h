@@ -34,4 +34,9 @@ struct HostFrame {
 inline int To16(int v8) { return (v8 * kFullScale16 + 127) / 255; }
 inline int To8(int v16) { return (v16 * 255 + kFullScale16 / 2) / kFullScale16; }
 
+// Tables from a sample of 16 bits (0..65535) and of 8 bits (0..255) to the
+// host's 0..32768 scale, rounded to nearest.
+const std::vector<uint16_t>& HostScaleFrom16();
+const std::vector<uint16_t>& HostScaleFrom8();
+
 }  // namespace lumavox_host

@@ -6,6 +6,7 @@
 #include <deque>
 #include <filesystem>
 #include <mutex>
+#include <optional>
 #include <stdexcept>
 #include <thread>
 #include <type_traits>
@@ -21,6 +22,7 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include "host/png_frame_reader.h"
 #include "host/test_pattern.h"
 
 namespace lumavox_host {
@@ -206,25 +208,6 @@ struct Scaler {
   }
 };
 
-// A table from a scaled sample of 0..`full` to the host's 0..32768 scale,
-// rounded: for 16-bit samples, and for 8-bit ones (255 is full scale exactly).
-std::vector<uint16_t> HostScaleTable(uint32_t full) {
-  std::vector<uint16_t> table(full + 1);
-  for (uint32_t value = 0; value <= full; ++value)
-    table[value] = static_cast<uint16_t>((value * static_cast<uint32_t>(kFullScale16) + full / 2) / full);
-  return table;
-}
-
-const std::vector<uint16_t>& HostScaleFrom16() {
-  static const std::vector<uint16_t> table = HostScaleTable(65535);
-  return table;
-}
-
-const std::vector<uint16_t>& HostScaleFrom8() {
-  static const std::vector<uint16_t> table = HostScaleTable(255);
-  return table;
-}
-
 // RGB, palette and grey pictures of 8 bits or fewer: the scaler widens their
 // samples to 16 bits inexactly (255 becomes 65283, not 65535), so they are
 // scaled in 8 bits and widened here. Pictures in YUV keep the 16-bit
@@ -347,12 +330,50 @@ std::string NumberedName(const std::string& pattern, int64_t number) {
   return name.data();
 }
 
+// The number of a sequence's first file, the first the file reader itself
+// would find; -1 when `pattern` numbers no files (a single picture, or a
+// pattern of wildcards).
+int64_t FirstNumberedFile(AVFormatContext* fmt, const std::string& pattern) {
+  if (pattern.find_first_of("*?[]{}") != std::string::npos) return -1;
+  int64_t start = 0, range = 5;
+  av_opt_get_int(fmt, "start_number", AV_OPT_SEARCH_CHILDREN, &start);
+  av_opt_get_int(fmt, "start_number_range", AV_OPT_SEARCH_CHILDREN, &range);
+  std::error_code ec;
+  for (int64_t number = start; number < start + range; ++number) {
+    const std::string name = NumberedName(pattern, number);
+    if (name.empty() || name == pattern) break;
+    if (std::filesystem::exists(name, ec)) return number;
+  }
+  return -1;
+}
+
 }  // namespace
 
-// Scalers free for the readers of a sequence, one per reader at a time.
-struct MediaInput::Scalers {
+// The readers and scalers free for the threads reading a sequence, one per
+// thread at a time.
+struct MediaInput::Readers {
   std::mutex mutex;
-  std::vector<std::unique_ptr<Scaler>> free;
+  std::vector<std::unique_ptr<Scaler>> scalers;
+  std::vector<std::unique_ptr<PngFrameReader>> png;
+
+  template <typename T>
+  std::unique_ptr<T> Take(std::vector<std::unique_ptr<T>>& free) {
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      if (!free.empty()) {
+        std::unique_ptr<T> taken = std::move(free.back());
+        free.pop_back();
+        return taken;
+      }
+    }
+    return std::make_unique<T>();
+  }
+
+  template <typename T>
+  void Give(std::vector<std::unique_ptr<T>>& free, std::unique_ptr<T> given) {
+    std::lock_guard<std::mutex> lock(mutex);
+    free.push_back(std::move(given));
+  }
 };
 
 struct MediaInput::Video {
@@ -384,7 +405,9 @@ struct MediaInput::Audio {
   ~Audio() { swr_free(&resampler); }
 };
 
-MediaInput::MediaInput(const std::string& path) : path_(path) {
+MediaInput::MediaInput(const std::string& path, bool read_png_directly)
+    : path_(path), read_png_directly_(read_png_directly) {
+  if (read_png_directly_ && OpenPngSequence()) return;
   video_ = std::make_unique<Video>();
   if (!video_->decoder.Open(path, AVMEDIA_TYPE_VIDEO))
     throw std::runtime_error("input '" + path + "' holds no picture");
@@ -393,6 +416,58 @@ MediaInput::MediaInput(const std::string& path) : path_(path) {
   info_.width = st->codecpar->width;
   info_.height = st->codecpar->height;
   if (info_.width <= 0 || info_.height <= 0) throw std::runtime_error("input '" + path + "': picture size unknown");
+  TakeTiming(fmt, st);
+  if (info_.frames <= 0) {
+    // Nothing says how long it is: count the pictures on a second opening.
+    Decoder counter;
+    counter.Open(path, AVMEDIA_TYPE_VIDEO);
+    while (av_read_frame(counter.format, counter.packet) >= 0) {
+      if (counter.packet->stream_index == counter.stream) ++info_.frames;
+      av_packet_unref(counter.packet);
+    }
+    if (info_.seconds <= 0)
+      info_.seconds = static_cast<double>(info_.frames) / av_q2d(AVRational{info_.fps_num, info_.fps_den});
+  }
+  info_.has_sound = av_find_best_stream(fmt, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0) >= 0;
+  // The image file reader numbers the pictures at a rate of its own choosing.
+  info_.image_sequence = std::strcmp(fmt->iformat->name, "image2") == 0;
+  if (info_.image_sequence && info_.frames > 0) first_file_ = FirstNumberedFile(fmt, path);
+  if (first_file_ >= 0) {
+    readers_ = std::make_unique<Readers>();
+    video_.reset();
+  }
+}
+
+// A numbered sequence of PNG files whose first one PngFrameReader reads: its
+// size is that file's, read from its header, and its length the file
+// reader's count, without decoding a picture to learn them.
+bool MediaInput::OpenPngSequence() {
+  AVFormatContext* fmt = nullptr;
+  if (avformat_open_input(&fmt, path_.c_str(), nullptr, nullptr) < 0) return false;  // the full opening says why
+  struct Closer {
+    AVFormatContext*& fmt;
+    ~Closer() { avformat_close_input(&fmt); }
+  } closer{fmt};
+  if (std::strcmp(fmt->iformat->name, "image2") != 0 || fmt->nb_streams != 1 ||
+      fmt->streams[0]->codecpar->codec_id != AV_CODEC_ID_PNG)
+    return false;
+  const int64_t first = FirstNumberedFile(fmt, path_);
+  if (first < 0) return false;
+  const std::optional<PngHeader> header = ReadPngHeader(NumberedName(path_, first));
+  if (!header) return false;
+  info_.width = header->width;
+  info_.height = header->height;
+  TakeTiming(fmt, fmt->streams[0]);
+  if (info_.frames <= 0) return false;
+  info_.image_sequence = true;
+  first_file_ = first;
+  readers_ = std::make_unique<Readers>();
+  return true;
+}
+
+// The picture's rate, duration and number of pictures, as far as the file
+// reader knows them; the composition runs at the picture's rate until told.
+void MediaInput::TakeTiming(AVFormatContext* fmt, AVStream* st) {
   AVRational rate = av_guess_frame_rate(fmt, st, nullptr);
   if (rate.num <= 0 || rate.den <= 0) rate = AVRational{25, 1};
   info_.fps_num = rate.num;
@@ -402,38 +477,9 @@ MediaInput::MediaInput(const std::string& path) : path_(path) {
   else if (fmt->duration != AV_NOPTS_VALUE && fmt->duration > 0)
     info_.seconds = static_cast<double>(fmt->duration) / AV_TIME_BASE;
   info_.frames = st->nb_frames > 0 ? st->nb_frames : static_cast<int64_t>(std::llround(info_.seconds * av_q2d(rate)));
-  if (info_.frames <= 0) {
-    // Nothing says how long it is: count the pictures on a second opening.
-    Decoder counter;
-    counter.Open(path, AVMEDIA_TYPE_VIDEO);
-    while (av_read_frame(counter.format, counter.packet) >= 0) {
-      if (counter.packet->stream_index == counter.stream) ++info_.frames;
-      av_packet_unref(counter.packet);
-    }
-  }
-  if (info_.seconds <= 0) info_.seconds = static_cast<double>(info_.frames) / av_q2d(rate);
-  info_.has_sound = av_find_best_stream(fmt, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0) >= 0;
-  // The image file reader numbers the pictures at a rate of its own choosing.
-  info_.image_sequence = std::strcmp(fmt->iformat->name, "image2") == 0;
+  if (info_.frames > 0 && info_.seconds <= 0) info_.seconds = static_cast<double>(info_.frames) / av_q2d(rate);
   comp_num_ = info_.fps_num;
   comp_den_ = info_.fps_den;
-  // A numbered sequence's files are read one by one: its first file is the
-  // first the file reader itself would find.
-  if (info_.image_sequence && info_.frames > 0 && path.find_first_of("*?[]{}") == std::string::npos) {
-    int64_t start = 0, range = 5;
-    av_opt_get_int(fmt, "start_number", AV_OPT_SEARCH_CHILDREN, &start);
-    av_opt_get_int(fmt, "start_number_range", AV_OPT_SEARCH_CHILDREN, &range);
-    std::error_code ec;
-    for (int64_t number = start; number < start + range && first_file_ < 0; ++number) {
-      const std::string name = NumberedName(path, number);
-      if (name.empty() || name == path) break;
-      if (std::filesystem::exists(name, ec)) first_file_ = number;
-    }
-    if (first_file_ >= 0) {
-      scalers_ = std::make_unique<Scalers>();
-      video_.reset();
-    }
-  }
 }
 
 MediaInput::~MediaInput() = default;
@@ -445,20 +491,18 @@ void MediaInput::SetCompositionRate(int fps_num, int fps_den) {
 
 void MediaInput::RenderPicture(int64_t index, HostFrame& out) {
   const int64_t picture = std::clamp<int64_t>(index, 0, info_.frames - 1);
-  PictureFile file;
-  file.Read(NumberedName(path_, first_file_ + picture), av_find_input_format("image2"));
-  std::unique_ptr<Scaler> scaler;
-  {
-    std::lock_guard<std::mutex> lock(scalers_->mutex);
-    if (!scalers_->free.empty()) {
-      scaler = std::move(scalers_->free.back());
-      scalers_->free.pop_back();
-    }
+  const std::string name = NumberedName(path_, first_file_ + picture);
+  if (read_png_directly_) {
+    std::unique_ptr<PngFrameReader> png = readers_->Take(readers_->png);
+    const bool read = png->Read(name, out);
+    readers_->Give(readers_->png, std::move(png));
+    if (read) return;
   }
-  if (!scaler) scaler = std::make_unique<Scaler>();
+  PictureFile file;
+  file.Read(name, av_find_input_format("image2"));
+  std::unique_ptr<Scaler> scaler = readers_->Take(readers_->scalers);
   ScaleToHost(*scaler, file.frame, out, 1, path_);
-  std::lock_guard<std::mutex> lock(scalers_->mutex);
-  scalers_->free.push_back(std::move(scaler));
+  readers_->Give(readers_->scalers, std::move(scaler));
 }
 
 void MediaInput::RenderFrame(int64_t index, HostFrame& out) {

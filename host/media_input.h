@@ -10,6 +10,9 @@
 
 #include "host/frame_source.h"
 
+struct AVFormatContext;
+struct AVStream;
+
 namespace lumavox_host {
 
 struct MediaInfo {
@@ -27,8 +30,10 @@ struct MediaInfo {
 class MediaInput : public FrameSource {
  public:
   // Opens and probes; throws std::runtime_error with a clear message when the
-  // file cannot be read or holds no picture.
-  explicit MediaInput(const std::string& path);
+  // file cannot be read or holds no picture. The PNG files of a numbered
+  // sequence that PngFrameReader reads are read with it, unless
+  // `read_png_directly` is false.
+  explicit MediaInput(const std::string& path, bool read_png_directly = true);
   ~MediaInput() override;
   MediaInput(const MediaInput&) = delete;
   MediaInput& operator=(const MediaInput&) = delete;
@@ -51,14 +56,17 @@ class MediaInput : public FrameSource {
  private:
   struct Video;
   struct Audio;
-  struct Scalers;
+  struct Readers;
+  bool OpenPngSequence();
+  void TakeTiming(AVFormatContext* format, AVStream* stream);
   void RenderPicture(int64_t index, HostFrame& out);
   std::string path_;
+  bool read_png_directly_ = true;
   MediaInfo info_;
   // The number in the name of a sequence's first file; -1 when the pictures
   // are read through one demuxer in order.
   int64_t first_file_ = -1;
-  std::unique_ptr<Scalers> scalers_;
+  std::unique_ptr<Readers> readers_;
   int comp_num_ = 24, comp_den_ = 1;
   std::unique_ptr<Video> video_;
   std::unique_ptr<Audio> audio_;

@@ -7,7 +7,7 @@ packages=(
   g++ cmake ninja-build pkg-config
   libgtest-dev libgmock-dev
   libssl-dev openssl libexpat1-dev
-  libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
+  libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev libdeflate-dev
   ffmpeg libopenjp2-tools mediainfo libxml2-utils libxml2-dev
   clang libclang-rt-14-dev
   python3-dicttoxml python3-freetype
