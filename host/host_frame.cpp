@@ -24,11 +24,16 @@ const std::vector<uint16_t>& HostScaleFrom8() {
 }
 
 void HostFrame::Allocate(int w, int h, int bits, int extra_row_bytes) {
+  Shape(w, h, bits, extra_row_bytes);
+  pixels.assign(static_cast<size_t>(row_bytes) * static_cast<size_t>(h), 0);
+}
+
+void HostFrame::Shape(int w, int h, int bits, int extra_row_bytes) {
   width = w;
   height = h;
   depth = bits;
   row_bytes = w * PixelBytes() + extra_row_bytes;
-  pixels.assign(static_cast<size_t>(row_bytes) * static_cast<size_t>(h), 0);
+  pixels.clear();
 }
 
 int HostFrame::Channel(int x, int y, int c) const {

@@ -21,6 +21,8 @@ struct HostFrame {
   int PixelBytes() const { return depth == 8 ? 4 : 8; }
   // Sizes the buffer (cleared); `extra_row_bytes` pads every row.
   void Allocate(int w, int h, int bits, int extra_row_bytes = 0);
+  // The same sizes without the buffer.
+  void Shape(int w, int h, int bits, int extra_row_bytes = 0);
   uint8_t* Row(int y) { return pixels.data() + static_cast<size_t>(y) * row_bytes; }
   const uint8_t* Row(int y) const { return pixels.data() + static_cast<size_t>(y) * row_bytes; }
 

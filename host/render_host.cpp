@@ -207,11 +207,14 @@ A_Err RenderHost::EndAdding() {
 
 A_Err RenderHost::Render(FrameSource& source, const RenderControl& control) {
   const Composition& c = settings_.comp;
-  // The first frames are read on threads of their own while the plug-in starts, and the next ones while it encodes.
-  DecodeAhead ahead(source, c.frames, std::max(2, settings_.threads), std::max(1, settings_.threads / 2));
+  // The first frames are read on threads of their own while the plug-in starts, on every core as nothing else
+  // runs yet; the next ones while it encodes, on half of them.
+  DecodeAhead ahead(source, c.frames, std::max(2, settings_.threads), std::max(1, settings_.threads / 2),
+                    std::max(1, settings_.threads));
   HostFrame frame;
-  frame.Allocate(c.width, c.height, c.depth, settings_.extra_row_bytes);
+  frame.Shape(c.width, c.height, c.depth, settings_.extra_row_bytes);
   ahead.ReadFrom(0, frame);
+  frame.Allocate(c.width, c.height, c.depth, settings_.extra_row_bytes);
   A_Err err = StartAdding();
   if (err) return err;
   const bool sound = control.sound && (state_.enabled_outputs & AEGP_OutputType_AUDIO) &&
