@@ -64,7 +64,7 @@ class DecodeAhead : public FrameSource {
   std::map<int64_t, Done> done_;
   std::vector<HostFrame> spare_;
   HostFrame geometry_;  // width, height, depth and row bytes of the frames (no pixels)
-  int64_t first_ = 0;  // where the reading started
+  int64_t first_ = 0;   // where the reading started
   int64_t next_claim_ = 0;
   int64_t next_take_ = -1;
   bool stop_ = false;
