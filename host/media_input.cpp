@@ -125,7 +125,7 @@ struct Decoder {
 struct Scaler {
   std::vector<SwsContext*> contexts;
   int src_width = 0, src_height = 0, src_format = -1, dst_width = 0, dst_height = 0, dst_format = -1;
-  std::vector<uint8_t> wide;  // the scaled picture before it is widened (RGBA or RGBA64)
+  std::vector<uint8_t> wide;  // the scaled picture before it is widened (RGBA, RGBA64, or planes of 16 bits)
 
   Scaler() = default;
   Scaler(const Scaler&) = delete;
@@ -162,16 +162,20 @@ struct Scaler {
 
   // Scales `src` into `rows` (`stride` bytes apart, `height` of them).
   bool Scale(const AVFrame* src, uint8_t* rows, int stride, int height) {
-    if (contexts.size() == 1 || !ScaleInBands(src, rows, stride, height)) {
-      uint8_t* planes[4] = {rows, nullptr, nullptr, nullptr};
-      int strides[4] = {stride, 0, 0, 0};
+    uint8_t* planes[4] = {rows, nullptr, nullptr, nullptr};
+    const int strides[4] = {stride, 0, 0, 0};
+    return Scale(src, planes, strides, height);
+  }
+
+  // The same into the planes of a planar format, all of them within `wide`.
+  bool Scale(const AVFrame* src, uint8_t* const planes[4], const int strides[4], int height) {
+    if (contexts.size() == 1 || !ScaleInBands(src, planes, strides, height))
       return sws_scale(contexts[0], src->data, src->linesize, 0, src->height, planes, strides) > 0;
-    }
     return true;
   }
 
   // False when a conversion cannot give a band alone: it is then made whole.
-  bool ScaleInBands(const AVFrame* src, uint8_t* rows, int stride, int height) {
+  bool ScaleInBands(const AVFrame* src, uint8_t* const planes[4], const int strides[4], int height) {
     const int align = static_cast<int>(std::max(1u, sws_receive_slice_alignment(contexts[0])));
     const int count = static_cast<int>(contexts.size());
     const int band = ((height + count - 1) / count + align - 1) / align * align;
@@ -186,9 +190,11 @@ struct Scaler {
       if (!dst) return;
       // The rows stay ours: the frame refers to them without owning them.
       dst->buf[0] = av_buffer_create(
-          rows, static_cast<size_t>(stride) * height, [](void*, uint8_t*) {}, nullptr, 0);
-      dst->data[0] = rows;
-      dst->linesize[0] = stride;
+          planes[0], static_cast<size_t>(strides[0]) * height, [](void*, uint8_t*) {}, nullptr, 0);
+      for (int p = 0; p < 4; ++p) {
+        dst->data[p] = planes[p];
+        dst->linesize[p] = strides[p];
+      }
       dst->width = dst_width;
       dst->height = height;
       dst->format = dst_format;
@@ -219,13 +225,27 @@ bool NarrowRgbPicture(const AVPixFmtDescriptor* desc) {
   return (desc->flags & (AV_PIX_FMT_FLAG_RGB | AV_PIX_FMT_FLAG_PAL)) != 0 || desc->nb_components <= 2;
 }
 
+// YUV pictures whose chroma is not subsampled: for them the scaler gives the
+// same samples in 16-bit planes as interleaved, in a fraction of the time.
+bool FullChromaYuv(const AVPixFmtDescriptor* desc) {
+  return desc != nullptr && std::strncmp(desc->name, "yuv", 3) == 0 && desc->nb_components >= 3 &&
+         desc->log2_chroma_w == 0 && desc->log2_chroma_h == 0 &&
+         (desc->flags & (AV_PIX_FMT_FLAG_BE | AV_PIX_FMT_FLAG_FLOAT | AV_PIX_FMT_FLAG_RGB)) == 0;
+}
+
 // Scales and converts picture `src` into the host's frame `out`.
 void ScaleToHost(Scaler& scaler, const AVFrame* src, HostFrame& out, int threads, const std::string& path) {
   const bool wide = out.depth != 8;
   const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(static_cast<AVPixelFormat>(src->format));
   const bool narrow = wide && NarrowRgbPicture(desc);
-  const AVPixelFormat target = !wide ? AV_PIX_FMT_ARGB : narrow ? AV_PIX_FMT_RGBA : AV_PIX_FMT_RGBA64LE;
-  if (!scaler.Prepare(src, out.width, out.height, target, threads))
+  const bool planar = wide && !narrow && FullChromaYuv(desc);
+  const bool has_alpha = desc && (desc->flags & AV_PIX_FMT_FLAG_ALPHA);
+  const AVPixelFormat target = !wide    ? AV_PIX_FMT_ARGB
+                               : narrow ? AV_PIX_FMT_RGBA
+                               : planar ? (has_alpha ? AV_PIX_FMT_GBRAP16LE : AV_PIX_FMT_GBRP16LE)
+                                        : AV_PIX_FMT_RGBA64LE;
+  // Planes are made whole: made in bands they differ from the whole picture when it is scaled.
+  if (!scaler.Prepare(src, out.width, out.height, target, planar ? 1 : threads))
     throw std::runtime_error("input '" + path + "': cannot convert its pictures");
   if (!wide) {
     if (!scaler.Scale(src, out.pixels.data(), out.row_bytes, out.height))
@@ -233,30 +253,45 @@ void ScaleToHost(Scaler& scaler, const AVFrame* src, HostFrame& out, int threads
     return;
   }
   const int sample_bytes = narrow ? 1 : 2;
-  const int wide_stride = out.width * 4 * sample_bytes;
-  scaler.wide.resize(static_cast<size_t>(wide_stride) * out.height);
-  if (!scaler.Scale(src, scaler.wide.data(), wide_stride, out.height))
+  const int wide_stride = out.width * (planar ? 1 : 4) * sample_bytes;
+  const size_t plane_bytes = static_cast<size_t>(wide_stride) * out.height;
+  const int plane_count = planar ? (has_alpha ? 4 : 3) : 1;
+  scaler.wide.resize(plane_bytes * plane_count);
+  uint8_t* planes[4] = {};
+  int strides[4] = {};
+  for (int p = 0; p < plane_count; ++p) {
+    planes[p] = scaler.wide.data() + p * plane_bytes;
+    strides[p] = wide_stride;
+  }
+  if (!scaler.Scale(src, planes, strides, out.height))
     throw std::runtime_error("input '" + path + "': converting a picture failed");
-  // RGBA to the host's ARGB 0..32768; a picture without alpha is opaque.
-  const bool has_alpha = desc && (desc->flags & AV_PIX_FMT_FLAG_ALPHA);
+  // RGBA, or the planes G, B, R (A), to the host's ARGB 0..32768; a picture
+  // without alpha is opaque.
   const uint16_t* scale = narrow ? HostScaleFrom8().data() : HostScaleFrom16().data();
-  auto convert = [&](int first, int end, const auto* samples_type) {
+  auto convert = [&](int first, int end, const auto* samples_type, auto step) {
     using Sample = std::remove_const_t<std::remove_pointer_t<decltype(samples_type)>>;
+    constexpr int kStep = decltype(step)::value;
     for (int y = first; y < end; ++y) {
-      const Sample* in = reinterpret_cast<const Sample*>(scaler.wide.data() + static_cast<size_t>(y) * wide_stride);
+      const size_t at = static_cast<size_t>(y) * wide_stride;
+      const Sample* channel[4];  // R, G, B, A, little-endian on both sides
+      for (int c = 0; c < 4; ++c) {
+        constexpr int kPlaneOf[4] = {2, 0, 1, 3};  // in the planes G, B, R, A
+        const uint8_t* plane = kStep == 1 && planes[kPlaneOf[c]] ? planes[kPlaneOf[c]] : planes[0];
+        channel[c] = reinterpret_cast<const Sample*>(plane + at) + (kStep == 1 ? 0 : c);
+      }
       uint8_t* row = out.Row(y);
       for (int x = 0; x < out.width; ++x) {
-        const Sample* p = in + x * 4;
-        // A, R, G, B from R, G, B, A (little-endian on both sides)
-        const uint16_t argb[4] = {has_alpha ? scale[p[3]] : static_cast<uint16_t>(kFullScale16), scale[p[0]],
-                                  scale[p[1]], scale[p[2]]};
+        const size_t i = static_cast<size_t>(x) * kStep;
+        const uint16_t argb[4] = {has_alpha ? scale[channel[3][i]] : static_cast<uint16_t>(kFullScale16),
+                                  scale[channel[0][i]], scale[channel[1][i]], scale[channel[2][i]]};
         std::memcpy(row + x * 8, argb, 8);
       }
     }
   };
   auto convert_rows = [&](int first, int end) {
-    if (narrow) convert(first, end, static_cast<const uint8_t*>(nullptr));
-    else convert(first, end, static_cast<const uint16_t*>(nullptr));
+    if (narrow) convert(first, end, static_cast<const uint8_t*>(nullptr), std::integral_constant<int, 4>());
+    else if (planar) convert(first, end, static_cast<const uint16_t*>(nullptr), std::integral_constant<int, 1>());
+    else convert(first, end, static_cast<const uint16_t*>(nullptr), std::integral_constant<int, 4>());
   };
   if (threads <= 1) {
     convert_rows(0, out.height);

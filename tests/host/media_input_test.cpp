@@ -2,7 +2,13 @@
 
 #include <cmath>
 #include <cstring>
+#include <random>
 #include <stdexcept>
+
+extern "C" {
+#include <libavutil/imgutils.h>
+#include <libswscale/swscale.h>
+}
 
 #include "host/decode_ahead.h"
 #include "host/media_input.h"
@@ -202,6 +208,56 @@ TEST(MediaInput, EightBitPicturesWidenExactlyToTheHostsFullScale) {
       EXPECT_EQ(frame.Channel(v, 0, 1), exact(v)) << "level " << v;
       EXPECT_EQ(frame.Channel(v, 0, 2), exact(isGrey ? v : 255 - v));
       EXPECT_EQ(frame.Channel(v, 0, 3), exact(isGrey ? v : 128));
+    }
+  }
+}
+
+// Movies in YUV without subsampled chroma (ProRes 4444, for one) are converted
+// through 16-bit planes: the host's frames are exactly what FFmpeg's scaler
+// gives as interleaved RGBA64, widened to the host's scale, for every sample
+// value, scaled or not.
+TEST(MediaInput, FullChromaYuvMoviesGiveTheScalersInterleavedSamples) {
+  LUMAVOX_REQUIRE_TOOL("ffmpeg");
+  TempDir dir;
+  const int w = 64, h = 48;
+  for (const AVPixelFormat format : {AV_PIX_FMT_YUV444P10LE, AV_PIX_FMT_YUVA444P10LE, AV_PIX_FMT_YUV444P}) {
+    const std::string name = av_get_pix_fmt_name(format);
+    SCOPED_TRACE(name);
+    std::vector<uint8_t> raw(static_cast<size_t>(av_image_get_buffer_size(format, w, h, 1)));
+    std::mt19937 random(static_cast<unsigned>(format));
+    const bool deep = format != AV_PIX_FMT_YUV444P;
+    for (size_t k = 0; k < raw.size(); ++k) raw[k] = static_cast<uint8_t>(deep && k % 2 ? random() & 3 : random());
+    WriteBytes(dir / (name + ".raw"), raw);
+    auto r = RunCommand({"ffmpeg", "-v", "error", "-f", "rawvideo", "-pix_fmt", name, "-s", "64x48", "-i",
+                         dir / (name + ".raw"), "-c:v", "ffv1", dir / (name + ".mkv")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    MediaInput in(dir / (name + ".mkv"));
+    for (const auto& [tw, th] : std::vector<std::pair<int, int>>{{w, h}, {100, 30}}) {
+      HostFrame frame;
+      frame.Allocate(tw, th, 16);
+      in.RenderFrame(0, frame);
+      // The oracle: the scaler's RGBA64 of the same samples.
+      const uint8_t* planes[4] = {};
+      int strides[4] = {};
+      av_image_fill_arrays(const_cast<uint8_t**>(planes), strides, raw.data(), format, w, h, 1);
+      std::vector<uint16_t> rgba(static_cast<size_t>(tw) * th * 4);
+      SwsContext* sws = sws_getContext(w, h, format, tw, th, AV_PIX_FMT_RGBA64LE, SWS_BICUBIC, nullptr, nullptr,
+                                       nullptr);
+      ASSERT_NE(sws, nullptr);
+      uint8_t* out_planes[4] = {reinterpret_cast<uint8_t*>(rgba.data())};
+      const int out_strides[4] = {tw * 8};
+      sws_scale(sws, planes, strides, 0, h, out_planes, out_strides);
+      sws_freeContext(sws);
+      const auto host = [](int v) { return (v * 32768 + 32767) / 65535; };
+      for (int y = 0; y < th; ++y)
+        for (int x = 0; x < tw; ++x) {
+          const uint16_t* p = &rgba[(static_cast<size_t>(y) * tw + x) * 4];
+          const int expected[4] = {format == AV_PIX_FMT_YUVA444P10LE ? host(p[3]) : 32768, host(p[0]), host(p[1]),
+                                   host(p[2])};
+          for (int c = 0; c < 4; ++c)
+            ASSERT_EQ(frame.Channel(x, y, c), expected[c])
+                << tw << "x" << th << " at " << x << "," << y << " channel " << c;
+        }
     }
   }
 }
