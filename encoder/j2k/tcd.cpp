@@ -247,6 +247,7 @@ int tcd_malloc_encode(opj_tcd* tcd, opj_image* image, opj_cp* cp, int curtileno,
           if (prc->x0 >= prc->x1 || prc->y0 >= prc->y1) prc->cw = prc->ch = 0;
 
           const int numcblks = prc->cw * prc->ch;
+          prc->measured_bytes = -1;
           prc->cblks = arena_array<opj_tcd_cblk_enc>(&tcd->arena, numcblks);
           if (!prc->cblks) return 0;
           if (numcblks) {
@@ -510,6 +511,7 @@ int tcd_rateallocate(opj_tcd* tcd, uint8_t* dest, int len) {
   for_each_cblk(tile, [&](int, opj_tcd_cblk_enc* cblk) {
     cblk->trial_below = 0;  // no trial yet
     cblk->trial_above = -1;
+    cblk->measured_passes = -1;  // the packets are measured again
     for (int passno = 0; passno < cblk->totalpasses; ++passno) {
       int dr;
       double dd;

@@ -45,6 +45,9 @@ struct opj_tcd_cblk_enc {
   // same ones: (below, above] (empty when below >= above).
   int trial_n;
   double trial_below, trial_above;
+  // The passes its first layer took when its packet was last measured in a
+  // trial (-1: not measured with these passes).
+  int measured_passes;
 };
 
 struct opj_tcd_precinct {
@@ -53,6 +56,9 @@ struct opj_tcd_precinct {
   opj_tcd_cblk_enc* cblks;
   opj_tgt_tree* incltree;
   opj_tgt_tree* imsbtree;
+  // In the first band's precinct: the bytes of the packet of this precinct
+  // position last measured in a trial (-1: none).
+  int measured_bytes;
 };
 
 struct opj_tcd_band {
