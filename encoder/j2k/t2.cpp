@@ -240,7 +240,11 @@ int t2_encode_packets(opj_t2* t2, int tileno, opj_tcd_tile* tile, int maxlayers,
             if (single_layer && t2_packet_unchanged(tile, &pi[poc])) {
               // The same passes give the same packet: its measure stands,
               // and it fits exactly when that many bytes are left.
-              e = tile->comps[pi[poc].compno].resolutions[pi[poc].resno].bands[0].precincts[pi[poc].precno].measured_bytes;
+              e = tile->comps[pi[poc].compno]
+                      .resolutions[pi[poc].resno]
+                      .bands[0]
+                      .precincts[pi[poc].precno]
+                      .measured_bytes;
               if (e > room) e = -999;
             } else {
               e = t2_encode_packet(tile, tcp, &pi[poc], c, room, false);

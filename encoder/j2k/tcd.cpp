@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "encoder/j2k/block_coding_helpers.h"
 #include "encoder/j2k/coding_parameters.h"
 #include "encoder/j2k/dwt.h"
 #include "encoder/j2k/image.h"
@@ -296,6 +297,10 @@ void tcd_free_encode(opj_tcd* tcd) {
   }
   tcd->tcd_image->tiles = nullptr;
   tcd_arena_release(&tcd->arena);
+  for (int k = 0; k < tcd->num_coding_arenas; ++k) tcd_arena_release(&tcd->coding_arenas[k]);
+  std::free(tcd->coding_arenas);
+  tcd->coding_arenas = nullptr;
+  tcd->num_coding_arenas = 0;
 }
 
 // ---- Tile encoding ------------------------------------------------------------------
@@ -334,13 +339,23 @@ int tcd_encode_tile(opj_tcd* tcd, int tileno, uint8_t* dest, int len) {
       opj_tcd_tilecomp* tilec = &tile->comps[compno];
       dwt_encode_real_plane(tilec->data, tilec->x0, tilec->y0, tilec->x1, tilec->y1, tilec->numresolutions);
     }
+    // Cores that other frames leave idle may help with tier-1.
+    const block_coding_frame busy;
+    if (!tcd->coding_arenas) {
+      const int participants = block_coding_max_participants();
+      tcd->coding_arenas = static_cast<tcd_arena*>(std::calloc(static_cast<size_t>(participants), sizeof(tcd_arena)));
+      if (!tcd->coding_arenas) return -999;
+      tcd->num_coding_arenas = participants;
+    }
+    tcd_arena* arenas = tcd->coding_arenas;
+    const int participants = tcd->num_coding_arenas;
     opj_t1* t1 = t1_create(tcd->cinfo);
     if (!t1) return -999;
     // With a byte budget, the lowest bit-planes are coded only where the rate
     // allocation takes the last passes coded above them: busy pictures spend
     // their budget long before them.
     const bool budgeted = tcp->numlayers == 1 && tcp->rates[0] > 0.0f;
-    int ok = t1_encode_cblks(t1, tile, tcp, &tcd->arena, budgeted ? kPlanesCodedLater : 0);
+    int ok = t1_encode_cblks(t1, tile, tcp, arenas, participants, budgeted ? kPlanesCodedLater : 0);
     if (ok) ok = tcd_rateallocate(tcd, dest, len);
     if (ok && budgeted) {
       // A block whose last passes were taken may have more to give below
@@ -351,7 +366,7 @@ int tcd_encode_tile(opj_tcd* tcd, int tileno, uint8_t* dest, int len) {
         short_blocks |= cblk->planes_left > 0;
       });
       if (short_blocks) {
-        ok = t1_encode_cblks(t1, tile, tcp, &tcd->arena, 0, true);
+        ok = t1_encode_cblks(t1, tile, tcp, arenas, participants, 0, true);
         if (ok) ok = tcd_rateallocate(tcd, dest, len);
       }
     }

@@ -123,6 +123,9 @@ struct opj_tcd {
   int tcd_tileno;
   opj_cinfo* cinfo;
   tcd_arena arena;
+  // What tier-1 keeps of the code-blocks, one arena per thread coding them.
+  tcd_arena* coding_arenas;
+  int num_coding_arenas;
 };
 
 opj_tcd* tcd_create(opj_cinfo* cinfo);
