@@ -390,73 +390,123 @@ inline void pass_increase(const opj_tcd_pass* passes, int taken, int k, int* dr,
   *dd = passes[k].distortiondec - (taken ? passes[taken - 1].distortiondec : 0.0);
 }
 
-// Forms layer layno for the slope threshold and reports the slopes compared
-// with it that lie nearest below and at or above it: any threshold in
-// (below, above] takes exactly the same decisions, so forms the same layer.
-// With comp_bytes (one per component, zeroed by the caller), also adds up
-// each component's code-block bytes in the layers up to this one.
-void tcd_makelayer_bounded(opj_tcd* tcd, int layno, double thresh, int final, double* below, double* above,
-                           int64_t* comp_bytes = nullptr) {
-  double lower = -DBL_MAX;
-  double upper = DBL_MAX;
-  for_each_cblk(tcd->tcd_tile, [&](int compno, opj_tcd_cblk_enc* cblk) {
-    opj_tcd_layer* layer = &cblk->layers[layno];
+// The passes a code-block takes at a slope threshold, after the `taken` ones
+// of the layers before, and the slopes compared with the threshold that lie
+// nearest below it and at or above it: any threshold in (lower, upper] takes
+// the same passes.
+struct pass_choice {
+  int n;
+  double lower, upper;
+};
+
+pass_choice choose_passes(const opj_tcd_cblk_enc* cblk, int taken, double thresh) {
+  pass_choice c{taken, -DBL_MAX, DBL_MAX};
+  const opj_tcd_pass* passes = cblk->passes;
+  for (int passno = taken; passno < cblk->totalpasses; ++passno) {
+    int dr;
+    double dd;
+    pass_increase(passes, c.n, passno, &dr, &dd);
+    if (!dr) {
+      if (dd != 0.0) c.n = passno + 1;
+      continue;
+    }
+    const double slope = dd / dr;
+    if (slope >= thresh) {
+      c.n = passno + 1;
+      if (slope < c.upper) c.upper = slope;
+    } else if (slope > c.lower) {
+      c.lower = slope;
+    }
+  }
+  return c;
+}
+
+// Forms the block's layer layno from its passes up to n; with final, the
+// passes are then taken.
+void form_layer(opj_tcd_cblk_enc* cblk, int layno, int n, bool final) {
+  opj_tcd_layer* layer = &cblk->layers[layno];
+  const opj_tcd_pass* passes = cblk->passes;
+  layer->numpasses = n - cblk->numpassesinlayers;
+  if (!layer->numpasses) {
+    layer->disto = 0;
+    return;
+  }
+  if (cblk->numpassesinlayers == 0) {
+    layer->len = passes[n - 1].rate;
+    layer->data = cblk->data;
+    layer->disto = passes[n - 1].distortiondec;
+  } else {
+    const opj_tcd_pass* prev = &passes[cblk->numpassesinlayers - 1];
+    layer->len = passes[n - 1].rate - prev->rate;
+    layer->data = cblk->data + prev->rate;
+    layer->disto = passes[n - 1].distortiondec - prev->distortiondec;
+  }
+  if (final) cblk->numpassesinlayers = n;
+}
+
+// The blocks of a layer's trials, side by side, each with the passes its last
+// trial took and the thresholds that take the same ones: a trial visits the
+// blocks' passes only where the threshold leaves that range.
+class layer_trials {
+ public:
+  layer_trials(opj_tcd_tile* tile, int layno) : layno_(layno) {
+    for_each_cblk(tile, [&](int compno, opj_tcd_cblk_enc* cblk) {
+      if (layno == 0) cblk->numpassesinlayers = 0;
+      blocks_.push_back(block{cblk, 0, -1, 0, 0, compno, -1});  // no trial yet: an empty range
+    });
+  }
+
+  // The passes every block takes at thresh; the thresholds that take the
+  // same ones, (below, above]; each component's code-block bytes in the
+  // layers up to this one (comp_bytes, zeroed by the caller).
+  void choose(double thresh, double* below, double* above, int64_t* comp_bytes) {
+    double lower = -DBL_MAX;
+    double upper = DBL_MAX;
+    for (block& b : blocks_) {
+      if (!(b.below < thresh && thresh <= b.above)) {
+        const pass_choice c = choose_passes(b.cblk, b.cblk->numpassesinlayers, thresh);
+        b.n = c.n;
+        b.below = c.lower;
+        b.above = c.upper;
+        b.rate = c.n ? b.cblk->passes[c.n - 1].rate : 0;
+      }
+      if (b.above < upper) upper = b.above;
+      if (b.below > lower) lower = b.below;
+      comp_bytes[b.compno] += b.rate;
+    }
+    *below = lower;
+    *above = upper;
+  }
+
+  // Forms the layers of the last choice (the blocks whose passes changed);
+  // with final, the passes are then taken.
+  void form(bool final) {
+    for (block& b : blocks_) {
+      if (b.n == b.formed_n && !final) continue;
+      form_layer(b.cblk, layno_, b.n, final);
+      b.formed_n = b.n;
+    }
+  }
+
+ private:
+  struct block {
+    opj_tcd_cblk_enc* cblk;
+    double below, above;
+    int n;
+    int rate;  // the bytes of its first n passes
+    int compno;
+    int formed_n;  // the passes its layer was last formed with (-1: none)
+  };
+  const int layno_;
+  std::vector<block> blocks_;
+};
+
+// Forms layer layno for the slope threshold.
+void tcd_makelayer_at(opj_tcd* tcd, int layno, double thresh, int final) {
+  for_each_cblk(tcd->tcd_tile, [&](int, opj_tcd_cblk_enc* cblk) {
     if (layno == 0) cblk->numpassesinlayers = 0;
-    int n = cblk->numpassesinlayers;
-    const opj_tcd_pass* passes = cblk->passes;
-    double block_lower = -DBL_MAX;
-    double block_upper = DBL_MAX;
-    if (layno == 0 && cblk->trial_below < thresh && thresh <= cblk->trial_above) {
-      // Every slope the last trial compared falls on the same side of this
-      // threshold, so the block takes the same passes.
-      n = cblk->trial_n;
-      block_lower = cblk->trial_below;
-      block_upper = cblk->trial_above;
-    } else {
-      for (int passno = cblk->numpassesinlayers; passno < cblk->totalpasses; ++passno) {
-        int dr;
-        double dd;
-        pass_increase(passes, n, passno, &dr, &dd);
-        if (!dr) {
-          if (dd != 0.0) n = passno + 1;
-          continue;
-        }
-        const double slope = dd / dr;
-        if (slope >= thresh) {
-          n = passno + 1;
-          if (slope < block_upper) block_upper = slope;
-        } else if (slope > block_lower) {
-          block_lower = slope;
-        }
-      }
-      if (layno == 0) {
-        cblk->trial_n = n;
-        cblk->trial_below = block_lower;
-        cblk->trial_above = block_upper;
-      }
-    }
-    if (block_upper < upper) upper = block_upper;
-    if (block_lower > lower) lower = block_lower;
-    layer->numpasses = n - cblk->numpassesinlayers;
-    if (comp_bytes && n) comp_bytes[compno] += passes[n - 1].rate;
-    if (!layer->numpasses) {
-      layer->disto = 0;
-      return;
-    }
-    if (cblk->numpassesinlayers == 0) {
-      layer->len = passes[n - 1].rate;
-      layer->data = cblk->data;
-      layer->disto = passes[n - 1].distortiondec;
-    } else {
-      const opj_tcd_pass* prev = &passes[cblk->numpassesinlayers - 1];
-      layer->len = passes[n - 1].rate - prev->rate;
-      layer->data = cblk->data + prev->rate;
-      layer->disto = passes[n - 1].distortiondec - prev->distortiondec;
-    }
-    if (final) cblk->numpassesinlayers = n;
+    form_layer(cblk, layno, choose_passes(cblk, cblk->numpassesinlayers, thresh).n, final != 0);
   });
-  if (below) *below = lower;
-  if (above) *above = upper;
 }
 
 // Packet header bits of a first layer's code-block, at most: one inclusion
@@ -506,9 +556,7 @@ void tcd_first_layer_headers_max(opj_tcd_tile* tile, const opj_tcp* tcp, int64_t
   }
 }
 
-void tcd_makelayer(opj_tcd* tcd, int layno, double thresh, int final) {
-  tcd_makelayer_bounded(tcd, layno, thresh, final, nullptr, nullptr);
-}
+void tcd_makelayer(opj_tcd* tcd, int layno, double thresh, int final) { tcd_makelayer_at(tcd, layno, thresh, final); }
 
 int tcd_layer_budget(float rate, int len) {
   if (rate == 0.0f || !(rate < static_cast<float>(len))) return len;
@@ -524,8 +572,6 @@ int tcd_rateallocate(opj_tcd* tcd, uint8_t* dest, int len) {
   double min = DBL_MAX;
   double max = 0;
   for_each_cblk(tile, [&](int, opj_tcd_cblk_enc* cblk) {
-    cblk->trial_below = 0;  // no trial yet
-    cblk->trial_above = -1;
     cblk->measured_passes = -1;  // the packets are measured again
     for (int passno = 0; passno < cblk->totalpasses; ++passno) {
       int dr;
@@ -543,6 +589,7 @@ int tcd_rateallocate(opj_tcd* tcd, uint8_t* dest, int len) {
     double hi = max;
     const int maxlen = tcd_layer_budget(tcp->rates[layno], len);
     double goodthresh;
+    layer_trials trials(tile, layno);
     if (tcp->rates[layno] > 0.0f) {
       opj_t2* t2 = t2_create(tcd->cinfo, tcd->image, tcd->cp);
       if (!t2) return 0;
@@ -571,7 +618,7 @@ int tcd_rateallocate(opj_tcd* tcd, uint8_t* dest, int len) {
         } else {
           trial_outcome outcome;
           std::fill(comp_bytes.begin(), comp_bytes.end(), 0);
-          tcd_makelayer_bounded(tcd, layno, thresh, 0, &outcome.below, &outcome.above, comp_bytes.data());
+          trials.choose(thresh, &outcome.below, &outcome.above, comp_bytes.data());
           // The code-block bytes alone can tell that the packets will not
           // fit, in all or in one component, without forming them.
           int64_t bodies = 0, most = 0;
@@ -589,6 +636,7 @@ int tcd_rateallocate(opj_tcd* tcd, uint8_t* dest, int len) {
             // layer formed before has shown the packets can be formed).
             fits = true;
           } else {
+            trials.form(false);
             const int l = t2_encode_packets(t2, tcd->tcd_tileno, tile, layno + 1, dest, maxlen, tcd->cur_tp_num,
                                             tcd->tp_pos, tcd->cur_pino, THRESH_CALC, tcd->cur_totnum_tp);
             fits = l != -999;
@@ -608,7 +656,10 @@ int tcd_rateallocate(opj_tcd* tcd, uint8_t* dest, int len) {
     } else {
       goodthresh = min;
     }
-    tcd_makelayer(tcd, layno, goodthresh, 1);
+    double below, above;
+    std::vector<int64_t> bytes(static_cast<size_t>(tile->numcomps));
+    trials.choose(goodthresh, &below, &above, bytes.data());
+    trials.form(true);
   }
   return 1;
 }

@@ -41,10 +41,6 @@ struct opj_tcd_cblk_enc {
   int totalpasses;
   int planes_left;                 // bit-planes not coded (the coding stopped above them)
   struct t1_resume_point* resume;  // where the coding can go on, when planes are left
-  // The passes the last trial layer took, and the thresholds that take the
-  // same ones: (below, above] (empty when below >= above).
-  int trial_n;
-  double trial_below, trial_above;
   // The passes its first layer took when its packet was last measured in a
   // trial (-1: not measured with these passes).
   int measured_passes;
