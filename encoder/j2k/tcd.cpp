@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <vector>
 
 #include "encoder/j2k/block_coding_helpers.h"
@@ -58,14 +59,54 @@ void for_each_cblk(opj_tcd_tile* tile, F&& f) {
 
 // ---- Arena -----------------------------------------------------------------------
 
+namespace {
+
+constexpr size_t kChunkBytes = static_cast<size_t>(4) << 20;
+constexpr size_t kChunkHeader = (sizeof(tcd_arena::chunk) + 15) & ~static_cast<size_t>(15);
+
+// Chunks of the standard size that frames gave back, for the next frames:
+// fresh memory would cost a page fault and a cleared page for every 4 KiB.
+// As many are kept as the frames being encoded held at most.
+class chunk_pool {
+ public:
+  ~chunk_pool() {
+    for (tcd_arena::chunk* c : free_) std::free(c);
+  }
+  tcd_arena::chunk* take() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (free_.empty()) return nullptr;
+    tcd_arena::chunk* c = free_.back();
+    free_.pop_back();
+    return c;
+  }
+  // False when the chunk is not kept (the caller frees it).
+  bool give(tcd_arena::chunk* c) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (free_.size() >= kMostKept) return false;
+    free_.push_back(c);
+    return true;
+  }
+
+ private:
+  static constexpr size_t kMostKept = 64;
+  std::mutex mutex_;
+  std::vector<tcd_arena::chunk*> free_;
+};
+
+chunk_pool& pool() {
+  static chunk_pool p;
+  return p;
+}
+
+}  // namespace
+
 void* tcd_arena_alloc(tcd_arena* arena, size_t size, bool zero) {
   size = (size + 15) & ~static_cast<size_t>(15);
   tcd_arena::chunk* c = arena->head;
   if (!c || c->size - c->used < size) {
-    const size_t header = (sizeof(tcd_arena::chunk) + 15) & ~static_cast<size_t>(15);
-    size_t want = static_cast<size_t>(4) << 20;
-    if (size > want) want = size;
-    c = static_cast<tcd_arena::chunk*>(std::malloc(header + want));
+    const size_t want = size > kChunkBytes ? size : kChunkBytes;
+    c = want == kChunkBytes ? pool().take() : nullptr;
+    if (!c) c = static_cast<tcd_arena::chunk*>(std::malloc(kChunkHeader + want));
     if (!c) {
       arena->failed = true;
       return nullptr;
@@ -75,8 +116,7 @@ void* tcd_arena_alloc(tcd_arena* arena, size_t size, bool zero) {
     c->used = 0;
     arena->head = c;
   }
-  const size_t header = (sizeof(tcd_arena::chunk) + 15) & ~static_cast<size_t>(15);
-  void* p = reinterpret_cast<uint8_t*>(c) + header + c->used;
+  void* p = reinterpret_cast<uint8_t*>(c) + kChunkHeader + c->used;
   c->used += size;
   if (zero) std::memset(p, 0, size);
   return p;
@@ -86,7 +126,7 @@ void tcd_arena_release(tcd_arena* arena) {
   tcd_arena::chunk* c = arena->head;
   while (c) {
     tcd_arena::chunk* next = c->next;
-    std::free(c);
+    if (c->size != kChunkBytes || !pool().give(c)) std::free(c);
     c = next;
   }
   arena->head = nullptr;
