@@ -354,11 +354,28 @@ int tcd_encode_tile(opj_tcd* tcd, int tileno, uint8_t* dest, int len) {
   opj_image* image = tcd->image;
 
   if (tcd->cur_tp_num == 0) {
-    // Level shift into the tile buffers, with 11 fraction bits.
-    for (int compno = 0; compno < tile->numcomps; ++compno) {
+    // Level shift into the tile buffers, with 11 fraction bits, and the
+    // colour transform on the three planes; in one pass where the three
+    // components have the same geometry and shift (one tile, so the planes
+    // are the same size).
+    auto shift_of = [&](int compno) {
+      const opj_image_comp* comp = &image->comps[compno];
+      return comp->sgnd ? 0 : 1 << (comp->prec - 1);
+    };
+    const bool transform = tcp->mct && tile->numcomps >= 3;
+    bool fused = transform;
+    for (int compno = 1; fused && compno < 3; ++compno) {
+      const opj_image_comp& a = image->comps[0];
+      const opj_image_comp& b = image->comps[compno];
+      const opj_tcd_tilecomp& ta = tile->comps[0];
+      const opj_tcd_tilecomp& tb = tile->comps[compno];
+      fused = a.dx == b.dx && a.dy == b.dy && shift_of(0) == shift_of(compno) && ta.x0 == tb.x0 && ta.x1 == tb.x1 &&
+              ta.y0 == tb.y0 && ta.y1 == tb.y1;
+    }
+    for (int compno = fused ? 3 : 0; compno < tile->numcomps; ++compno) {
       const opj_image_comp* comp = &image->comps[compno];
       opj_tcd_tilecomp* tilec = &tile->comps[compno];
-      const int adjust = comp->sgnd ? 0 : 1 << (comp->prec - 1);
+      const int adjust = shift_of(compno);
       const int offset_x = int_ceildiv(image->x0, comp->dx);
       const int offset_y = int_ceildiv(image->y0, comp->dy);
       const int tw = tilec->x1 - tilec->x0;
@@ -369,9 +386,20 @@ int tcd_encode_tile(opj_tcd* tcd, int tileno, uint8_t* dest, int len) {
         for (int x = tilec->x0; x < tilec->x1; ++x) dst[x] = (src[x] - adjust) * 2048;
       }
     }
-    // The colour transform on the three level-shifted planes (one tile,
-    // so the planes are the same size).
-    if (tcp->mct && tile->numcomps >= 3) {
+    if (fused) {
+      const opj_tcd_tilecomp* tilec = &tile->comps[0];
+      const int offset_x = int_ceildiv(image->x0, image->comps[0].dx);
+      const int offset_y = int_ceildiv(image->y0, image->comps[0].dy);
+      const int tw = tilec->x1 - tilec->x0;
+      const int w = int_ceildiv(image->x1 - image->x0, image->comps[0].dx);
+      for (int y = tilec->y0; y < tilec->y1; ++y) {
+        const ptrdiff_t src = static_cast<ptrdiff_t>(y - offset_y) * w - offset_x + tilec->x0;
+        const ptrdiff_t dst = static_cast<ptrdiff_t>(y - tilec->y0) * tw;
+        mct_encode_real_shifted(&image->comps[0].data[src], &image->comps[1].data[src], &image->comps[2].data[src],
+                                shift_of(0), &tile->comps[0].data[dst], &tile->comps[1].data[dst],
+                                &tile->comps[2].data[dst], tw);
+      }
+    } else if (transform) {
       const int n = (tile->comps[0].x1 - tile->comps[0].x0) * (tile->comps[0].y1 - tile->comps[0].y0);
       mct_encode_real(tile->comps[0].data, tile->comps[1].data, tile->comps[2].data, n);
     }
