@@ -38,6 +38,9 @@ void block_coding_run(int n, int participants, const std::function<void(int part
     for (int i = next.fetch_add(1); i < n; i = next.fetch_add(1)) task(participant, i);
   };
   std::vector<std::thread> helpers;
+  // Room for every helper beforehand: a thread made is never lost to a
+  // failed allocation.
+  helpers.reserve(static_cast<size_t>(participants > 1 ? participants - 1 : 0));
   int i = next.fetch_add(1);
   for (; i < n; i = next.fetch_add(1)) {
     task(0, i);

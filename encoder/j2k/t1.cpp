@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <type_traits>
 #include <vector>
 
@@ -780,8 +781,10 @@ bool t1_encode_task(opj_t1* t1, const cblk_task& task, opj_tcp* tcp, int numcomp
 
 }  // namespace
 
-int t1_encode_cblks(opj_t1* t1, opj_tcd_tile* tile, opj_tcp* tcp, tcd_arena* arenas, int participants, int lowest_bpno,
-                    bool only_short) {
+namespace {
+
+int t1_encode_cblks_listed(opj_t1* t1, opj_tcd_tile* tile, opj_tcp* tcp, tcd_arena* arenas, int participants,
+                           int lowest_bpno, bool only_short) {
   std::vector<cblk_task> tasks;
   for (int compno = 0; compno < tile->numcomps; ++compno) {
     opj_tcd_tilecomp* tilec = &tile->comps[compno];
@@ -830,4 +833,15 @@ int t1_encode_cblks(opj_t1* t1, opj_tcd_tile* tile, opj_tcp* tcp, tcd_arena* are
   });
   for (size_t k = 1; k < coders.size(); ++k) t1_destroy(coders[k]);
   return failed.load() ? 0 : 1;
+}
+
+}  // namespace
+
+int t1_encode_cblks(opj_t1* t1, opj_tcd_tile* tile, opj_tcp* tcp, tcd_arena* arenas, int participants, int lowest_bpno,
+                    bool only_short) {
+  try {
+    return t1_encode_cblks_listed(t1, tile, tcp, arenas, participants, lowest_bpno, only_short);
+  } catch (const std::bad_alloc&) {
+    return 0;  // the list of blocks could not be had
+  }
 }
