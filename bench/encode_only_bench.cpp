@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "encoder/cinema_setup.h"
+#include "encoder/j2k/block_coding_helpers.h"
 #include "encoder/j2k/cio.h"
 #include "encoder/j2k/coding_parameters.h"
 #include "encoder/j2k/compressor.h"
@@ -113,6 +114,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const int threads = std::max(1, std::atoi(argv[1]));
+  block_coding_set_threads(threads);
   const int frames = argc - 2;
   std::vector<std::vector<std::vector<int32_t>>> source(frames);
   for (int i = 0; i < frames; ++i) {

@@ -1,5 +1,6 @@
 #include "plugin/encoding_workers.h"
 
+#include "encoder/j2k/block_coding_helpers.h"
 #include "plugin/frame_buffering.h"
 
 void EncodingWorkers::Start(int threads, OutputOptions* record) {
@@ -8,6 +9,8 @@ void EncodingWorkers::Start(int threads, OutputOptions* record) {
   stopping_ = false;
   for (auto& state : state_) state = State::kIdle;
   const int count = threads < 1 ? 1 : threads;
+  // Workers left without a frame help the others with their code-blocks.
+  block_coding_set_threads(count);
   threads_.reserve(static_cast<size_t>(count));
   for (int t = 0; t < count; ++t) threads_.emplace_back([this, t, count] { Work(t, count); });
 }

@@ -31,4 +31,17 @@ SIMD_CLONES void mct_encode_real(int32_t* __restrict c0, int32_t* __restrict c1,
   }
 }
 
+SIMD_CLONES void mct_encode_real_shifted(const int32_t* __restrict s0, const int32_t* __restrict s1,
+                                         const int32_t* __restrict s2, int32_t shift, int32_t* __restrict c0,
+                                         int32_t* __restrict c1, int32_t* __restrict c2, int n) {
+  for (int i = 0; i < n; ++i) {
+    const int32_t r = (s0[i] - shift) * 2048;
+    const int32_t g = (s1[i] - shift) * 2048;
+    const int32_t b = (s2[i] - shift) * 2048;
+    c0[i] = fix_mul15(r, kYr) + fix_mul15(g, kYg) + fix_mul15(b, kYb);
+    c1[i] = -fix_mul15(r, kCbr) - fix_mul15(g, kCbg) + fix_mul15(b, kCbb);
+    c2[i] = fix_mul15(r, kCrr) - fix_mul15(g, kCrg) - fix_mul15(b, kCrb);
+  }
+}
+
 double mct_getnorm_real(int compno) { return mct_norms_real[compno]; }

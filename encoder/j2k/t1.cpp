@@ -1,10 +1,14 @@
 #include "encoder/j2k/t1.h"
 
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <type_traits>
+#include <vector>
 
+#include "encoder/j2k/block_coding_helpers.h"
 #include "encoder/j2k/coding_parameters.h"
 #include "encoder/j2k/dwt.h"
 #include "encoder/j2k/fix.h"
@@ -728,7 +732,60 @@ void t1_encode_cblk(opj_t1* t1, opj_tcd_cblk_enc* cblk, int orient, int compno, 
   cblk->data = out;
 }
 
-int t1_encode_cblks(opj_t1* t1, opj_tcd_tile* tile, opj_tcp* tcp, tcd_arena* arena, int lowest_bpno, bool only_short) {
+namespace {
+
+// One code-block to code, with what its band and component give it.
+struct cblk_task {
+  opj_tcd_cblk_enc* cblk;
+  const int* samples;  // the block's first sample in the tile
+  int tile_w;
+  int bandconst;
+  int orient, compno, level, qmfbid, cblksty;
+  double stepsize;
+};
+
+// Codes one block with coder t1, keeping its bytes and passes in arena.
+bool t1_encode_task(opj_t1* t1, const cblk_task& task, opj_tcp* tcp, int numcomps, tcd_arena* arena, int lowest_bpno,
+                    bool only_short) {
+  opj_tcd_cblk_enc* cblk = task.cblk;
+  const int cblk_w = cblk->x1 - cblk->x0;
+  const int cblk_h = cblk->y1 - cblk->y0;
+  if (!t1_allocate_buffers(t1, cblk_w, cblk_h)) return false;
+  if (!only_short) cblk->resume = nullptr;  // a first coding starts at the top
+
+  // Quantise to 6 fraction bits, kept as magnitude and sign.
+  t1->maxmag = task.bandconst < (1 << 18)
+                   ? quantise_block_small(task.samples, task.tile_w, cblk_w, cblk_h, task.bandconst, t1->data)
+                   : quantise_block(task.samples, task.tile_w, cblk_w, cblk_h, task.bandconst, t1->data, fix_mul);
+
+  t1_encode_cblk(t1, cblk, task.orient, task.compno, task.level, task.qmfbid, task.stepsize, task.cblksty, numcomps,
+                 tcp->mct, lowest_bpno, arena);
+  if (t1->failed) return false;
+
+  // Keep the block's bytes and passes in the arena.
+  // Every byte coded: a block that goes on later starts from them.
+  const int numbytes = cblk->totalpasses ? t1->numbytes : 0;
+  uint8_t* data = nullptr;
+  opj_tcd_pass* passes = nullptr;
+  if (cblk->totalpasses) {
+    passes = static_cast<opj_tcd_pass*>(tcd_arena_alloc(arena, sizeof(opj_tcd_pass) * cblk->totalpasses, false));
+    data = static_cast<uint8_t*>(tcd_arena_alloc(arena, numbytes + 1, false));
+    if (!passes || !data) return false;
+    std::memcpy(passes, cblk->passes, sizeof(opj_tcd_pass) * cblk->totalpasses);
+    std::memcpy(data, cblk->data, numbytes);
+  }
+  cblk->passes = passes;
+  cblk->data = data;
+  return true;
+}
+
+}  // namespace
+
+namespace {
+
+int t1_encode_cblks_listed(opj_t1* t1, opj_tcd_tile* tile, opj_tcp* tcp, tcd_arena* arenas, int participants,
+                           int lowest_bpno, bool only_short) {
+  std::vector<cblk_task> tasks;
   for (int compno = 0; compno < tile->numcomps; ++compno) {
     opj_tcd_tilecomp* tilec = &tile->comps[compno];
     const opj_tccp* tccp = &tcp->tccps[compno];
@@ -753,40 +810,38 @@ int t1_encode_cblks(opj_t1* t1, opj_tcd_tile* tile, opj_tcp* tcp, tcd_arena* are
               opj_tcd_resolution* pres = &tilec->resolutions[resno - 1];
               y += pres->y1 - pres->y0;
             }
-            const int cblk_w = cblk->x1 - cblk->x0;
-            const int cblk_h = cblk->y1 - cblk->y0;
-            if (!t1_allocate_buffers(t1, cblk_w, cblk_h)) return 0;
-            if (!only_short) cblk->resume = nullptr;  // a first coding starts at the top
-
-            // Quantise to 6 fraction bits, kept as magnitude and sign.
-            t1->maxmag = bandconst < (1 << 18) ? quantise_block_small(&tilec->data[y * tile_w + x], tile_w, cblk_w,
-                                                                      cblk_h, bandconst, t1->data)
-                                               : quantise_block(&tilec->data[y * tile_w + x], tile_w, cblk_w, cblk_h,
-                                                                bandconst, t1->data, fix_mul);
-
-            t1_encode_cblk(t1, cblk, band->bandno, compno, tilec->numresolutions - 1 - resno, tccp->qmfbid,
-                           band->stepsize, tccp->cblksty, tile->numcomps, tcp->mct, lowest_bpno, arena);
-            if (t1->failed) return 0;
-
-            // Keep the block's bytes and passes in the tile's arena.
-            // Every byte coded: a block that goes on later starts from them.
-            const int numbytes = cblk->totalpasses ? t1->numbytes : 0;
-            uint8_t* data = nullptr;
-            opj_tcd_pass* passes = nullptr;
-            if (cblk->totalpasses) {
-              passes = static_cast<opj_tcd_pass*>(
-                  tcd_arena_alloc(arena, sizeof(opj_tcd_pass) * cblk->totalpasses, false));
-              data = static_cast<uint8_t*>(tcd_arena_alloc(arena, numbytes + 1, false));
-              if (!passes || !data) return 0;
-              std::memcpy(passes, cblk->passes, sizeof(opj_tcd_pass) * cblk->totalpasses);
-              std::memcpy(data, cblk->data, numbytes);
-            }
-            cblk->passes = passes;
-            cblk->data = data;
+            tasks.push_back(cblk_task{cblk, &tilec->data[y * tile_w + x], tile_w, bandconst, band->bandno, compno,
+                                      tilec->numresolutions - 1 - resno, tccp->qmfbid, tccp->cblksty, band->stepsize});
           }
         }
       }
     }
   }
-  return 1;
+
+  // Each participant codes with a coder and into an arena of its own.
+  if (participants < 1) participants = 1;
+  std::vector<opj_t1*> coders(static_cast<size_t>(participants), nullptr);
+  coders[0] = t1;
+  std::atomic<bool> failed{false};
+  block_coding_run(static_cast<int>(tasks.size()), participants, [&](int participant, int i) {
+    if (failed.load(std::memory_order_relaxed)) return;
+    opj_t1*& coder = coders[static_cast<size_t>(participant)];
+    if (!coder) coder = t1_create(t1->cinfo);
+    if (!coder || !t1_encode_task(coder, tasks[static_cast<size_t>(i)], tcp, tile->numcomps, &arenas[participant],
+                                  lowest_bpno, only_short))
+      failed.store(true, std::memory_order_relaxed);
+  });
+  for (size_t k = 1; k < coders.size(); ++k) t1_destroy(coders[k]);
+  return failed.load() ? 0 : 1;
+}
+
+}  // namespace
+
+int t1_encode_cblks(opj_t1* t1, opj_tcd_tile* tile, opj_tcp* tcp, tcd_arena* arenas, int participants, int lowest_bpno,
+                    bool only_short) {
+  try {
+    return t1_encode_cblks_listed(t1, tile, tcp, arenas, participants, lowest_bpno, only_short);
+  } catch (const std::bad_alloc&) {
+    return 0;  // the list of blocks could not be had
+  }
 }

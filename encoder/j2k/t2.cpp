@@ -146,6 +146,34 @@ int t2_encode_packet(opj_tcd_tile* tile, opj_tcp* tcp, opj_pi_iterator* pi, uint
   return static_cast<int>(c - dest);
 }
 
+// Whether the packet of the iterator's precinct position, last measured with
+// the passes its code-blocks' first layers take now, can keep that measure.
+bool t2_packet_unchanged(const opj_tcd_tile* tile, const opj_pi_iterator* pi) {
+  const opj_tcd_resolution* res = &tile->comps[pi->compno].resolutions[pi->resno];
+  if (res->bands[0].precincts[pi->precno].measured_bytes < 0) return false;
+  for (int bandno = 0; bandno < res->numbands; ++bandno) {
+    const opj_tcd_precinct* prc = &res->bands[bandno].precincts[pi->precno];
+    for (int cblkno = 0; cblkno < prc->cw * prc->ch; ++cblkno) {
+      const opj_tcd_cblk_enc* cblk = &prc->cblks[cblkno];
+      if (cblk->measured_passes != cblk->layers[0].numpasses) return false;
+    }
+  }
+  return true;
+}
+
+// Keeps the measure e of the packet of the iterator's precinct position.
+void t2_keep_packet_measure(opj_tcd_tile* tile, const opj_pi_iterator* pi, int e) {
+  opj_tcd_resolution* res = &tile->comps[pi->compno].resolutions[pi->resno];
+  res->bands[0].precincts[pi->precno].measured_bytes = e;
+  for (int bandno = 0; bandno < res->numbands; ++bandno) {
+    opj_tcd_precinct* prc = &res->bands[bandno].precincts[pi->precno];
+    for (int cblkno = 0; cblkno < prc->cw * prc->ch; ++cblkno) {
+      opj_tcd_cblk_enc* cblk = &prc->cblks[cblkno];
+      cblk->measured_passes = cblk->layers[0].numpasses;
+    }
+  }
+}
+
 }  // namespace
 
 void t2_putcommacode(opj_bio* bio, int n) {
@@ -194,6 +222,10 @@ int t2_encode_packets(opj_t2* t2, int tileno, opj_tcd_tile* tile, int maxlayers,
   if (!pi) return -999;
 
   if (t2_mode == THRESH_CALC) {
+    // With a single layer a packet depends on nothing but the passes its
+    // code-blocks take (their bytes are fixed during an allocation), so a
+    // packet measured before with the same passes is not formed again.
+    const bool single_layer = maxlayers == 1 && tcp->numlayers == 1;
     for (int compno = 0; compno < maxcomp; ++compno) {
       for (int poc = 0; poc < pocno; ++poc) {
         int comp_len = 0;
@@ -204,7 +236,20 @@ int t2_encode_packets(opj_t2* t2, int tileno, opj_tcd_tile* tile, int maxlayers,
         }
         while (pi_next(&pi[poc])) {
           if (pi[poc].layno < maxlayers) {
-            e = t2_encode_packet(tile, tcp, &pi[poc], c, static_cast<int>(dest + len - c), false);
+            const int room = static_cast<int>(dest + len - c);
+            if (single_layer && t2_packet_unchanged(tile, &pi[poc])) {
+              // The same passes give the same packet: its measure stands,
+              // and it fits exactly when that many bytes are left.
+              e = tile->comps[pi[poc].compno]
+                      .resolutions[pi[poc].resno]
+                      .bands[0]
+                      .precincts[pi[poc].precno]
+                      .measured_bytes;
+              if (e > room) e = -999;
+            } else {
+              e = t2_encode_packet(tile, tcp, &pi[poc], c, room, false);
+              if (single_layer && e != -999) t2_keep_packet_measure(tile, &pi[poc], e);
+            }
             if (e == -999) break;
             comp_len += e;
             c += e;

@@ -6,8 +6,10 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <vector>
 
+#include "encoder/j2k/block_coding_helpers.h"
 #include "encoder/j2k/coding_parameters.h"
 #include "encoder/j2k/dwt.h"
 #include "encoder/j2k/image.h"
@@ -57,14 +59,54 @@ void for_each_cblk(opj_tcd_tile* tile, F&& f) {
 
 // ---- Arena -----------------------------------------------------------------------
 
+namespace {
+
+constexpr size_t kChunkBytes = static_cast<size_t>(4) << 20;
+constexpr size_t kChunkHeader = (sizeof(tcd_arena::chunk) + 15) & ~static_cast<size_t>(15);
+
+// Chunks of the standard size that frames gave back, for the next frames:
+// fresh memory would cost a page fault and a cleared page for every 4 KiB.
+// As many are kept as the frames being encoded held at most.
+class chunk_pool {
+ public:
+  ~chunk_pool() {
+    for (tcd_arena::chunk* c : free_) std::free(c);
+  }
+  tcd_arena::chunk* take() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (free_.empty()) return nullptr;
+    tcd_arena::chunk* c = free_.back();
+    free_.pop_back();
+    return c;
+  }
+  // False when the chunk is not kept (the caller frees it).
+  bool give(tcd_arena::chunk* c) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (free_.size() >= kMostKept) return false;
+    free_.push_back(c);
+    return true;
+  }
+
+ private:
+  static constexpr size_t kMostKept = 64;
+  std::mutex mutex_;
+  std::vector<tcd_arena::chunk*> free_;
+};
+
+chunk_pool& pool() {
+  static chunk_pool p;
+  return p;
+}
+
+}  // namespace
+
 void* tcd_arena_alloc(tcd_arena* arena, size_t size, bool zero) {
   size = (size + 15) & ~static_cast<size_t>(15);
   tcd_arena::chunk* c = arena->head;
   if (!c || c->size - c->used < size) {
-    const size_t header = (sizeof(tcd_arena::chunk) + 15) & ~static_cast<size_t>(15);
-    size_t want = static_cast<size_t>(4) << 20;
-    if (size > want) want = size;
-    c = static_cast<tcd_arena::chunk*>(std::malloc(header + want));
+    const size_t want = size > kChunkBytes ? size : kChunkBytes;
+    c = want == kChunkBytes ? pool().take() : nullptr;
+    if (!c) c = static_cast<tcd_arena::chunk*>(std::malloc(kChunkHeader + want));
     if (!c) {
       arena->failed = true;
       return nullptr;
@@ -74,8 +116,7 @@ void* tcd_arena_alloc(tcd_arena* arena, size_t size, bool zero) {
     c->used = 0;
     arena->head = c;
   }
-  const size_t header = (sizeof(tcd_arena::chunk) + 15) & ~static_cast<size_t>(15);
-  void* p = reinterpret_cast<uint8_t*>(c) + header + c->used;
+  void* p = reinterpret_cast<uint8_t*>(c) + kChunkHeader + c->used;
   c->used += size;
   if (zero) std::memset(p, 0, size);
   return p;
@@ -85,7 +126,7 @@ void tcd_arena_release(tcd_arena* arena) {
   tcd_arena::chunk* c = arena->head;
   while (c) {
     tcd_arena::chunk* next = c->next;
-    std::free(c);
+    if (c->size != kChunkBytes || !pool().give(c)) std::free(c);
     c = next;
   }
   arena->head = nullptr;
@@ -247,6 +288,7 @@ int tcd_malloc_encode(opj_tcd* tcd, opj_image* image, opj_cp* cp, int curtileno,
           if (prc->x0 >= prc->x1 || prc->y0 >= prc->y1) prc->cw = prc->ch = 0;
 
           const int numcblks = prc->cw * prc->ch;
+          prc->measured_bytes = -1;
           prc->cblks = arena_array<opj_tcd_cblk_enc>(&tcd->arena, numcblks);
           if (!prc->cblks) return 0;
           if (numcblks) {
@@ -295,6 +337,10 @@ void tcd_free_encode(opj_tcd* tcd) {
   }
   tcd->tcd_image->tiles = nullptr;
   tcd_arena_release(&tcd->arena);
+  for (int k = 0; k < tcd->num_coding_arenas; ++k) tcd_arena_release(&tcd->coding_arenas[k]);
+  std::free(tcd->coding_arenas);
+  tcd->coding_arenas = nullptr;
+  tcd->num_coding_arenas = 0;
 }
 
 // ---- Tile encoding ------------------------------------------------------------------
@@ -308,11 +354,28 @@ int tcd_encode_tile(opj_tcd* tcd, int tileno, uint8_t* dest, int len) {
   opj_image* image = tcd->image;
 
   if (tcd->cur_tp_num == 0) {
-    // Level shift into the tile buffers, with 11 fraction bits.
-    for (int compno = 0; compno < tile->numcomps; ++compno) {
+    // Level shift into the tile buffers, with 11 fraction bits, and the
+    // colour transform on the three planes; in one pass where the three
+    // components have the same geometry and shift (one tile, so the planes
+    // are the same size).
+    auto shift_of = [&](int compno) {
+      const opj_image_comp* comp = &image->comps[compno];
+      return comp->sgnd ? 0 : 1 << (comp->prec - 1);
+    };
+    const bool transform = tcp->mct && tile->numcomps >= 3;
+    bool fused = transform;
+    for (int compno = 1; fused && compno < 3; ++compno) {
+      const opj_image_comp& a = image->comps[0];
+      const opj_image_comp& b = image->comps[compno];
+      const opj_tcd_tilecomp& ta = tile->comps[0];
+      const opj_tcd_tilecomp& tb = tile->comps[compno];
+      fused = a.dx == b.dx && a.dy == b.dy && shift_of(0) == shift_of(compno) && ta.x0 == tb.x0 && ta.x1 == tb.x1 &&
+              ta.y0 == tb.y0 && ta.y1 == tb.y1;
+    }
+    for (int compno = fused ? 3 : 0; compno < tile->numcomps; ++compno) {
       const opj_image_comp* comp = &image->comps[compno];
       opj_tcd_tilecomp* tilec = &tile->comps[compno];
-      const int adjust = comp->sgnd ? 0 : 1 << (comp->prec - 1);
+      const int adjust = shift_of(compno);
       const int offset_x = int_ceildiv(image->x0, comp->dx);
       const int offset_y = int_ceildiv(image->y0, comp->dy);
       const int tw = tilec->x1 - tilec->x0;
@@ -323,9 +386,20 @@ int tcd_encode_tile(opj_tcd* tcd, int tileno, uint8_t* dest, int len) {
         for (int x = tilec->x0; x < tilec->x1; ++x) dst[x] = (src[x] - adjust) * 2048;
       }
     }
-    // The colour transform on the three level-shifted planes (one tile,
-    // so the planes are the same size).
-    if (tcp->mct && tile->numcomps >= 3) {
+    if (fused) {
+      const opj_tcd_tilecomp* tilec = &tile->comps[0];
+      const int offset_x = int_ceildiv(image->x0, image->comps[0].dx);
+      const int offset_y = int_ceildiv(image->y0, image->comps[0].dy);
+      const int tw = tilec->x1 - tilec->x0;
+      const int w = int_ceildiv(image->x1 - image->x0, image->comps[0].dx);
+      for (int y = tilec->y0; y < tilec->y1; ++y) {
+        const ptrdiff_t src = static_cast<ptrdiff_t>(y - offset_y) * w - offset_x + tilec->x0;
+        const ptrdiff_t dst = static_cast<ptrdiff_t>(y - tilec->y0) * tw;
+        mct_encode_real_shifted(&image->comps[0].data[src], &image->comps[1].data[src], &image->comps[2].data[src],
+                                shift_of(0), &tile->comps[0].data[dst], &tile->comps[1].data[dst],
+                                &tile->comps[2].data[dst], tw);
+      }
+    } else if (transform) {
       const int n = (tile->comps[0].x1 - tile->comps[0].x0) * (tile->comps[0].y1 - tile->comps[0].y0);
       mct_encode_real(tile->comps[0].data, tile->comps[1].data, tile->comps[2].data, n);
     }
@@ -333,13 +407,23 @@ int tcd_encode_tile(opj_tcd* tcd, int tileno, uint8_t* dest, int len) {
       opj_tcd_tilecomp* tilec = &tile->comps[compno];
       dwt_encode_real_plane(tilec->data, tilec->x0, tilec->y0, tilec->x1, tilec->y1, tilec->numresolutions);
     }
+    // Cores that other frames leave idle may help with tier-1.
+    const block_coding_frame busy;
+    if (!tcd->coding_arenas) {
+      const int participants = block_coding_max_participants();
+      tcd->coding_arenas = static_cast<tcd_arena*>(std::calloc(static_cast<size_t>(participants), sizeof(tcd_arena)));
+      if (!tcd->coding_arenas) return -999;
+      tcd->num_coding_arenas = participants;
+    }
+    tcd_arena* arenas = tcd->coding_arenas;
+    const int participants = tcd->num_coding_arenas;
     opj_t1* t1 = t1_create(tcd->cinfo);
     if (!t1) return -999;
     // With a byte budget, the lowest bit-planes are coded only where the rate
     // allocation takes the last passes coded above them: busy pictures spend
     // their budget long before them.
     const bool budgeted = tcp->numlayers == 1 && tcp->rates[0] > 0.0f;
-    int ok = t1_encode_cblks(t1, tile, tcp, &tcd->arena, budgeted ? kPlanesCodedLater : 0);
+    int ok = t1_encode_cblks(t1, tile, tcp, arenas, participants, budgeted ? kPlanesCodedLater : 0);
     if (ok) ok = tcd_rateallocate(tcd, dest, len);
     if (ok && budgeted) {
       // A block whose last passes were taken may have more to give below
@@ -350,7 +434,7 @@ int tcd_encode_tile(opj_tcd* tcd, int tileno, uint8_t* dest, int len) {
         short_blocks |= cblk->planes_left > 0;
       });
       if (short_blocks) {
-        ok = t1_encode_cblks(t1, tile, tcp, &tcd->arena, 0, true);
+        ok = t1_encode_cblks(t1, tile, tcp, arenas, participants, 0, true);
         if (ok) ok = tcd_rateallocate(tcd, dest, len);
       }
     }
@@ -374,73 +458,123 @@ inline void pass_increase(const opj_tcd_pass* passes, int taken, int k, int* dr,
   *dd = passes[k].distortiondec - (taken ? passes[taken - 1].distortiondec : 0.0);
 }
 
-// Forms layer layno for the slope threshold and reports the slopes compared
-// with it that lie nearest below and at or above it: any threshold in
-// (below, above] takes exactly the same decisions, so forms the same layer.
-// With comp_bytes (one per component, zeroed by the caller), also adds up
-// each component's code-block bytes in the layers up to this one.
-void tcd_makelayer_bounded(opj_tcd* tcd, int layno, double thresh, int final, double* below, double* above,
-                           int64_t* comp_bytes = nullptr) {
-  double lower = -DBL_MAX;
-  double upper = DBL_MAX;
-  for_each_cblk(tcd->tcd_tile, [&](int compno, opj_tcd_cblk_enc* cblk) {
-    opj_tcd_layer* layer = &cblk->layers[layno];
+// The passes a code-block takes at a slope threshold, after the `taken` ones
+// of the layers before, and the slopes compared with the threshold that lie
+// nearest below it and at or above it: any threshold in (lower, upper] takes
+// the same passes.
+struct pass_choice {
+  int n;
+  double lower, upper;
+};
+
+pass_choice choose_passes(const opj_tcd_cblk_enc* cblk, int taken, double thresh) {
+  pass_choice c{taken, -DBL_MAX, DBL_MAX};
+  const opj_tcd_pass* passes = cblk->passes;
+  for (int passno = taken; passno < cblk->totalpasses; ++passno) {
+    int dr;
+    double dd;
+    pass_increase(passes, c.n, passno, &dr, &dd);
+    if (!dr) {
+      if (dd != 0.0) c.n = passno + 1;
+      continue;
+    }
+    const double slope = dd / dr;
+    if (slope >= thresh) {
+      c.n = passno + 1;
+      if (slope < c.upper) c.upper = slope;
+    } else if (slope > c.lower) {
+      c.lower = slope;
+    }
+  }
+  return c;
+}
+
+// Forms the block's layer layno from its passes up to n; with final, the
+// passes are then taken.
+void form_layer(opj_tcd_cblk_enc* cblk, int layno, int n, bool final) {
+  opj_tcd_layer* layer = &cblk->layers[layno];
+  const opj_tcd_pass* passes = cblk->passes;
+  layer->numpasses = n - cblk->numpassesinlayers;
+  if (!layer->numpasses) {
+    layer->disto = 0;
+    return;
+  }
+  if (cblk->numpassesinlayers == 0) {
+    layer->len = passes[n - 1].rate;
+    layer->data = cblk->data;
+    layer->disto = passes[n - 1].distortiondec;
+  } else {
+    const opj_tcd_pass* prev = &passes[cblk->numpassesinlayers - 1];
+    layer->len = passes[n - 1].rate - prev->rate;
+    layer->data = cblk->data + prev->rate;
+    layer->disto = passes[n - 1].distortiondec - prev->distortiondec;
+  }
+  if (final) cblk->numpassesinlayers = n;
+}
+
+// The blocks of a layer's trials, side by side, each with the passes its last
+// trial took and the thresholds that take the same ones: a trial visits the
+// blocks' passes only where the threshold leaves that range.
+class layer_trials {
+ public:
+  layer_trials(opj_tcd_tile* tile, int layno) : layno_(layno) {
+    for_each_cblk(tile, [&](int compno, opj_tcd_cblk_enc* cblk) {
+      if (layno == 0) cblk->numpassesinlayers = 0;
+      blocks_.push_back(block{cblk, 0, -1, 0, 0, compno, -1});  // no trial yet: an empty range
+    });
+  }
+
+  // The passes every block takes at thresh; the thresholds that take the
+  // same ones, (below, above]; each component's code-block bytes in the
+  // layers up to this one (comp_bytes, zeroed by the caller).
+  void choose(double thresh, double* below, double* above, int64_t* comp_bytes) {
+    double lower = -DBL_MAX;
+    double upper = DBL_MAX;
+    for (block& b : blocks_) {
+      if (!(b.below < thresh && thresh <= b.above)) {
+        const pass_choice c = choose_passes(b.cblk, b.cblk->numpassesinlayers, thresh);
+        b.n = c.n;
+        b.below = c.lower;
+        b.above = c.upper;
+        b.rate = c.n ? b.cblk->passes[c.n - 1].rate : 0;
+      }
+      if (b.above < upper) upper = b.above;
+      if (b.below > lower) lower = b.below;
+      comp_bytes[b.compno] += b.rate;
+    }
+    *below = lower;
+    *above = upper;
+  }
+
+  // Forms the layers of the last choice (the blocks whose passes changed);
+  // with final, the passes are then taken.
+  void form(bool final) {
+    for (block& b : blocks_) {
+      if (b.n == b.formed_n && !final) continue;
+      form_layer(b.cblk, layno_, b.n, final);
+      b.formed_n = b.n;
+    }
+  }
+
+ private:
+  struct block {
+    opj_tcd_cblk_enc* cblk;
+    double below, above;
+    int n;
+    int rate;  // the bytes of its first n passes
+    int compno;
+    int formed_n;  // the passes its layer was last formed with (-1: none)
+  };
+  const int layno_;
+  std::vector<block> blocks_;
+};
+
+// Forms layer layno for the slope threshold.
+void tcd_makelayer_at(opj_tcd* tcd, int layno, double thresh, int final) {
+  for_each_cblk(tcd->tcd_tile, [&](int, opj_tcd_cblk_enc* cblk) {
     if (layno == 0) cblk->numpassesinlayers = 0;
-    int n = cblk->numpassesinlayers;
-    const opj_tcd_pass* passes = cblk->passes;
-    double block_lower = -DBL_MAX;
-    double block_upper = DBL_MAX;
-    if (layno == 0 && cblk->trial_below < thresh && thresh <= cblk->trial_above) {
-      // Every slope the last trial compared falls on the same side of this
-      // threshold, so the block takes the same passes.
-      n = cblk->trial_n;
-      block_lower = cblk->trial_below;
-      block_upper = cblk->trial_above;
-    } else {
-      for (int passno = cblk->numpassesinlayers; passno < cblk->totalpasses; ++passno) {
-        int dr;
-        double dd;
-        pass_increase(passes, n, passno, &dr, &dd);
-        if (!dr) {
-          if (dd != 0.0) n = passno + 1;
-          continue;
-        }
-        const double slope = dd / dr;
-        if (slope >= thresh) {
-          n = passno + 1;
-          if (slope < block_upper) block_upper = slope;
-        } else if (slope > block_lower) {
-          block_lower = slope;
-        }
-      }
-      if (layno == 0) {
-        cblk->trial_n = n;
-        cblk->trial_below = block_lower;
-        cblk->trial_above = block_upper;
-      }
-    }
-    if (block_upper < upper) upper = block_upper;
-    if (block_lower > lower) lower = block_lower;
-    layer->numpasses = n - cblk->numpassesinlayers;
-    if (comp_bytes && n) comp_bytes[compno] += passes[n - 1].rate;
-    if (!layer->numpasses) {
-      layer->disto = 0;
-      return;
-    }
-    if (cblk->numpassesinlayers == 0) {
-      layer->len = passes[n - 1].rate;
-      layer->data = cblk->data;
-      layer->disto = passes[n - 1].distortiondec;
-    } else {
-      const opj_tcd_pass* prev = &passes[cblk->numpassesinlayers - 1];
-      layer->len = passes[n - 1].rate - prev->rate;
-      layer->data = cblk->data + prev->rate;
-      layer->disto = passes[n - 1].distortiondec - prev->distortiondec;
-    }
-    if (final) cblk->numpassesinlayers = n;
+    form_layer(cblk, layno, choose_passes(cblk, cblk->numpassesinlayers, thresh).n, final != 0);
   });
-  if (below) *below = lower;
-  if (above) *above = upper;
 }
 
 // Packet header bits of a first layer's code-block, at most: one inclusion
@@ -490,9 +624,7 @@ void tcd_first_layer_headers_max(opj_tcd_tile* tile, const opj_tcp* tcp, int64_t
   }
 }
 
-void tcd_makelayer(opj_tcd* tcd, int layno, double thresh, int final) {
-  tcd_makelayer_bounded(tcd, layno, thresh, final, nullptr, nullptr);
-}
+void tcd_makelayer(opj_tcd* tcd, int layno, double thresh, int final) { tcd_makelayer_at(tcd, layno, thresh, final); }
 
 int tcd_layer_budget(float rate, int len) {
   if (rate == 0.0f || !(rate < static_cast<float>(len))) return len;
@@ -508,8 +640,7 @@ int tcd_rateallocate(opj_tcd* tcd, uint8_t* dest, int len) {
   double min = DBL_MAX;
   double max = 0;
   for_each_cblk(tile, [&](int, opj_tcd_cblk_enc* cblk) {
-    cblk->trial_below = 0;  // no trial yet
-    cblk->trial_above = -1;
+    cblk->measured_passes = -1;  // the packets are measured again
     for (int passno = 0; passno < cblk->totalpasses; ++passno) {
       int dr;
       double dd;
@@ -526,6 +657,7 @@ int tcd_rateallocate(opj_tcd* tcd, uint8_t* dest, int len) {
     double hi = max;
     const int maxlen = tcd_layer_budget(tcp->rates[layno], len);
     double goodthresh;
+    layer_trials trials(tile, layno);
     if (tcp->rates[layno] > 0.0f) {
       opj_t2* t2 = t2_create(tcd->cinfo, tcd->image, tcd->cp);
       if (!t2) return 0;
@@ -554,7 +686,7 @@ int tcd_rateallocate(opj_tcd* tcd, uint8_t* dest, int len) {
         } else {
           trial_outcome outcome;
           std::fill(comp_bytes.begin(), comp_bytes.end(), 0);
-          tcd_makelayer_bounded(tcd, layno, thresh, 0, &outcome.below, &outcome.above, comp_bytes.data());
+          trials.choose(thresh, &outcome.below, &outcome.above, comp_bytes.data());
           // The code-block bytes alone can tell that the packets will not
           // fit, in all or in one component, without forming them.
           int64_t bodies = 0, most = 0;
@@ -572,6 +704,7 @@ int tcd_rateallocate(opj_tcd* tcd, uint8_t* dest, int len) {
             // layer formed before has shown the packets can be formed).
             fits = true;
           } else {
+            trials.form(false);
             const int l = t2_encode_packets(t2, tcd->tcd_tileno, tile, layno + 1, dest, maxlen, tcd->cur_tp_num,
                                             tcd->tp_pos, tcd->cur_pino, THRESH_CALC, tcd->cur_totnum_tp);
             fits = l != -999;
@@ -591,7 +724,10 @@ int tcd_rateallocate(opj_tcd* tcd, uint8_t* dest, int len) {
     } else {
       goodthresh = min;
     }
-    tcd_makelayer(tcd, layno, goodthresh, 1);
+    double below, above;
+    std::vector<int64_t> bytes(static_cast<size_t>(tile->numcomps));
+    trials.choose(goodthresh, &below, &above, bytes.data());
+    trials.form(true);
   }
   return 1;
 }

@@ -41,10 +41,9 @@ struct opj_tcd_cblk_enc {
   int totalpasses;
   int planes_left;                 // bit-planes not coded (the coding stopped above them)
   struct t1_resume_point* resume;  // where the coding can go on, when planes are left
-  // The passes the last trial layer took, and the thresholds that take the
-  // same ones: (below, above] (empty when below >= above).
-  int trial_n;
-  double trial_below, trial_above;
+  // The passes its first layer took when its packet was last measured in a
+  // trial (-1: not measured with these passes).
+  int measured_passes;
 };
 
 struct opj_tcd_precinct {
@@ -53,6 +52,9 @@ struct opj_tcd_precinct {
   opj_tcd_cblk_enc* cblks;
   opj_tgt_tree* incltree;
   opj_tgt_tree* imsbtree;
+  // In the first band's precinct: the bytes of the packet of this precinct
+  // position last measured in a trial (-1: none).
+  int measured_bytes;
 };
 
 struct opj_tcd_band {
@@ -117,6 +119,9 @@ struct opj_tcd {
   int tcd_tileno;
   opj_cinfo* cinfo;
   tcd_arena arena;
+  // What tier-1 keeps of the code-blocks, one arena per thread coding them.
+  tcd_arena* coding_arenas;
+  int num_coding_arenas;
 };
 
 opj_tcd* tcd_create(opj_cinfo* cinfo);

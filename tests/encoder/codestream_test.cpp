@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "encoder/j2k/block_coding_helpers.h"
 #include "tests/encoder/j2k_frames.h"
 #include "tests/support/test_support.h"
 
@@ -363,4 +364,23 @@ TEST(Codestream, ColouredAreasComeBackInTheirColours) {
       }
     }
   }
+}
+
+TEST(Codestream, HelpersCodingTheBlocksChangeNoByte) {
+  Frame f;
+  MakeFrame(f, 1998, 1080, Content::kNoise);
+  block_coding_set_threads(1);
+  const EncodeResult alone = Encode(f, Rate(250));
+  // One frame being encoded on a budget of six threads: five helpers may join
+  // its code-blocks, in both rounds of tier-1.
+  block_coding_set_threads(6);
+  const EncodeResult helped = Encode(f, Rate(250));
+  const EncodeResult again = Encode(f, Rate(125));
+  block_coding_set_threads(1);
+  const EncodeResult again_alone = Encode(f, Rate(125));
+  ASSERT_EQ(alone.status, 1);
+  ASSERT_EQ(helped.status, 1);
+  EXPECT_TRUE(alone.codestream == helped.codestream);
+  EXPECT_TRUE(again.codestream == again_alone.codestream);
+  EXPECT_LE(helped.codestream.size(), helped.budget);
 }
