@@ -5,12 +5,8 @@
 
 namespace lumavox_host {
 
-DecodeAhead::DecodeAhead(FrameSource& source, int64_t frames, int queued, int readers, int starting_readers)
-    : source_(source),
-      frames_(frames),
-      queued_(std::max(1, queued)),
-      readers_(std::max(1, readers)),
-      starting_readers_(std::max(readers_, starting_readers)) {}
+DecodeAhead::DecodeAhead(FrameSource& source, int64_t frames, int queued, int readers)
+    : source_(source), frames_(frames), queued_(std::max(1, queued)), readers_(std::max(1, readers)) {}
 
 DecodeAhead::~DecodeAhead() { Stop(); }
 
@@ -22,13 +18,12 @@ void DecodeAhead::Start(int64_t first, const HostFrame& geometry) {
   geometry_.row_bytes = geometry.row_bytes;
   spare_.clear();
   done_.clear();
-  first_ = first;
   next_claim_ = first;
   next_take_ = first;
   stop_ = false;
   failed_ = false;
-  const int readers = source_.FramesIndependent() ? starting_readers_ : 1;
-  for (int r = 0; r < readers; ++r) threads_.emplace_back([this, r] { Read(r >= readers_); });
+  const int readers = source_.FramesIndependent() ? readers_ : 1;
+  for (int r = 0; r < readers; ++r) threads_.emplace_back([this] { Read(); });
 }
 
 void DecodeAhead::ReadFrom(int64_t first, const HostFrame& frame) {
@@ -45,15 +40,12 @@ void DecodeAhead::Stop() {
   threads_.clear();
 }
 
-void DecodeAhead::Read(bool starting) {
+void DecodeAhead::Read() {
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
-    // A thread that only helps at the start ends once the first frames are claimed.
-    const auto finished = [&] {
-      return stop_ || failed_ || next_claim_ >= frames_ || (starting && next_claim_ >= first_ + queued_);
-    };
-    changed_.wait(lock, [&] { return finished() || next_claim_ < next_take_ + queued_; });
-    if (finished()) return;
+    changed_.wait(lock,
+                  [this] { return stop_ || failed_ || next_claim_ >= frames_ || next_claim_ < next_take_ + queued_; });
+    if (stop_ || failed_ || next_claim_ >= frames_) return;
     const int64_t index = next_claim_++;
     Done done;
     if (!spare_.empty()) {

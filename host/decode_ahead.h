@@ -21,12 +21,9 @@ class DecodeAhead : public FrameSource {
  public:
   // Frames [0, frames) are read ahead, at most `queued` of them waiting at a
   // time. A source whose frames are independent is read by `readers` threads,
-  // any other by one thread in increasing order; the first `queued` frames
-  // from where the reading starts, which the caller waits for with nothing
-  // else to do, by up to `starting_readers` threads (`readers` when fewer).
-  // Sound is not read ahead: it is asked of the source on the caller's
-  // thread.
-  DecodeAhead(FrameSource& source, int64_t frames, int queued, int readers, int starting_readers = 0);
+  // any other by one thread in increasing order. Sound is not read ahead: it
+  // is asked of the source on the caller's thread.
+  DecodeAhead(FrameSource& source, int64_t frames, int queued, int readers);
   ~DecodeAhead() override;
   DecodeAhead(const DecodeAhead&) = delete;
   DecodeAhead& operator=(const DecodeAhead&) = delete;
@@ -51,20 +48,18 @@ class DecodeAhead : public FrameSource {
     std::exception_ptr error;
   };
   void Start(int64_t first, const HostFrame& geometry);
-  void Read(bool starting);
+  void Read();
 
   FrameSource& source_;
   const int64_t frames_;
   const int queued_;
   const int readers_;
-  const int starting_readers_;
   std::mutex mutex_;
   std::condition_variable changed_;
   std::vector<std::thread> threads_;
   std::map<int64_t, Done> done_;
   std::vector<HostFrame> spare_;
   HostFrame geometry_;  // width, height, depth and row bytes of the frames (no pixels)
-  int64_t first_ = 0;   // where the reading started
   int64_t next_claim_ = 0;
   int64_t next_take_ = -1;
   bool stop_ = false;

@@ -207,10 +207,9 @@ A_Err RenderHost::EndAdding() {
 
 A_Err RenderHost::Render(FrameSource& source, const RenderControl& control) {
   const Composition& c = settings_.comp;
-  // The first frames are read on threads of their own while the plug-in starts, on every core as nothing else
-  // runs yet; the next ones while it encodes, on half of them.
-  DecodeAhead ahead(source, c.frames, std::max(2, settings_.threads), std::max(1, settings_.threads / 2),
-                    std::max(1, settings_.threads));
+  // The first frames are read on threads of their own while the plug-in starts, and the next ones while it encodes;
+  // the reading begins before the host's own frame is made.
+  DecodeAhead ahead(source, c.frames, std::max(2, settings_.threads), std::max(1, settings_.threads / 2));
   HostFrame frame;
   frame.Shape(c.width, c.height, c.depth, settings_.extra_row_bytes);
   ahead.ReadFrom(0, frame);

@@ -6,7 +6,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <mutex>
 #include <stdexcept>
 #include <thread>
@@ -151,43 +150,4 @@ TEST(DecodeAhead, GivesThePatternByteForByte) {
     pattern->RenderFrame(i, direct);
     EXPECT_TRUE(ours.pixels == direct.pixels) << "frame " << i;
   }
-}
-
-// The first frames, which the caller waits for with nothing else running, are
-// read by as many threads as it allows; the rest by the usual number.
-TEST(DecodeAhead, ReadsTheFirstFramesOnMoreThreads) {
-  class GatedSource : public FrameSource {
-   public:
-    void RenderFrame(int64_t index, HostFrame& out) override {
-      std::unique_lock<std::mutex> lock(mutex_);
-      const bool first = index < 6;
-      int& busy = first ? busy_first_ : busy_rest_;
-      int& most = first ? most_first_ : most_rest_;
-      most = std::max(most, ++busy);
-      changed_.notify_all();
-      // Each of the first six waits for the others (five seconds at most).
-      if (first) changed_.wait_for(lock, std::chrono::seconds(5), [&] { return most_first_ == 6; });
-      lock.unlock();
-      out.SetPixel(0, 0, 0, static_cast<int>(index), 0, 0);
-      lock.lock();
-      --busy;
-    }
-    std::vector<int16_t> Sound(int64_t, int count) override { return std::vector<int16_t>(count * 2, 0); }
-    bool FramesIndependent() const override { return true; }
-    int most_first_ = 0, most_rest_ = 0;
-
-   private:
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    int busy_first_ = 0, busy_rest_ = 0;
-  } source;
-  DecodeAhead ahead(source, 30, 6, 2, 6);
-  HostFrame frame = Frame();
-  for (int64_t i = 0; i < 30; ++i) {
-    ahead.RenderFrame(i, frame);
-    ASSERT_EQ(frame.Channel(0, 0, 1), i);
-  }
-  ahead.Stop();
-  EXPECT_EQ(source.most_first_, 6);
-  EXPECT_LE(source.most_rest_, 2);
 }
