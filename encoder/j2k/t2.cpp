@@ -147,7 +147,8 @@ int t2_encode_packet(opj_tcd_tile* tile, opj_tcp* tcp, opj_pi_iterator* pi, uint
 }
 
 // Whether the packet of the iterator's precinct position, last measured with
-// the passes its code-blocks' first layers take now, can keep that measure.
+// the passes (and bytes) its code-blocks' first layers take now, can keep
+// that measure.
 bool t2_packet_unchanged(const opj_tcd_tile* tile, const opj_pi_iterator* pi) {
   const opj_tcd_resolution* res = &tile->comps[pi->compno].resolutions[pi->resno];
   if (res->bands[0].precincts[pi->precno].measured_bytes < 0) return false;
@@ -155,7 +156,9 @@ bool t2_packet_unchanged(const opj_tcd_tile* tile, const opj_pi_iterator* pi) {
     const opj_tcd_precinct* prc = &res->bands[bandno].precincts[pi->precno];
     for (int cblkno = 0; cblkno < prc->cw * prc->ch; ++cblkno) {
       const opj_tcd_cblk_enc* cblk = &prc->cblks[cblkno];
-      if (cblk->measured_passes != cblk->layers[0].numpasses) return false;
+      const opj_tcd_layer& layer = cblk->layers[0];
+      if (cblk->measured_passes != layer.numpasses || (layer.numpasses && cblk->measured_len != layer.len))
+        return false;
     }
   }
   return true;
@@ -170,6 +173,7 @@ void t2_keep_packet_measure(opj_tcd_tile* tile, const opj_pi_iterator* pi, int e
     for (int cblkno = 0; cblkno < prc->cw * prc->ch; ++cblkno) {
       opj_tcd_cblk_enc* cblk = &prc->cblks[cblkno];
       cblk->measured_passes = cblk->layers[0].numpasses;
+      cblk->measured_len = cblk->layers[0].len;
     }
   }
 }

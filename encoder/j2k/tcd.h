@@ -41,9 +41,10 @@ struct opj_tcd_cblk_enc {
   int totalpasses;
   int planes_left;                 // bit-planes not coded (the coding stopped above them)
   struct t1_resume_point* resume;  // where the coding can go on, when planes are left
-  // The passes its first layer took when its packet was last measured in a
-  // trial (-1: not measured with these passes).
+  // The passes its first layer took, and their bytes, when its packet was
+  // last measured in a trial (passes -1: not measured with these passes).
   int measured_passes;
+  int measured_len;
 };
 
 struct opj_tcd_precinct {

@@ -384,3 +384,17 @@ TEST(Codestream, HelpersCodingTheBlocksChangeNoByte) {
   EXPECT_TRUE(again.codestream == again_alone.codestream);
   EXPECT_LE(helped.codestream.size(), helped.budget);
 }
+
+TEST(Codestream, AFrameAfterAnotherGivesTheBytesOfAFirstFrame) {
+  // The encoder keeps memory and measures from one frame for the next: none
+  // of it may show in what the next frame gives.
+  Frame card, noise;
+  MakeFrame(card, 1998, 1080, Content::kCard);
+  MakeFrame(noise, 1998, 1080, Content::kNoise);
+  const EncodeResult first = Encode(card, Rate(250));
+  const EncodeResult between = Encode(noise, Rate(125));
+  const EncodeResult after = Encode(card, Rate(250));
+  ASSERT_EQ(first.status, 1);
+  ASSERT_EQ(between.status, 1);
+  EXPECT_TRUE(first.codestream == after.codestream);
+}
