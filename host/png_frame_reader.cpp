@@ -54,6 +54,19 @@ std::optional<PngHeader> TakenHeader(const uint8_t* ihdr) {
   return h;
 }
 
+// Reads up to `count` bytes from `fd` into `to`; the number read (fewer at
+// the file's end or on an error).
+size_t ReadUpTo(int fd, uint8_t* to, size_t count) {
+  size_t done = 0;
+  while (done < count) {
+    const ssize_t got = ::read(fd, to + done, count - done);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;
+    done += static_cast<size_t>(got);
+  }
+  return done;
+}
+
 // Reads all of `path` into `bytes`; false when it cannot be read.
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -62,13 +75,7 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes) {
   bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
   if (ok) {
     bytes.resize(static_cast<size_t>(st.st_size));
-    size_t done = 0;
-    while (ok && done < bytes.size()) {
-      const ssize_t got = ::read(fd, bytes.data() + done, bytes.size() - done);
-      if (got < 0 && errno == EINTR) continue;
-      if (got <= 0) ok = false;
-      else done += static_cast<size_t>(got);
-    }
+    ok = ReadUpTo(fd, bytes.data(), bytes.size()) == bytes.size();
   }
   ::close(fd);
   return ok;
@@ -152,13 +159,7 @@ std::optional<PngHeader> ReadPngHeader(const std::string& path) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return std::nullopt;
   uint8_t head[kHeaderBytes];
-  size_t done = 0;
-  while (done < sizeof head) {
-    const ssize_t got = ::read(fd, head + done, sizeof head - done);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) break;
-    done += static_cast<size_t>(got);
-  }
+  const size_t done = ReadUpTo(fd, head, sizeof head);
   ::close(fd);
   if (done < sizeof head || std::memcmp(head, kSignature, 8) != 0 || Big32(head + 8) != 13 ||
       !IsType(head + 12, "IHDR") || libdeflate_crc32(0, head + 12, 4 + 13) != Big32(head + 29))

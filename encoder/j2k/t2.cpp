@@ -146,28 +146,34 @@ int t2_encode_packet(opj_tcd_tile* tile, opj_tcp* tcp, opj_pi_iterator* pi, uint
   return static_cast<int>(c - dest);
 }
 
-// Whether the packet of the iterator's precinct position, last measured with
-// the passes (and bytes) its code-blocks' first layers take now, can keep
-// that measure.
-bool t2_packet_unchanged(const opj_tcd_tile* tile, const opj_pi_iterator* pi) {
+// The first band's precinct of the iterator's precinct position, which keeps
+// the measure of its packet.
+opj_tcd_precinct* measured_precinct(opj_tcd_tile* tile, const opj_pi_iterator* pi) {
+  return &tile->comps[pi->compno].resolutions[pi->resno].bands[0].precincts[pi->precno];
+}
+
+// The bytes of the packet of the iterator's precinct position as last
+// measured, when its code-blocks' first layers still take the same passes
+// (and bytes); -1 when it must be measured again.
+int t2_kept_packet_measure(opj_tcd_tile* tile, const opj_pi_iterator* pi) {
+  const int kept = measured_precinct(tile, pi)->measured_bytes;
+  if (kept < 0) return -1;
   const opj_tcd_resolution* res = &tile->comps[pi->compno].resolutions[pi->resno];
-  if (res->bands[0].precincts[pi->precno].measured_bytes < 0) return false;
   for (int bandno = 0; bandno < res->numbands; ++bandno) {
     const opj_tcd_precinct* prc = &res->bands[bandno].precincts[pi->precno];
     for (int cblkno = 0; cblkno < prc->cw * prc->ch; ++cblkno) {
       const opj_tcd_cblk_enc* cblk = &prc->cblks[cblkno];
       const opj_tcd_layer& layer = cblk->layers[0];
-      if (cblk->measured_passes != layer.numpasses || (layer.numpasses && cblk->measured_len != layer.len))
-        return false;
+      if (cblk->measured_passes != layer.numpasses || (layer.numpasses && cblk->measured_len != layer.len)) return -1;
     }
   }
-  return true;
+  return kept;
 }
 
 // Keeps the measure e of the packet of the iterator's precinct position.
 void t2_keep_packet_measure(opj_tcd_tile* tile, const opj_pi_iterator* pi, int e) {
+  measured_precinct(tile, pi)->measured_bytes = e;
   opj_tcd_resolution* res = &tile->comps[pi->compno].resolutions[pi->resno];
-  res->bands[0].precincts[pi->precno].measured_bytes = e;
   for (int bandno = 0; bandno < res->numbands; ++bandno) {
     opj_tcd_precinct* prc = &res->bands[bandno].precincts[pi->precno];
     for (int cblkno = 0; cblkno < prc->cw * prc->ch; ++cblkno) {
@@ -241,15 +247,11 @@ int t2_encode_packets(opj_t2* t2, int tileno, opj_tcd_tile* tile, int maxlayers,
         while (pi_next(&pi[poc])) {
           if (pi[poc].layno < maxlayers) {
             const int room = static_cast<int>(dest + len - c);
-            if (single_layer && t2_packet_unchanged(tile, &pi[poc])) {
+            const int kept = single_layer ? t2_kept_packet_measure(tile, &pi[poc]) : -1;
+            if (kept >= 0) {
               // The same passes give the same packet: its measure stands,
               // and it fits exactly when that many bytes are left.
-              e = tile->comps[pi[poc].compno]
-                      .resolutions[pi[poc].resno]
-                      .bands[0]
-                      .precincts[pi[poc].precno]
-                      .measured_bytes;
-              if (e > room) e = -999;
+              e = kept > room ? -999 : kept;
             } else {
               e = t2_encode_packet(tile, tcp, &pi[poc], c, room, false);
               if (single_layer && e != -999) t2_keep_packet_measure(tile, &pi[poc], e);

@@ -372,33 +372,33 @@ int tcd_encode_tile(opj_tcd* tcd, int tileno, uint8_t* dest, int len) {
       fused = a.dx == b.dx && a.dy == b.dy && shift_of(0) == shift_of(compno) && ta.x0 == tb.x0 && ta.x1 == tb.x1 &&
               ta.y0 == tb.y0 && ta.y1 == tb.y1;
     }
-    for (int compno = fused ? 3 : 0; compno < tile->numcomps; ++compno) {
+    // Calls f(samples, tile row, width) for every row of component compno.
+    auto for_each_row = [&](int compno, auto&& f) {
       const opj_image_comp* comp = &image->comps[compno];
       opj_tcd_tilecomp* tilec = &tile->comps[compno];
-      const int adjust = shift_of(compno);
       const int offset_x = int_ceildiv(image->x0, comp->dx);
       const int offset_y = int_ceildiv(image->y0, comp->dy);
       const int tw = tilec->x1 - tilec->x0;
       const int w = int_ceildiv(image->x1 - image->x0, comp->dx);
       for (int y = tilec->y0; y < tilec->y1; ++y) {
-        const int32_t* src = &comp->data[(y - offset_y) * w - offset_x];
-        int* dst = &tilec->data[(y - tilec->y0) * tw - tilec->x0];
-        for (int x = tilec->x0; x < tilec->x1; ++x) dst[x] = (src[x] - adjust) * 2048;
+        const ptrdiff_t row = static_cast<ptrdiff_t>(y - tilec->y0) * tw;
+        f(&comp->data[static_cast<ptrdiff_t>(y - offset_y) * w - offset_x + tilec->x0], row, tw);
       }
+    };
+    for (int compno = fused ? 3 : 0; compno < tile->numcomps; ++compno) {
+      const int adjust = shift_of(compno);
+      int* data = tile->comps[compno].data;
+      for_each_row(compno, [&](const int32_t* src, ptrdiff_t row, int n) {
+        for (int x = 0; x < n; ++x) data[row + x] = (src[x] - adjust) * 2048;
+      });
     }
     if (fused) {
-      const opj_tcd_tilecomp* tilec = &tile->comps[0];
-      const int offset_x = int_ceildiv(image->x0, image->comps[0].dx);
-      const int offset_y = int_ceildiv(image->y0, image->comps[0].dy);
-      const int tw = tilec->x1 - tilec->x0;
-      const int w = int_ceildiv(image->x1 - image->x0, image->comps[0].dx);
-      for (int y = tilec->y0; y < tilec->y1; ++y) {
-        const ptrdiff_t src = static_cast<ptrdiff_t>(y - offset_y) * w - offset_x + tilec->x0;
-        const ptrdiff_t dst = static_cast<ptrdiff_t>(y - tilec->y0) * tw;
-        mct_encode_real_shifted(&image->comps[0].data[src], &image->comps[1].data[src], &image->comps[2].data[src],
-                                shift_of(0), &tile->comps[0].data[dst], &tile->comps[1].data[dst],
-                                &tile->comps[2].data[dst], tw);
-      }
+      // The three components share the geometry of the first.
+      for_each_row(0, [&](const int32_t* src, ptrdiff_t row, int n) {
+        const ptrdiff_t at = src - image->comps[0].data;
+        mct_encode_real_shifted(src, &image->comps[1].data[at], &image->comps[2].data[at], shift_of(0),
+                                &tile->comps[0].data[row], &tile->comps[1].data[row], &tile->comps[2].data[row], n);
+      });
     } else if (transform) {
       const int n = (tile->comps[0].x1 - tile->comps[0].x0) * (tile->comps[0].y1 - tile->comps[0].y0);
       mct_encode_real(tile->comps[0].data, tile->comps[1].data, tile->comps[2].data, n);
@@ -569,14 +569,6 @@ class layer_trials {
   std::vector<block> blocks_;
 };
 
-// Forms layer layno for the slope threshold.
-void tcd_makelayer_at(opj_tcd* tcd, int layno, double thresh, int final) {
-  for_each_cblk(tcd->tcd_tile, [&](int, opj_tcd_cblk_enc* cblk) {
-    if (layno == 0) cblk->numpassesinlayers = 0;
-    form_layer(cblk, layno, choose_passes(cblk, cblk->numpassesinlayers, thresh).n, final != 0);
-  });
-}
-
 // Packet header bits of a first layer's code-block, at most: one inclusion
 // bit of its own, the number of passes (16), the length-bits increment as a
 // comma code (15: no block has 2^16 bytes) and a length of at most 23 bits
@@ -624,7 +616,12 @@ void tcd_first_layer_headers_max(opj_tcd_tile* tile, const opj_tcp* tcp, int64_t
   }
 }
 
-void tcd_makelayer(opj_tcd* tcd, int layno, double thresh, int final) { tcd_makelayer_at(tcd, layno, thresh, final); }
+void tcd_makelayer(opj_tcd* tcd, int layno, double thresh, int final) {
+  for_each_cblk(tcd->tcd_tile, [&](int, opj_tcd_cblk_enc* cblk) {
+    if (layno == 0) cblk->numpassesinlayers = 0;
+    form_layer(cblk, layno, choose_passes(cblk, cblk->numpassesinlayers, thresh).n, final != 0);
+  });
+}
 
 int tcd_layer_budget(float rate, int len) {
   if (rate == 0.0f || !(rate < static_cast<float>(len))) return len;
