@@ -54,8 +54,8 @@ void DecodeAhead::Read() {
     }
     lock.unlock();
     if (done.frame.pixels.size() != static_cast<size_t>(geometry_.row_bytes) * geometry_.height) {
-      done.frame.Allocate(geometry_.width, geometry_.height, geometry_.depth,
-                          geometry_.row_bytes - geometry_.width * geometry_.PixelBytes());
+      done.frame.AllocateToFill(geometry_.width, geometry_.height, geometry_.depth,
+                                geometry_.row_bytes - geometry_.width * geometry_.PixelBytes());
     }
     try {
       source_.RenderFrame(index, done.frame);

@@ -14,7 +14,8 @@ class FrameSource {
  public:
   virtual ~FrameSource() = default;
   // Renders composition frame `index` into `out`, which is allocated with the
-  // composition size and depth.
+  // composition size and depth, writing every pixel (the pixels may come
+  // unset).
   virtual void RenderFrame(int64_t index, HostFrame& out) = 0;
   // `count` sample frames of the timeline sound from sample frame `first`
   // (48000 per second): interleaved 16-bit left, right; silence past the end.

@@ -1,5 +1,7 @@
 #include "host/host_frame.h"
 
+#include <cstring>
+
 namespace lumavox_host {
 
 namespace {
@@ -26,6 +28,14 @@ const std::vector<uint16_t>& HostScaleFrom8() {
 void HostFrame::Allocate(int w, int h, int bits, int extra_row_bytes) {
   Shape(w, h, bits, extra_row_bytes);
   pixels.assign(static_cast<size_t>(row_bytes) * static_cast<size_t>(h), 0);
+}
+
+void HostFrame::AllocateToFill(int w, int h, int bits, int extra_row_bytes) {
+  Shape(w, h, bits, extra_row_bytes);
+  pixels.resize(static_cast<size_t>(row_bytes) * static_cast<size_t>(h));
+  const size_t used = static_cast<size_t>(w) * PixelBytes();
+  if (extra_row_bytes > 0)
+    for (int y = 0; y < h; ++y) std::memset(Row(y) + used, 0, static_cast<size_t>(extra_row_bytes));
 }
 
 void HostFrame::Shape(int w, int h, int bits, int extra_row_bytes) {

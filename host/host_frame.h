@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "host/frame_bytes.h"
+
 namespace lumavox_host {
 
 constexpr int kFullScale16 = 32768;
@@ -16,11 +18,14 @@ struct HostFrame {
   int height = 0;
   int depth = 16;     // bits per channel: 8 or 16
   int row_bytes = 0;  // at least width * PixelBytes()
-  std::vector<uint8_t> pixels;
+  FrameBytes pixels;
 
   int PixelBytes() const { return depth == 8 ? 4 : 8; }
   // Sizes the buffer (cleared); `extra_row_bytes` pads every row.
   void Allocate(int w, int h, int bits, int extra_row_bytes = 0);
+  // The same for a source that writes every pixel: the pixels are left
+  // unset, only the padding after every row is cleared.
+  void AllocateToFill(int w, int h, int bits, int extra_row_bytes = 0);
   // The same sizes without the buffer.
   void Shape(int w, int h, int bits, int extra_row_bytes = 0);
   uint8_t* Row(int y) { return pixels.data() + static_cast<size_t>(y) * row_bytes; }

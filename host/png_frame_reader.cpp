@@ -12,6 +12,8 @@
 
 #include <libdeflate.h>
 
+#include "host/png_row_conversion.h"
+
 namespace lumavox_host {
 
 namespace {
@@ -68,12 +70,13 @@ size_t ReadUpTo(int fd, uint8_t* to, size_t count) {
 }
 
 // Reads all of `path` into `bytes`; false when it cannot be read.
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes) {
+bool ReadWholeFile(const std::string& path, FrameBytes& bytes) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
   struct stat st = {};
   bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
   if (ok) {
+    bytes.clear();  // nothing of the last file is kept when the buffer grows
     bytes.resize(static_cast<size_t>(st.st_size));
     ok = ReadUpTo(fd, bytes.data(), bytes.size()) == bytes.size();
   }
@@ -107,50 +110,6 @@ void Unfilter(int type, uint8_t* row, const uint8_t* above, size_t bytes, size_t
     default:  // None
       return;
   }
-}
-
-// One restored row of `width` pixels into a host row, with `table` taking a
-// sample (`Bits` bits, big-endian) to the host's scale.
-template <int Bits, int Channels, typename Out>
-void ConvertRow(const uint8_t* in, uint8_t* out, int width, const Out* table, Out opaque) {
-  constexpr int kBytes = Bits / 8;
-  auto sample = [&](const uint8_t* p) -> Out {
-    if constexpr (kBytes == 1) return table[p[0]];
-    else return table[p[0] << 8 | p[1]];
-  };
-  for (int x = 0; x < width; ++x, in += Channels * kBytes, out += 4 * sizeof(Out)) {
-    Out argb[4];
-    if constexpr (Channels <= 2) {
-      argb[1] = argb[2] = argb[3] = sample(in);
-      argb[0] = Channels == 2 ? sample(in + kBytes) : opaque;
-    } else {
-      argb[1] = sample(in);
-      argb[2] = sample(in + kBytes);
-      argb[3] = sample(in + 2 * kBytes);
-      argb[0] = Channels == 4 ? sample(in + 3 * kBytes) : opaque;
-    }
-    std::memcpy(out, argb, sizeof argb);  // little-endian, as the host's frames are
-  }
-}
-
-template <int Bits, typename Out>
-void ConvertRowOf(int channels, const uint8_t* in, uint8_t* out, int width, const Out* table, Out opaque) {
-  switch (channels) {
-    case 1: return ConvertRow<Bits, 1>(in, out, width, table, opaque);
-    case 2: return ConvertRow<Bits, 2>(in, out, width, table, opaque);
-    case 3: return ConvertRow<Bits, 3>(in, out, width, table, opaque);
-    default: return ConvertRow<Bits, 4>(in, out, width, table, opaque);
-  }
-}
-
-// 8-bit samples as they stand.
-const uint8_t* Identity8() {
-  static const auto table = [] {
-    std::vector<uint8_t> t(256);
-    for (int v = 0; v < 256; ++v) t[v] = static_cast<uint8_t>(v);
-    return t;
-  }();
-  return table.data();
 }
 
 }  // namespace
@@ -240,14 +199,7 @@ bool PngFrameReader::Read(const std::string& path, HostFrame& out) {
     uint8_t* row = rows_.data() + y * (row_bytes + 1);
     Unfilter(row[0], row + 1, above, row_bytes, bpp);
     above = row + 1;
-    uint8_t* host = out.Row(static_cast<int>(y));
-    if (out.depth == 8) ConvertRowOf<8>(static_cast<int>(channels), above, host, h.width, Identity8(), uint8_t{255});
-    else if (h.bit_depth == 8)
-      ConvertRowOf<8>(static_cast<int>(channels), above, host, h.width, HostScaleFrom8().data(),
-                      static_cast<uint16_t>(kFullScale16));
-    else
-      ConvertRowOf<16>(static_cast<int>(channels), above, host, h.width, HostScaleFrom16().data(),
-                       static_cast<uint16_t>(kFullScale16));
+    ConvertPngRow(above, out.Row(static_cast<int>(y)), h.width, static_cast<int>(channels), h.bit_depth, out.depth);
   }
   return true;
 }

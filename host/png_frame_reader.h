@@ -45,8 +45,8 @@ class PngFrameReader {
 
  private:
   libdeflate_decompressor* inflater_ = nullptr;
-  std::vector<uint8_t> file_;      // the whole file; its image data then gathered at its start
-  std::vector<uint8_t> rows_;      // the inflated rows, each after its filter type
+  FrameBytes file_;                // the whole file; its image data then gathered at its start
+  FrameBytes rows_;                // the inflated rows, each after its filter type
   std::vector<uint8_t> zero_row_;  // the row above the first
 };
 

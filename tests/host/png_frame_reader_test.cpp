@@ -34,12 +34,13 @@ void WriteNoisePngs(const TempDir& dir, const std::string& format, int bytes,
   ASSERT_EQ(r.status, 0) << r.err;
 }
 
-// Frame `index` read both ways into frames with padding after every row
-// (which FFmpeg's scaler may write into: only the pixels count).
-void ExpectSameFrames(MediaInput& direct, MediaInput& ffmpeg, int index, int width, int height, int depth) {
+// Frame `index` read both ways into frames with `padding` bytes after every
+// row (which FFmpeg's scaler may write into: only the pixels count).
+void ExpectSameFrames(MediaInput& direct, MediaInput& ffmpeg, int index, int width, int height, int depth,
+                      int padding = 5) {
   HostFrame ours, theirs;
-  ours.Allocate(width, height, depth, 5);
-  theirs.Allocate(width, height, depth, 5);
+  ours.Allocate(width, height, depth, padding);
+  theirs.Allocate(width, height, depth, padding);
   direct.RenderFrame(index, ours);
   ffmpeg.RenderFrame(index, theirs);
   for (int y = 0; y < height; ++y) {
@@ -91,6 +92,51 @@ TEST(PngFrameReader, GivesFfmpegsPixelsForEveryKindAndFilter) {
       EXPECT_TRUE(reader.Read(dir / (kind.format + "0" + std::to_string(k) + ".png"), frame));
       for (int depth : {8, 16}) ExpectSameFrames(direct, ffmpeg, k, 37, 11, depth);
     }
+  }
+}
+
+// Every sample value of every kind, in rows of hundreds of pixels that start
+// on any boundary in the frame: the reader gives FFmpeg's host values.
+TEST(PngFrameReader, GivesFfmpegsValueForEverySample) {
+  LUMAVOX_REQUIRE_TOOL("ffmpeg");
+  TempDir dir;
+  struct Kind {
+    std::string format;
+    int channels, sample_bytes;
+  };
+  const int width = 259;
+  for (const Kind& kind : std::vector<Kind>{{"gray", 1, 1},
+                                            {"ya8", 2, 1},
+                                            {"rgb24", 3, 1},
+                                            {"rgba", 4, 1},
+                                            {"gray16be", 1, 2},
+                                            {"ya16be", 2, 2},
+                                            {"rgb48be", 3, 2},
+                                            {"rgba64be", 4, 2}}) {
+    SCOPED_TRACE(kind.format);
+    // Sample k holds k * 40503 (an odd number) modulo 2^16 or 2^8: every
+    // value once in the first 2^16 or 2^8 samples, big-endian.
+    const int values = kind.sample_bytes == 2 ? 65536 : 256;
+    const int height = (values + width * kind.channels - 1) / (width * kind.channels);
+    std::vector<uint8_t> raw(static_cast<size_t>(width) * height * kind.channels * kind.sample_bytes);
+    for (size_t k = 0; k < raw.size() / kind.sample_bytes; ++k) {
+      const uint32_t v = static_cast<uint32_t>(k * 40503u) & (values - 1);
+      if (kind.sample_bytes == 2) {
+        raw[2 * k] = static_cast<uint8_t>(v >> 8);
+        raw[2 * k + 1] = static_cast<uint8_t>(v);
+      } else {
+        raw[k] = static_cast<uint8_t>(v);
+      }
+    }
+    WriteBytes(dir / (kind.format + ".raw"), raw);
+    const std::string size = std::to_string(width) + "x" + std::to_string(height);
+    auto r = RunCommand({"ffmpeg", "-v", "error", "-f", "rawvideo", "-pix_fmt", kind.format, "-s", size, "-i",
+                         dir / (kind.format + ".raw"), "-pred", "mixed", dir / (kind.format + "00.png")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    MediaInput direct(dir / (kind.format + "%02d.png"));
+    MediaInput ffmpeg(dir / (kind.format + "%02d.png"), false);
+    for (int depth : {8, 16})
+      for (int padding : {0, 4, 8, 5}) ExpectSameFrames(direct, ffmpeg, 0, width, height, depth, padding);
   }
 }
 
@@ -164,6 +210,6 @@ TEST(PngFrameReader, DamagedFilesGiveClearErrors) {
       EXPECT_NE(std::string(e.what()).find(dir / c.name), std::string::npos) << e.what();
       EXPECT_NE(std::string(e.what()).find(c.fault), std::string::npos) << e.what();
     }
-    EXPECT_EQ(frame.pixels, std::vector<uint8_t>(frame.pixels.size(), 0)) << "the frame was touched";
+    EXPECT_EQ(frame.pixels, FrameBytes(frame.pixels.size(), 0)) << "the frame was touched";
   }
 }

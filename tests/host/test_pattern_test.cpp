@@ -31,7 +31,7 @@ int RisingCrossings(const std::vector<int16_t>& s, int channel) {
 }  // namespace
 
 TEST(TestPattern, EveryFrameDiffersAndCarriesItsNumber) {
-  std::set<std::vector<uint8_t>> seen;
+  std::set<FrameBytes> seen;
   HostFrame f;
   f.Allocate(96, 54, 8);
   for (int64_t i = 0; i < 60; ++i) {
