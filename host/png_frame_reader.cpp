@@ -13,6 +13,7 @@
 #include <libdeflate.h>
 
 #include "host/png_row_conversion.h"
+#include "host/png_unfilter.h"
 
 namespace lumavox_host {
 
@@ -82,34 +83,6 @@ bool ReadWholeFile(const std::string& path, FrameBytes& bytes) {
   }
   ::close(fd);
   return ok;
-}
-
-// Undoes row filter `type` (0 to 4) on `row` (`bytes` long, whole pixels of
-// `bpp` bytes) given the row above, already restored.
-void Unfilter(int type, uint8_t* row, const uint8_t* above, size_t bytes, size_t bpp) {
-  switch (type) {
-    case 1:  // Sub
-      for (size_t i = bpp; i < bytes; ++i) row[i] = static_cast<uint8_t>(row[i] + row[i - bpp]);
-      return;
-    case 2:  // Up
-      for (size_t i = 0; i < bytes; ++i) row[i] = static_cast<uint8_t>(row[i] + above[i]);
-      return;
-    case 3:  // Average
-      for (size_t i = 0; i < bpp; ++i) row[i] = static_cast<uint8_t>(row[i] + (above[i] >> 1));
-      for (size_t i = bpp; i < bytes; ++i) row[i] = static_cast<uint8_t>(row[i] + ((row[i - bpp] + above[i]) >> 1));
-      return;
-    case 4:  // Paeth
-      for (size_t i = 0; i < bpp; ++i) row[i] = static_cast<uint8_t>(row[i] + above[i]);
-      for (size_t i = bpp; i < bytes; ++i) {
-        const int a = row[i - bpp], b = above[i], c = above[i - bpp];
-        const int pa = std::abs(b - c), pb = std::abs(a - c), pc = std::abs(a + b - 2 * c);
-        const int predictor = pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
-        row[i] = static_cast<uint8_t>(row[i] + predictor);
-      }
-      return;
-    default:  // None
-      return;
-  }
 }
 
 }  // namespace
@@ -197,7 +170,7 @@ bool PngFrameReader::Read(const std::string& path, HostFrame& out) {
   const uint8_t* above = zero_row_.data();
   for (size_t y = 0; y < height; ++y) {
     uint8_t* row = rows_.data() + y * (row_bytes + 1);
-    Unfilter(row[0], row + 1, above, row_bytes, bpp);
+    UnfilterPngRow(row[0], row + 1, above, row_bytes, bpp);
     above = row + 1;
     ConvertPngRow(above, out.Row(static_cast<int>(y)), h.width, static_cast<int>(channels), h.bit_depth, out.depth);
   }
