@@ -79,9 +79,11 @@ constexpr LaneTables MakeLaneTables() {
   return t;
 }
 
-// The pixels from the start of the row in steps of 32 output bytes, each
-// half from 16 input bytes, as far as the input allows; returns the pixels
-// done. A 16-bit host sample is the rounded half of the 16-bit sample.
+// Pixels from `from`, whose place in `out` lies on a 32-byte boundary, in
+// steps of 32 output bytes, each half from 16 input bytes, as far as the
+// input allows; returns the pixels done. The output goes straight to memory
+// past the caches: the frame is read long after, by another thread. The
+// rounded mean with zero gives Wide16.
 template <int Bytes, int Channels, bool Wide>
 __attribute__((target("avx2"))) int ConvertPixelsAvx2(const uint8_t* in, uint8_t* out, int from, int width) {
   static constexpr LaneTables kTables = MakeLaneTables<Bytes, Channels, Wide>();
