@@ -6,8 +6,8 @@
 #include <cstring>
 
 #include "encoder/j2k/image.h"
-#include "encoder/j2k/simd_clones.h"
 #include "encoder/j2k/parameters.h"
+#include "encoder/j2k/simd_clones.h"
 #include "encoder/sample_widening.h"
 #include "plugin/image_buffers.h"
 #include "plugin/module_errors.h"
