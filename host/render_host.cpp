@@ -253,6 +253,7 @@ A_Err RenderHost::Render(FrameSource& source, const RenderControl& control) {
   // The frames read ahead and the host's own frame go back to the system
   // while the plug-in finishes the package.
   state_.releaser.Release(std::move(ahead));
+  state_.releaser.Release(source.TakeSpareBuffers());
   state_.releaser.Release(std::make_shared<HostFrame>(std::move(frame)));
   if (!err && stop_asked()) stopped = true;  // asked during the last frame: no package is made
   if (err || stopped) state_.queue_state = AEGP_RenderQueueState_STOPPED;
