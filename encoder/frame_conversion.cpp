@@ -7,6 +7,7 @@
 
 #include "encoder/j2k/image.h"
 #include "encoder/j2k/parameters.h"
+#include "encoder/j2k/simd_clones.h"
 #include "encoder/sample_widening.h"
 #include "plugin/image_buffers.h"
 #include "plugin/module_errors.h"
@@ -21,23 +22,27 @@ int ImageWidth(const OutputOptions* options) {
   return static_cast<int>(options->stereoscopic ? options->width / 2 : options->width);
 }
 
-// The loop shared by both readings: Unit reads one pixel into three samples.
-template <int UnitBytes, typename Unit>
-void convert(const PF_EffectWorld* frame, opj_image* image, int H, int W, int n, A_u_char eye, Unit unit) {
+// Reads a row of columns units into three rows of samples.
+using RowReader = void (*)(const uint8_t* __restrict px, int32_t* __restrict r, int32_t* __restrict g,
+                           int32_t* __restrict b, int columns);
+
+// The loop shared by both readings.
+template <int UnitBytes>
+void convert(const PF_EffectWorld* frame, opj_image* image, int H, int W, int n, A_u_char eye, RowReader read_row) {
   const int s = eye == kLeftEyeOr2D ? 0 : W;
   // Columns past the row's n units are not read and their samples not written.
   int columns = n - s;
   if (columns > W) columns = W;
   if (columns <= 0 || H <= 0) return;
   const uint8_t* first = static_cast<const uint8_t*>(frame->data);
-  int32_t* __restrict p0 = image->comps[0].data;
-  int32_t* __restrict p1 = image->comps[1].data;
-  int32_t* __restrict p2 = image->comps[2].data;
+  int32_t* p0 = image->comps[0].data;
+  int32_t* p1 = image->comps[1].data;
+  int32_t* p2 = image->comps[2].data;
   const ptrdiff_t row_bytes = static_cast<ptrdiff_t>(n) * UnitBytes;
   for (int r = 0; r < H; ++r) {
     const uint8_t* px = first + r * row_bytes + static_cast<ptrdiff_t>(s) * UnitBytes;
     const ptrdiff_t at = static_cast<ptrdiff_t>(r) * W;
-    for (int c = 0; c < columns; ++c, px += UnitBytes) unit(px, p0[at + c], p1[at + c], p2[at + c]);
+    read_row(px, p0 + at, p1 + at, p2 + at, columns);
   }
 }
 
@@ -45,6 +50,30 @@ void convert(const PF_EffectWorld* frame, opj_image* image, int H, int W, int n,
 inline int32_t Scale16(uint64_t v) {
   const int32_t s = static_cast<int32_t>(v & 0xFFFF) >> 3;
   return s > 4095 ? 4095 : s;
+}
+
+SIMD_CLONES void read_row_8bit(const uint8_t* __restrict px, int32_t* __restrict r, int32_t* __restrict g,
+                               int32_t* __restrict b, int columns) {
+  for (int c = 0; c < columns; ++c, px += 4) {
+    r[c] = Widen8To12(px[1]);
+    g[c] = Widen8To12(px[2]);
+    b[c] = Widen8To12(px[3]);
+  }
+}
+
+SIMD_CLONES void read_row_16bit(const uint8_t* __restrict px, int32_t* __restrict r, int32_t* __restrict g,
+                                int32_t* __restrict b, int columns) {
+  for (int c = 0; c < columns; ++c, px += 8) {
+    // The unit as one little-endian word: alpha, red, green, blue from the low end.
+    uint64_t unit;
+    std::memcpy(&unit, px, 8);
+#if __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+    unit = __builtin_bswap64(unit);
+#endif
+    r[c] = Scale16(unit >> 16);
+    g[c] = Scale16(unit >> 32);
+    b[c] = Scale16(unit >> 48);
+  }
 }
 
 }  // namespace
@@ -89,26 +118,12 @@ AEGP_MemHandle j2c_create_image(AEIO_BasicData* basic_dataP, OutputOptions* opti
 
 void convert_frame_8bit(const OutputOptions* /*options*/, const PF_EffectWorld* frame, opj_image* image, int H, int W,
                         int n, A_u_char eye) {
-  convert<4>(frame, image, H, W, n, eye, [](const uint8_t* px, int32_t& r, int32_t& g, int32_t& b) {
-    r = Widen8To12(px[1]);
-    g = Widen8To12(px[2]);
-    b = Widen8To12(px[3]);
-  });
+  convert<4>(frame, image, H, W, n, eye, read_row_8bit);
 }
 
 void convert_frame_16bit(const OutputOptions* /*options*/, const PF_EffectWorld* frame, opj_image* image, int H, int W,
                          int n, A_u_char eye) {
-  convert<8>(frame, image, H, W, n, eye, [](const uint8_t* px, int32_t& r, int32_t& g, int32_t& b) {
-    // The unit as one little-endian word: alpha, red, green, blue from the low end.
-    uint64_t unit;
-    std::memcpy(&unit, px, 8);
-#if __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
-    unit = __builtin_bswap64(unit);
-#endif
-    r = Scale16(unit >> 16);
-    g = Scale16(unit >> 32);
-    b = Scale16(unit >> 48);
-  });
+  convert<8>(frame, image, H, W, n, eye, read_row_16bit);
 }
 
 A_Err convert_frame_to_image(AEIO_BasicData* basic_dataP, AEIO_OutSpecH /*outH*/, const PF_EffectWorld* frame,

@@ -23,6 +23,10 @@ class FrameSource {
   // True when frames may be rendered in any order and several at a time
   // (from different threads); false when they must come one at a time.
   virtual bool FramesIndependent() const { return false; }
+  // The buffers the source keeps from one frame to the next, handed over so
+  // that they can be given back once the frames are read; a frame read later
+  // makes new ones.
+  virtual std::shared_ptr<void> TakeSpareBuffers() { return nullptr; }
 };
 
 // The test pattern and the tone (host/test_pattern.h).

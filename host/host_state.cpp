@@ -82,7 +82,11 @@ A_Err HostState::FreeHandle(AEGP_MemHandle h) {
   MemBlock* b = Find(h);
   if (!b) return A_Err_PARAMETER;
   if (b->locks > 0) Problem("handle \"" + b->name + "\" was freed while locked");
-  handles.erase(h);
+  auto it = handles.find(h);
+  std::unique_ptr<MemBlock> block = std::move(it->second);
+  handles.erase(it);
+  // A block of a megabyte or more takes its time to unmap.
+  if (block->bytes.size() >= (size_t{1} << 20)) releaser.Release(std::move(block));
   return A_Err_NONE;
 }
 

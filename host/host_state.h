@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "host/memory_releaser.h"
 #include "host/zeroed_bytes.h"
 #include "platform/aesdk/aegp_suites.h"
 #include "platform/aesdk/aeio_module.h"
@@ -87,6 +88,9 @@ class HostState {
 
   std::map<AEGP_MemHandle, std::unique_ptr<MemBlock>> handles;
   std::map<std::string, int> handles_made;  // by name, over the host's life
+  // Large blocks freed by the plug-in, and the host's own large buffers once
+  // a render is done with them, go back to the system from here.
+  MemoryReleaser releaser;
 
   // Suite accounting: offered suites, those a test withholds, and the counts
   // of the callback running now.

@@ -540,6 +540,15 @@ void MediaInput::RenderPicture(int64_t index, HostFrame& out) {
   readers_->Give(readers_->scalers, std::move(scaler));
 }
 
+std::shared_ptr<void> MediaInput::TakeSpareBuffers() {
+  if (!readers_) return nullptr;
+  auto spare = std::make_shared<Readers>();
+  std::lock_guard<std::mutex> lock(readers_->mutex);
+  spare->png.swap(readers_->png);
+  spare->scalers.swap(readers_->scalers);
+  return spare;
+}
+
 void MediaInput::RenderFrame(int64_t index, HostFrame& out) {
   if (first_file_ >= 0) {
     RenderPicture(index, out);

@@ -52,6 +52,7 @@ class MediaInput : public FrameSource {
   void RenderFrame(int64_t index, HostFrame& out) override;
   std::vector<int16_t> Sound(int64_t first, int count) override;
   bool FramesIndependent() const override { return first_file_ >= 0; }
+  std::shared_ptr<void> TakeSpareBuffers() override;
 
  private:
   struct Video;

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <stdexcept>
+#include <utility>
 
 #include "host/decode_ahead.h"
 
@@ -209,10 +211,11 @@ A_Err RenderHost::Render(FrameSource& source, const RenderControl& control) {
   const Composition& c = settings_.comp;
   // The first frames are read on threads of their own while the plug-in starts, and the next ones while it encodes;
   // the reading begins before the host's own frame is made.
-  DecodeAhead ahead(source, c.frames, std::max(2, settings_.threads), std::max(1, settings_.threads / 2));
+  auto ahead = std::make_unique<DecodeAhead>(source, c.frames, std::max(2, settings_.threads),
+                                             std::max(1, settings_.threads / 2));
   HostFrame frame;
   frame.Shape(c.width, c.height, c.depth, settings_.extra_row_bytes);
-  ahead.ReadFrom(0, frame);
+  ahead->ReadFrom(0, frame);
   frame.Allocate(c.width, c.height, c.depth, settings_.extra_row_bytes);
   A_Err err = StartAdding();
   if (err) return err;
@@ -224,7 +227,7 @@ A_Err RenderHost::Render(FrameSource& source, const RenderControl& control) {
   auto send_sound = [&](int64_t until) -> A_Err {
     while (sound && sound_sent < sound_end && sound_sent <= until) {
       int n = static_cast<int>(std::min<int64_t>(control.sound_chunk_frames, sound_end - sound_sent));
-      A_Err e = AddSoundChunk(sound_sent, ahead.Sound(sound_sent, n));
+      A_Err e = AddSoundChunk(sound_sent, ahead->Sound(sound_sent, n));
       sound_sent += n;
       if (e) return e;
     }
@@ -241,12 +244,17 @@ A_Err RenderHost::Render(FrameSource& source, const RenderControl& control) {
     // The sound of the seconds that begin by this frame's time goes first.
     err = send_sound(i * c.fps_den * 48000 / c.fps_num);
     if (err) break;
-    ahead.RenderFrame(i, frame);
+    ahead->RenderFrame(i, frame);
     err = AddFrame(i, frame);
     if (control.progress && !err) control.progress->FrameDone(i + 1);
   }
-  ahead.Stop();
+  ahead->Stop();
   if (!err && !stopped) err = send_sound(sound_end);
+  // The frames read ahead and the host's own frame go back to the system
+  // while the plug-in finishes the package.
+  state_.releaser.Release(std::move(ahead));
+  state_.releaser.Release(source.TakeSpareBuffers());
+  state_.releaser.Release(std::make_shared<HostFrame>(std::move(frame)));
   if (!err && stop_asked()) stopped = true;  // asked during the last frame: no package is made
   if (err || stopped) state_.queue_state = AEGP_RenderQueueState_STOPPED;
   A_Err end = EndAdding();

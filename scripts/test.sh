@@ -16,7 +16,7 @@ status=0
 # and the encoder's wavelet and slot tests and its helpers coding code-blocks,
 # so that every test program runs under the sanitizer. All the tests there
 # take more than 20 minutes, and each render some 4 GB of memory.
-threaded='^(RenderPipeline\.(AStopped|FramesStillBuffered|Stereoscopic|AFailedWrite|AFailedEncode|AWriterLeftOpen)|SoundCapture|RenderHostTest|RenderProgram|DigestDialog|SubtitlePackage|SubtitleRenderStart|OptionsDialog|AudioPage|SubtitlePage|GeneralPage|VideoPage|TitleBuilder|DialogLayer|DialogControls|Wavelet|EncodingSlot|DecodeAhead|Codestream\.Helpers)\.?'
+threaded='^(RenderPipeline\.(AStopped|FramesStillBuffered|Stereoscopic|AFailedWrite|AFailedEncode|AWriterLeftOpen)|SoundCapture|RenderHostTest|RenderProgram|DigestDialog|SubtitlePackage|SubtitleRenderStart|OptionsDialog|AudioPage|SubtitlePage|GeneralPage|VideoPage|TitleBuilder|DialogLayer|DialogControls|Wavelet|EncodingSlot|DecodeAhead|MemoryReleaser|Codestream\.Helpers)\.?'
 for kind in release asan tsan; do
   "$here/scripts/build.sh" "$kind"
   if [ "$kind" = release ]; then

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <memory>
@@ -208,4 +209,30 @@ TEST(FrameConversion, OtherDepthsAreRefused) {
             "Unsupported color depth. Select \"Millions of Color\" or \"Trillions of Color\" in your output module "
             "settings.");
   EXPECT_EQ(img.At(0, 0), (Triple{-7, -7, -7}));
+}
+
+TEST(FrameConversion, WideOddRowsOfBothEyes) {
+  // 37 columns per eye: the row loops' vector body and their tails, with
+  // values across the whole 16-bit range (above 32768 clamps).
+  MemoryHost host;
+  for (int depth : {48, 24}) {
+    const int bpc = depth == 48 ? 2 : 1;
+    auto options = Options(74, 3, depth, true);
+    Frame frame(74, 3, bpc, 74 * 4 * bpc);
+    for (size_t i = 0; i < frame.bytes.size(); ++i) frame.bytes[i] = static_cast<uint8_t>((i * 2654435761u) >> 11);
+    for (A_u_char eye : {kLeftEyeOr2D, kRightEye}) {
+      Planes img(37, 3);
+      ASSERT_EQ(convert_frame_to_image(host.basic(), nullptr, &frame.world, eye, options.get(), &img.image), 0);
+      for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 37; ++x) {
+          const uint8_t* px = frame.bytes.data() + y * frame.rb + (x + (eye == kRightEye ? 37 : 0)) * 4 * bpc;
+          Triple want;
+          for (int c = 0; c < 3; ++c) {
+            const int at = (c + 1) * bpc;  // alpha first
+            want[c] = bpc == 2 ? std::min((px[at] | px[at + 1] << 8) >> 3, 4095) : (px[at] << 4 | px[at] >> 4);
+          }
+          ASSERT_EQ(img.At(x, y), want) << "depth " << depth << ", eye " << int(eye) << ", " << x << "," << y;
+        }
+    }
+  }
 }

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <random>
 #include <vector>
 
 #include "encoder/j2k/image.h"
@@ -93,4 +95,35 @@ TEST(XyzConversion, EightBitImagesUseScaledIndicesAndResults) {
 TEST(XyzConversion, OtherTableSets) {
   // Set 0 has an empty linearisation table: everything becomes 0.
   EXPECT_EQ(Convert({{4095, 4095, 4095}}, 12, 0)[0], (Triple{0, 0, 0}));
+}
+
+TEST(XyzConversion, WholeRowsMatchTheSampleBySampleFormula) {
+  // Rows long enough for the vector loop and its tail: random 12-bit triples
+  // and the values that clamp, against the formula computed one sample at a
+  // time from the stored tables.
+  std::mt19937 random(7);
+  const int32_t corners[] = {-70000, -1, 0, 1, 6, 2048, 4094, 4095, 4096, 8191, 70000};
+  for (int set = 0; set < 3; ++set) {
+    for (int length : {8, 13, 1001}) {
+      std::vector<Triple> pixels(length);
+      for (int i = 0; i < length; ++i)
+        for (int c = 0; c < 3; ++c)
+          pixels[i][c] = random() % 4 == 0 ? corners[random() % 11] : static_cast<int32_t>(random() % 4096);
+      const std::vector<Triple> out = Convert(pixels, 12, set);
+      for (int i = 0; i < length; ++i) {
+        float lin[3];
+        for (int c = 0; c < 3; ++c) lin[c] = rgb_to_xyz_linearise[set][std::min(std::max(pixels[i][c], 0), 4095)];
+        for (int row = 0; row < 3; ++row) {
+          const float(*m)[3] = rgb_to_xyz_matrices[set];
+          const float red = lin[0] * m[row][0];
+          const float green = lin[1] * m[row][1];
+          const float blue = lin[2] * m[row][2];
+          const float sum = (red + green) + blue;
+          const double scaled = static_cast<double>(sum) * 0.9165552797403094 * 65535.0;
+          const int32_t index = std::min(static_cast<int32_t>(static_cast<float>(scaled)), 65535);
+          ASSERT_EQ(out[i][row], xyz_encode_table[index]) << "set " << set << ", sample " << i << ", row " << row;
+        }
+      }
+    }
+  }
 }
