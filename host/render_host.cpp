@@ -216,7 +216,8 @@ A_Err RenderHost::Render(FrameSource& source, const RenderControl& control) {
   HostFrame frame;
   frame.Shape(c.width, c.height, c.depth, settings_.extra_row_bytes);
   ahead->ReadFrom(0, frame);
-  frame.Allocate(c.width, c.height, c.depth, settings_.extra_row_bytes);
+  // Its pixels are swapped with those the source writes before the plug-in sees them.
+  frame.AllocateToFill(c.width, c.height, c.depth, settings_.extra_row_bytes);
   A_Err err = StartAdding();
   if (err) return err;
   const bool sound = control.sound && (state_.enabled_outputs & AEGP_OutputType_AUDIO) &&

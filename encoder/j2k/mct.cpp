@@ -16,31 +16,25 @@ const double mct_norms_real[3] = {1.732, 1.805, 1.573};
 constexpr int32_t kYr = 9798, kYg = 19235, kYb = 3735;
 constexpr int32_t kCbr = 5529, kCbg = 10855, kCbb = 16384;
 constexpr int32_t kCrr = 16384, kCrg = 13720, kCrb = 2664;
+
+// Y, Cb and Cr of one sample. Every coefficient lies below 2^17, so the
+// 32-bit product gives the same results and the loops vectorise.
+inline void ycc(int32_t r, int32_t g, int32_t b, int32_t& y, int32_t& cb, int32_t& cr) {
+  y = fix_mul15(r, kYr) + fix_mul15(g, kYg) + fix_mul15(b, kYb);
+  cb = -fix_mul15(r, kCbr) - fix_mul15(g, kCbg) + fix_mul15(b, kCbb);
+  cr = fix_mul15(r, kCrr) - fix_mul15(g, kCrg) - fix_mul15(b, kCrb);
+}
 }  // namespace
 
-// Every coefficient lies below 2^17, so the 32-bit product gives the same
-// results and the loop vectorises.
 SIMD_CLONES void mct_encode_real(int32_t* __restrict c0, int32_t* __restrict c1, int32_t* __restrict c2, int n) {
-  for (int i = 0; i < n; ++i) {
-    const int32_t r = c0[i];
-    const int32_t g = c1[i];
-    const int32_t b = c2[i];
-    c0[i] = fix_mul15(r, kYr) + fix_mul15(g, kYg) + fix_mul15(b, kYb);
-    c1[i] = -fix_mul15(r, kCbr) - fix_mul15(g, kCbg) + fix_mul15(b, kCbb);
-    c2[i] = fix_mul15(r, kCrr) - fix_mul15(g, kCrg) - fix_mul15(b, kCrb);
-  }
+  for (int i = 0; i < n; ++i) ycc(c0[i], c1[i], c2[i], c0[i], c1[i], c2[i]);
 }
 
 SIMD_CLONES void mct_encode_real_shifted(const int32_t* __restrict s0, const int32_t* __restrict s1,
                                          const int32_t* __restrict s2, int32_t shift, int32_t* __restrict c0,
                                          int32_t* __restrict c1, int32_t* __restrict c2, int n) {
   for (int i = 0; i < n; ++i) {
-    const int32_t r = (s0[i] - shift) * 2048;
-    const int32_t g = (s1[i] - shift) * 2048;
-    const int32_t b = (s2[i] - shift) * 2048;
-    c0[i] = fix_mul15(r, kYr) + fix_mul15(g, kYg) + fix_mul15(b, kYb);
-    c1[i] = -fix_mul15(r, kCbr) - fix_mul15(g, kCbg) + fix_mul15(b, kCbb);
-    c2[i] = fix_mul15(r, kCrr) - fix_mul15(g, kCrg) - fix_mul15(b, kCrb);
+    ycc((s0[i] - shift) * 2048, (s1[i] - shift) * 2048, (s2[i] - shift) * 2048, c0[i], c1[i], c2[i]);
   }
 }
 
