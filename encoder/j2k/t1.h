@@ -77,6 +77,9 @@ struct t1_resume_point {
   uint8_t last_byte;
   const opj_mqc_state* ctxs[MQC_NUMCTXS];
   double cumwmsedec;
+  // At least what every plane not coded can still take off the distortion
+  // (in cumwmsedec's units).
+  double rest_bound;
   int bpno;
   int passno;
   int* rates;       // passno of them

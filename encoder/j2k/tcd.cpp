@@ -343,6 +343,30 @@ void tcd_free_encode(opj_tcd* tcd) {
   tcd->num_coding_arenas = 0;
 }
 
+// Whether a block whose coding stopped above its last plane could take more
+// passes at slope threshold thresh than it takes now, had it been coded to the
+// end. The bytes before the coder's last one are final: a pass whose rate
+// ends among them has the same rate and distortion either way. Any other pass,
+// and any pass below, would end at least at that last byte, less one for a
+// final 0xFF, and take off no more distortion than the passes coded and the
+// bound on the planes left: where even that gives a slope below the
+// threshold, no such pass is taken.
+bool tcd_may_take_more(const opj_tcd_cblk_enc* cblk, double thresh) {
+  if (cblk->planes_left <= 0) return false;
+  const t1_resume_point* point = cblk->resume;
+  if (!point || cblk->totalpasses == 0) return true;
+  const int n = cblk->numpassesinlayers;
+  const int settled = point->last_byte_at;
+  if (n > 0 && point->rates[n - 1] > settled) return true;  // its own rate may change
+  const double taken = n > 0 ? cblk->passes[n - 1].distortiondec : 0.0;
+  const int taken_rate = n > 0 ? cblk->passes[n - 1].rate : 0;
+  const double most = cblk->passes[cblk->totalpasses - 1].distortiondec + point->rest_bound - taken;
+  const int fewest = settled - 1 - taken_rate;
+  if (fewest <= 0) return true;
+  // A margin for the rounding of the sums.
+  return most * 1.000001 + 1e-9 >= thresh * fewest;
+}
+
 // ---- Tile encoding ------------------------------------------------------------------
 
 int tcd_encode_tile(opj_tcd* tcd, int tileno, uint8_t* dest, int len) {
@@ -427,15 +451,34 @@ int tcd_encode_tile(opj_tcd* tcd, int tileno, uint8_t* dest, int len) {
     if (ok) ok = tcd_rateallocate(tcd, dest, len);
     if (ok && budgeted) {
       // A block whose last passes were taken may have more to give below
-      // them; the others are done.
+      // them; the others are done. Of the former, one that could not take
+      // more passes even if it were coded to the end waits: it is coded on
+      // only if the threshold falls far enough once the others have been.
+      // That holds where the threshold lies between one that fits and one
+      // that does not; a threshold at an end of the range depends on every
+      // pass, and every block waiting goes on.
       bool short_blocks = false;
       for_each_cblk(tile, [&](int, opj_tcd_cblk_enc* cblk) {
-        if (cblk->numpassesinlayers + kPassesNearTheEnd < cblk->totalpasses) cblk->planes_left = 0;
-        short_blocks |= cblk->planes_left > 0;
+        cblk->waiting = false;
+        if (cblk->planes_left <= 0) return;
+        if (cblk->numpassesinlayers + kPassesNearTheEnd < cblk->totalpasses) {
+          cblk->planes_left = 0;
+        } else if (tcd->last_thresh_found && !tcd_may_take_more(cblk, tcd->last_thresh)) {
+          cblk->waiting = true;
+        } else {
+          short_blocks = true;
+        }
       });
-      if (short_blocks) {
+      while (ok && short_blocks) {
         ok = t1_encode_cblks(t1, tile, tcp, arenas, participants, 0, true);
         if (ok) ok = tcd_rateallocate(tcd, dest, len);
+        short_blocks = false;
+        for_each_cblk(tile, [&](int, opj_tcd_cblk_enc* cblk) {
+          if (!cblk->waiting) return;
+          if (tcd->last_thresh_found && !tcd_may_take_more(cblk, tcd->last_thresh)) return;
+          cblk->waiting = false;
+          short_blocks = true;
+        });
       }
     }
     t1_destroy(t1);
@@ -654,6 +697,7 @@ int tcd_rateallocate(opj_tcd* tcd, uint8_t* dest, int len) {
     double hi = max;
     const int maxlen = tcd_layer_budget(tcp->rates[layno], len);
     double goodthresh;
+    bool between_trials = false;
     layer_trials trials(tile, layno);
     if (tcp->rates[layno] > 0.0f) {
       opj_t2* t2 = t2_create(tcd->cinfo, tcd->image, tcd->cp);
@@ -664,6 +708,7 @@ int tcd_rateallocate(opj_tcd* tcd, uint8_t* dest, int len) {
       // form them: a threshold that forms the same layer has the same outcome
       // without a trial.
       trial_outcome fitting, failing;
+      bool any_failed = false;
       std::vector<int64_t> comp_bytes(static_cast<size_t>(tile->numcomps));
       // A single layer's headers have a bound whatever passes it takes.
       const bool bounded = tcp->numlayers == 1;
@@ -711,12 +756,14 @@ int tcd_rateallocate(opj_tcd* tcd, uint8_t* dest, int len) {
         }
         if (!fits) {
           lo = thresh;
+          any_failed = true;
           continue;
         }
         hi = thresh;
         stable_thresh = thresh;
       }
       goodthresh = stable_thresh == 0 ? thresh : stable_thresh;
+      between_trials = any_failed && stable_thresh != 0;
       t2_destroy(t2);
     } else {
       goodthresh = min;
@@ -725,6 +772,8 @@ int tcd_rateallocate(opj_tcd* tcd, uint8_t* dest, int len) {
     std::vector<int64_t> bytes(static_cast<size_t>(tile->numcomps));
     trials.choose(goodthresh, &below, &above, bytes.data());
     trials.form(true);
+    tcd->last_thresh = goodthresh;
+    tcd->last_thresh_found = between_trials;
   }
   return 1;
 }

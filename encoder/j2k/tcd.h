@@ -41,6 +41,7 @@ struct opj_tcd_cblk_enc {
   int totalpasses;
   int planes_left;                 // bit-planes not coded (the coding stopped above them)
   struct t1_resume_point* resume;  // where the coding can go on, when planes are left
+  bool waiting;                    // planes left, not to be coded unless the threshold falls
   // The passes its first layer took, and their bytes, when its packet was
   // last measured in a trial (passes -1: not measured with these passes).
   int measured_passes;
@@ -123,6 +124,10 @@ struct opj_tcd {
   // What tier-1 keeps of the code-blocks, one arena per thread coding them.
   tcd_arena* coding_arenas;
   int num_coding_arenas;
+  double last_thresh;  // the slope threshold of the last layer the rate allocation formed
+  // Whether that threshold lay between thresholds tried that fit and that did
+  // not (rather than at an end of the range of slopes).
+  bool last_thresh_found;
 };
 
 opj_tcd* tcd_create(opj_cinfo* cinfo);
@@ -135,6 +140,11 @@ void tcd_free_encode(opj_tcd* tcd);
 // they do not fit in len.
 int tcd_encode_tile(opj_tcd* tcd, int tileno, uint8_t* dest, int len);
 int tcd_rateallocate(opj_tcd* tcd, uint8_t* dest, int len);
+// Whether a block whose coding stopped above its last plane (with a resume
+// point) could take more passes at slope threshold thresh than the
+// numpassesinlayers it takes, had it been coded to the end; false only where
+// it surely could not.
+bool tcd_may_take_more(const opj_tcd_cblk_enc* cblk, double thresh);
 // The byte budget of a layer's trial packets for its converted rate (0: no
 // limit) and the room left.
 int tcd_layer_budget(float rate, int len);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include <cmath>
 #include <cstring>
 #include <random>
 #include <string>
@@ -18,6 +19,7 @@
 #include "encoder/j2k/pi.h"
 #include "encoder/j2k/t1.h"
 #include "encoder/j2k/t2.h"
+#include "encoder/j2k/tcd.h"
 #include "encoder/j2k/tgt.h"
 #include "tests/encoder/j2k_frames.h"
 
@@ -182,6 +184,80 @@ TEST_F(BlockCoder, CodingStoppedAbovePlanesGivesTheFirstPassesOfTheFullCoding) {
   Code(32, 32, v, 1, 20);
   EXPECT_EQ(cblk.totalpasses, 0);
   EXPECT_EQ(cblk.planes_left, cblk.numbps);
+}
+
+// The passes the rate allocation takes of a block at a slope threshold: each
+// pass whose gain over the last one taken is at least the threshold per byte.
+int PassesTaken(const std::vector<opj_tcd_pass>& passes, double thresh) {
+  int n = 0;
+  for (int k = 0; k < static_cast<int>(passes.size()); ++k) {
+    const int dr = passes[k].rate - (n ? passes[n - 1].rate : 0);
+    const double dd = passes[k].distortiondec - (n ? passes[n - 1].distortiondec : 0.0);
+    if (dr == 0 ? dd != 0.0 : dd / dr >= thresh) n = k + 1;
+  }
+  return n;
+}
+
+// A block stopped above its lowest planes is left there only where coding it
+// to the end would change nothing the rate allocation takes of it: at every
+// threshold between its slopes, on dense, sparse and faint blocks.
+TEST_F(BlockCoder, ABlockLeftShortTakesWhatItsFullCodingWouldTake) {
+  std::mt19937 rng(11);
+  int left_short = 0, checked = 0;
+  for (int kind = 0; kind < 3; ++kind) {
+    for (int orient = 0; orient < 4; ++orient) {
+      std::vector<int> v(4096);
+      for (auto& x : v) {
+        const int sign = (rng() & 1) ? -1 : 1;
+        if (kind == 0) x = sign * static_cast<int>(rng() % (1u << 14));                              // dense
+        if (kind == 1) x = sign * static_cast<int>(std::exp2((rng() % 1500) / 100.0)) / 8;           // sparse
+        if (kind == 2) x = sign * static_cast<int>(rng() % 900 < 890 ? rng() % 300 : rng() % 3000);  // faint
+      }
+      Code(64, 64, v, orient);
+      const std::vector<opj_tcd_pass> full(cblk.passes, cblk.passes + cblk.totalpasses);
+      for (int lowest : {1, 2, 3, 5}) {
+        tcd_arena arena;
+        ASSERT_EQ(t1_allocate_buffers(t1, 64, 64), 1);
+        for (int i = 0; i < 4096; ++i)
+          t1->data[i] = static_cast<uint32_t>(std::abs(v[i])) | (v[i] < 0 ? 0x80000000u : 0);
+        t1->maxmag = 0;
+        for (int i = 0; i < 4096; ++i) t1->maxmag = std::max(t1->maxmag, t1->data[i] & 0x7fffffffu);
+        cblk = opj_tcd_cblk_enc{};
+        t1_encode_cblk(t1, &cblk, orient, 0, 0, 0, 1.0, 0, 3, 0, lowest, &arena);
+        const std::vector<opj_tcd_pass> part(cblk.passes, cblk.passes + cblk.totalpasses);
+        if (!cblk.resume || part.empty()) {
+          tcd_arena_release(&arena);
+          continue;
+        }
+        // What the planes left add cannot exceed the bound kept for them.
+        EXPECT_LE(full.back().distortiondec - part.back().distortiondec, cblk.resume->rest_bound)
+            << kind << " " << orient << " " << lowest;
+        std::vector<double> thresholds;
+        for (size_t j = 0; j < full.size(); ++j)
+          for (size_t i = 0; i <= j; ++i) {
+            const int dr = full[j].rate - (i ? full[i - 1].rate : 0);
+            const double dd = full[j].distortiondec - (i ? full[i - 1].distortiondec : 0.0);
+            if (dr > 0) thresholds.push_back(dd / dr);
+          }
+        for (double t : thresholds) {
+          for (double thresh : {t, std::nextafter(t, 1e300)}) {
+            cblk.numpassesinlayers = PassesTaken(part, thresh);
+            ++checked;
+            if (tcd_may_take_more(&cblk, thresh)) continue;
+            ++left_short;
+            const int n = cblk.numpassesinlayers;
+            ASSERT_EQ(PassesTaken(full, thresh), n) << kind << " " << orient << " " << lowest << " " << thresh;
+            if (n) {
+              EXPECT_EQ(full[n - 1].rate, part[n - 1].rate);
+            }
+          }
+        }
+        tcd_arena_release(&arena);
+      }
+    }
+  }
+  // The check must leave many blocks short to be worth its while.
+  EXPECT_GT(left_short, checked / 4);
 }
 
 TEST_F(BlockCoder, ZeroBlockHasNoPasses) {
