@@ -551,11 +551,23 @@ SIMD_CLONES double distortion_left_bound(const uint32_t* data, int n, int planes
   const uint32_t insignificant = 1u << (planes + T1_NMSEDEC_FRACBITS);
   double small = 0.0;
   int significant = 0;
-  for (int i = 0; i < n; ++i) {
-    const uint32_t mag = data[i] & 0x7fffffffu;
-    const double m = static_cast<double>(mag);
-    small += mag < insignificant ? m * m : 0.0;
-    significant += mag < insignificant ? 0 : 1;
+  if (planes <= 19) {
+    // Squares below 2^50, 4096 of them at most: an exact integer sum.
+    uint64_t sum = 0;
+    for (int i = 0; i < n; ++i) {
+      const uint32_t mag = data[i] & 0x7fffffffu;
+      const bool below = mag < insignificant;
+      sum += below ? static_cast<uint64_t>(mag) * mag : 0u;
+      significant += below ? 0 : 1;
+    }
+    small = static_cast<double>(sum);
+  } else {
+    for (int i = 0; i < n; ++i) {
+      const uint32_t mag = data[i] & 0x7fffffffu;
+      const double m = static_cast<double>(mag);
+      small += mag < insignificant ? m * m : 0.0;
+      significant += mag < insignificant ? 0 : 1;
+    }
   }
   const double unit = static_cast<double>(1 << T1_NMSEDEC_FRACBITS);
   return 1.26 * small / (unit * unit) + static_cast<double>(significant) * std::ldexp(1.0, 2 * planes) / 4.0;
