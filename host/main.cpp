@@ -15,7 +15,7 @@
 #include "host/render_program.h"
 #include "host/scripted_user.h"
 #include "host/stop_signals.h"
-#include "platform/gtk/gtk_dialog_presenter.h"
+#include "host/window_presenter.h"
 
 namespace {
 
@@ -55,7 +55,7 @@ int main(int argc, char** argv) {
   }
 
   lumavox_host::ProgramDialogs dialogs;
-  std::unique_ptr<GtkDialogPresenter> window;
+  std::unique_ptr<DialogPresenter> window;
   if (!cl.dialog_script.empty()) {
     // A scripted user answers the options dialog; nothing is shown.
     dialogs.options = [&script](const std::function<void()>& show, std::FILE* terminal, std::string* error) {
@@ -67,7 +67,12 @@ int main(int argc, char** argv) {
   } else {
     // With a window system the plug-in's dialogs are windows on it.
     std::string why;
-    window = GtkDialogPresenter::Open(&why);
+    try {
+      window = lumavox_host::OpenWindowPresenter(&why);
+    } catch (const std::runtime_error& e) {
+      std::fprintf(stderr, "lumavox-render: %s\n", e.what());
+      return 2;
+    }
     if (window == nullptr && cl.dialog) {
       std::fprintf(stderr,
                    "lumavox-render: --dialog needs a window system to show the options dialog on, and there is "

@@ -1,19 +1,24 @@
 // A movie file or an image sequence (printf pattern) read with FFmpeg's
 // libraries: its pictures scaled to the composition size as the host's ARGB
-// frames, its sound resampled to 48 kHz 16-bit stereo.
+// frames, its sound resampled to 48 kHz 16-bit stereo. A numbered sequence of
+// PNG files that PngFrameReader reads is opened and read without them; they
+// are loaded (host/media_library.h) only for what needs them.
 #pragma once
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "host/frame_source.h"
-
-struct AVFormatContext;
-struct AVStream;
+#include "host/numbered_name.h"
 
 namespace lumavox_host {
+
+class FfmpegInput;
+class FfmpegPictures;
 
 struct MediaInfo {
   int width = 0;
@@ -55,22 +60,23 @@ class MediaInput : public FrameSource {
   std::shared_ptr<void> TakeSpareBuffers() override;
 
  private:
-  struct Video;
-  struct Audio;
   struct Readers;
-  bool OpenPngSequence();
-  void TakeTiming(AVFormatContext* format, AVStream* stream);
   void RenderPicture(int64_t index, HostFrame& out);
+  // FFmpeg's reader of single pictures, made on first need.
+  FfmpegPictures& Pictures();
   std::string path_;
   bool read_png_directly_ = true;
   MediaInfo info_;
   // The number in the name of a sequence's first file; -1 when the pictures
   // are read through one demuxer in order.
   int64_t first_file_ = -1;
+  // A sequence opened without FFmpeg: the pattern of its names.
+  std::optional<NumberedPattern> pattern_;
   std::unique_ptr<Readers> readers_;
-  int comp_num_ = 24, comp_den_ = 1;
-  std::unique_ptr<Video> video_;
-  std::unique_ptr<Audio> audio_;
+  // Any other input, opened with FFmpeg.
+  std::unique_ptr<FfmpegInput> ffmpeg_;
+  std::mutex pictures_mutex_;
+  std::unique_ptr<FfmpegPictures> pictures_;
 };
 
 }  // namespace lumavox_host

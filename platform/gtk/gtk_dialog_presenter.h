@@ -51,3 +51,9 @@ class GtkDialogPresenter : public DialogPresenter {
   std::map<HWND, int> openOrder_;
   int opened_ = 0;
 };
+
+// The library's entry point, which a program that loads the library when it
+// shows windows looks up by this name: GtkDialogPresenter::Open, the
+// presenter handed over to the caller, who deletes it.
+constexpr char kOpenWindowPresenterEntry[] = "LumavoxOpenWindowPresenter";
+extern "C" DialogPresenter* LumavoxOpenWindowPresenter(std::string* why);

@@ -1,0 +1,116 @@
+#include "host/ffmpeg/ffmpeg_decoder.h"
+
+#include <stdexcept>
+#include <vector>
+
+namespace lumavox_host {
+
+std::string AvError(int code) {
+  char text[AV_ERROR_MAX_STRING_SIZE] = {};
+  av_strerror(code, text, sizeof text);
+  return text;
+}
+
+Decoder::~Decoder() {
+  av_frame_free(&frame);
+  av_packet_free(&packet);
+  avcodec_free_context(&codec);
+  avformat_close_input(&format);
+}
+
+bool Decoder::Open(const std::string& path, AVMediaType type, int threads) {
+  int rc = avformat_open_input(&format, path.c_str(), nullptr, nullptr);
+  if (rc < 0) throw std::runtime_error("cannot open input '" + path + "': " + AvError(rc));
+  // The probe decodes on one thread: with a decoder's own threads it would
+  // read and decode a picture per thread before it had the first.
+  std::vector<AVDictionary*> probe(format->nb_streams, nullptr);
+  for (AVDictionary*& options : probe) av_dict_set(&options, "threads", "1", 0);
+  rc = avformat_find_stream_info(format, probe.empty() ? nullptr : probe.data());
+  for (AVDictionary*& options : probe) av_dict_free(&options);
+  if (rc < 0) throw std::runtime_error("cannot read input '" + path + "': " + AvError(rc));
+  const AVCodec* decoder = nullptr;
+  stream = av_find_best_stream(format, type, -1, -1, &decoder, 0);
+  if (stream < 0) return false;
+  if (!decoder)
+    throw std::runtime_error("input '" + path + "': no decoder for its " + av_get_media_type_string(type) + " stream");
+  codec = avcodec_alloc_context3(decoder);
+  packet = av_packet_alloc();
+  frame = av_frame_alloc();
+  if (!codec || !packet || !frame) throw std::runtime_error("out of memory opening '" + path + "'");
+  avcodec_parameters_to_context(codec, format->streams[stream]->codecpar);
+  codec->pkt_timebase = format->streams[stream]->time_base;
+  codec->thread_count = threads;  // 0: the decoder's own threads, as many as there are cores
+  rc = avcodec_open2(codec, decoder, nullptr);
+  if (rc < 0) throw std::runtime_error("input '" + path + "': cannot open decoder: " + AvError(rc));
+  return true;
+}
+
+bool Decoder::Next() {
+  while (!output_done) {
+    int rc = avcodec_receive_frame(codec, frame);
+    if (rc == 0) return true;
+    if (rc == AVERROR_EOF) {
+      output_done = true;
+      break;
+    }
+    if (rc != AVERROR(EAGAIN)) throw std::runtime_error("decoding failed: " + AvError(rc));
+    if (input_done) {
+      avcodec_send_packet(codec, nullptr);
+      continue;
+    }
+    rc = av_read_frame(format, packet);
+    if (rc < 0) {
+      input_done = true;
+      avcodec_send_packet(codec, nullptr);
+      continue;
+    }
+    if (packet->stream_index == stream) {
+      rc = avcodec_send_packet(codec, packet);
+      // A damaged packet is skipped, as players do.
+      (void)rc;
+    }
+    av_packet_unref(packet);
+  }
+  return false;
+}
+
+double Decoder::StartSeconds() const {
+  const AVStream* s = format->streams[stream];
+  return s->start_time == AV_NOPTS_VALUE ? 0.0 : static_cast<double>(s->start_time) * av_q2d(s->time_base);
+}
+
+PictureFile::~PictureFile() {
+  av_frame_free(&frame);
+  av_packet_free(&packet);
+  avcodec_free_context(&codec);
+  avformat_close_input(&format);
+}
+
+void PictureFile::Read(const std::string& name, const AVInputFormat* reader) {
+  AVDictionary* options = nullptr;
+  av_dict_set(&options, "pattern_type", "none", 0);  // the name as it stands
+  int rc = avformat_open_input(&format, name.c_str(), reader, &options);
+  av_dict_free(&options);
+  if (rc < 0) throw std::runtime_error("cannot open picture '" + name + "': " + AvError(rc));
+  if (format->nb_streams < 1) throw std::runtime_error("picture '" + name + "' holds no picture");
+  const AVCodecParameters* par = format->streams[0]->codecpar;
+  const AVCodec* decoder = avcodec_find_decoder(par->codec_id);
+  if (!decoder) throw std::runtime_error("picture '" + name + "': no decoder for it");
+  codec = avcodec_alloc_context3(decoder);
+  packet = av_packet_alloc();
+  frame = av_frame_alloc();
+  if (!codec || !packet || !frame) throw std::runtime_error("out of memory reading '" + name + "'");
+  avcodec_parameters_to_context(codec, par);
+  codec->thread_count = 1;  // one picture: several are read at once instead
+  rc = avcodec_open2(codec, decoder, nullptr);
+  if (rc < 0) throw std::runtime_error("picture '" + name + "': cannot open decoder: " + AvError(rc));
+  while ((rc = av_read_frame(format, packet)) >= 0) {
+    if (packet->stream_index == 0) avcodec_send_packet(codec, packet);
+    av_packet_unref(packet);
+  }
+  avcodec_send_packet(codec, nullptr);
+  rc = avcodec_receive_frame(codec, frame);
+  if (rc < 0) throw std::runtime_error("picture '" + name + "' could not be decoded: " + AvError(rc));
+}
+
+}  // namespace lumavox_host

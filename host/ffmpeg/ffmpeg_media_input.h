@@ -1,0 +1,47 @@
+// A movie file or an image sequence opened with FFmpeg's readers: its size,
+// rate and length as they tell them, its pictures decoded in order and
+// scaled, its sound resampled to 48 kHz 16-bit stereo.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "host/media_library.h"
+
+struct AVFormatContext;
+struct AVStream;
+
+namespace lumavox_host {
+
+class FfmpegMediaInput : public FfmpegInput {
+ public:
+  // Opens and probes; throws std::runtime_error with a clear message when the
+  // file cannot be read or holds no picture.
+  FfmpegMediaInput(const std::string& path, PngHeaderReader png_header);
+  ~FfmpegMediaInput() override;
+  FfmpegMediaInput(const FfmpegMediaInput&) = delete;
+  FfmpegMediaInput& operator=(const FfmpegMediaInput&) = delete;
+
+  const MediaInfo& info() const override { return info_; }
+  int64_t first_file() const override { return first_file_; }
+  std::string PictureName(int64_t number) const override;
+  void SetCompositionRate(int fps_num, int fps_den) override;
+  // A movie's frames are cheapest in increasing order; going back reopens
+  // the file. Past the last picture the last one is held.
+  void RenderFrame(int64_t index, HostFrame& out) override;
+  std::vector<int16_t> Sound(int64_t first, int count) override;
+
+ private:
+  struct Video;
+  struct Audio;
+  bool OpenPngSequence(PngHeaderReader png_header);
+  void TakeTiming(AVFormatContext* format, AVStream* stream);
+  std::string path_;
+  MediaInfo info_;
+  int64_t first_file_ = -1;
+  int comp_num_ = 24, comp_den_ = 1;
+  std::unique_ptr<Video> video_;
+  std::unique_ptr<Audio> audio_;
+};
+
+}  // namespace lumavox_host

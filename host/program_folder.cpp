@@ -1,0 +1,19 @@
+#include "host/program_folder.h"
+
+#include <unistd.h>
+
+#include <climits>
+
+namespace lumavox_host {
+
+std::string ProgramFolder() {
+  char path[PATH_MAX];
+  const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+  if (n <= 0) return ".";
+  const std::string program(path, static_cast<size_t>(n));
+  const size_t slash = program.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : program.substr(0, slash);
+}
+
+}  // namespace lumavox_host
