@@ -2,7 +2,7 @@
 // needs neither scaling nor a palette: 8 or 16 bits per sample, RGB, RGBA,
 // grey or grey with alpha, not interlaced, of the frame's own size. The
 // frames hold exactly the pixels FFmpeg's decoder and scaler give for such a
-// file (host/media_input.cpp); any other file is left to them.
+// file (host/ffmpeg/); any other file is left to them.
 #pragma once
 
 #include <optional>
