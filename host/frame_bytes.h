@@ -1,16 +1,13 @@
 // Byte buffers for frames and the buffers they are made from: bytes a
 // growing buffer gains are left unset rather than cleared (they are written
 // before they are read), and the buffer starts on a 64-byte boundary, so
-// that whole cache lines and vector stores line up with it. Large buffers
-// are large blocks (see large_blocks.h).
+// that whole cache lines and vector stores line up with it.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <new>
 #include <vector>
-
-#include "host/large_blocks.h"
 
 namespace lumavox_host {
 
@@ -23,19 +20,8 @@ struct UnsetBytesAllocator {
   template <typename U>
   UnsetBytesAllocator(const UnsetBytesAllocator<U>&) {}
 
-  T* allocate(size_t n) {
-    if (n * sizeof(T) < kLargeBlockBytes) return static_cast<T*>(::operator new(n * sizeof(T), kAlignment));
-    void* block = AllocateLargeBlock(n * sizeof(T));
-    if (block == nullptr) throw std::bad_alloc();
-    return static_cast<T*>(block);
-  }
-  void deallocate(T* p, size_t n) {
-    if (n * sizeof(T) < kLargeBlockBytes) {
-      ::operator delete(p, kAlignment);
-    } else {
-      FreeLargeBlock(p, n * sizeof(T));
-    }
-  }
+  T* allocate(size_t n) { return static_cast<T*>(::operator new(n * sizeof(T), kAlignment)); }
+  void deallocate(T* p, size_t) { ::operator delete(p, kAlignment); }
   // Elements made without a value are left unset; those given one take it.
   template <typename U>
   void construct(U* p) {

@@ -1,8 +1,7 @@
 // The bytes of a memory handle. They read as zero until written, and a large
 // block is not written when it is made: its pages come zeroed from the system
-// when first touched (huge pages where it can have them: large_blocks.h), so
-// the memory of an encoding slot is brought in by the thread that first uses
-// it, not all at once by the host's thread.
+// when first touched, so the memory of an encoding slot is brought in by the
+// thread that first uses it, not all at once by the host's thread.
 #pragma once
 
 #include <cstdint>
@@ -11,14 +10,12 @@
 #include <new>
 #include <vector>
 
-#include "host/large_blocks.h"
-
 namespace lumavox_host {
 
 class ZeroedBytes {
  public:
   ZeroedBytes() = default;
-  ~ZeroedBytes() { Free(data_, size_); }
+  ~ZeroedBytes() { std::free(data_); }
   ZeroedBytes(const ZeroedBytes&) = delete;
   ZeroedBytes& operator=(const ZeroedBytes&) = delete;
 
@@ -30,11 +27,10 @@ class ZeroedBytes {
   // `size` bytes: those kept from before, zeros after them. Throws
   // std::bad_alloc when the memory is not there.
   void resize(size_t size) {
-    auto* fresh = static_cast<uint8_t*>(size >= kLargeBlockBytes ? AllocateLargeBlock(size)
-                                                                 : std::calloc(size == 0 ? 1 : size, 1));
+    auto* fresh = static_cast<uint8_t*>(std::calloc(size == 0 ? 1 : size, 1));
     if (fresh == nullptr) throw std::bad_alloc();
     if (data_ != nullptr) std::memcpy(fresh, data_, size < size_ ? size : size_);
-    Free(data_, size_);
+    std::free(data_);
     data_ = fresh;
     size_ = size;
   }
@@ -42,13 +38,6 @@ class ZeroedBytes {
   std::vector<uint8_t> ToVector() const { return std::vector<uint8_t>(data_, data_ + size_); }
 
  private:
-  static void Free(uint8_t* data, size_t size) {
-    if (size >= kLargeBlockBytes) {
-      FreeLargeBlock(data, size);
-    } else {
-      std::free(data);
-    }
-  }
   uint8_t* data_ = nullptr;
   size_t size_ = 0;
 };

@@ -3,10 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdint>
-
-#include "host/frame_bytes.h"
-#include "host/large_blocks.h"
 
 using lumavox_host::ZeroedBytes;
 
@@ -26,34 +22,4 @@ TEST(ZeroedBytes, ReadsZeroWhenMadeAndWhereItGrowsAndKeepsWhatWasWritten) {
   for (size_t i = 0; i < 200; ++i) EXPECT_EQ(kept[i], i < 50 ? i + 1 : 0) << i;
   bytes.resize(0);
   EXPECT_TRUE(bytes.empty());
-}
-
-// Large blocks start on 2 MB boundaries, read as zero, and keep their bytes
-// when a handle or a frame buffer grows from one large block to another.
-TEST(LargeBlocks, AreZeroedOnHugePageBoundariesAndKeepTheirBytesAsTheyGrow) {
-  auto on_boundary = [](const void* p) { return reinterpret_cast<uintptr_t>(p) % (uintptr_t{2} << 20) == 0; };
-  const size_t odd = lumavox_host::kLargeBlockBytes + 12345;
-  auto* block = static_cast<uint8_t*>(lumavox_host::AllocateLargeBlock(odd));
-  ASSERT_NE(block, nullptr);
-  EXPECT_TRUE(on_boundary(block));
-  EXPECT_TRUE(std::all_of(block, block + odd, [](uint8_t b) { return b == 0; }));
-  block[odd - 1] = 7;
-  lumavox_host::FreeLargeBlock(block, odd);
-
-  ZeroedBytes bytes;
-  bytes.resize(size_t{5} << 20);
-  EXPECT_TRUE(on_boundary(bytes.data()));
-  bytes.data()[0] = 1;
-  bytes.data()[bytes.size() - 1] = 2;
-  bytes.resize(size_t{9} << 20);
-  EXPECT_EQ(bytes.data()[0], 1);
-  EXPECT_EQ(bytes.data()[(size_t{5} << 20) - 1], 2);
-  EXPECT_TRUE(
-      std::all_of(bytes.data() + (size_t{5} << 20), bytes.data() + bytes.size(), [](uint8_t b) { return b == 0; }));
-
-  lumavox_host::FrameBytes frame(size_t{6} << 20);
-  EXPECT_TRUE(on_boundary(frame.data()));
-  frame.back() = 3;
-  frame.resize(size_t{12} << 20);
-  EXPECT_EQ(frame[(size_t{6} << 20) - 1], 3);
 }
