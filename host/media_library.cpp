@@ -18,7 +18,10 @@ extern "C" __attribute__((weak)) const lumavox_host::MediaLibrary* LumavoxMediaL
 namespace lumavox_host {
 
 const MediaLibrary& LoadMediaLibrary(const std::string& path) {
-  void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  // Bound as calls are first made, as the program's own libraries are: FFmpeg
+  // brings a hundred libraries whose every call bound at once would hold the
+  // first picture back by a tenth of a second.
+  void* library = dlopen(path.c_str(), RTLD_LAZY | RTLD_LOCAL);
   if (!library) {
     const char* why = dlerror();
     throw std::runtime_error("cannot load the media library '" + path + "', which reads movies and sound with " +

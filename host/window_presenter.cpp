@@ -34,7 +34,7 @@ std::unique_ptr<DialogPresenter> OpenWindowPresenter(const std::string& path, st
     return nullptr;
   }
   // It stays loaded: its thread and windows outlive any one presenter.
-  void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  void* library = dlopen(path.c_str(), RTLD_LAZY | RTLD_LOCAL);
   if (!library) {
     const char* reason = dlerror();
     throw std::runtime_error("cannot load the window library '" + path +
