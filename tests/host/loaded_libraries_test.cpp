@@ -12,6 +12,7 @@
 #include "host/media_input.h"
 #include "host/media_library.h"
 #include "host/window_presenter.h"
+#include "tests/host/test_movie.h"
 #include "tests/support/checkers.h"
 #include "tests/support/test_support.h"
 
@@ -19,14 +20,6 @@ using namespace lumavox_host;
 using namespace lumavox_test;
 
 namespace {
-
-std::string MakeMovie(const TempDir& dir) {
-  std::string path = dir / "in.mkv";
-  auto r = RunCommand({"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i", "testsrc=size=64x48:rate=24:duration=1",
-                       "-f", "lavfi", "-i", "sine=frequency=1000:duration=1", "-c:v", "ffv1", path});
-  EXPECT_EQ(r.status, 0) << r.err;
-  return path;
-}
 
 // The program, the plug-in and the window layer copied alone into `dir`:
 // without the libraries it loads on demand.
@@ -41,12 +34,12 @@ std::string ProgramAlone(const TempDir& dir) {
 TEST(LoadedLibraries, TheMediaLibraryFileReadsAsTheLinkedReaders) {
   LUMAVOX_REQUIRE_TOOL("ffmpeg");
   TempDir dir;
-  const std::string movie = MakeMovie(dir);
+  const std::string movie = MakeTestMovie(dir);
   const MediaLibrary& loaded = LoadMediaLibrary(std::string(LUMAVOX_BIN_DIR) + "/" + LUMAVOX_MEDIA_LIBRARY);
   ASSERT_NE(&loaded, &Media());
   std::unique_ptr<FfmpegInput> from_file = loaded.Open(movie, nullptr);
   std::unique_ptr<FfmpegInput> linked = Media().Open(movie, nullptr);
-  EXPECT_EQ(from_file->info().frames, 24);
+  EXPECT_EQ(from_file->info().frames, 48);
   EXPECT_EQ(from_file->info().width, linked->info().width);
   EXPECT_EQ(from_file->info().seconds, linked->info().seconds);
   EXPECT_TRUE(from_file->info().has_sound);
@@ -120,7 +113,7 @@ TEST(LoadedLibraries, TheProgramStartsWithoutFfmpegOrGtkAndLoadsThemWhenNeeded) 
   EXPECT_EQ(clair.status, 0) << clair.out << clair.err;
 
   // A movie needs them: the program says which file it could not load.
-  auto movie = RunCommand({program, "--input", MakeMovie(dir), dir / "m.DCP"});
+  auto movie = RunCommand({program, "--input", MakeTestMovie(dir), dir / "m.DCP"});
   EXPECT_EQ(movie.status, 2);
   EXPECT_NE(movie.err.find("cannot load the media library '" + dir / "liblumavox_media.so" + "'"), std::string::npos)
       << movie.err;

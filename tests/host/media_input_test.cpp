@@ -12,23 +12,13 @@ extern "C" {
 
 #include "host/decode_ahead.h"
 #include "host/media_input.h"
+#include "tests/host/test_movie.h"
 #include "tests/support/test_support.h"
 
 using namespace lumavox_host;
 using namespace lumavox_test;
 
 namespace {
-
-// A 2-second 320x240 movie at 24 fps with a 1 kHz tone at 44.1 kHz, made by
-// FFmpeg's own generators.
-std::string MakeMovie(const TempDir& dir) {
-  std::string path = dir / "in.mkv";
-  auto r = RunCommand({"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i", "testsrc=size=320x240:rate=24:duration=2",
-                       "-f", "lavfi", "-i", "sine=frequency=1000:sample_rate=44100:duration=2", "-c:v", "ffv1", "-c:a",
-                       "pcm_s16le", path});
-  EXPECT_EQ(r.status, 0) << r.err;
-  return path;
-}
 
 // FFmpeg's own picture of frame `index`, scaled, as 8-bit RGB.
 std::vector<uint8_t> OracleFrame(const std::string& movie, int index, int w, int h) {
@@ -59,7 +49,7 @@ double Psnr(const std::vector<uint8_t>& a, const HostFrame& f) {
 TEST(MediaInput, MovieFramesAreScaledAndInOrder) {
   LUMAVOX_REQUIRE_TOOL("ffmpeg");
   TempDir dir;
-  std::string movie = MakeMovie(dir);
+  std::string movie = MakeTestMovie(dir);
   MediaInput in(movie);
   EXPECT_EQ(in.info().width, 320);
   EXPECT_EQ(in.info().height, 240);
@@ -102,7 +92,7 @@ TEST(MediaInput, MovieFramesAreScaledAndInOrder) {
 TEST(MediaInput, SoundIsResampledTo48kStereo) {
   LUMAVOX_REQUIRE_TOOL("ffmpeg");
   TempDir dir;
-  std::string movie = MakeMovie(dir);
+  std::string movie = MakeTestMovie(dir);
   auto r = RunCommand({"ffmpeg", "-v", "error", "-i", movie, "-vn", "-f", "s16le", "-ac", "2", "-ar", "48000", "-"});
   ASSERT_EQ(r.status, 0) << r.err;
   std::vector<int16_t> oracle(r.out.size() / 2);
