@@ -862,8 +862,10 @@ int t1_encode_cblks_listed(opj_t1* t1, opj_tcd_tile* tile, opj_tcp* tcp, tcd_are
     if (failed.load(std::memory_order_relaxed)) return;
     opj_t1*& coder = coders[static_cast<size_t>(participant)];
     if (!coder) coder = t1_create(t1->cinfo);
-    if (!coder || !t1_encode_task(coder, tasks[static_cast<size_t>(i)], tcp, tile->numcomps, &arenas[participant],
-                                  lowest_bpno, only_short))
+    const cblk_task& task = tasks[static_cast<size_t>(i)];
+    // One plane more: the plane below the one the block stopped above.
+    const int lowest = lowest_bpno == T1_ONE_PLANE_MORE && only_short ? task.cblk->planes_left - 1 : lowest_bpno;
+    if (!coder || !t1_encode_task(coder, task, tcp, tile->numcomps, &arenas[participant], lowest, only_short))
       failed.store(true, std::memory_order_relaxed);
   });
   for (size_t k = 1; k < coders.size(); ++k) t1_destroy(coders[k]);

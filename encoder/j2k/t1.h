@@ -91,10 +91,12 @@ void t1_destroy(opj_t1* t1);
 int t1_allocate_buffers(opj_t1* t1, int w, int h);
 // Codes the code-blocks of the tile down to bit-plane lowest_bpno (0: every
 // plane), keeping in the arenas where each can go on; with only_short, only
-// the blocks with planes left, on from where they stopped. Idle threads may
+// the blocks with planes left, on from where they stopped, and lowest_bpno
+// may be T1_ONE_PLANE_MORE: each such block codes its next plane. Idle threads may
 // help, up to `participants` in all: participant k keeps what it codes in
 // arenas[k] (arenas[0] is the caller's, with coder t1).
 // Returns 0 when a buffer could not be had.
+constexpr int T1_ONE_PLANE_MORE = -1;
 int t1_encode_cblks(opj_t1* t1, opj_tcd_tile* tile, opj_tcp* tcp, tcd_arena* arenas, int participants = 1,
                     int lowest_bpno = 0, bool only_short = false);
 // Codes one code-block whose samples are in the coder's sample buffer, down

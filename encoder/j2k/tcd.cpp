@@ -343,6 +343,47 @@ void tcd_free_encode(opj_tcd* tcd) {
   tcd->num_coding_arenas = 0;
 }
 
+namespace {
+
+// What pass k adds in bytes and distortion over the first `taken` passes.
+inline void pass_increase(const opj_tcd_pass* passes, int taken, int k, int* dr, double* dd) {
+  *dr = passes[k].rate - (taken ? passes[taken - 1].rate : 0);
+  *dd = passes[k].distortiondec - (taken ? passes[taken - 1].distortiondec : 0.0);
+}
+
+// The passes a code-block takes at a slope threshold, after the `taken` ones
+// of the layers before, and the slopes compared with the threshold that lie
+// nearest below it and at or above it: any threshold in (lower, upper] takes
+// the same passes.
+struct pass_choice {
+  int n;
+  double lower, upper;
+};
+
+pass_choice choose_passes(const opj_tcd_cblk_enc* cblk, int taken, double thresh) {
+  pass_choice c{taken, -DBL_MAX, DBL_MAX};
+  const opj_tcd_pass* passes = cblk->passes;
+  for (int passno = taken; passno < cblk->totalpasses; ++passno) {
+    int dr;
+    double dd;
+    pass_increase(passes, c.n, passno, &dr, &dd);
+    if (!dr) {
+      if (dd != 0.0) c.n = passno + 1;
+      continue;
+    }
+    const double slope = dd / dr;
+    if (slope >= thresh) {
+      c.n = passno + 1;
+      if (slope < c.upper) c.upper = slope;
+    } else if (slope > c.lower) {
+      c.lower = slope;
+    }
+  }
+  return c;
+}
+
+}  // namespace
+
 // Whether a block whose coding stopped above its last plane could take more
 // passes at slope threshold thresh than it takes now, had it been coded to the
 // end. The bytes before the coder's last one are final: a pass whose rate
@@ -470,7 +511,25 @@ int tcd_encode_tile(opj_tcd* tcd, int tileno, uint8_t* dest, int len) {
         }
       });
       while (ok && short_blocks) {
-        ok = t1_encode_cblks(t1, tile, tcp, arenas, participants, 0, true);
+        // The blocks going on are coded a plane at a time. After each, one
+        // that could not take more passes at the last threshold waits as
+        // well, until the next allocation says otherwise.
+        bool going_on = true;
+        while (ok && going_on) {
+          const bool stepwise = tcd->last_thresh_found;
+          ok = t1_encode_cblks(t1, tile, tcp, arenas, participants, stepwise ? T1_ONE_PLANE_MORE : 0, true);
+          going_on = false;
+          if (!ok || !stepwise) break;
+          for_each_cblk(tile, [&](int, opj_tcd_cblk_enc* cblk) {
+            if (cblk->waiting || cblk->planes_left <= 0) return;
+            cblk->numpassesinlayers = choose_passes(cblk, 0, tcd->last_thresh).n;
+            if (tcd_may_take_more(cblk, tcd->last_thresh)) {
+              going_on = true;
+            } else {
+              cblk->waiting = true;
+            }
+          });
+        }
         if (ok) ok = tcd_rateallocate(tcd, dest, len);
         short_blocks = false;
         for_each_cblk(tile, [&](int, opj_tcd_cblk_enc* cblk) {
@@ -494,43 +553,6 @@ int tcd_encode_tile(opj_tcd* tcd, int tileno, uint8_t* dest, int len) {
 }
 
 namespace {
-
-// What pass k adds in bytes and distortion over the first `taken` passes.
-inline void pass_increase(const opj_tcd_pass* passes, int taken, int k, int* dr, double* dd) {
-  *dr = passes[k].rate - (taken ? passes[taken - 1].rate : 0);
-  *dd = passes[k].distortiondec - (taken ? passes[taken - 1].distortiondec : 0.0);
-}
-
-// The passes a code-block takes at a slope threshold, after the `taken` ones
-// of the layers before, and the slopes compared with the threshold that lie
-// nearest below it and at or above it: any threshold in (lower, upper] takes
-// the same passes.
-struct pass_choice {
-  int n;
-  double lower, upper;
-};
-
-pass_choice choose_passes(const opj_tcd_cblk_enc* cblk, int taken, double thresh) {
-  pass_choice c{taken, -DBL_MAX, DBL_MAX};
-  const opj_tcd_pass* passes = cblk->passes;
-  for (int passno = taken; passno < cblk->totalpasses; ++passno) {
-    int dr;
-    double dd;
-    pass_increase(passes, c.n, passno, &dr, &dd);
-    if (!dr) {
-      if (dd != 0.0) c.n = passno + 1;
-      continue;
-    }
-    const double slope = dd / dr;
-    if (slope >= thresh) {
-      c.n = passno + 1;
-      if (slope < c.upper) c.upper = slope;
-    } else if (slope > c.lower) {
-      c.lower = slope;
-    }
-  }
-  return c;
-}
 
 // Forms the block's layer layno from its passes up to n; with final, the
 // passes are then taken.

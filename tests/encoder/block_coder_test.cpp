@@ -180,6 +180,32 @@ TEST_F(BlockCoder, CodingStoppedAbovePlanesGivesTheFirstPassesOfTheFullCoding) {
     tcd_arena_release(&arena);
   }
 
+  // Going on a plane at a time gives the full coding too: each stop keeps
+  // where the next can go on.
+  {
+    tcd_arena arena;
+    std::vector<std::vector<uint8_t>> kept_bytes;
+    std::vector<std::vector<opj_tcd_pass>> kept_passes;
+    cblk = opj_tcd_cblk_enc{};
+    for (int lowest = 5;; lowest = cblk.planes_left - 1) {
+      ASSERT_EQ(t1_allocate_buffers(t1, 32, 32), 1);
+      for (int i = 0; i < 1024; ++i) t1->data[i] = static_cast<uint32_t>(std::abs(v[i])) | (v[i] < 0 ? 0x80000000u : 0);
+      t1_encode_cblk(t1, &cblk, 1, 0, 0, 0, 1.0, 0, 3, 0, lowest, &arena);
+      if (cblk.planes_left == 0) break;
+      ASSERT_NE(cblk.resume, nullptr);
+      EXPECT_EQ(cblk.planes_left, lowest);
+      kept_bytes.emplace_back(cblk.data, cblk.data + t1->numbytes);
+      kept_passes.emplace_back(cblk.passes, cblk.passes + cblk.totalpasses);
+      cblk.data = kept_bytes.back().data();
+      cblk.passes = kept_passes.back().data();
+    }
+    ASSERT_EQ(kept_passes.size(), 5u);
+    ASSERT_EQ(cblk.totalpasses, total);
+    for (int k = 0; k < total; ++k) EXPECT_EQ(cblk.passes[k].rate, full[k].rate) << "pass " << k;
+    EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), cblk.data));
+    tcd_arena_release(&arena);
+  }
+
   // Stopped above its top plane, a block has no passes and every plane left.
   Code(32, 32, v, 1, 20);
   EXPECT_EQ(cblk.totalpasses, 0);
