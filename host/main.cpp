@@ -1,8 +1,5 @@
 // lumavox-render: stands in for the compositing host and renders a
 // composition through the output module into a DCP folder.
-#include <unistd.h>
-
-#include <climits>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -12,6 +9,7 @@
 
 #include "host/command_line.h"
 #include "host/dialog_script.h"
+#include "host/program_folder.h"
 #include "host/render_program.h"
 #include "host/scripted_user.h"
 #include "host/stop_signals.h"
@@ -20,9 +18,8 @@
 namespace {
 
 std::string ProgramPath(const char* argv0) {
-  char path[PATH_MAX];
-  ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-  if (n > 0) return std::string(path, static_cast<size_t>(n));
+  std::string file = lumavox_host::ProgramFile();
+  if (!file.empty()) return file;
   return argv0 ? argv0 : "";
 }
 

@@ -1,10 +1,9 @@
 #include "host/media_library.h"
 
-#include <dlfcn.h>
-
 #include <mutex>
 #include <stdexcept>
 
+#include "host/library_entry.h"
 #include "host/program_folder.h"
 
 #ifndef LUMAVOX_MEDIA_LIBRARY
@@ -18,22 +17,9 @@ extern "C" __attribute__((weak)) const lumavox_host::MediaLibrary* LumavoxMediaL
 namespace lumavox_host {
 
 const MediaLibrary& LoadMediaLibrary(const std::string& path) {
-  // Bound as calls are first made, as the program's own libraries are: FFmpeg
-  // brings a hundred libraries whose every call bound at once would hold the
-  // first picture back by a tenth of a second.
-  void* library = dlopen(path.c_str(), RTLD_LAZY | RTLD_LOCAL);
-  if (!library) {
-    const char* why = dlerror();
-    throw std::runtime_error("cannot load the media library '" + path + "', which reads movies and sound with " +
-                             "FFmpeg: " + (why ? why : "unknown reason"));
-  }
-  dlerror();
-  void* entry = dlsym(library, kMediaLibraryEntry);
-  const MediaLibrary* media = entry ? reinterpret_cast<const MediaLibrary* (*)()>(entry)() : nullptr;
-  if (!media) {
-    dlclose(library);
-    throw std::runtime_error("the media library '" + path + "' has no " + kMediaLibraryEntry);
-  }
+  void* entry = LoadLibraryEntry(path, kMediaLibraryEntry, "media library", "reads movies and sound with FFmpeg");
+  const MediaLibrary* media = reinterpret_cast<const MediaLibrary* (*)()>(entry)();
+  if (!media) throw std::runtime_error("the media library '" + path + "' has no " + kMediaLibraryEntry);
   return *media;
 }
 

@@ -6,11 +6,14 @@
 
 namespace lumavox_host {
 
-std::string ProgramFolder() {
+std::string ProgramFile() {
   char path[PATH_MAX];
   const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-  if (n <= 0) return ".";
-  const std::string program(path, static_cast<size_t>(n));
+  return n > 0 ? std::string(path, static_cast<size_t>(n)) : std::string();
+}
+
+std::string ProgramFolder() {
+  const std::string program = ProgramFile();
   const size_t slash = program.rfind('/');
   if (slash == std::string::npos) return ".";
   return slash == 0 ? "/" : program.substr(0, slash);

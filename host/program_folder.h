@@ -6,7 +6,9 @@
 
 namespace lumavox_host {
 
-// The folder of /proc/self/exe; "." when it cannot be read.
+// The running program's file (/proc/self/exe); empty when it cannot be read.
+std::string ProgramFile();
+// The folder of that file; "." when it cannot be read.
 std::string ProgramFolder();
 
 }  // namespace lumavox_host

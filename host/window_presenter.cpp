@@ -1,10 +1,8 @@
 #include "host/window_presenter.h"
 
-#include <dlfcn.h>
-
 #include <cstdlib>
-#include <stdexcept>
 
+#include "host/library_entry.h"
 #include "host/program_folder.h"
 #include "platform/gtk/gtk_dialog_presenter.h"
 
@@ -34,15 +32,7 @@ std::unique_ptr<DialogPresenter> OpenWindowPresenter(const std::string& path, st
     return nullptr;
   }
   // It stays loaded: its thread and windows outlive any one presenter.
-  void* library = dlopen(path.c_str(), RTLD_LAZY | RTLD_LOCAL);
-  if (!library) {
-    const char* reason = dlerror();
-    throw std::runtime_error("cannot load the window library '" + path +
-                             "', which shows the dialogs on the display: " + (reason ? reason : "unknown reason"));
-  }
-  dlerror();
-  void* entry = dlsym(library, kOpenWindowPresenterEntry);
-  if (!entry) throw std::runtime_error("the window library '" + path + "' has no " + kOpenWindowPresenterEntry);
+  void* entry = LoadLibraryEntry(path, kOpenWindowPresenterEntry, "window library", "shows the dialogs on the display");
   return std::unique_ptr<DialogPresenter>(reinterpret_cast<decltype(&LumavoxOpenWindowPresenter)>(entry)(why));
 }
 

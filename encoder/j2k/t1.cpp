@@ -548,29 +548,21 @@ SIMD_CLONES uint32_t quantise_block_small(const int32_t* src, int stride, int w,
 // plane 0): less than 1.26 m^2. A sample significant already gains less than
 // 4^planes / 4 from its refinements.
 SIMD_CLONES double distortion_left_bound(const uint32_t* data, int n, int planes) {
+  // No bound where the squares might not sum exactly: the block goes on.
+  if (planes > 19) return HUGE_VAL;
   const uint32_t insignificant = 1u << (planes + T1_NMSEDEC_FRACBITS);
-  double small = 0.0;
+  // Squares below 2^50, 4096 of them at most: an exact integer sum.
+  uint64_t small = 0;
   int significant = 0;
-  if (planes <= 19) {
-    // Squares below 2^50, 4096 of them at most: an exact integer sum.
-    uint64_t sum = 0;
-    for (int i = 0; i < n; ++i) {
-      const uint32_t mag = data[i] & 0x7fffffffu;
-      const bool below = mag < insignificant;
-      sum += below ? static_cast<uint64_t>(mag) * mag : 0u;
-      significant += below ? 0 : 1;
-    }
-    small = static_cast<double>(sum);
-  } else {
-    for (int i = 0; i < n; ++i) {
-      const uint32_t mag = data[i] & 0x7fffffffu;
-      const double m = static_cast<double>(mag);
-      small += mag < insignificant ? m * m : 0.0;
-      significant += mag < insignificant ? 0 : 1;
-    }
+  for (int i = 0; i < n; ++i) {
+    const uint32_t mag = data[i] & 0x7fffffffu;
+    const bool below = mag < insignificant;
+    small += below ? static_cast<uint64_t>(mag) * mag : 0u;
+    significant += below ? 0 : 1;
   }
   const double unit = static_cast<double>(1 << T1_NMSEDEC_FRACBITS);
-  return 1.26 * small / (unit * unit) + static_cast<double>(significant) * std::ldexp(1.0, 2 * planes) / 4.0;
+  return 1.26 * static_cast<double>(small) / (unit * unit) +
+         static_cast<double>(significant) * std::ldexp(1.0, 2 * planes) / 4.0;
 }
 
 int floorlog2(uint32_t a) {

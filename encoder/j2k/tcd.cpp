@@ -498,13 +498,17 @@ int tcd_encode_tile(opj_tcd* tcd, int tileno, uint8_t* dest, int len) {
       // That holds where the threshold lies between one that fits and one
       // that does not; a threshold at an end of the range depends on every
       // pass, and every block waiting goes on.
+      // Whether a block with planes left may wait at the last threshold.
+      auto may_wait = [tcd](const opj_tcd_cblk_enc* cblk) {
+        return tcd->last_thresh_found && !tcd_may_take_more(cblk, tcd->last_thresh);
+      };
       bool short_blocks = false;
       for_each_cblk(tile, [&](int, opj_tcd_cblk_enc* cblk) {
         cblk->waiting = false;
         if (cblk->planes_left <= 0) return;
         if (cblk->numpassesinlayers + kPassesNearTheEnd < cblk->totalpasses) {
           cblk->planes_left = 0;
-        } else if (tcd->last_thresh_found && !tcd_may_take_more(cblk, tcd->last_thresh)) {
+        } else if (may_wait(cblk)) {
           cblk->waiting = true;
         } else {
           short_blocks = true;
@@ -523,18 +527,14 @@ int tcd_encode_tile(opj_tcd* tcd, int tileno, uint8_t* dest, int len) {
           for_each_cblk(tile, [&](int, opj_tcd_cblk_enc* cblk) {
             if (cblk->waiting || cblk->planes_left <= 0) return;
             cblk->numpassesinlayers = choose_passes(cblk, 0, tcd->last_thresh).n;
-            if (tcd_may_take_more(cblk, tcd->last_thresh)) {
-              going_on = true;
-            } else {
-              cblk->waiting = true;
-            }
+            cblk->waiting = may_wait(cblk);
+            going_on |= !cblk->waiting;
           });
         }
         if (ok) ok = tcd_rateallocate(tcd, dest, len);
         short_blocks = false;
         for_each_cblk(tile, [&](int, opj_tcd_cblk_enc* cblk) {
-          if (!cblk->waiting) return;
-          if (tcd->last_thresh_found && !tcd_may_take_more(cblk, tcd->last_thresh)) return;
+          if (!cblk->waiting || may_wait(cblk)) return;
           cblk->waiting = false;
           short_blocks = true;
         });
