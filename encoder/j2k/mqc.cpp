@@ -1,6 +1,8 @@
 #include "encoder/j2k/mqc.h"
 
+#include <array>
 #include <cstdlib>
+#include <utility>
 
 namespace {
 
@@ -28,12 +30,8 @@ constexpr mq_state_row kStates[47] = {
 
 #define MQ_NMPS(k, m) &mqc_states[2 * kStates[k].nmps + (m)]
 #define MQ_NLPS(k, m) &mqc_states[2 * kStates[k].nlps + ((m) ^ kStates[k].sw)]
-#define MQ_ENTRY(k, m)                                                                   \
-  {                                                                                      \
-    kStates[k].qe, m, MQ_NMPS(k, m), MQ_NLPS(k, m), {(m) == 1, (m) == 0}, {              \
-      (m) == 0 ? MQ_NMPS(k, m) : MQ_NLPS(k, m), (m) == 1 ? MQ_NMPS(k, m) : MQ_NLPS(k, m) \
-    }                                                                                    \
-  }
+#define MQ_ENTRY(k, m) \
+  { kStates[k].qe, m, MQ_NMPS(k, m), MQ_NLPS(k, m) }
 #define MQ_PAIR(k) MQ_ENTRY(k, 0), MQ_ENTRY(k, 1)
 
 }  // namespace
@@ -86,6 +84,28 @@ const opj_mqc_state mqc_states[94] = {
     MQ_PAIR(40), MQ_PAIR(41), MQ_PAIR(42), MQ_PAIR(43), MQ_PAIR(44), MQ_PAIR(45), MQ_PAIR(46),
 };
 
+namespace {
+
+// Entry i = 2k + m of the table (state k, MPS m) as a context word.
+constexpr mqc_ctx CtxState(int i) {
+  const int k = i / 2, m = i % 2;
+  const mq_state_row& row = kStates[k];
+  const mqc_ctx nmps = static_cast<mqc_ctx>(2 * row.nmps + m);
+  const mqc_ctx nlps = static_cast<mqc_ctx>(2 * row.nlps + (m ^ row.sw));
+  const mqc_ctx lps0 = m == 1 ? 1 : 0;  // decision 0 is the LPS when the MPS is 1
+  return static_cast<mqc_ctx>(row.qe) | lps0 << 16 | (lps0 ^ 1) << 17 | (m == 0 ? nmps : nlps) << 32 |
+         (m == 1 ? nmps : nlps) << 40 | static_cast<mqc_ctx>(i) << 48;
+}
+
+template <size_t... I>
+constexpr std::array<mqc_ctx, sizeof...(I)> CtxStates(std::index_sequence<I...>) {
+  return {CtxState(static_cast<int>(I))...};
+}
+
+}  // namespace
+
+extern const std::array<mqc_ctx, 94> mqc_ctx_states = CtxStates(std::make_index_sequence<94>());
+
 opj_mqc* mqc_create() { return static_cast<opj_mqc*>(std::calloc(1, sizeof(opj_mqc))); }
 
 void mqc_destroy(opj_mqc* mqc) { std::free(mqc); }
@@ -93,10 +113,10 @@ void mqc_destroy(opj_mqc* mqc) { std::free(mqc); }
 int mqc_numbytes(const opj_mqc* mqc) { return static_cast<int>(mqc->bp - mqc->start); }
 
 void mqc_resetstates(opj_mqc* mqc) {
-  for (int i = 0; i < MQC_NUMCTXS; ++i) mqc->ctxs[i] = &mqc_states[0];
+  for (int i = 0; i < MQC_NUMCTXS; ++i) mqc->ctxs[i] = mqc_ctx_states[0];
 }
 
-void mqc_setstate(opj_mqc* mqc, int ctxno, int msb, int prob) { mqc->ctxs[ctxno] = &mqc_states[msb + (prob << 1)]; }
+void mqc_setstate(opj_mqc* mqc, int ctxno, int msb, int prob) { mqc->ctxs[ctxno] = mqc_ctx_states[msb + (prob << 1)]; }
 
 void mqc_init_enc(opj_mqc* mqc, uint8_t* bp) {
   mqc_setcurctx(mqc, 0);

@@ -3,6 +3,7 @@
 // carry propagation and 0xFF bit stuffing.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 struct opj_mqc_state {
@@ -10,13 +11,16 @@ struct opj_mqc_state {
   int mps;                    // 0 or 1
   const opj_mqc_state* nmps;  // next entry after an MPS
   const opj_mqc_state* nlps;  // next entry after an LPS
-  // The same facts by decision d (0 or 1): whether d is the LPS, and the
-  // entry after coding d when A needs renormalising.
-  uint32_t lps[2];
-  const opj_mqc_state* next[2];
 };
 
 enum { MQC_NUMCTXS = 19 };
+
+// A context's state as the coder keeps it: one word holding what coding a
+// decision needs, so that a context coded twice in a row costs one load, not
+// two. Bits 0-15 Qe; bit 16 + d set when decision d is the LPS; bits 32 + 8d
+// the index in mqc_states of the entry after coding d when A needs
+// renormalising; bits 48-55 the entry's own index.
+using mqc_ctx = uint64_t;
 
 struct opj_mqc {
   uint32_t c;
@@ -25,12 +29,15 @@ struct opj_mqc {
   uint8_t* bp;  // last byte written
   uint8_t* start;
   uint8_t* end;  // not used for output
-  const opj_mqc_state* ctxs[MQC_NUMCTXS];
-  const opj_mqc_state** curctx;
+  mqc_ctx ctxs[MQC_NUMCTXS];
+  mqc_ctx* curctx;
 };
 
 // The state table: entry 2k + m is state k with MPS m.
 extern const opj_mqc_state mqc_states[94];
+// The same entries as the coder keeps them in its contexts.
+extern const std::array<mqc_ctx, 94> mqc_ctx_states;
+inline int mqc_ctx_entry(mqc_ctx s) { return static_cast<int>((s >> 48) & 0xff); }
 
 opj_mqc* mqc_create();
 void mqc_destroy(opj_mqc* mqc);
@@ -109,14 +116,14 @@ MQC_INLINE void mqc_renorme_r(mqc_regs& r) {
 // the decision is the MPS and A - Qe is not below Qe, or it is the LPS and
 // A - Qe is below Qe (the conditional exchange); otherwise A = Qe. The
 // context moves on only when A needs renormalising, which an LPS always does.
-MQC_INLINE void mqc_encode_r(mqc_regs& r, const opj_mqc_state** ctx, uint32_t d) {
-  const opj_mqc_state* s = *ctx;
-  const uint32_t qe = s->qeval;
-  const opj_mqc_state* next = s->next[d];
+MQC_INLINE void mqc_encode_r(mqc_regs& r, mqc_ctx* ctx, uint32_t d) {
+  const mqc_ctx s = *ctx;
+  const uint32_t qe = static_cast<uint32_t>(s) & 0xffff;
+  const mqc_ctx next = mqc_ctx_states[(s >> (32 + 8 * d)) & 0xff];
   const uint32_t a = r.a - qe;
   // All ones or zero, so that the compiler makes no branch of it: the choice
   // is as unpredictable as the decisions.
-  const uint32_t upper = (s->lps[d] ^ static_cast<uint32_t>(a < qe)) - 1;
+  const uint32_t upper = ((static_cast<uint32_t>(s >> (16 + d)) & 1) ^ static_cast<uint32_t>(a < qe)) - 1;
   r.c += qe & upper;
   r.a = (a & upper) | (qe & ~upper);
   *ctx = (r.a & 0x8000) ? s : next;

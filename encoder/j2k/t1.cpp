@@ -290,8 +290,7 @@ constexpr byte_table make_sign_coding() {
 constexpr byte_table kSignCoding = make_sign_coding();
 
 // Codes the sign s of sample j.
-MQC_INLINE void encode_sign(mqc_regs& r, const opj_mqc_state** ctxs, uint32_t f, const uint32_t* fp, int j, bool vsc,
-                            uint32_t s) {
+MQC_INLINE void encode_sign(mqc_regs& r, mqc_ctx* ctxs, uint32_t f, const uint32_t* fp, int j, bool vsc, uint32_t s) {
   const uint32_t c = kSignCoding.v[sign_index(f, fp[-1], fp[1], j, vsc)];
   mqc_encode_r(r, &ctxs[c & 0x1f], s ^ (c >> 7));
 }
@@ -343,7 +342,7 @@ MQC_INLINE void sigpass_impl(opj_t1* t1, int bpno, int orient, int* nmsedec) {
   const uint8_t* zc = kZc9Sig.v + (orient << 9);
   const int stride = t1->flags_stride;
   const int w = t1->w, h = t1->h;
-  const opj_mqc_state** ctxs = t1->mqc->ctxs;
+  mqc_ctx* ctxs = t1->mqc->ctxs;
   mqc_regs r = mqc_load(t1->mqc);
   int nm = 0;
   for (int k = 0; k < h; k += 4) {
@@ -388,7 +387,7 @@ MQC_INLINE void refpass_impl(opj_t1* t1, int bpno, int* nmsedec) {
   const nmse_lookup nmse_ref(kNmseRef, kNmseRef0, bpno + T1_NMSEDEC_FRACBITS);
   const int stride = t1->flags_stride;
   const int w = t1->w, h = t1->h;
-  const opj_mqc_state** ctxs = t1->mqc->ctxs;
+  mqc_ctx* ctxs = t1->mqc->ctxs;
   mqc_regs r = mqc_load(t1->mqc);
   int nm = 0;
   for (int k = 0; k < h; k += 4) {
@@ -427,7 +426,7 @@ MQC_INLINE void clnpass_impl(opj_t1* t1, int bpno, int orient, int* nmsedec) {
   const uint8_t* zc = kZc9.v + (orient << 9);
   const int stride = t1->flags_stride;
   const int w = t1->w, h = t1->h;
-  const opj_mqc_state** ctxs = t1->mqc->ctxs;
+  mqc_ctx* ctxs = t1->mqc->ctxs;
   mqc_regs r = mqc_load(t1->mqc);
   int nm = 0;
   // With vertically causal contexts the fourth row does not see the stripe below.

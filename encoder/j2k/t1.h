@@ -75,7 +75,7 @@ struct t1_resume_point {
   uint32_t a, c, ct;
   int last_byte_at;  // the last byte written, from the start of the data (-1: none)
   uint8_t last_byte;
-  const opj_mqc_state* ctxs[MQC_NUMCTXS];
+  mqc_ctx ctxs[MQC_NUMCTXS];
   double cumwmsedec;
   // At least what every plane not coded can still take off the distortion
   // (in cumwmsedec's units).

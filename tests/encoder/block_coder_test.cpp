@@ -90,13 +90,18 @@ TEST(MqCoder, StateTableLinks) {
   EXPECT_EQ(mqc_states[92].nmps, &mqc_states[92]);
   EXPECT_EQ(mqc_states[92].nlps, &mqc_states[92]);
   EXPECT_EQ(mqc_states[2 * 45].qeval, 0x0001u);
-  // By decision: the LPS is the decision that is not the MPS, and it leads
-  // where an LPS does; the MPS leads where an MPS does.
+  // The contexts' words say the same by decision: the LPS is the decision
+  // that is not the MPS, and it leads where an LPS does; the MPS leads where
+  // an MPS does.
   for (int e = 0; e < 94; ++e) {
     const opj_mqc_state& s = mqc_states[e];
+    const mqc_ctx word = mqc_ctx_states[e];
+    EXPECT_EQ(word & 0xffff, s.qeval) << e;
+    EXPECT_EQ(mqc_ctx_entry(word), e);
     for (int d = 0; d < 2; ++d) {
-      EXPECT_EQ(s.lps[d], d != s.mps ? 1u : 0u) << e << " " << d;
-      EXPECT_EQ(s.next[d], d == s.mps ? s.nmps : s.nlps) << e << " " << d;
+      EXPECT_EQ((word >> (16 + d)) & 1, d != s.mps ? 1u : 0u) << e << " " << d;
+      const auto next = static_cast<int>((word >> (32 + 8 * d)) & 0xff);
+      EXPECT_EQ(&mqc_states[next], d == s.mps ? s.nmps : s.nlps) << e << " " << d;
     }
   }
 }
