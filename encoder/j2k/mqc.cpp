@@ -90,8 +90,10 @@ namespace {
 constexpr mqc_ctx CtxState(int i) {
   const int k = i / 2, m = i % 2;
   const mq_state_row& row = kStates[k];
-  const mqc_ctx nmps = static_cast<mqc_ctx>(2 * row.nmps + m);
-  const mqc_ctx nlps = static_cast<mqc_ctx>(2 * row.nlps + (m ^ row.sw));
+  const int nmps_entry = 2 * row.nmps + m;
+  const int nlps_entry = 2 * row.nlps + (m ^ row.sw);
+  const auto nmps = static_cast<mqc_ctx>(nmps_entry);
+  const auto nlps = static_cast<mqc_ctx>(nlps_entry);
   const mqc_ctx lps0 = m == 1 ? 1 : 0;  // decision 0 is the LPS when the MPS is 1
   return static_cast<mqc_ctx>(row.qe) | lps0 << 16 | (lps0 ^ 1) << 17 | (m == 0 ? nmps : nlps) << 32 |
          (m == 1 ? nmps : nlps) << 40 | static_cast<mqc_ctx>(i) << 48;
