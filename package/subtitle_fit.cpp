@@ -75,3 +75,100 @@ int CheckSubtitleFitsOutput(const OutputOptions& options, char* message) {
   if (smptePacking && !SubtitleEditRateFits(root, options.frameRate, message)) return 0;
   return 1;
 }
+
+namespace {
+
+// A point of time as `units` of 1/`rate` second.
+struct SubtitleTime {
+  uint64_t units = 0;
+  uint64_t rate = 1;
+};
+
+// Whether a / aRate > b / bRate, without overflow for any nine-digit fields.
+bool IsLater(uint64_t a, uint64_t aRate, uint64_t b, uint64_t bRate) {
+  return static_cast<unsigned __int128>(a) * bRate > static_cast<unsigned __int128>(b) * aRate;
+}
+
+// Non-empty digits only, at most nine of them.
+bool ParseDigits(const std::string& text, uint64_t* value) {
+  if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) return false;
+  *value = std::stoull(text);
+  return true;
+}
+
+// "HH:MM:SS:EE" with EE in units of 1/`rate` second; with `decimal`, also
+// "HH:MM:SS.sss" (one to three decimals). Hours, minutes and seconds have one
+// or two digits.
+bool ParseTimeOut(const std::string& text, uint64_t rate, bool decimal, SubtitleTime* time) {
+  const size_t first = text.find(':');
+  const size_t second = first == std::string::npos ? first : text.find(':', first + 1);
+  if (second == std::string::npos) return false;
+  const size_t third = text.find_first_of(":.", second + 1);
+  const bool dotted = third != std::string::npos && text[third] == '.';
+  if (third == std::string::npos || (dotted && !decimal)) return false;
+  uint64_t h = 0, m = 0, s = 0, part = 0;
+  const std::string tail = text.substr(third + 1);
+  if (!ParseDigits(text.substr(0, first), &h) || !ParseDigits(text.substr(first + 1, second - first - 1), &m) ||
+      !ParseDigits(text.substr(second + 1, third - second - 1), &s) || !ParseDigits(tail, &part)) {
+    return false;
+  }
+  if (first > 2 || second - first > 3 || third - second > 3) return false;  // two digits each at most
+  if (dotted) {
+    if (tail.size() > 3) return false;
+    rate = tail.size() == 1 ? 10 : tail.size() == 2 ? 100 : 1000;
+  }
+  time->rate = rate;
+  time->units = ((h * 60 + m) * 60 + s) * rate + part;
+  return true;
+}
+
+// The Subtitle element under `element` that ends last, and its TimeOut text.
+void FindLastEnd(const Kumu::XMLElement& element, uint64_t rate, bool decimal, SubtitleTime* last,
+                 std::string* lastText) {
+  if (element.HasName("Subtitle")) {
+    const char* out = element.GetAttrWithName("TimeOut");
+    SubtitleTime time;
+    if (out != nullptr && ParseTimeOut(out, rate, decimal, &time) &&
+        (lastText->empty() || IsLater(time.units, time.rate, last->units, last->rate))) {
+      *last = time;
+      *lastText = out;
+    }
+  }
+  for (const Kumu::XMLElement* child : element.GetChildren()) FindLastEnd(*child, rate, decimal, last, lastText);
+}
+
+}  // namespace
+
+int CheckSubtitlesEndInComposition(const OutputOptions& options, char* message) {
+  const std::string path = FieldText(options.subtitlePath, sizeof options.subtitlePath);
+  std::unique_ptr<char[]> text;
+  Kumu::ui32_t length = 0;
+  Kumu::XMLElement root("");
+  if (ReadSubtitleText(path.c_str(), &text, &length, nullptr) == 0 || !root.ParseString(text.get(), length)) {
+    SetMessage(message, kUnreadable);
+    return 0;
+  }
+  const bool smpte = root.HasName("SubtitleReel");
+  uint64_t rate = 250;  // DCSubtitle ticks
+  if (smpte) {
+    uint32_t timeCodeRate = 0;
+    const Kumu::XMLElement* given = root.GetChildWithName("TimeCodeRate");
+    const char* blanks = " \t\r\n";
+    std::string body = given != nullptr ? given->GetBody() : std::string();
+    body.erase(0, body.find_first_not_of(blanks));
+    body.erase(body.find_last_not_of(blanks) + 1);
+    rate = ParseCount(body, &timeCodeRate) ? timeCodeRate : options.frameRate;
+  }
+  SubtitleTime last;
+  std::string lastText;
+  FindLastEnd(root, rate, !smpte, &last, &lastText);
+  const uint64_t frames = static_cast<uint64_t>(options.durationFrames);
+  if (lastText.empty() || !IsLater(last.units, last.rate, frames, options.frameRate)) return 1;
+  if (message != nullptr) {
+    std::snprintf(message, kSubtitleMessageSize,
+                  "A subtitle of the subtitle file ends at %s, after the end of the composition (%llu frames at %u "
+                  "fps).",
+                  lastText.c_str(), static_cast<unsigned long long>(frames), options.frameRate);
+  }
+  return 0;
+}

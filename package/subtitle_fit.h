@@ -1,6 +1,7 @@
 // Whether the chosen subtitle file suits the output it goes into: a document
 // of the packing's kind (Interop DCSubtitle, SMPTE SubtitleReel), and a SMPTE
-// document timed at the composition's frame rate. Checked when the packing
+// document timed at the composition's frame rate, whose subtitles all end
+// within the composition. Checked when the packing
 // changes and again at render start, since the file was inspected under the
 // settings of its choice.
 #pragma once
@@ -25,3 +26,13 @@ bool SubtitleEditRateFits(const Kumu::XMLElement& root, uint32_t frameRate, char
 // record keeps for it, suit `options.packing` and `options.frameRate`; 0 with
 // the reason in `message` (kSubtitleMessageSize bytes).
 int CheckSubtitleFitsOutput(const OutputOptions& options, char* message);
+
+// 1 when no subtitle of the file at `options.subtitlePath` ends after the
+// composition (`durationFrames` frames at `frameRate`): a reel's assets hold
+// nothing beyond the reel. 0 with the reason, naming the subtitle's TimeOut
+// and the composition's length, in `message` (kSubtitleMessageSize bytes).
+// TimeOut is read as "HH:MM:SS:EE" in units of the SubtitleReel's
+// TimeCodeRate (its frame rate when absent), and in a DCSubtitle as
+// "HH:MM:SS:TTT" in ticks of 4 ms or "HH:MM:SS.sss"; a TimeOut of another
+// form is left to the checks of the subtitle file itself.
+int CheckSubtitlesEndInComposition(const OutputOptions& options, char* message);

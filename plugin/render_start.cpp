@@ -201,11 +201,12 @@ A_Err StartAdding(AEIO_BasicData* basic, AEIO_OutSpecH outH) {
     }
   }
 
-  // A subtitle file chosen under other settings (packing, frame rate) is
-  // refused before the folder is touched.
+  // A subtitle file chosen under other settings (packing, frame rate, a
+  // longer composition) is refused before the folder is touched.
   if (!err && options.subtitleOn) {
     char subtitleMessage[kSubtitleMessageSize] = "";
-    if (CheckSubtitleFitsOutput(options, subtitleMessage) == 0) {
+    if (CheckSubtitleFitsOutput(options, subtitleMessage) == 0 ||
+        CheckSubtitlesEndInComposition(options, subtitleMessage) == 0) {
       ShowMessage(
           basic, (std::string(subtitleMessage) + "\n Please check your subtitle file in the option dialog.\n").c_str());
       return kErrStartCheck;

@@ -105,13 +105,13 @@ TEST(SubtitleCheckers, SmpteTrackFileLastsTheReelAtTheCompositionsRate) {
   ExpectCheckersPass(folder, false);
 }
 
-// A document that runs past the composition keeps its whole length in the
-// track file, and the playlist plays the reel's part of it.
-TEST(SubtitleCheckers, ALongerDocumentKeepsItsLength) {
+// A document whose last subtitle ends with the composition's last frame fits
+// it exactly: the track file, the playlist and both checkers agree.
+TEST(SubtitleCheckers, ADocumentEndingWithTheCompositionFitsIt) {
   LUMAVOX_REQUIRE_TOOL("xmllint");
   LUMAVOX_REQUIRE_CHECKERS();
   TempDir dir;
-  auto host = SetUpHost(dir / "Film.DCP", 2, 2);
+  auto host = SetUpHost(dir / "Film.DCP", 48, 2);
   OutputOptions& options = LiveOptions(*host);
   options.packing = 1;
   ChooseSubtitle(options, Reference("smpte/subs.xml"), 1);  // its last subtitle ends at 48
@@ -121,7 +121,8 @@ TEST(SubtitleCheckers, ALongerDocumentKeepsItsLength) {
   const std::string cpl = folder + "/cpl_" + options.cplUuid + ".xml";
   EXPECT_EQ(ContainerDuration(folder + "/" + options.subtitleFileName), 48);
   EXPECT_EQ(One(XPath(cpl, SubtitleEntry("IntrinsicDuration"))), "48");
-  EXPECT_EQ(One(XPath(cpl, SubtitleEntry("Duration"))), "2");
+  EXPECT_EQ(One(XPath(cpl, SubtitleEntry("Duration"))), "48");
+  ExpectCheckersPass(folder, false);
 }
 
 // An Interop document with image subtitles: the images stand beside the

@@ -34,9 +34,9 @@ std::vector<std::string> One(const std::string& text) { return {text}; }
 
 std::string FileSize(const std::string& path) { return std::to_string(std::filesystem::file_size(path)); }
 
-// A render of two frames with timeline sound; the package folder.
+// A render as long as the subtitles, with timeline sound; the package folder.
 std::string RenderPackage(const TempDir& dir, uint32_t packing, const std::string& subtitle, OutputOptions* after) {
-  auto host = SetUpHost(dir / "Film.DCP", 2, 2);
+  auto host = SetUpHost(dir / "Film.DCP", 48, 2);
   OutputOptions& options = LiveOptions(*host);
   options.packing = packing;
   ChooseSubtitle(options, subtitle, packing);
@@ -75,7 +75,7 @@ void ExpectMainSubtitle(const Documents& d, const std::string& id, const std::st
   EXPECT_EQ(XPath(d.cpl, subtitle + Name("Id") + "/text()"), One("urn:uuid:" + id));
   EXPECT_EQ(XPath(d.cpl, subtitle + Name("Hash") + "/text()"), One(OpensslDigest(file)));
   EXPECT_EQ(XPath(d.cpl, subtitle + Name("EditRate") + "/text()"), One("24 1"));
-  EXPECT_EQ(XPath(d.cpl, subtitle + Name("Duration") + "/text()"), One("2"));
+  EXPECT_EQ(XPath(d.cpl, subtitle + Name("Duration") + "/text()"), One("48"));
 }
 
 }  // namespace
@@ -177,7 +177,7 @@ TEST(SubtitlePackage, StoredRecordSwitchesSubtitlesOnInTheRenderProgram) {
   std::memcpy(bytes.data(), &options, sizeof options);
   WriteBytes(stored, bytes);
 
-  r = RunCommand({RenderPath(), "--frames", "1", "--threads", "1", "--options", stored, dir / "B.DCP"});
+  r = RunCommand({RenderPath(), "--frames", "48", "--threads", "2", "--options", stored, dir / "B.DCP"});
   ASSERT_EQ(r.status, 0) << r.err;
   std::string track;
   for (const std::string& name : Entries(dir / "B")) {

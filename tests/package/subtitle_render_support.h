@@ -19,8 +19,9 @@ constexpr char kInteropId[] = "77777777-0000-4000-8000-0000000000bb";
 // A file of the reference subtitles: "smpte/subs.xml", "interop/...".
 std::string Reference(const std::string& name);
 
-// A host for a 1998x1080 composition at `fps` of `frames` frames.
-std::unique_ptr<lumavox_host::RenderHost> SetUpHost(const std::string& outputPath, int frames = 2, int threads = 1,
+// A host for a 1998x1080 composition at `fps` of `frames` frames; two
+// seconds at 24 fps, the length of the reference subtitles, unless told.
+std::unique_ptr<lumavox_host::RenderHost> SetUpHost(const std::string& outputPath, int frames = 48, int threads = 1,
                                                     int fps = 24);
 OutputOptions& LiveOptions(lumavox_host::RenderHost& host);
 std::string Messages(lumavox_host::RenderHost& host);

@@ -82,6 +82,39 @@ TEST(SubtitleRenderStart, ASmpteDocumentAtAnotherEditRateIsRefused) {
   EXPECT_FALSE(std::filesystem::exists(dir / "Film"));
 }
 
+// Subtitles that end after the composition would lie outside the reel:
+// refused, naming the TimeOut, one frame short of the two seconds that the
+// reference documents last (Interop in ticks and in decimal seconds, SMPTE in
+// frames).
+TEST(SubtitleRenderStart, SubtitlesEndingAfterTheCompositionAreRefused) {
+  TempDir dir;
+  std::string decimal = ReadText(Reference("interop/subs_interop.xml"));
+  decimal.replace(decimal.find("TimeOut=\"00:00:02:000\""), 22, "TimeOut=\"00:00:01.96\"");
+  WriteText(dir / "decimal.xml", decimal);
+  std::filesystem::copy_file(Reference("interop/DejaVuSerif.ttf"), dir / "DejaVuSerif.ttf");
+  struct Case {
+    std::string document;
+    uint32_t packing;
+    const char* timeOut;
+  };
+  for (const Case& c :
+       {Case{Reference("interop/subs_interop.xml"), 0, "00:00:02:000"}, Case{dir / "decimal.xml", 0, "00:00:01.96"},
+        Case{Reference("smpte/subs.xml"), 1, "00:00:02:00"}}) {
+    SCOPED_TRACE(c.document);
+    TempDir out;
+    auto host = SetUpHost(out / "Film.DCP", 47, 1, 24);
+    OutputOptions& options = LiveOptions(*host);
+    ChooseSubtitle(options, c.document, c.packing);
+    options.packing = c.packing;
+    EXPECT_EQ(host->StartAdding(), kStartCheck);
+    EXPECT_NE(Messages(*host).find(std::string("A subtitle of the subtitle file ends at ") + c.timeOut +
+                                   ", after the end of the composition (47 frames at 24 fps)."),
+              std::string::npos)
+        << Messages(*host);
+    EXPECT_FALSE(std::filesystem::exists(out / "Film"));
+  }
+}
+
 TEST(SubtitleRenderStart, AMissingFontFailsTheTrackFileWithItsMessage) {
   TempDir dir;
   std::filesystem::copy_file(Reference("smpte/subs.xml"), dir / "subs.xml");

@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <functional>
 #include <random>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -263,9 +264,25 @@ class StoredRecordMutation : public ::testing::Test {
     return s;
   }
 
+  // A reference subtitle folder copied into the test's folder, every
+  // subtitle moved into the first frame, which is all a scenario renders.
+  std::string OneFrameSubtitles(const std::string& kind, const std::string& document, bool smpte) {
+    const std::filesystem::path from = lumavox_test::SharedDir() + "/reference/subtitles/" + kind;
+    const std::filesystem::path to = dir_ / kind;
+    std::filesystem::create_directories(to);
+    for (const auto& entry : std::filesystem::directory_iterator(from))
+      if (entry.path().filename() != document) std::filesystem::copy_file(entry.path(), to / entry.path().filename());
+    std::string text = lumavox_test::ReadText((from / document).string());
+    text = std::regex_replace(text, std::regex("TimeIn=\"[0-9:]*\""),
+                              smpte ? "TimeIn=\"00:00:00:00\"" : "TimeIn=\"00:00:00:000\"");
+    text = std::regex_replace(text, std::regex("TimeOut=\"[0-9:]*\""),
+                              smpte ? "TimeOut=\"00:00:00:01\"" : "TimeOut=\"00:00:00:010\"");
+    lumavox_test::WriteText((to / document).string(), text);
+    return (to / document).string();
+  }
+
   std::vector<Scenario> Scenarios() {
     const std::string wavs = lumavox_test::SharedDir() + "/reference/wav/";
-    const std::string subtitles = lumavox_test::SharedDir() + "/reference/subtitles/";
     auto choose = [](OutputOptions& o, const std::string& path, A_u_long packing) {
       const A_u_long kept = o.packing;
       o.packing = packing;
@@ -289,11 +306,11 @@ class StoredRecordMutation : public ::testing::Test {
                      std::strcpy(o.categoryText, "trailer");
                    })});
     all.push_back({"interop subtitles with font", 1998, 1080, 24, BaseRecord(1998, 1080, 24, [&](OutputOptions& o) {
-                     choose(o, subtitles + "interop/subs_interop.xml", 0);
+                     choose(o, OneFrameSubtitles("interop", "subs_interop.xml", false), 0);
                    })});
     all.push_back({"smpte stereoscopic subtitles", 4096, 858, 24, BaseRecord(4096, 858, 24, [&](OutputOptions& o) {
                      o.packing = 1;
-                     choose(o, subtitles + "smpte/subs.xml", 1);
+                     choose(o, OneFrameSubtitles("smpte", "subs.xml", true), 1);
                    })});
     return all;
   }
