@@ -18,11 +18,19 @@ void SetMessage(char* message, const char* text) {
   if (message != nullptr) std::snprintf(message, kSubtitleMessageSize, "%s", text);
 }
 
+// Non-empty digits only, at most nine of them.
+bool ParseDigits(const std::string& text, uint64_t* value) {
+  if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) return false;
+  *value = std::stoull(text);
+  return true;
+}
+
 // A positive decimal number of at most nine digits.
 bool ParseCount(const std::string& text, uint32_t* value) {
-  if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) return false;
-  *value = static_cast<uint32_t>(std::stoul(text));
-  return *value > 0;
+  uint64_t digits = 0;
+  if (!ParseDigits(text, &digits) || digits == 0) return false;
+  *value = static_cast<uint32_t>(digits);
+  return true;
 }
 
 }  // namespace
@@ -52,28 +60,50 @@ bool SubtitleEditRateFits(const Kumu::XMLElement& root, uint32_t frameRate, char
   return false;
 }
 
-int CheckSubtitleFitsOutput(const OutputOptions& options, char* message) {
-  const bool smptePacking = options.packing != 0;
-  // The kind the record keeps is what the render start packages.
-  if ((options.subtitleSmpte != 0) != smptePacking) {
-    SetMessage(message, smptePacking ? kInteropInSmpte : kSmpteInInterop);
-    return 0;
-  }
+namespace {
+
+// The document at `options.subtitlePath`, parsed into `root`; false with the
+// reason in `message` when it cannot be read as one of either kind.
+bool ReadSubtitleRoot(const OutputOptions& options, Kumu::XMLElement* root, char* message) {
   const std::string path = FieldText(options.subtitlePath, sizeof options.subtitlePath);
   std::unique_ptr<char[]> text;
   Kumu::ui32_t length = 0;
-  Kumu::XMLElement root("");
-  if (ReadSubtitleText(path.c_str(), &text, &length, nullptr) == 0 || !root.ParseString(text.get(), length) ||
-      !(root.HasName("DCSubtitle") || root.HasName("SubtitleReel"))) {
+  if (ReadSubtitleText(path.c_str(), &text, &length, nullptr) == 0 || !root->ParseString(text.get(), length) ||
+      !(root->HasName("DCSubtitle") || root->HasName("SubtitleReel"))) {
     SetMessage(message, kUnreadable);
-    return 0;
+    return false;
   }
+  return true;
+}
+
+// The document's kind against the packing, and a SMPTE document's edit rate
+// against the frame rate.
+bool DocumentFitsOutput(const OutputOptions& options, const Kumu::XMLElement& root, char* message) {
+  const bool smptePacking = options.packing != 0;
   if (root.HasName("SubtitleReel") != smptePacking) {
     SetMessage(message, smptePacking ? kInteropInSmpte : kSmpteInInterop);
-    return 0;
+    return false;
   }
-  if (smptePacking && !SubtitleEditRateFits(root, options.frameRate, message)) return 0;
-  return 1;
+  return !smptePacking || SubtitleEditRateFits(root, options.frameRate, message);
+}
+
+// The kind the record keeps for the file against the packing: the kind the
+// render start packages.
+bool RecordedKindFits(const OutputOptions& options, char* message) {
+  const bool smptePacking = options.packing != 0;
+  if ((options.subtitleSmpte != 0) == smptePacking) return true;
+  SetMessage(message, smptePacking ? kInteropInSmpte : kSmpteInInterop);
+  return false;
+}
+
+}  // namespace
+
+int CheckSubtitleFitsOutput(const OutputOptions& options, char* message) {
+  Kumu::XMLElement root("");
+  return RecordedKindFits(options, message) && ReadSubtitleRoot(options, &root, message) &&
+                 DocumentFitsOutput(options, root, message)
+             ? 1
+             : 0;
 }
 
 namespace {
@@ -87,13 +117,6 @@ struct SubtitleTime {
 // Whether a / aRate > b / bRate, without overflow for any nine-digit fields.
 bool IsLater(uint64_t a, uint64_t aRate, uint64_t b, uint64_t bRate) {
   return static_cast<unsigned __int128>(a) * bRate > static_cast<unsigned __int128>(b) * aRate;
-}
-
-// Non-empty digits only, at most nine of them.
-bool ParseDigits(const std::string& text, uint64_t* value) {
-  if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) return false;
-  *value = std::stoull(text);
-  return true;
 }
 
 // "HH:MM:SS:EE" with EE in units of 1/`rate` second; with `decimal`, also
@@ -139,15 +162,10 @@ void FindLastEnd(const Kumu::XMLElement& element, uint64_t rate, bool decimal, S
 
 }  // namespace
 
-int CheckSubtitlesEndInComposition(const OutputOptions& options, char* message) {
-  const std::string path = FieldText(options.subtitlePath, sizeof options.subtitlePath);
-  std::unique_ptr<char[]> text;
-  Kumu::ui32_t length = 0;
-  Kumu::XMLElement root("");
-  if (ReadSubtitleText(path.c_str(), &text, &length, nullptr) == 0 || !root.ParseString(text.get(), length)) {
-    SetMessage(message, kUnreadable);
-    return 0;
-  }
+namespace {
+
+// Whether every subtitle of `root` ends by the composition's last frame.
+bool SubtitlesEndInComposition(const OutputOptions& options, const Kumu::XMLElement& root, char* message) {
   const bool smpte = root.HasName("SubtitleReel");
   uint64_t rate = 250;  // DCSubtitle ticks
   if (smpte) {
@@ -163,12 +181,22 @@ int CheckSubtitlesEndInComposition(const OutputOptions& options, char* message) 
   std::string lastText;
   FindLastEnd(root, rate, !smpte, &last, &lastText);
   const uint64_t frames = static_cast<uint64_t>(options.durationFrames);
-  if (lastText.empty() || !IsLater(last.units, last.rate, frames, options.frameRate)) return 1;
+  if (lastText.empty() || !IsLater(last.units, last.rate, frames, options.frameRate)) return true;
   if (message != nullptr) {
     std::snprintf(message, kSubtitleMessageSize,
                   "A subtitle of the subtitle file ends at %s, after the end of the composition (%llu frames at %u "
                   "fps).",
                   lastText.c_str(), static_cast<unsigned long long>(frames), options.frameRate);
   }
-  return 0;
+  return false;
+}
+
+}  // namespace
+
+int CheckSubtitleFitsRender(const OutputOptions& options, char* message) {
+  Kumu::XMLElement root("");
+  return RecordedKindFits(options, message) && ReadSubtitleRoot(options, &root, message) &&
+                 DocumentFitsOutput(options, root, message) && SubtitlesEndInComposition(options, root, message)
+             ? 1
+             : 0;
 }

@@ -205,8 +205,7 @@ A_Err StartAdding(AEIO_BasicData* basic, AEIO_OutSpecH outH) {
   // longer composition) is refused before the folder is touched.
   if (!err && options.subtitleOn) {
     char subtitleMessage[kSubtitleMessageSize] = "";
-    if (CheckSubtitleFitsOutput(options, subtitleMessage) == 0 ||
-        CheckSubtitlesEndInComposition(options, subtitleMessage) == 0) {
+    if (CheckSubtitleFitsRender(options, subtitleMessage) == 0) {
       ShowMessage(
           basic, (std::string(subtitleMessage) + "\n Please check your subtitle file in the option dialog.\n").c_str());
       return kErrStartCheck;
