@@ -1,5 +1,6 @@
 #include "host/ffmpeg/ffmpeg_decoder.h"
 
+#include <cstring>
 #include <stdexcept>
 #include <vector>
 
@@ -11,6 +12,36 @@ std::string AvError(int code) {
   return text;
 }
 
+namespace {
+
+// Whether the file's header already says all that is read of its streams
+// (sizes, rates, lengths, start times, sound layouts), so that the probe can
+// be left out: it decodes a picture on one thread before anything else can
+// start. A QuickTime or MP4 header does, for files whose best picture and
+// sound streams are the only ones of their kind; other files are probed.
+bool HeaderDescribesStreams(const AVFormatContext* format) {
+  if (std::strncmp(format->iformat->name, "mov,", 4) != 0) return false;
+  int pictures = 0, sounds = 0;
+  for (unsigned i = 0; i < format->nb_streams; ++i) {
+    const AVStream* s = format->streams[i];
+    const AVCodecParameters* p = s->codecpar;
+    if (p->codec_type != AVMEDIA_TYPE_VIDEO && p->codec_type != AVMEDIA_TYPE_AUDIO) continue;
+    if (s->start_time == AV_NOPTS_VALUE || p->codec_id == AV_CODEC_ID_NONE) return false;
+    if (p->codec_type == AVMEDIA_TYPE_VIDEO) {
+      ++pictures;
+      if (p->width <= 0 || p->height <= 0 || s->avg_frame_rate.num <= 0 || s->avg_frame_rate.den <= 0 ||
+          s->r_frame_rate.num <= 0 || s->r_frame_rate.den <= 0 || s->duration <= 0 || s->nb_frames <= 0)
+        return false;
+    } else {
+      ++sounds;
+      if (p->sample_rate <= 0 || p->ch_layout.nb_channels <= 0) return false;
+    }
+  }
+  return pictures <= 1 && sounds <= 1;
+}
+
+}  // namespace
+
 Decoder::~Decoder() {
   av_frame_free(&frame);
   av_packet_free(&packet);
@@ -21,13 +52,15 @@ Decoder::~Decoder() {
 bool Decoder::Open(const std::string& path, AVMediaType type, int threads) {
   int rc = avformat_open_input(&format, path.c_str(), nullptr, nullptr);
   if (rc < 0) throw std::runtime_error("cannot open input '" + path + "': " + AvError(rc));
-  // The probe decodes on one thread: with a decoder's own threads it would
-  // read and decode a picture per thread before it had the first.
-  std::vector<AVDictionary*> probe(format->nb_streams, nullptr);
-  for (AVDictionary*& options : probe) av_dict_set(&options, "threads", "1", 0);
-  rc = avformat_find_stream_info(format, probe.empty() ? nullptr : probe.data());
-  for (AVDictionary*& options : probe) av_dict_free(&options);
-  if (rc < 0) throw std::runtime_error("cannot read input '" + path + "': " + AvError(rc));
+  if (!HeaderDescribesStreams(format)) {
+    // The probe decodes on one thread: with a decoder's own threads it would
+    // read and decode a picture per thread before it had the first.
+    std::vector<AVDictionary*> probe(format->nb_streams, nullptr);
+    for (AVDictionary*& options : probe) av_dict_set(&options, "threads", "1", 0);
+    rc = avformat_find_stream_info(format, probe.empty() ? nullptr : probe.data());
+    for (AVDictionary*& options : probe) av_dict_free(&options);
+    if (rc < 0) throw std::runtime_error("cannot read input '" + path + "': " + AvError(rc));
+  }
   const AVCodec* decoder = nullptr;
   stream = av_find_best_stream(format, type, -1, -1, &decoder, 0);
   if (stream < 0) return false;

@@ -46,10 +46,16 @@ double Psnr(const std::vector<uint8_t>& a, const HostFrame& f) {
 
 }  // namespace
 
-TEST(MediaInput, MovieFramesAreScaledAndInOrder) {
+// Each test on a movie runs on a Matroska file, which is probed, and on a
+// QuickTime file, which is read from its header alone.
+class MovieInput : public ::testing::TestWithParam<bool> {};
+INSTANTIATE_TEST_SUITE_P(MediaInput, MovieInput, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& p) { return p.param ? "QuickTime" : "Matroska"; });
+
+TEST_P(MovieInput, FramesAreScaledAndInOrder) {
   LUMAVOX_REQUIRE_TOOL("ffmpeg");
   TempDir dir;
-  std::string movie = MakeTestMovie(dir);
+  std::string movie = MakeTestMovie(dir, GetParam());
   MediaInput in(movie);
   EXPECT_EQ(in.info().width, 320);
   EXPECT_EQ(in.info().height, 240);
@@ -89,10 +95,10 @@ TEST(MediaInput, MovieFramesAreScaledAndInOrder) {
   EXPECT_GT(Psnr(oracle10, f8), 35.0);
 }
 
-TEST(MediaInput, SoundIsResampledTo48kStereo) {
+TEST_P(MovieInput, SoundIsResampledTo48kStereo) {
   LUMAVOX_REQUIRE_TOOL("ffmpeg");
   TempDir dir;
-  std::string movie = MakeTestMovie(dir);
+  std::string movie = MakeTestMovie(dir, GetParam());
   auto r = RunCommand({"ffmpeg", "-v", "error", "-i", movie, "-vn", "-f", "s16le", "-ac", "2", "-ar", "48000", "-"});
   ASSERT_EQ(r.status, 0) << r.err;
   std::vector<int16_t> oracle(r.out.size() / 2);
