@@ -81,6 +81,9 @@ struct FfmpegMediaInput::Audio {
   std::deque<int16_t> samples;  // interleaved stereo, from sample frame `base`
   int64_t base = 0;
   bool flushed = false;
+  bool placed = false;    // the sound's start against the picture's is known
+  int64_t skip = 0;       // sample frames still to drop: the sound began before the picture
+  int64_t silent_to = 0;  // the sample frames before it are silence: the sound began after the picture
 
   ~Audio() { swr_free(&resampler); }
 };
@@ -96,6 +99,7 @@ FfmpegMediaInput::FfmpegMediaInput(const std::string& path, PngHeaderReader png_
   info_.height = st->codecpar->height;
   if (info_.width <= 0 || info_.height <= 0) throw std::runtime_error("input '" + path + "': picture size unknown");
   TakeTiming(fmt, st);
+  picture_start_ = video_->decoder.StartSeconds();
   if (info_.frames <= 0) {
     // Nothing says how long it is: count the pictures on a second opening.
     Decoder counter;
@@ -151,7 +155,10 @@ void FfmpegMediaInput::TakeTiming(AVFormatContext* fmt, AVStream* st) {
     info_.seconds = static_cast<double>(st->duration) * av_q2d(st->time_base);
   else if (fmt->duration != AV_NOPTS_VALUE && fmt->duration > 0)
     info_.seconds = static_cast<double>(fmt->duration) / AV_TIME_BASE;
-  info_.frames = st->nb_frames > 0 ? st->nb_frames : static_cast<int64_t>(std::llround(info_.seconds * av_q2d(rate)));
+  // The pictures a movie shows span its duration: the count of its packets
+  // leaves out the time a picture of a variable rate is held, and counts
+  // those an edit list cuts.
+  info_.frames = info_.seconds > 0 ? static_cast<int64_t>(std::llround(info_.seconds * av_q2d(rate))) : st->nb_frames;
   if (info_.frames > 0 && info_.seconds <= 0) info_.seconds = static_cast<double>(info_.frames) / av_q2d(rate);
   comp_num_ = info_.fps_num;
   comp_den_ = info_.fps_den;
@@ -202,7 +209,8 @@ void FfmpegMediaInput::RenderFrame(int64_t index, HostFrame& out) {
 std::vector<int16_t> FfmpegMediaInput::Sound(int64_t first, int count) {
   std::vector<int16_t> result(static_cast<size_t>(std::max(0, count)) * 2, 0);
   if (!info_.has_sound || count <= 0) return result;
-  if (!audio_ || first < audio_->base) {
+  // Sound dropped as played is decoded again from the start.
+  if (!audio_ || (first < audio_->base && audio_->base > audio_->silent_to)) {
     audio_ = std::make_unique<Audio>();
     if (!audio_->decoder.Open(path_, AVMEDIA_TYPE_AUDIO)) return result;
     AVCodecContext* c = audio_->decoder.codec;
@@ -219,7 +227,7 @@ std::vector<int16_t> FfmpegMediaInput::Sound(int64_t first, int count) {
   }
   Audio& a = *audio_;
   // Drop what lies before the request.
-  int64_t drop = std::min<int64_t>(first - a.base, static_cast<int64_t>(a.samples.size() / 2));
+  int64_t drop = std::clamp<int64_t>(first - a.base, 0, static_cast<int64_t>(a.samples.size() / 2));
   a.samples.erase(a.samples.begin(), a.samples.begin() + drop * 2);
   a.base += drop;
   const int64_t want_end = first + count;
@@ -235,7 +243,22 @@ std::vector<int16_t> FfmpegMediaInput::Sound(int64_t first, int count) {
     int made = got ? swr_convert(a.resampler, outs, room, const_cast<const uint8_t**>(f->extended_data), in_count)
                    : swr_convert(a.resampler, outs, room, nullptr, 0);
     if (made < 0) throw std::runtime_error("input '" + path_ + "': resampling its sound failed");
-    a.samples.insert(a.samples.end(), converted.begin(), converted.begin() + made * 2);
+    if (got && !a.placed) {
+      // The sound plays from its first sample's time, the picture from its
+      // own: silence before a sound that starts later, none of what
+      // starts earlier.
+      a.placed = true;
+      const int64_t ts = f->best_effort_timestamp;
+      const AVStream* s = a.decoder.format->streams[a.decoder.stream];
+      const double start =
+          ts == AV_NOPTS_VALUE ? a.decoder.StartSeconds() : static_cast<double>(ts) * av_q2d(s->time_base);
+      const int64_t lead = std::llround((start - picture_start_) * kSoundRate);
+      if (lead > 0) a.base = a.silent_to = lead;
+      else a.skip = -lead;
+    }
+    const int64_t dropped = std::min<int64_t>(a.skip, made);
+    a.skip -= dropped;
+    a.samples.insert(a.samples.end(), converted.begin() + dropped * 2, converted.begin() + made * 2);
     if (!got) a.flushed = true;
   }
   // Sound that starts after the request (when the request lies past what was dropped) stays silent.

@@ -39,6 +39,9 @@ class FfmpegMediaInput : public FfmpegInput {
   std::string path_;
   MediaInfo info_;
   int64_t first_file_ = -1;
+  // When the picture starts, in seconds on the file's clock: the sound is
+  // placed against it.
+  double picture_start_ = 0;
   int comp_num_ = 24, comp_den_ = 1;
   std::unique_ptr<Video> video_;
   std::unique_ptr<Audio> audio_;
