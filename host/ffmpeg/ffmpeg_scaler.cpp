@@ -18,9 +18,29 @@ void Scaler::Free() {
   contexts.clear();
 }
 
+namespace {
+
+// Has the scaler read YUV samples by the matrix and the range the picture
+// says it was made with; a picture that says nothing keeps the scaler's
+// defaults (BT.601, and the range its format implies).
+void TakeColourDescription(SwsContext* c, const AVFrame* src) {
+  int *inverse = nullptr, *table = nullptr;
+  int in_full = 0, out_full = 0, brightness = 0, contrast = 0, saturation = 0;
+  if (sws_getColorspaceDetails(c, &inverse, &in_full, &table, &out_full, &brightness, &contrast, &saturation) < 0)
+    return;
+  if (src->colorspace != AVCOL_SPC_UNSPECIFIED && src->colorspace != AVCOL_SPC_RGB)
+    inverse = const_cast<int*>(sws_getCoefficients(src->colorspace));
+  if (src->color_range == AVCOL_RANGE_JPEG) in_full = 1;
+  else if (src->color_range == AVCOL_RANGE_MPEG) in_full = 0;
+  sws_setColorspaceDetails(c, inverse, in_full, table, out_full, brightness, contrast, saturation);
+}
+
+}  // namespace
+
 bool Scaler::Prepare(const AVFrame* src, int width, int height, AVPixelFormat target, int threads) {
   if (static_cast<int>(contexts.size()) == threads && src->width == src_width && src->height == src_height &&
-      src->format == src_format && width == dst_width && height == dst_height && target == dst_format)
+      src->format == src_format && width == dst_width && height == dst_height && target == dst_format &&
+      src->colorspace == src_colorspace && src->color_range == src_range)
     return true;
   Free();
   for (int t = 0; t < threads; ++t) {
@@ -30,8 +50,11 @@ bool Scaler::Prepare(const AVFrame* src, int width, int height, AVPixelFormat ta
       Free();
       return false;
     }
+    TakeColourDescription(c, src);
     contexts.push_back(c);
   }
+  src_colorspace = src->colorspace;
+  src_range = src->color_range;
   src_width = src->width;
   src_height = src->height;
   src_format = src->format;

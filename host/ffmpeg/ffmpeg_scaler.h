@@ -22,6 +22,7 @@ namespace lumavox_host {
 struct Scaler {
   std::vector<SwsContext*> contexts;
   int src_width = 0, src_height = 0, src_format = -1, dst_width = 0, dst_height = 0, dst_format = -1;
+  int src_colorspace = -1, src_range = -1;
   std::vector<uint8_t> wide;  // the scaled picture before it is widened (RGBA, RGBA64, or planes of 16 bits)
 
   Scaler() = default;

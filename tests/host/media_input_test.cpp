@@ -262,3 +262,37 @@ TEST(MediaInput, FullChromaYuvMoviesGiveTheScalersInterleavedSamples) {
     }
   }
 }
+
+// A movie that says which matrix and range its YUV samples follow is read by
+// them, as FFmpeg's scaler told the same reads it; one that says nothing
+// keeps the scaler's defaults.
+TEST(MediaInput, MoviesAreReadByTheColourMatrixAndRangeTheyName) {
+  LUMAVOX_REQUIRE_TOOL("ffmpeg");
+  TempDir dir;
+  struct Case {
+    std::string format, matrix, range;
+  };
+  for (const Case& c : {Case{"yuv444p", "bt709", "tv"}, Case{"yuv420p10le", "bt709", "pc"},
+                        Case{"yuv444p10le", "bt2020nc", "tv"}}) {
+    SCOPED_TRACE(c.format + " " + c.matrix + " " + c.range);
+    const std::string movie = dir / (c.format + ".mkv");
+    auto r = RunCommand({"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i", "smptebars=size=64x48:duration=0.2",
+                         "-pix_fmt", c.format, "-colorspace", c.matrix, "-color_range", c.range, "-c:v", "ffv1",
+                         movie});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto oracle = [&](const std::string& matrix, const std::string& range) {
+      auto o = RunCommand({"ffmpeg", "-v", "error", "-i", movie, "-vf",
+                           "scale=64:48:in_color_matrix=" + matrix + ":in_range=" + range, "-frames:v", "1", "-f",
+                           "rawvideo", "-pix_fmt", "rgb24", "-"});
+      EXPECT_EQ(o.status, 0) << o.err;
+      return std::vector<uint8_t>(o.out.begin(), o.out.end());
+    };
+    MediaInput in(movie);
+    HostFrame frame;
+    frame.Allocate(64, 48, 16);
+    in.RenderFrame(0, frame);
+    const double named = Psnr(oracle(c.matrix, c.range), frame);
+    EXPECT_GT(named, 40.0);
+    EXPECT_GT(named, Psnr(oracle("bt601", "tv"), frame) + 6.0);
+  }
+}
