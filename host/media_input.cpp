@@ -1,6 +1,7 @@
 #include "host/media_input.h"
 
 #include <algorithm>
+#include <stdexcept>
 #include <vector>
 
 #include "host/media_library.h"
@@ -41,6 +42,7 @@ MediaInput::MediaInput(const std::string& path, bool read_png_directly)
       first_file_ = sequence->first_file;
       pattern_ = sequence->pattern;
       readers_ = std::make_unique<Readers>();
+      RefuseGap(pattern_);
       return;
     }
   }
@@ -48,6 +50,27 @@ MediaInput::MediaInput(const std::string& path, bool read_png_directly)
   info_ = ffmpeg_->info();
   first_file_ = ffmpeg_->first_file();
   if (first_file_ >= 0) readers_ = std::make_unique<Readers>();
+  if (first_file_ >= 0) RefuseGap(ParseNumberedPattern(path));
+}
+
+// The files of a sequence are read from the first to the first missing one,
+// a step over a gap at times: a file missing within, and those that follow
+// a gap, would be found missing only mid-render, or left out unseen.
+void MediaInput::RefuseGap(const std::optional<NumberedPattern>& pattern) const {
+  if (!pattern) return;
+  const std::optional<std::vector<int64_t>> numbers = NumberedFiles(*pattern);
+  if (!numbers || numbers->empty()) return;
+  int64_t missing = first_file_;  // the first number without its file
+  auto at = std::lower_bound(numbers->begin(), numbers->end(), first_file_);
+  for (; at != numbers->end() && *at == missing; ++at) ++missing;
+  if (at == numbers->end()) return;
+  const std::string name = "'" + NumberedName(*pattern, missing) + "'";
+  throw std::runtime_error("input '" + path_ + "': its numbered files run from '" +
+                           NumberedName(*pattern, first_file_) + "' to '" + NumberedName(*pattern, numbers->back()) +
+                           "', but " +
+                           (*at > missing + 1 ? name + " to '" + NumberedName(*pattern, *at - 1) + "' are"
+                                              : name + " is") +
+                           " missing");
 }
 
 MediaInput::~MediaInput() = default;

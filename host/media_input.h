@@ -62,6 +62,8 @@ class MediaInput : public FrameSource {
  private:
   struct Readers;
   void RenderPicture(int64_t index, HostFrame& out);
+  // Throws when a numbered file follows the sequence's last one.
+  void RefuseGap(const std::optional<NumberedPattern>& pattern) const;
   // FFmpeg's reader of single pictures, made on first need.
   FfmpegPictures& Pictures();
   std::string path_;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace lumavox_host {
 
@@ -21,5 +22,9 @@ std::optional<NumberedPattern> ParseNumberedPattern(const std::string& pattern);
 
 // The name of file `number` (not negative).
 std::string NumberedName(const NumberedPattern& pattern, int64_t number);
+
+// The numbers of the files in the pattern's folder that it names, in
+// increasing order; nothing when the number stands in a folder's name.
+std::optional<std::vector<int64_t>> NumberedFiles(const NumberedPattern& pattern);
 
 }  // namespace lumavox_host

@@ -125,3 +125,46 @@ TEST(PngSequence, FindsWhatFfmpegsImageReaderFinds) {
   // A first file further on than the reader looks is no sequence to either.
   EXPECT_THROW(MediaInput(dir / "late%03d.png"), std::runtime_error);
 }
+
+// A file missing from a sequence is named when it is opened: the reader
+// would end the sequence before it, leaving the later files out, or step over
+// it and fail mid-render. A folder's other files do not count.
+TEST(PngSequence, AGapInTheNumbersIsRefusedNamingTheMissingFiles) {
+  LUMAVOX_REQUIRE_TOOL("ffmpeg");
+  LUMAVOX_REQUIRE_TOOL("ffprobe");
+  TempDir dir;
+  MakePicture(dir / "rgb.png", "rgb24");
+  MakePicture(dir / "picture.jpg", "yuvj420p");
+  struct Layout {
+    std::string pattern;
+    std::vector<int> numbers;
+    std::string missing;  // what the message names; empty: the sequence opens
+    std::string picture = "rgb.png";
+  };
+  const std::vector<Layout> layouts = {
+      {"cut%03d.png", {1, 2, 3, 5, 6}, "'" + dir / "cut004.png' is"},
+      {"over%03d.png", {1, 2, 3, 4, 5, 6, 9, 10, 11, 12}, "'" + dir / "over007.png' to '" + dir / "over008.png' are"},
+      {"photo%03d.jpg", {0, 1, 3}, "'" + dir / "photo002.jpg' is", "picture.jpg"},
+      {"whole%03d.png", {2, 3, 4}, ""},
+  };
+  // Names the pattern does not give are no part of it.
+  std::filesystem::copy_file(dir / "rgb.png", dir / "whole0007.png");
+  std::filesystem::copy_file(dir / "rgb.png", dir / "whole007.png.bak");
+  for (const Layout& layout : layouts) {
+    SCOPED_TRACE(layout.pattern);
+    const std::string pattern = dir / layout.pattern;
+    for (int number : layout.numbers) std::filesystem::copy_file(dir / layout.picture, *FfmpegName(pattern, number));
+    // FFmpeg's reader counts other than the files there are, or all of them.
+    const std::string probed = Probe(pattern);
+    const std::string files = std::to_string(layout.numbers.size());
+    EXPECT_EQ(probed.substr(probed.rfind(',') + 1) == files, layout.missing.empty()) << probed;
+    try {
+      MediaInput input(pattern);
+      EXPECT_TRUE(layout.missing.empty()) << "opened";
+      EXPECT_EQ(input.info().frames, static_cast<int64_t>(layout.numbers.size()));
+    } catch (const std::runtime_error& e) {
+      EXPECT_NE(std::string(e.what()).find(layout.missing + " missing"), std::string::npos) << e.what();
+      EXPECT_FALSE(layout.missing.empty()) << e.what();
+    }
+  }
+}
