@@ -12,6 +12,7 @@
 
 extern "C" {
 #include <libavutil/channel_layout.h>
+#include <libavutil/display.h>
 #include <libavutil/opt.h>
 #include <libswresample/swresample.h>
 }
@@ -54,6 +55,32 @@ int64_t FirstNumberedFile(AVFormatContext* fmt, const std::string& pattern) {
   return -1;
 }
 
+// The quarter turns clockwise that the display matrix of `stream` shows its
+// pictures with, as players turn them (a turn between quarters taken to
+// the nearest).
+int QuarterTurns(const AVStream* stream) {
+  size_t size = 0;
+  const uint8_t* matrix = av_stream_get_side_data(stream, AV_PKT_DATA_DISPLAYMATRIX, &size);
+  if (!matrix || size < 9 * sizeof(int32_t)) return 0;
+  const double counterclockwise = av_display_rotation_get(reinterpret_cast<const int32_t*>(matrix));
+  if (std::isnan(counterclockwise)) return 0;
+  return static_cast<int>(((-std::lround(counterclockwise / 90.0)) % 4 + 4) % 4);
+}
+
+// Pixel (x, y) of `out` from `in`, its picture turned clockwise `turns`
+// quarters.
+void Turn(const HostFrame& in, int turns, HostFrame& out) {
+  const size_t pixel = static_cast<size_t>(out.PixelBytes());
+  for (int y = 0; y < out.height; ++y) {
+    uint8_t* row = out.Row(y);
+    for (int x = 0; x < out.width; ++x) {
+      const int from_x = turns == 1 ? y : turns == 2 ? in.width - 1 - x : in.width - 1 - y;
+      const int from_y = turns == 1 ? in.height - 1 - x : turns == 2 ? in.height - 1 - y : x;
+      std::memcpy(row + x * pixel, in.Row(from_y) + from_x * pixel, pixel);
+    }
+  }
+}
+
 }  // namespace
 
 struct FfmpegMediaInput::Video {
@@ -64,6 +91,7 @@ struct FfmpegMediaInput::Video {
   int64_t decoded = 0;      // pictures decoded so far
   int64_t last_index = -1;  // composition frame last rendered
   Scaler scaler;
+  HostFrame upright;  // a turned picture before it is turned
 
   ~Video() { av_frame_free(&current); }
 
@@ -98,6 +126,8 @@ FfmpegMediaInput::FfmpegMediaInput(const std::string& path, PngHeaderReader png_
   info_.width = st->codecpar->width;
   info_.height = st->codecpar->height;
   if (info_.width <= 0 || info_.height <= 0) throw std::runtime_error("input '" + path + "': picture size unknown");
+  quarter_turns_ = QuarterTurns(st);
+  if (quarter_turns_ % 2) std::swap(info_.width, info_.height);
   TakeTiming(fmt, st);
   picture_start_ = video_->decoder.StartSeconds();
   if (info_.frames <= 0) {
@@ -203,7 +233,17 @@ void FfmpegMediaInput::RenderFrame(int64_t index, HostFrame& out) {
   }
   if (!v.current) throw std::runtime_error("input '" + path_ + "': no picture could be decoded");
 
-  ScaleToHost(v.scaler, v.current, out, MovieScalingThreads(), path_);
+  if (quarter_turns_ == 0) {
+    ScaleToHost(v.scaler, v.current, out, MovieScalingThreads(), path_);
+    return;
+  }
+  // Scaled to the frame's size turned back, then turned.
+  const bool across = quarter_turns_ % 2 != 0;
+  const int width = across ? out.height : out.width, height = across ? out.width : out.height;
+  if (v.upright.width != width || v.upright.height != height || v.upright.depth != out.depth)
+    v.upright.AllocateToFill(width, height, out.depth);
+  ScaleToHost(v.scaler, v.current, v.upright, MovieScalingThreads(), path_);
+  Turn(v.upright, quarter_turns_, out);
 }
 
 std::vector<int16_t> FfmpegMediaInput::Sound(int64_t first, int count) {

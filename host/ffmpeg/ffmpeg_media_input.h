@@ -42,6 +42,8 @@ class FfmpegMediaInput : public FfmpegInput {
   // When the picture starts, in seconds on the file's clock: the sound is
   // placed against it.
   double picture_start_ = 0;
+  // The quarter turns clockwise its pictures are shown with (0 to 3).
+  int quarter_turns_ = 0;
   int comp_num_ = 24, comp_den_ = 1;
   std::unique_ptr<Video> video_;
   std::unique_ptr<Audio> audio_;

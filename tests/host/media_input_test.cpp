@@ -296,3 +296,44 @@ TEST(MediaInput, MoviesAreReadByTheColourMatrixAndRangeTheyName) {
     EXPECT_GT(named, Psnr(oracle("bt601", "tv"), frame) + 6.0);
   }
 }
+
+// A movie whose display matrix turns its pictures (a telephone's, held
+// upright) is read turned, as players and FFmpeg show it, with its size
+// turned too.
+TEST(MediaInput, TurnedMoviesAreReadAsTheyAreShown) {
+  LUMAVOX_REQUIRE_TOOL("ffmpeg");
+  TempDir dir;
+  const std::string plain = dir / "plain.mov";
+  auto r = RunCommand({"ffmpeg", "-v", "error", "-f", "lavfi", "-i", "testsrc2=size=96x64:duration=0.2", "-c:v",
+                       "mjpeg", "-q:v", "2", plain});
+  ASSERT_EQ(r.status, 0) << r.err;
+  // Each turned movie is read as close to FFmpeg's picture as the plain one.
+  const auto shown = [](const std::string& movie) {
+    auto o = RunCommand({"ffmpeg", "-v", "error", "-i", movie, "-frames:v", "1", "-f", "rawvideo", "-pix_fmt", "rgb24",
+                         "-"});
+    EXPECT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(o.out.size(), 96u * 64 * 3);
+    return std::vector<uint8_t>(o.out.begin(), o.out.end());
+  };
+  HostFrame upright;
+  upright.Allocate(96, 64, 16);
+  MediaInput(plain).RenderFrame(0, upright);
+  const double plain_psnr = Psnr(shown(plain), upright);
+  EXPECT_GT(plain_psnr, 28.0);
+  for (const int degrees : {90, 180, 270}) {
+    SCOPED_TRACE(degrees);
+    const std::string turned = dir / ("turned" + std::to_string(degrees) + ".mov");
+    r = RunCommand({"ffmpeg", "-v", "error", "-i", plain, "-c", "copy", "-metadata:s:v:0",
+                    "rotate=" + std::to_string(degrees), turned});
+    ASSERT_EQ(r.status, 0) << r.err;
+    MediaInput in(turned);
+    const bool across = degrees != 180;
+    EXPECT_EQ(in.info().width, across ? 64 : 96);
+    EXPECT_EQ(in.info().height, across ? 96 : 64);
+    HostFrame frame;
+    frame.Allocate(in.info().width, in.info().height, 16);
+    in.RenderFrame(0, frame);
+    // FFmpeg turns what it decodes as the matrix says.
+    EXPECT_GT(Psnr(shown(turned), frame), plain_psnr - 0.5);
+  }
+}
