@@ -46,11 +46,23 @@ MediaInput::MediaInput(const std::string& path, bool read_png_directly)
       return;
     }
   }
+  RefuseLateStart(ParseNumberedPattern(path));
   ffmpeg_ = Media().Open(path, read_png_directly_ ? &ReadPngHeader : nullptr);
   info_ = ffmpeg_->info();
   first_file_ = ffmpeg_->first_file();
   if (first_file_ >= 0) readers_ = std::make_unique<Readers>();
   if (first_file_ >= 0) RefuseGap(ParseNumberedPattern(path));
+}
+
+// Past the numbers where the image file reader looks for a sequence's first
+// file, it would say no file is there.
+void MediaInput::RefuseLateStart(const std::optional<NumberedPattern>& pattern) const {
+  if (!pattern) return;
+  const std::optional<std::vector<int64_t>> numbers = NumberedFiles(*pattern);
+  if (!numbers || numbers->empty() || numbers->front() < kFirstNumbers) return;
+  throw std::runtime_error("input '" + path_ + "': its first numbered file is '" +
+                           NumberedName(*pattern, numbers->front()) + "', but a sequence must start at a number from 0 to " +
+                           std::to_string(kFirstNumbers - 1));
 }
 
 // The files of a sequence are read from the first to the first missing one,

@@ -62,7 +62,11 @@ class MediaInput : public FrameSource {
  private:
   struct Readers;
   void RenderPicture(int64_t index, HostFrame& out);
-  // Throws when a numbered file follows the sequence's last one.
+  // Throws when the numbered files that `pattern` names start too late to be
+  // found.
+  void RefuseLateStart(const std::optional<NumberedPattern>& pattern) const;
+  // Throws when a numbered file is missing between the sequence's first and
+  // a later one.
   void RefuseGap(const std::optional<NumberedPattern>& pattern) const;
   // FFmpeg's reader of single pictures, made on first need.
   FfmpegPictures& Pictures();

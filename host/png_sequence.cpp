@@ -11,9 +11,8 @@ namespace lumavox_host {
 
 namespace {
 
-// What the image file reader assumes unless told: the first file is one of
-// the numbers 0 to 4, and the pictures follow each other at 25 per second.
-constexpr int64_t kFirstNumbers = 5;
+// What the image file reader assumes unless told: the pictures follow each
+// other at 25 per second.
 constexpr int kDefaultRate = 25;
 // The longest name the reader takes whole.
 constexpr size_t kLongestName = 1000;

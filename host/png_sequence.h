@@ -12,6 +12,10 @@
 
 namespace lumavox_host {
 
+// The image file reader looks for a sequence's first file among the
+// numbers from 0 to kFirstNumbers - 1, unless told otherwise.
+constexpr int64_t kFirstNumbers = 5;
+
 struct PngSequence {
   NumberedPattern pattern;
   int64_t first_file = 0;  // the number in the name of its first file

@@ -168,3 +168,25 @@ TEST(PngSequence, AGapInTheNumbersIsRefusedNamingTheMissingFiles) {
     }
   }
 }
+
+// A sequence numbered from further on than the image file reader looks is
+// refused naming its first file, not as a file that is not there.
+TEST(PngSequence, ALateFirstNumberIsRefusedNamingTheFirstFile) {
+  LUMAVOX_REQUIRE_TOOL("ffmpeg");
+  LUMAVOX_REQUIRE_TOOL("ffprobe");
+  TempDir dir;
+  MakePicture(dir / "rgb.png", "rgb24");
+  for (const std::string pattern : {"late%04d.png", "shot_%d.png"}) {
+    SCOPED_TRACE(pattern);
+    for (int number : {1001, 1002}) std::filesystem::copy_file(dir / "rgb.png", *FfmpegName(dir / pattern, number));
+    EXPECT_NE(RunCommand({"ffprobe", "-v", "error", dir / pattern}).status, 0);  // the reader finds nothing
+    try {
+      MediaInput input(dir / pattern);
+      ADD_FAILURE() << "opened";
+    } catch (const std::runtime_error& e) {
+      EXPECT_NE(std::string(e.what()).find("first numbered file is '" + *FfmpegName(dir / pattern, 1001) + "'"),
+                std::string::npos)
+          << e.what();
+    }
+  }
+}
