@@ -137,13 +137,21 @@ void PictureFile::Read(const std::string& name, const AVInputFormat* reader) {
   codec->thread_count = 1;  // one picture: several are read at once instead
   rc = avcodec_open2(codec, decoder, nullptr);
   if (rc < 0) throw std::runtime_error("picture '" + name + "': cannot open decoder: " + AvError(rc));
+  // What the decoder says of the file's data, rather than that it ended
+  // without a picture.
+  int refused = 0;
   while ((rc = av_read_frame(format, packet)) >= 0) {
-    if (packet->stream_index == 0) avcodec_send_packet(codec, packet);
+    if (packet->stream_index == 0) {
+      const int sent = avcodec_send_packet(codec, packet);
+      if (sent < 0 && refused == 0) refused = sent;
+    }
     av_packet_unref(packet);
   }
   avcodec_send_packet(codec, nullptr);
   rc = avcodec_receive_frame(codec, frame);
-  if (rc < 0) throw std::runtime_error("picture '" + name + "' could not be decoded: " + AvError(rc));
+  if (rc < 0)
+    throw std::runtime_error("picture '" + name + "' could not be decoded (is it damaged or cut short?): " +
+                             AvError(refused < 0 ? refused : rc));
 }
 
 }  // namespace lumavox_host

@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 extern "C" {
+#include <libavutil/error.h>
 #include <libavutil/imgutils.h>
 #include <libswscale/swscale.h>
 }
@@ -335,5 +336,33 @@ TEST(MediaInput, TurnedMoviesAreReadAsTheyAreShown) {
     in.RenderFrame(0, frame);
     // FFmpeg turns what it decodes as the matrix says.
     EXPECT_GT(Psnr(shown(turned), frame), plain_psnr - 0.5);
+  }
+}
+
+// A damaged file of a sequence read with FFmpeg (one to be scaled) fails
+// naming the file and what the decoder found, not that the file ended.
+TEST(MediaInput, ADamagedPictureToScaleFailsSayingWhatIsWrong) {
+  LUMAVOX_REQUIRE_TOOL("ffmpeg");
+  TempDir dir;
+  auto r = RunCommand({"ffmpeg", "-v", "error", "-f", "lavfi", "-i", "testsrc=size=64x48:rate=24", "-frames:v", "3",
+                       dir / "img%03d.png"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::string bytes = ReadText(dir / "img002.png");
+  bytes.resize(bytes.size() / 2);
+  WriteText(dir / "img002.png", bytes);
+  EXPECT_NE(RunCommand({"ffmpeg", "-v", "error", "-i", dir / "img002.png", "-f", "null", "-"}).err, "");
+  MediaInput in(dir / "img%03d.png");
+  HostFrame frame;
+  frame.Allocate(32, 24, 16);
+  in.RenderFrame(0, frame);
+  try {
+    in.RenderFrame(1, frame);
+    ADD_FAILURE() << "read a file cut short";
+  } catch (const std::runtime_error& e) {
+    const std::string what = e.what();
+    EXPECT_NE(what.find("img002.png"), std::string::npos) << what;
+    char invalid[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(AVERROR_INVALIDDATA, invalid, sizeof invalid);
+    EXPECT_NE(what.find(invalid), std::string::npos) << what;
   }
 }
