@@ -61,8 +61,8 @@ void MediaInput::RefuseLateStart(const std::optional<NumberedPattern>& pattern) 
   const std::optional<std::vector<int64_t>> numbers = NumberedFiles(*pattern);
   if (!numbers || numbers->empty() || numbers->front() < kFirstNumbers) return;
   throw std::runtime_error("input '" + path_ + "': its first numbered file is '" +
-                           NumberedName(*pattern, numbers->front()) + "', but a sequence must start at a number from 0 to " +
-                           std::to_string(kFirstNumbers - 1));
+                           NumberedName(*pattern, numbers->front()) +
+                           "', but a sequence must start at a number from 0 to " + std::to_string(kFirstNumbers - 1));
 }
 
 // The files of a sequence are read from the first to the first missing one,
@@ -77,12 +77,10 @@ void MediaInput::RefuseGap(const std::optional<NumberedPattern>& pattern) const 
   for (; at != numbers->end() && *at == missing; ++at) ++missing;
   if (at == numbers->end()) return;
   const std::string name = "'" + NumberedName(*pattern, missing) + "'";
-  throw std::runtime_error("input '" + path_ + "': its numbered files run from '" +
-                           NumberedName(*pattern, first_file_) + "' to '" + NumberedName(*pattern, numbers->back()) +
-                           "', but " +
-                           (*at > missing + 1 ? name + " to '" + NumberedName(*pattern, *at - 1) + "' are"
-                                              : name + " is") +
-                           " missing");
+  throw std::runtime_error(
+      "input '" + path_ + "': its numbered files run from '" + NumberedName(*pattern, first_file_) + "' to '" +
+      NumberedName(*pattern, numbers->back()) + "', but " +
+      (*at > missing + 1 ? name + " to '" + NumberedName(*pattern, *at - 1) + "' are" : name + " is") + " missing");
 }
 
 MediaInput::~MediaInput() = default;

@@ -290,8 +290,8 @@ std::vector<int16_t> FfmpegMediaInput::Sound(int64_t first, int count) {
       a.placed = true;
       const int64_t ts = f->best_effort_timestamp;
       const AVStream* s = a.decoder.format->streams[a.decoder.stream];
-      const double start =
-          ts == AV_NOPTS_VALUE ? a.decoder.StartSeconds() : static_cast<double>(ts) * av_q2d(s->time_base);
+      const double start = ts == AV_NOPTS_VALUE ? a.decoder.StartSeconds()
+                                                : static_cast<double>(ts) * av_q2d(s->time_base);
       const int64_t lead = std::llround((start - picture_start_) * kSoundRate);
       if (lead > 0) a.base = a.silent_to = lead;
       else a.skip = -lead;

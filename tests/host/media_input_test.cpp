@@ -273,8 +273,8 @@ TEST(MediaInput, MoviesAreReadByTheColourMatrixAndRangeTheyName) {
   struct Case {
     std::string format, matrix, range;
   };
-  for (const Case& c : {Case{"yuv444p", "bt709", "tv"}, Case{"yuv420p10le", "bt709", "pc"},
-                        Case{"yuv444p10le", "bt2020nc", "tv"}}) {
+  for (const Case& c :
+       {Case{"yuv444p", "bt709", "tv"}, Case{"yuv420p10le", "bt709", "pc"}, Case{"yuv444p10le", "bt2020nc", "tv"}}) {
     SCOPED_TRACE(c.format + " " + c.matrix + " " + c.range);
     const std::string movie = dir / (c.format + ".mkv");
     auto r = RunCommand({"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i", "smptebars=size=64x48:duration=0.2",
@@ -310,8 +310,8 @@ TEST(MediaInput, TurnedMoviesAreReadAsTheyAreShown) {
   ASSERT_EQ(r.status, 0) << r.err;
   // Each turned movie is read as close to FFmpeg's picture as the plain one.
   const auto shown = [](const std::string& movie) {
-    auto o = RunCommand({"ffmpeg", "-v", "error", "-i", movie, "-frames:v", "1", "-f", "rawvideo", "-pix_fmt", "rgb24",
-                         "-"});
+    auto o = RunCommand(
+        {"ffmpeg", "-v", "error", "-i", movie, "-frames:v", "1", "-f", "rawvideo", "-pix_fmt", "rgb24", "-"});
     EXPECT_EQ(o.status, 0) << o.err;
     EXPECT_EQ(o.out.size(), 96u * 64 * 3);
     return std::vector<uint8_t>(o.out.begin(), o.out.end());

@@ -78,8 +78,8 @@ TEST(MovieTiming, LengthIsThePicturesDurationNotTheirCount) {
   TempDir dir;
   const std::string vfr = dir / "vfr.mov";
   // Pictures 0 to 11 held two frames each, then 12 to 47 one frame each.
-  Make({"-f", "lavfi", "-i", "testsrc2=size=160x120:rate=24:duration=2", "-vf",
-        "setpts='if(lt(N,12),2*N,N+12)/24/TB'", "-vsync", "vfr", "-c:v", "mjpeg", "-video_track_timescale", "1000", vfr});
+  Make({"-f", "lavfi", "-i", "testsrc2=size=160x120:rate=24:duration=2", "-vf", "setpts='if(lt(N,12),2*N,N+12)/24/TB'",
+        "-vsync", "vfr", "-c:v", "mjpeg", "-video_track_timescale", "1000", vfr});
   const std::vector<double> times = Probe(vfr, "v", "frame=best_effort_timestamp_time");
   ASSERT_EQ(times.size(), 48u);
   MediaInput in(vfr);
