@@ -21,8 +21,12 @@ Composition ResolveComposition(const CommandLine& cl, const MediaInfo* input) {
   if (input) {
     c.width = input->width;
     c.height = input->height;
-    c.fps_num = input->fps_num;
-    c.fps_den = input->fps_den;
+    // Numbered images have no rate of their own (the rate the file reader
+    // gives them is its assumption): they keep the default.
+    if (!input->image_sequence) {
+      c.fps_num = input->fps_num;
+      c.fps_den = input->fps_den;
+    }
   }
   if (cl.width) c.width = *cl.width;
   if (cl.height) c.height = *cl.height;

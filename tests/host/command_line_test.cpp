@@ -73,6 +73,17 @@ TEST(CommandLine, DefaultsAndEveryOption) {
   EXPECT_EQ(c.frames, 60);
   c = ResolveComposition(Parse({"--fps", "24", "x.DCP"}), &in);
   EXPECT_EQ(c.frames, 48);
+  // Numbered images, which the file reader times at 25 per second, are one
+  // frame each at 24 unless --fps says otherwise.
+  MediaInfo images;
+  images.width = 320, images.height = 240, images.fps_num = 25, images.fps_den = 1, images.seconds = 2.4;
+  images.frames = 60, images.image_sequence = true;
+  c = ResolveComposition(Parse({"x.DCP"}), &images);
+  EXPECT_EQ(c.FrameRateFixed(), 24 << 16);
+  EXPECT_EQ(c.frames, 60);
+  c = ResolveComposition(Parse({"--fps", "25", "x.DCP"}), &images);
+  EXPECT_EQ(c.FrameRateFixed(), 25 << 16);
+  EXPECT_EQ(c.frames, 60);
 }
 
 TEST(CommandLine, BadArgumentsNameTheProblem) {
