@@ -42,45 +42,43 @@ MediaInput::MediaInput(const std::string& path, bool read_png_directly)
       first_file_ = sequence->first_file;
       pattern_ = sequence->pattern;
       readers_ = std::make_unique<Readers>();
-      RefuseGap(pattern_);
+      if (const std::optional<std::vector<int64_t>> numbers = NumberedFiles(*pattern_)) RefuseGap(*pattern_, *numbers);
       return;
     }
   }
-  RefuseLateStart(ParseNumberedPattern(path));
+  // The folder is listed once, for both checks.
+  const std::optional<NumberedPattern> pattern = ParseNumberedPattern(path);
+  const std::optional<std::vector<int64_t>> numbers = pattern ? NumberedFiles(*pattern) : std::nullopt;
+  if (numbers) RefuseLateStart(*pattern, *numbers);
   ffmpeg_ = Media().Open(path, read_png_directly_ ? &ReadPngHeader : nullptr);
   info_ = ffmpeg_->info();
   first_file_ = ffmpeg_->first_file();
   if (first_file_ >= 0) readers_ = std::make_unique<Readers>();
-  if (first_file_ >= 0) RefuseGap(ParseNumberedPattern(path));
+  if (first_file_ >= 0 && numbers) RefuseGap(*pattern, *numbers);
 }
 
 // Past the numbers where the image file reader looks for a sequence's first
 // file, it would say no file is there.
-void MediaInput::RefuseLateStart(const std::optional<NumberedPattern>& pattern) const {
-  if (!pattern) return;
-  const std::optional<std::vector<int64_t>> numbers = NumberedFiles(*pattern);
-  if (!numbers || numbers->empty() || numbers->front() < kFirstNumbers) return;
+void MediaInput::RefuseLateStart(const NumberedPattern& pattern, const std::vector<int64_t>& numbers) const {
+  if (numbers.empty() || numbers.front() < kFirstNumbers) return;
   throw std::runtime_error("input '" + path_ + "': its first numbered file is '" +
-                           NumberedName(*pattern, numbers->front()) +
+                           NumberedName(pattern, numbers.front()) +
                            "', but a sequence must start at a number from 0 to " + std::to_string(kFirstNumbers - 1));
 }
 
 // The files of a sequence are read from the first to the first missing one,
 // a step over a gap at times: a file missing within, and those that follow
 // a gap, would be found missing only mid-render, or left out unseen.
-void MediaInput::RefuseGap(const std::optional<NumberedPattern>& pattern) const {
-  if (!pattern) return;
-  const std::optional<std::vector<int64_t>> numbers = NumberedFiles(*pattern);
-  if (!numbers || numbers->empty()) return;
+void MediaInput::RefuseGap(const NumberedPattern& pattern, const std::vector<int64_t>& numbers) const {
   int64_t missing = first_file_;  // the first number without its file
-  auto at = std::lower_bound(numbers->begin(), numbers->end(), first_file_);
-  for (; at != numbers->end() && *at == missing; ++at) ++missing;
-  if (at == numbers->end()) return;
-  const std::string name = "'" + NumberedName(*pattern, missing) + "'";
+  auto at = std::lower_bound(numbers.begin(), numbers.end(), first_file_);
+  for (; at != numbers.end() && *at == missing; ++at) ++missing;
+  if (at == numbers.end()) return;
+  const std::string name = "'" + NumberedName(pattern, missing) + "'";
   throw std::runtime_error(
-      "input '" + path_ + "': its numbered files run from '" + NumberedName(*pattern, first_file_) + "' to '" +
-      NumberedName(*pattern, numbers->back()) + "', but " +
-      (*at > missing + 1 ? name + " to '" + NumberedName(*pattern, *at - 1) + "' are" : name + " is") + " missing");
+      "input '" + path_ + "': its numbered files run from '" + NumberedName(pattern, first_file_) + "' to '" +
+      NumberedName(pattern, numbers.back()) + "', but " +
+      (*at > missing + 1 ? name + " to '" + NumberedName(pattern, *at - 1) + "' are" : name + " is") + " missing");
 }
 
 MediaInput::~MediaInput() = default;

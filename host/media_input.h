@@ -62,12 +62,12 @@ class MediaInput : public FrameSource {
  private:
   struct Readers;
   void RenderPicture(int64_t index, HostFrame& out);
-  // Throws when the numbered files that `pattern` names start too late to be
-  // found.
-  void RefuseLateStart(const std::optional<NumberedPattern>& pattern) const;
+  // Throws when the numbered files that `pattern` names (`numbers`, in
+  // increasing order) start too late to be found.
+  void RefuseLateStart(const NumberedPattern& pattern, const std::vector<int64_t>& numbers) const;
   // Throws when a numbered file is missing between the sequence's first and
   // a later one.
-  void RefuseGap(const std::optional<NumberedPattern>& pattern) const;
+  void RefuseGap(const NumberedPattern& pattern, const std::vector<int64_t>& numbers) const;
   // FFmpeg's reader of single pictures, made on first need.
   FfmpegPictures& Pictures();
   std::string path_;

@@ -18,6 +18,9 @@ void SetMessage(char* message, const char* text) {
   if (message != nullptr) std::snprintf(message, kSubtitleMessageSize, "%s", text);
 }
 
+// The white space that may surround an element's text.
+constexpr const char* kBlanks = " \t\r\n";
+
 // Non-empty digits only, at most nine of them.
 bool ParseDigits(const std::string& text, uint64_t* value) {
   if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) return false;
@@ -37,15 +40,14 @@ bool ParseCount(const std::string& text, uint32_t* value) {
 
 bool SubtitleEditRateFits(const Kumu::XMLElement& root, uint32_t frameRate, char* message) {
   const Kumu::XMLElement* rate = root.GetChildWithName("EditRate");
-  const char* blanks = " \t\r\n";
   const std::string body = rate != nullptr ? rate->GetBody() : std::string();
-  const size_t first = body.find_first_not_of(blanks);
-  const size_t gap = body.find_first_of(blanks, first);
-  const size_t second = body.find_first_not_of(blanks, gap);
-  const size_t end = body.find_first_of(blanks, second);
+  const size_t first = body.find_first_not_of(kBlanks);
+  const size_t gap = body.find_first_of(kBlanks, first);
+  const size_t second = body.find_first_not_of(kBlanks, gap);
+  const size_t end = body.find_first_of(kBlanks, second);
   uint32_t numerator = 0, denominator = 0;
   if (first == std::string::npos || second == std::string::npos ||
-      body.find_first_not_of(blanks, end) != std::string::npos ||
+      body.find_first_not_of(kBlanks, end) != std::string::npos ||
       !ParseCount(body.substr(first, gap - first), &numerator) ||
       !ParseCount(body.substr(second, end == std::string::npos ? std::string::npos : end - second), &denominator)) {
     SetMessage(message, kNoEditRate);
@@ -160,10 +162,6 @@ void FindLastEnd(const Kumu::XMLElement& element, uint64_t rate, bool decimal, S
   for (const Kumu::XMLElement* child : element.GetChildren()) FindLastEnd(*child, rate, decimal, last, lastText);
 }
 
-}  // namespace
-
-namespace {
-
 // Whether every subtitle of `root` ends by the composition's last frame.
 bool SubtitlesEndInComposition(const OutputOptions& options, const Kumu::XMLElement& root, char* message) {
   const bool smpte = root.HasName("SubtitleReel");
@@ -171,10 +169,9 @@ bool SubtitlesEndInComposition(const OutputOptions& options, const Kumu::XMLElem
   if (smpte) {
     uint32_t timeCodeRate = 0;
     const Kumu::XMLElement* given = root.GetChildWithName("TimeCodeRate");
-    const char* blanks = " \t\r\n";
     std::string body = given != nullptr ? given->GetBody() : std::string();
-    body.erase(0, body.find_first_not_of(blanks));
-    body.erase(body.find_last_not_of(blanks) + 1);
+    body.erase(0, body.find_first_not_of(kBlanks));
+    body.erase(body.find_last_not_of(kBlanks) + 1);
     rate = ParseCount(body, &timeCodeRate) ? timeCodeRate : options.frameRate;
   }
   SubtitleTime last;
