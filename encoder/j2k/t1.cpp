@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "encoder/j2k/block_coding_helpers.h"
+#include "encoder/j2k/cache_prefetch.h"
 #include "encoder/j2k/coding_parameters.h"
 #include "encoder/j2k/dwt.h"
 #include "encoder/j2k/fix.h"
@@ -775,20 +776,11 @@ struct cblk_task {
 // planes the wavelet transform left in memory long before, a few cache lines
 // per row with a whole tile row between rows, which the processor does not
 // fetch ahead by itself: quantising a block otherwise waits on each of them.
-// The compiler's own prefetch counts as having no effect, and the compiler
-// drops a function made of nothing else together with its calls.
 void prefetch_samples(const cblk_task& task) {
-#if defined(__GNUC__) && defined(__x86_64__)
   const opj_tcd_cblk_enc* cblk = task.cblk;
-  const auto line = [](const int* p) { return reinterpret_cast<uintptr_t>(p) & ~uintptr_t{63}; };
   const int* row = task.samples;
-  for (int y = cblk->y0; y < cblk->y1; ++y, row += task.tile_w) {
-    const uintptr_t end = line(row + (cblk->x1 - cblk->x0 - 1));
-    for (uintptr_t at = line(row); at <= end; at += 64) asm volatile("prefetcht0 (%0)" : : "r"(at));
-  }
-#else
-  (void)task;
-#endif
+  for (int y = cblk->y0; y < cblk->y1; ++y, row += task.tile_w)
+    cache_prefetch(row, sizeof(int) * static_cast<size_t>(cblk->x1 - cblk->x0));
 }
 
 // Codes one block with coder t1, keeping its bytes and passes in arena.

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "encoder/j2k/block_coding_helpers.h"
+#include "encoder/j2k/cache_prefetch.h"
 #include "encoder/j2k/coding_parameters.h"
 #include "encoder/j2k/dwt.h"
 #include "encoder/j2k/image.h"
@@ -595,7 +596,15 @@ class layer_trials {
   void choose(double thresh, double* below, double* above, int64_t* comp_bytes) {
     double lower = -DBL_MAX;
     double upper = DBL_MAX;
-    for (block& b : blocks_) {
+    for (size_t k = 0; k < blocks_.size(); ++k) {
+      // The passes of a block a few ahead, where the trial will read them:
+      // they lie scattered over the coders' arenas.
+      if (k + kLookAhead < blocks_.size()) {
+        const block& ahead = blocks_[k + kLookAhead];
+        if (!(ahead.below < thresh && thresh <= ahead.above))
+          cache_prefetch(ahead.cblk->passes, sizeof(opj_tcd_pass) * static_cast<size_t>(ahead.cblk->totalpasses));
+      }
+      block& b = blocks_[k];
       if (!(b.below < thresh && thresh <= b.above)) {
         const pass_choice c = choose_passes(b.cblk, b.cblk->numpassesinlayers, thresh);
         b.n = c.n;
@@ -622,6 +631,7 @@ class layer_trials {
   }
 
  private:
+  static constexpr size_t kLookAhead = 4;
   struct block {
     opj_tcd_cblk_enc* cblk;
     double below, above;
