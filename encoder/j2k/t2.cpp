@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "encoder/j2k/bio.h"
+#include "encoder/j2k/cache_prefetch.h"
 #include "encoder/j2k/coding_parameters.h"
 #include "encoder/j2k/image.h"
 #include "encoder/j2k/tcd.h"
@@ -71,9 +72,12 @@ int t2_encode_packet(opj_tcd_tile* tile, opj_tcp* tcp, opj_pi_iterator* pi, uint
     const int numcblks = prc->cw * prc->ch;
     for (int cblkno = 0; cblkno < numcblks; ++cblkno) {
       opj_tcd_cblk_enc* cblk = &prc->cblks[cblkno];
-      if (!cblk->numpasses && cblk->layers[layno].numpasses) {
+      const int numpasses = cblk->layers[layno].numpasses;
+      if (!cblk->numpasses && numpasses) {
         tgt_setvalue(prc->incltree, cblkno, layno);
       }
+      // The header below reads the passes, scattered over the coders' arenas.
+      cache_prefetch(cblk->passes + cblk->numpasses, sizeof(opj_tcd_pass) * static_cast<size_t>(numpasses));
     }
     for (int cblkno = 0; cblkno < numcblks; ++cblkno) {
       opj_tcd_cblk_enc* cblk = &prc->cblks[cblkno];

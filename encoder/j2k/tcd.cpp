@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <new>
 #include <vector>
 
 #include "encoder/j2k/block_coding_helpers.h"
@@ -31,6 +32,9 @@ inline int int_floordivpow2(int a, int b) { return a >> b; }
 // how near its end a block's passes must be taken for it to get them.
 constexpr int kPlanesCodedLater = 3;
 constexpr int kPassesNearTheEnd = 2;
+
+// How many blocks ahead a walk over the blocks' passes asks for them.
+constexpr size_t kPassesLookAhead = 4;
 
 template <typename T>
 T* arena_array(tcd_arena* arena, size_t n) {
@@ -599,8 +603,8 @@ class layer_trials {
     for (size_t k = 0; k < blocks_.size(); ++k) {
       // The passes of a block a few ahead, where the trial will read them:
       // they lie scattered over the coders' arenas.
-      if (k + kLookAhead < blocks_.size()) {
-        const block& ahead = blocks_[k + kLookAhead];
+      if (k + kPassesLookAhead < blocks_.size()) {
+        const block& ahead = blocks_[k + kPassesLookAhead];
         if (!(ahead.below < thresh && thresh <= ahead.above))
           cache_prefetch(ahead.cblk->passes, sizeof(opj_tcd_pass) * static_cast<size_t>(ahead.cblk->totalpasses));
       }
@@ -631,7 +635,6 @@ class layer_trials {
   }
 
  private:
-  static constexpr size_t kLookAhead = 4;
   struct block {
     opj_tcd_cblk_enc* cblk;
     double below, above;
@@ -706,12 +709,22 @@ int tcd_layer_budget(float rate, int len) {
   return int_min(static_cast<int>(std::floor(static_cast<double>(rate) + 0.5)), len);
 }
 
-int tcd_rateallocate(opj_tcd* tcd, uint8_t* dest, int len) {
+namespace {
+
+int tcd_rateallocate_listed(opj_tcd* tcd, uint8_t* dest, int len) {
   opj_tcd_tile* tile = tcd->tcd_tile;
   opj_tcp* tcp = tcd->tcp;
   double min = DBL_MAX;
   double max = 0;
-  for_each_cblk(tile, [&](int, opj_tcd_cblk_enc* cblk) {
+  std::vector<opj_tcd_cblk_enc*> cblks;
+  for_each_cblk(tile, [&](int, opj_tcd_cblk_enc* cblk) { cblks.push_back(cblk); });
+  for (size_t k = 0; k < cblks.size(); ++k) {
+    opj_tcd_cblk_enc* cblk = cblks[k];
+    // The passes lie scattered over the coders' arenas.
+    if (k + kPassesLookAhead < cblks.size()) {
+      const opj_tcd_cblk_enc* ahead = cblks[k + kPassesLookAhead];
+      cache_prefetch(ahead->passes, sizeof(opj_tcd_pass) * static_cast<size_t>(ahead->totalpasses));
+    }
     cblk->measured_passes = -1;  // the packets are measured again
     for (int passno = 0; passno < cblk->totalpasses; ++passno) {
       int dr;
@@ -722,7 +735,7 @@ int tcd_rateallocate(opj_tcd* tcd, uint8_t* dest, int len) {
       if (rdslope < min) min = rdslope;
       if (rdslope > max) max = rdslope;
     }
-  });
+  }
 
   for (int layno = 0; layno < tcp->numlayers; ++layno) {
     double lo = min;
@@ -808,4 +821,14 @@ int tcd_rateallocate(opj_tcd* tcd, uint8_t* dest, int len) {
     tcd->last_thresh_found = between_trials;
   }
   return 1;
+}
+
+}  // namespace
+
+int tcd_rateallocate(opj_tcd* tcd, uint8_t* dest, int len) {
+  try {
+    return tcd_rateallocate_listed(tcd, dest, len);
+  } catch (const std::bad_alloc&) {
+    return 0;  // the lists of blocks could not be had
+  }
 }
