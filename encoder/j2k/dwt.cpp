@@ -12,7 +12,8 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdlib>
-#include <vector>
+#include <memory>
+#include <new>
 
 #include "encoder/j2k/coding_parameters.h"
 #include "encoder/j2k/fix.h"
@@ -161,15 +162,17 @@ void dwt_deinterleave_v(const int32_t* a, int32_t* b, int dn, int sn, int stride
 
 // Built for AVX2 as well as the baseline; the loader picks the one the
 // processor runs.
-SIMD_CLONES void dwt_encode_real_plane(int32_t* data, int x0, int y0, int x1, int y1, int numresolutions) {
+SIMD_CLONES bool dwt_encode_real_plane(int32_t* data, int x0, int y0, int x1, int y1, int numresolutions) {
   const int w = x1 - x0;
   const int h = y1 - y0;
   const int levels = numresolutions - 1;
-  if (w <= 0 || h <= 0 || levels <= 0) return;
+  if (w <= 0 || h <= 0 || levels <= 0) return true;
   // One scratch area for the whole transform: a batch of columns or one row.
   size_t need = static_cast<size_t>(h) * kColumnBatch;
   if (static_cast<size_t>(w) > need) need = static_cast<size_t>(w);
-  std::vector<int32_t> tmp(need);
+  const std::unique_ptr<int32_t[]> scratch(new (std::nothrow) int32_t[need]());
+  if (!scratch) return false;
+  int32_t* const tmp = scratch.get();
 
   for (int level = 0; level < levels; ++level) {
     const int rw = ceildivpow2(x1, level) - ceildivpow2(x0, level);
@@ -177,13 +180,14 @@ SIMD_CLONES void dwt_encode_real_plane(int32_t* data, int x0, int y0, int x1, in
     const int rw1 = ceildivpow2(x1, level + 1) - ceildivpow2(x0, level + 1);
     const int rh1 = ceildivpow2(y1, level + 1) - ceildivpow2(y0, level + 1);
     // Columns first, then rows; the low-pass half always starts at index 0.
-    transform_columns(data, w, rw, rh, rh1, rh - rh1, tmp.data());
-    transform_rows(data, w, rw, rh, rw1, rw - rw1, tmp.data());
+    transform_columns(data, w, rw, rh, rh1, rh - rh1, tmp);
+    transform_rows(data, w, rw, rh, rw1, rw - rw1, tmp);
   }
+  return true;
 }
 
-void dwt_encode_real(opj_tcd_tilecomp* tilec) {
-  dwt_encode_real_plane(tilec->data, tilec->x0, tilec->y0, tilec->x1, tilec->y1, tilec->numresolutions);
+bool dwt_encode_real(opj_tcd_tilecomp* tilec) {
+  return dwt_encode_real_plane(tilec->data, tilec->x0, tilec->y0, tilec->x1, tilec->y1, tilec->numresolutions);
 }
 
 int dwt_getgain_real(int /*orient*/) { return 0; }

@@ -9,12 +9,13 @@ struct opj_tccp;
 struct opj_stepsize;
 
 // Transforms the tile-component's sample plane in place over all its
-// decomposition levels (resolutions - 1).
-void dwt_encode_real(opj_tcd_tilecomp* tilec);
+// decomposition levels (resolutions - 1). False, with the plane untouched,
+// when the transform's scratch memory could not be had.
+bool dwt_encode_real(opj_tcd_tilecomp* tilec);
 
 // The same on a plane whose tile-component extent is x0..x1, y0..y1 (row
 // stride x1 - x0), with numresolutions resolutions.
-void dwt_encode_real_plane(int32_t* data, int x0, int y0, int x1, int y1, int numresolutions);
+bool dwt_encode_real_plane(int32_t* data, int x0, int y0, int x1, int y1, int numresolutions);
 
 // One-dimensional 9/7 lifting of an interleaved line of sn + dn samples
 // (S(i) = a[2i] low-pass, D(i) = a[2i + 1] high-pass).

@@ -75,27 +75,26 @@ constexpr size_t kChunkHeader = (sizeof(tcd_arena::chunk) + 15) & ~static_cast<s
 class chunk_pool {
  public:
   ~chunk_pool() {
-    for (tcd_arena::chunk* c : free_) std::free(c);
+    for (size_t i = 0; i < count_; ++i) std::free(free_[i]);
   }
   tcd_arena::chunk* take() {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (free_.empty()) return nullptr;
-    tcd_arena::chunk* c = free_.back();
-    free_.pop_back();
-    return c;
+    return count_ ? free_[--count_] : nullptr;
   }
-  // False when the chunk is not kept (the caller frees it).
+  // False when the chunk is not kept (the caller frees it). Keeping one never
+  // allocates: releasing an arena cannot fail.
   bool give(tcd_arena::chunk* c) {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (free_.size() >= kMostKept) return false;
-    free_.push_back(c);
+    if (count_ == kMostKept) return false;
+    free_[count_++] = c;
     return true;
   }
 
  private:
   static constexpr size_t kMostKept = 64;
   std::mutex mutex_;
-  std::vector<tcd_arena::chunk*> free_;
+  tcd_arena::chunk* free_[kMostKept] = {};
+  size_t count_ = 0;
 };
 
 chunk_pool& pool() {
@@ -475,7 +474,8 @@ int tcd_encode_tile(opj_tcd* tcd, int tileno, uint8_t* dest, int len) {
     }
     for (int compno = 0; compno < tile->numcomps; ++compno) {
       opj_tcd_tilecomp* tilec = &tile->comps[compno];
-      dwt_encode_real_plane(tilec->data, tilec->x0, tilec->y0, tilec->x1, tilec->y1, tilec->numresolutions);
+      if (!dwt_encode_real_plane(tilec->data, tilec->x0, tilec->y0, tilec->x1, tilec->y1, tilec->numresolutions))
+        return -999;
     }
     // Cores that other frames leave idle may help with tier-1.
     const block_coding_frame busy;
