@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <new>
 #include <vector>
@@ -745,7 +746,8 @@ int tcd_rateallocate_listed(opj_tcd* tcd, uint8_t* dest, int len) {
     bool between_trials = false;
     layer_trials trials(tile, layno);
     if (tcp->rates[layno] > 0.0f) {
-      opj_t2* t2 = t2_create(tcd->cinfo, tcd->image, tcd->cp);
+      // Released however the trials end, a refused allocation included.
+      const std::unique_ptr<opj_t2, void (*)(opj_t2*)> t2(t2_create(tcd->cinfo, tcd->image, tcd->cp), t2_destroy);
       if (!t2) return 0;
       double thresh = 0;
       double stable_thresh = 0;
@@ -792,7 +794,7 @@ int tcd_rateallocate_listed(opj_tcd* tcd, uint8_t* dest, int len) {
             fits = true;
           } else {
             trials.form(false);
-            const int l = t2_encode_packets(t2, tcd->tcd_tileno, tile, layno + 1, dest, maxlen, tcd->cur_tp_num,
+            const int l = t2_encode_packets(t2.get(), tcd->tcd_tileno, tile, layno + 1, dest, maxlen, tcd->cur_tp_num,
                                             tcd->tp_pos, tcd->cur_pino, THRESH_CALC, tcd->cur_totnum_tp);
             fits = l != -999;
           }
@@ -809,7 +811,6 @@ int tcd_rateallocate_listed(opj_tcd* tcd, uint8_t* dest, int len) {
       }
       goodthresh = stable_thresh == 0 ? thresh : stable_thresh;
       between_trials = any_failed && stable_thresh != 0;
-      t2_destroy(t2);
     } else {
       goodthresh = min;
     }
