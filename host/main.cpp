@@ -72,8 +72,8 @@ int main(int argc, char** argv) {
     }
     if (window == nullptr && cl.dialog) {
       std::fprintf(stderr,
-                   "lumavox-render: --dialog needs a window system to show the options dialog on, and there is "
-                   "none (%s); give --dialog-script FILE to answer the dialogs from a script instead\n",
+                   "lumavox-render: --dialog needs a window system to show the options dialog on, and no display "
+                   "could be opened (%s); give --dialog-script FILE to answer the dialogs from a script instead\n",
                    why.c_str());
       return 2;
     }

@@ -124,7 +124,9 @@ std::unique_ptr<GtkDialogPresenter> GtkDialogPresenter::Open(std::string* why) {
   });
   if (!opened.get_future().get()) {
     presenter->gtkThread_.join();
-    if (why != nullptr) *why = std::string("the display \"") + (display ? display : wayland) + "\" cannot be opened";
+    if (why != nullptr)
+      *why = std::string("the display \"") + (display != nullptr && *display != '\0' ? display : wayland) +
+             "\" cannot be opened";
     return nullptr;
   }
   presenter->previous_ = SetDialogPresenter(presenter.get());
@@ -132,6 +134,9 @@ std::unique_ptr<GtkDialogPresenter> GtkDialogPresenter::Open(std::string* why) {
 }
 
 GtkDialogPresenter::~GtkDialogPresenter() {
+  // A presenter whose display could not be opened was never installed, and
+  // its thread has ended already.
+  if (!gtkThread_.joinable()) return;
   SetDialogPresenter(previous_);
   OnGtkThread([this] {
     windows_.clear();

@@ -2,6 +2,7 @@
 // GTK window, as a person at the desktop would, and the stored record tells
 // what the dialog took in. The test starts and stops its own Xvfb, and
 // writes a picture of each page into the build tree's screenshots folder.
+// A display that cannot be opened leaves the dialogs on the terminal.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -328,4 +329,33 @@ TEST(DialogWindow, XdotoolSetsPackingAndTitleInTheWindowAndCancelKeepsTheRecord)
     EXPECT_NE(ReadText(dir / "second.log").find("cancelled"), std::string::npos);
   }
   EXPECT_EQ(ReadBytes(stored), before);
+}
+
+// DISPLAY names a display that no server serves, as in a remote shell
+// without a forwarded display: a render shows its dialogs on the terminal,
+// and --dialog says that no display could be opened.
+TEST(DialogWindow, ADisplayThatCannotBeOpenedLeavesTheDialogsOnTheTerminal) {
+  int number = 900;
+  while (FileExists("/tmp/.X" + std::to_string(number) + "-lock")) ++number;
+  const std::string display = ":" + std::to_string(number);
+  TempDir dir;
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    std::string said;
+  } cases[] = {
+      {{"--frames", "24", "--threads", "4", dir / "x.DCP"}, 0, "Calculating security contraints for j2c_"},
+      {{"--dialog", "--options", dir / "o.bin"},
+       2,
+       "no display could be opened (the display \"" + display + "\" cannot be opened)"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> argv = {"env", "DISPLAY=" + display, RenderPath()};
+    argv.insert(argv.end(), c.args.begin(), c.args.end());
+    const CommandResult r = RunCommand(argv);
+    EXPECT_EQ(r.status, c.status) << r.err;
+    EXPECT_NE(r.err.find(c.said), std::string::npos) << r.err;
+  }
+  EXPECT_TRUE(FileExists(dir / "x/VOLINDEX"));
+  EXPECT_FALSE(FileExists(dir / "o.bin"));
 }
