@@ -34,8 +34,9 @@ std::string UsageText() {
          "  --depth 8|16     bits per channel of the rendered frames (default 16)\n"
          "  --threads N      host worker threads (default: the number of cores)\n"
          "  --options FILE   a stored options record (the flat bytes a host keeps in its\n"
-         "                   project): handed to the set-up when the file exists, and the\n"
-         "                   record after set-up written back to it\n"
+         "                   project): handed to the set-up, and the record after set-up\n"
+         "                   written back to it; a FILE that does not exist is made only\n"
+         "                   with --dialog (or --dialog-script)\n"
          "  --plugin PATH    the plug-in library (default: " LUMAVOX_DEFAULT_PLUGIN
          " beside this program)\n"
          "  --dialog         opens the output module's options dialog after the set-up,\n"

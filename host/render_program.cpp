@@ -167,6 +167,17 @@ int RenderWithHost(const CommandLine& cl, const ProgramDialogs& dialogs, const H
 
 int RunRenderProgram(const CommandLine& cl, const ProgramDialogs& dialogs) {
   g_terminal = stderr;
+  // Only the options dialog makes a record; without it a missing file is a
+  // mistyped name, and the defaults would be rendered in place of its settings.
+  std::error_code missing_ec;
+  if (!cl.options_file.empty() && !cl.dialog &&
+      std::filesystem::symlink_status(cl.options_file, missing_ec).type() == std::filesystem::file_type::not_found) {
+    std::fprintf(stderr,
+                 "lumavox-render: the options file '%s' does not exist; give --dialog (or --dialog-script) to make "
+                 "it with the options dialog\n",
+                 cl.options_file.c_str());
+    return 2;
+  }
   std::unique_ptr<FrameSource> source;
   Composition comp;
   try {
@@ -227,6 +238,12 @@ int RunRenderProgram(const CommandLine& cl, const ProgramDialogs& dialogs) {
   settings.terminal = g_terminal;
   std::fprintf(stderr, "lumavox-render: composition \"%s\" %dx%d, %.3f fps, %lld frames, %d bits per channel\n",
                comp.name.c_str(), comp.width, comp.height, comp.Fps(), static_cast<long long>(comp.frames), comp.depth);
+  if (render && comp.frames * comp.fps_den < comp.fps_num) {
+    std::fprintf(g_terminal,
+                 "lumavox-render: warning: the composition is %lld frame(s), shorter than one second: verifiers and "
+                 "cinema servers refuse a reel shorter than one second; it is rendered as asked\n",
+                 static_cast<long long>(comp.frames));
+  }
   const int status = RenderWithHost(cl, dialogs, settings, *source, have_stored, stored);
   log.Stop();
   g_terminal = stderr;

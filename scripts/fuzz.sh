@@ -13,15 +13,15 @@ reference="$here/../shared/reference"
 out="$here/build/fuzz"
 
 # Seeds: the reference WAV files and subtitle documents, and a stored record
-# as the render host writes it (a record of version 7 with every setting zero
-# when there is no built render host).
+# as the render host's options dialog stores it (a record of version 7 with
+# every setting zero when there is no built render host).
 for name in wav subtitle record; do mkdir -p "$out/corpus/$name" "$out/seeds/$name"; done
 cp -f "$reference"/wav/*.wav "$out/seeds/wav/"
 cp -f "$reference"/subtitles/*/*.xml "$out/seeds/subtitle/"
 if [ ! -s "$out/seeds/record/stored.bin" ]; then
   render="$here/build/release/bin/lumavox-render"
   scratch="$(mktemp -d)"
-  if [ -x "$render" ] && "$render" --frames 1 --size 1920x1080 --options "$scratch/stored.bin" "$scratch/seed.DCP" \
+  if [ -x "$render" ] && echo "press OK" | "$render" --dialog-script - --size 1920x1080 --options "$scratch/stored.bin" \
        >/dev/null 2>&1; then
     cp "$scratch/stored.bin" "$out/seeds/record/stored.bin"
   else

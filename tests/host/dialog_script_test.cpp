@@ -311,7 +311,7 @@ TEST(DialogScript, BadChoicesShowTheDialogsMessagesAndChangeNothing) {
 TEST(DialogScript, LinesThatCannotBeCarriedOutStopWithTheLineAndTheScreen) {
   TempDir dir;
   const std::string stored = dir / "o.bin";
-  CommandResult first = RunCommand({RenderPath(), "--frames", "1", "--options", stored, dir / "First.DCP"});
+  CommandResult first = MakeOptionsFile(stored);
   ASSERT_EQ(first.status, 0) << first.err;
   const std::vector<uint8_t> before = ReadBytes(stored);
   const struct {

@@ -48,14 +48,14 @@ bool Starts(const std::string& text, const std::string& start) { return text.rfi
 TEST(QuietTerminal, RenderShowsProgressAndSummaryAndLogsTheDiagnostics) {
   LUMAVOX_REQUIRE_TOOL("script");
   TempDir dir;
-  const std::string terminal = OnTerminal({"--frames", "12", "--size", "2048x858", "--threads", "2", dir / "T.DCP"});
+  const std::string terminal = OnTerminal({"--frames", "24", "--size", "2048x858", "--threads", "2", dir / "T.DCP"});
   bool progress = false, summary = false;
   for (const std::string& piece : Pieces(terminal)) {
     const bool known = Starts(piece, "frame ") || Starts(piece, "Calculating security contraints for ") ||
-                       Starts(piece, "[") || Starts(piece, "render done: 12 of 12 frames") ||
+                       Starts(piece, "[") || Starts(piece, "render done: 24 of 24 frames") ||
                        piece == "package: " + dir / "T" || piece == "log: " + dir / "T.log";
     EXPECT_TRUE(known) << "on the terminal: " << piece;
-    progress = progress || Starts(piece, "frame 12/12, ");
+    progress = progress || Starts(piece, "frame 24/24, ");
     summary = summary || Starts(piece, "render done: ");
   }
   EXPECT_TRUE(progress) << terminal;
@@ -79,7 +79,7 @@ TEST(QuietTerminal, VerboseShowsTheDiagnosticsAndMessagesAlwaysShow) {
   // A stored Interop record set up again at 25 fps: the plug-in's message
   // reaches the terminal, its diagnostics do not.
   const std::string stored = dir / "o.bin";
-  OnTerminal({"--frames", "2", "--options", stored, dir / "A.DCP"});
+  ASSERT_EQ(MakeOptionsFile(stored).status, 0);
   const std::string quiet = OnTerminal({"--frames", "2", "--fps", "25", "--options", stored, dir / "B.DCP"});
   EXPECT_NE(quiet.find("You have selected InterOp packing style and it only supports 24 fps."), std::string::npos)
       << quiet;

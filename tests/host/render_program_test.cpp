@@ -19,6 +19,7 @@ using namespace lumavox_test;
 TEST(RenderProgram, OptionsFileIsHandedToTheSetUpAndWrittenBack) {
   TempDir dir;
   const std::string options = dir / "options.bin";
+  ASSERT_EQ(MakeOptionsFile(options).status, 0);
   // The output's folder does not exist yet: the host makes it, as a render queue has it.
   auto first = RunCommand({RenderPath(), "--frames", "2", "--options", options, dir / "out/sub/a.DCP"});
   ASSERT_EQ(first.status, 0) << first.err;
@@ -58,7 +59,7 @@ TEST(RenderProgram, RefusesWhatNoPackageCanBeMadeOfBeforeAnythingIsWritten) {
   TempDir dir;
   struct Case {
     std::vector<std::string> args;
-    const char* message;
+    std::string message;
   };
   // A stored record of layout version 7 with timeline sound and every other
   // setting zero: a bit rate of 0 Mbit/s.
@@ -71,6 +72,8 @@ TEST(RenderProgram, RefusesWhatNoPackageCanBeMadeOfBeforeAnythingIsWritten) {
       {{"--fps", "24.5"}, "Unsupported framerate: 24.5 fps\n\nLumavox are supporting 24, 25, 30, 48, 50 and 60 fps"},
       {{"--size", "4096x1080", "--fps", "48"}, "3D DCPs only supports 24 fps"},
       {{"--options", dir / "zero.bin"}, "The bit rate is 0 Mbit/s"},
+      // A mistyped name is no new record: only the options dialog makes one.
+      {{"--options", dir / "zeor.bin"}, "the options file '" + dir / "zeor.bin" + "' does not exist"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.message);
@@ -82,10 +85,31 @@ TEST(RenderProgram, RefusesWhatNoPackageCanBeMadeOfBeforeAnythingIsWritten) {
     EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
     EXPECT_FALSE(std::filesystem::exists(dir / "x")) << "a package folder was made";
   }
+  EXPECT_FALSE(FileExists(dir / "zeor.bin"));
   // A rate finer than the host keeps is not rounded to a whole one.
   auto fine = RunCommand({RenderPath(), "--fps", "24.0004", "--frames", "2", dir / "x.DCP"});
   EXPECT_EQ(fine.status, 2);
   EXPECT_NE(fine.err.find("--fps: '24.0004' is finer than a thousandth"), std::string::npos) << fine.err;
+}
+
+// Reels under one second are refused by verifiers and cinema servers: the
+// user is told at the start, and the package is made as asked.
+TEST(RenderProgram, ACompositionShorterThanOneSecondIsRenderedWithAWarning) {
+  TempDir dir;
+  const struct {
+    std::vector<std::string> args;
+    bool warned;
+  } cases[] = {{{"--frames", "2"}, true}, {{"--fps", "25", "--frames", "24"}, true}, {{"--frames", "24"}, false}};
+  for (const auto& c : cases) {
+    std::vector<std::string> command = {RenderPath(), "--threads", "4"};
+    command.insert(command.end(), c.args.begin(), c.args.end());
+    command.push_back(dir / "x.DCP");
+    auto r = RunCommand(command);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("render done"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("shorter than one second: verifiers and cinema servers refuse") != std::string::npos, c.warned)
+        << r.err;
+  }
 }
 
 TEST(RenderProgram, RefusesAnOptionsFileThatIsNoStoredRecordAndLeavesItAsItIs) {

@@ -61,8 +61,7 @@ void Render(const TempDir& dir, const Shape& shape, const std::string& output) {
   if (shape.smpte && shape.fps == "24") {
     // SMPTE at 24 fps is a user's choice: it comes in the stored record.
     const std::string options = dir / "options.bin";
-    auto first = RunCommand(
-        {RenderPath(), "--size", shape.size, "--frames", "1", "--options", options, dir / "setup.DCP"});
+    auto first = MakeOptionsFile(options, {"--size", shape.size});
     ASSERT_EQ(first.status, 0) << first.err;
     auto record = ReadBytes(options);
     ASSERT_GT(record.size(), kPackingOffset + 4);

@@ -166,7 +166,7 @@ TEST(SubtitlePackage, InteropRenderDeliversTheSubtitleFolder) {
 TEST(SubtitlePackage, StoredRecordSwitchesSubtitlesOnInTheRenderProgram) {
   TempDir dir;
   const std::string stored = dir / "options.bin";
-  CommandResult r = RunCommand({RenderPath(), "--frames", "1", "--threads", "1", "--options", stored, dir / "A.DCP"});
+  CommandResult r = MakeOptionsFile(stored);
   ASSERT_EQ(r.status, 0) << r.err;
   std::vector<uint8_t> bytes = ReadBytes(stored);
   ASSERT_EQ(bytes.size(), sizeof(OutputOptions));

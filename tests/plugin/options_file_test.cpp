@@ -9,8 +9,7 @@ using lumavox_test::RunCommand;
 TEST(OptionsFile, KeepsTheSettingsAndStoresTheSwitchToSmpte) {
   lumavox_test::TempDir dir;
   const std::string options = dir / "options.bin";
-  auto first = RunCommand({lumavox_test::RenderPath(), "--size", "2048x1080", "--fps", "24", "--frames", "1",
-                           "--options", options, dir / "a.DCP"});
+  auto first = lumavox_test::MakeOptionsFile(options, {"--size", "2048x1080", "--fps", "24"});
   ASSERT_EQ(first.status, 0) << first.err;
   std::vector<uint8_t> stored = lumavox_test::ReadBytes(options);
   ASSERT_EQ(stored.size(), kRecordSize);

@@ -217,7 +217,7 @@ TEST(SoundCapture, AStoredRecordWithExternalSoundRendersItsChannelsAfterTheInPoi
     return RunCommand({RenderPath(), "--frames", frames, "--fps", "24", "--size", "2048x858", "--threads", "4",
                        "--options", stored, output});
   };
-  CommandResult first = render(dir / "First.DCP", "1");
+  CommandResult first = MakeOptionsFile(stored, {"--fps", "24", "--size", "2048x858"});
   ASSERT_EQ(first.status, 0) << first.err;
   std::vector<uint8_t> bytes = ReadBytes(stored);
   ASSERT_EQ(bytes.size(), sizeof(OutputOptions));

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -25,6 +26,16 @@ std::string PluginPath() { return LUMAVOX_PLUGIN_PATH; }
 std::string RenderPath() { return LUMAVOX_RENDER_PATH; }
 
 CommandResult RunCommand(const std::vector<std::string>& argv) { return RunCommandWithEnvironment(argv, environ); }
+
+CommandResult MakeOptionsFile(const std::string& path, const std::vector<std::string>& composition) {
+  const std::string script = path + ".script";
+  WriteText(script, "press OK\n");
+  std::vector<std::string> argv = {RenderPath(), "--dialog-script", script, "--options", path};
+  argv.insert(argv.end(), composition.begin(), composition.end());
+  CommandResult made = RunCommand(argv);
+  (void)std::remove(script.c_str());  // the script has done its work
+  return made;
+}
 
 CommandResult RunCommandWithEnvironment(const std::vector<std::string>& argv, char* const* envp) {
   CommandResult result;

@@ -26,6 +26,11 @@ CommandResult RunCommand(const std::vector<std::string>& argv);
 // The same with the environment given (NAME=value texts, null-terminated).
 CommandResult RunCommandWithEnvironment(const std::vector<std::string>& argv, char* const* envp);
 
+// Makes the options file `path` as a user does: lumavox-render's options
+// dialog, answered by a script that presses OK, after the set-up of the
+// composition that `composition` describes (--size, --fps, ...).
+CommandResult MakeOptionsFile(const std::string& path, const std::vector<std::string>& composition = {});
+
 // True when the named program is on PATH.
 bool HaveTool(const std::string& name);
 
