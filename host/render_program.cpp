@@ -37,10 +37,12 @@ int CallbackFailed(const char* callback, A_Err err) {
   return Fail(std::string(callback) + " failed with error " + std::to_string(err));
 }
 
+const char* StopName(int signal_number) { return signal_number == SIGINT ? "Ctrl-C" : "SIGTERM"; }
+
 // The user stopped the render with `signal_number`: the shell's status for it.
 int Stopped(int signal_number) {
   std::fprintf(g_terminal, "lumavox-render: the render was stopped by %s: the package is not complete\n",
-               signal_number == SIGINT ? "Ctrl-C" : "SIGTERM");
+               StopName(signal_number));
   std::fflush(g_terminal);
   return 128 + signal_number;
 }
@@ -154,8 +156,16 @@ int RenderWithHost(const CommandLine& cl, const ProgramDialogs& dialogs, const H
   size_t faults = host.state().problems.size();
   if (faults) std::fprintf(g_terminal, "lumavox-render: %zu plug-in fault(s) noticed (above)\n", faults);
   if (err) CallbackFailed("the render", err);
-  if (int signal_number = StopSignal().load()) return Stopped(signal_number);
+  const int signal_number = StopSignal().load();
+  // A stop that came once every frame was in the plug-in's hands did not stop
+  // the render: its end made the package.
+  const bool stopped = host.state().queue_state == AEGP_RenderQueueState_STOPPED;
+  if (signal_number != 0 && (err || stopped)) return Stopped(signal_number);
   if (err) return 1;
+  if (signal_number != 0) {
+    std::fprintf(g_terminal, "lumavox-render: %s came after the last frame: the package is complete\n",
+                 StopName(signal_number));
+  }
   std::fprintf(g_terminal, "package: %s\nlog: %s\n",
                settings.output_path.substr(0, std::max<size_t>(settings.output_path.size(), 4) - 4).c_str(),
                LogFilePath(settings.output_path).c_str());

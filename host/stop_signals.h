@@ -7,7 +7,8 @@
 
 namespace lumavox_host {
 
-// Installs the handlers of both signals for the whole process.
+// Installs the handlers of both signals for the whole process. The notice of
+// a stop goes to the standard error the process has now, the terminal.
 void InstallStopSignals();
 
 // The signal that asked for the stop, 0 while none came. Render loops poll it

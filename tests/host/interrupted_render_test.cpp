@@ -16,7 +16,10 @@
 #include <thread>
 #include <vector>
 
+#include "host/command_line.h"
+#include "host/render_program.h"
 #include "host/stop_signals.h"
+#include "platform/win/dialog_presenter.h"
 #include "tests/support/mxf_dump.h"
 #include "tests/support/test_support.h"
 
@@ -182,6 +185,8 @@ TEST(InterruptedRender, CtrlCAndSigtermStopTheRenderAsTheStopButtonDoes) {
     ASSERT_TRUE(WIFEXITED(status)) << "status " << status << "\n" << errors;
     EXPECT_EQ(WEXITSTATUS(status), 128 + signal_number);
     EXPECT_NE(errors.find("lumavox-render: the render was stopped by "), std::string::npos) << errors;
+    // The notice of the stop reached the terminal at once, not the log alone.
+    EXPECT_NE(errors.find("stopping the render after the frame in hand"), std::string::npos) << errors;
 
     // The picture track file is finalised with every frame the host delivered.
     const std::string picture = ExpectOnlyAPictureTrackFile(dir / "stop");
@@ -209,4 +214,39 @@ TEST(InterruptedRender, ASecondCtrlCEndsTheProgramAtOnce) {
         std::_Exit(0);
       },
       testing::KilledBySignal(SIGINT), "stopping the render");
+}
+
+namespace {
+
+// Presses Ctrl-C when the digest dialog closes: every frame is in the
+// plug-in's hands and the render end goes on to write the documents.
+class CtrlCAfterTheDigests : public DialogPresenter {
+ public:
+  void DialogClosed(HWND, INT_PTR) override { std::raise(SIGINT); }
+};
+
+// lumavox-render in this process, with that user; ends it with the program's status.
+[[noreturn]] void RenderWithCtrlCAfterTheDigests(const std::string& output) {
+  lumavox_host::InstallStopSignals();
+  CtrlCAfterTheDigests user;
+  SetDialogPresenter(&user);
+  const std::vector<std::string> args = {"lumavox-render", "--frames", "24", "--threads", "2", output};
+  std::vector<const char*> argv;
+  argv.reserve(args.size());
+  for (const std::string& a : args) argv.push_back(a.c_str());
+  lumavox_host::ProgramDialogs dialogs;
+  dialogs.window = true;  // the test's presenter stays
+  std::_Exit(lumavox_host::RunRenderProgram(
+      lumavox_host::ParseCommandLine(static_cast<int>(argv.size()), argv.data(), RenderPath()), dialogs));
+}
+
+}  // namespace
+
+TEST(InterruptedRender, ACtrlCThatComesAfterTheLastFrameReportsTheFinishedPackage) {
+  GTEST_FLAG_SET(death_test_style, "fast");
+  TempDir dir;
+  EXPECT_EXIT(RenderWithCtrlCAfterTheDigests(dir / "late.DCP"), testing::ExitedWithCode(0),
+              "stopping the render after the frame in hand.*Ctrl-C came after the last frame: the package is "
+              "complete\npackage: ");
+  for (const char* document : {"ASSETMAP", "VOLINDEX"}) EXPECT_TRUE(FileExists(dir / "late/" + document)) << document;
 }
