@@ -259,7 +259,10 @@ A_Err RenderHost::Render(FrameSource& source, const RenderControl& control) {
   if (!err && stop_asked()) stopped = true;  // asked during the last frame: no package is made
   if (err || stopped) state_.queue_state = AEGP_RenderQueueState_STOPPED;
   A_Err end = EndAdding();
-  if (control.progress) control.progress->Finish(err || end ? "failed" : stopped ? "stopped" : "done");
+  // Cancel in a dialog of the render's end stops the render as the user's stop does.
+  const bool cancelled = !err && end == PF_Interrupt_CANCEL;
+  if (control.progress)
+    control.progress->Finish(cancelled || (stopped && !err && !end) ? "stopped" : err || end ? "failed" : "done");
   return err ? err : end;
 }
 

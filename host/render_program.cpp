@@ -155,6 +155,13 @@ int RenderWithHost(const CommandLine& cl, const ProgramDialogs& dialogs, const H
   host.Finish();
   size_t faults = host.state().problems.size();
   if (faults) std::fprintf(g_terminal, "lumavox-render: %zu plug-in fault(s) noticed (above)\n", faults);
+  if (err == PF_Interrupt_CANCEL) {
+    std::fprintf(g_terminal,
+                 "lumavox-render: the render was stopped by Cancel in the plug-in's dialog: the package is not "
+                 "complete\n");
+    std::fflush(g_terminal);
+    return 1;
+  }
   if (err) CallbackFailed("the render", err);
   const int signal_number = StopSignal().load();
   // A stop that came once every frame was in the plug-in's hands did not stop

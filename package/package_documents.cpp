@@ -15,6 +15,7 @@
 #include "package/progress_dialog.h"
 #include "platform/asdcp/KM_file_reader.h"
 #include "platform/asdcp/KM_file_writer.h"
+#include "platform/win/window_messages.h"
 #include "plugin/composition_info.h"
 #include "plugin/debug_log.h"
 
@@ -109,7 +110,14 @@ Kumu::Result_t WriteDcpXml(const AEIO_BasicData* basicData, DcpCompositionInfo* 
     return result;
   }
 
-  if (RunHashProgressDialog(basicData, info) != 0) return result;  // cancelled or not shown: no document
+  // Without the digests no document is written: the package is not finished.
+  const int digests = RunHashProgressDialog(basicData, info);
+  if (digests == IDCANCEL) return kDigestsCancelled;
+  if (digests != 0) {
+    ReportFailure(basicData, std::string("Cannot compute the digests of ") + info->picturePath + " and " +
+                                 info->soundPath + ": the digest dialog or its worker could not be started");
+    return Kumu::RESULT_FAIL;
+  }
   // A digest that failed has been reported by its message box; a package
   // without it would be refused, so no document is written.
   if (info->pictureHash[0] == '\0' || info->soundHash[0] == '\0') {

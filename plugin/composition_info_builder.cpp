@@ -105,7 +105,10 @@ A_Err BuildCompositionInfo(AEIO_BasicData* basic, OutputOptions* options, int /*
   auto info = std::make_unique<DcpCompositionInfo>();
   FillCompositionInfo(*options, *info);
   // Documents that could not be written fail the render: no package that
-  // lacks them may pass for a finished one.
-  if (KM_FAILURE(CreateDcpXml(basic, info.get()))) return kErrWrite;
+  // lacks them may pass for a finished one. Cancel in the digest dialog
+  // stops it.
+  const Kumu::Result_t result = CreateDcpXml(basic, info.get());
+  if (result == kDigestsCancelled) return PF_Interrupt_CANCEL;
+  if (KM_FAILURE(result)) return kErrWrite;
   return A_Err_NONE;
 }

@@ -12,7 +12,8 @@ struct OutputOptions;
 // emptied.
 void FillCompositionInfo(const OutputOptions& options, DcpCompositionInfo& info);
 
-// Fills a fresh description and hands it to the package writer. Returns 0,
-// or 9997 when the package writer failed (a digest or a document could not
-// be made; no document is left then). Cancel in the digest dialog is 0.
+// Fills a fresh description and hands it to the package writer. Returns 0;
+// 9997 when the package writer failed (a digest or a document could not be
+// made; no document is left then); or PF_Interrupt_CANCEL after Cancel in the
+// digest dialog (no document is written): the render is stopped.
 A_Err BuildCompositionInfo(AEIO_BasicData* basic, OutputOptions* options, int unused);

@@ -1,7 +1,8 @@
 // The EndAdding callback: the frames still buffered are written, the picture
 // track file is finalised, the encoding slots are freed and, unless the render
 // queue was stopped, the reel and the documents get their UUIDs and the
-// package writer produces the documents.
+// package writer produces the documents; Cancel in its digest dialog stops
+// the render without them.
 #include <cerrno>
 #include <cstdio>
 

@@ -13,4 +13,7 @@ enum : A_Err {
   A_Err_PARAMETER = 3,
   A_Err_ALLOC = 4,
   A_Err_MISSING_SUITE = 516,  // the host does not offer a suite by that name and version
+  // The user cancelled the work in hand: a callback that returns it ends the
+  // render as stopped by the user, not as failed.
+  PF_Interrupt_CANCEL = 517,
 };

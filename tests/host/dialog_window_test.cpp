@@ -13,13 +13,21 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <condition_variable>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "host/command_line.h"
+#include "host/render_program.h"
+#include "host/window_presenter.h"
+#include "platform/win/dialog_presenter.h"
+#include "platform/win/window.h"
 #include "plugin/output_options.h"
 #include "tests/support/test_support.h"
 
@@ -329,6 +337,114 @@ TEST(DialogWindow, XdotoolSetsPackingAndTitleInTheWindowAndCancelKeepsTheRecord)
     EXPECT_NE(ReadText(dir / "second.log").find("cancelled"), std::string::npos);
   }
   EXPECT_EQ(ReadBytes(stored), before);
+}
+
+// The digest of a render on the display as a slow disk gives it: each step of
+// the progress bar waits (at most 20 seconds) until the user has clicked in
+// the window, then long enough for the click to reach the dialog.
+class SlowDigestOnTheWindow : public DialogPresenter {
+ public:
+  explicit SlowDigestOnTheWindow(DialogPresenter* window) : window_(window), previous_(SetDialogPresenter(this)) {}
+  ~SlowDigestOnTheWindow() override { SetDialogPresenter(previous_); }
+  SlowDigestOnTheWindow(const SlowDigestOnTheWindow&) = delete;
+  SlowDigestOnTheWindow& operator=(const SlowDigestOnTheWindow&) = delete;
+
+  // False when the render ended without showing it.
+  bool WaitForDialog() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [&] { return opened_ || ended_; });
+    return opened_;
+  }
+  void RenderEnded() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    ended_ = true;
+    changed_.notify_all();
+  }
+  void Clicked() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    clicked_ = true;
+    changed_.notify_all();
+  }
+  void DialogOpened(HWND dialog) override {
+    window_->DialogOpened(dialog);
+    std::lock_guard<std::mutex> lock(mutex_);
+    opened_ = true;
+    changed_.notify_all();
+  }
+  void ControlChanged(HWND control) override {
+    window_->ControlChanged(control);
+    WindowState s;
+    if (!QueryWindowState(control, &s) || s.kind != ControlKind::ProgressBar) return;
+    {
+      std::unique_lock<std::mutex> lock(mutex_);
+      changed_.wait_for(lock, std::chrono::seconds(20), [&] { return clicked_; });
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  }
+  void DialogClosed(HWND dialog, INT_PTR result) override { window_->DialogClosed(dialog, result); }
+  bool OpenFileChosen(HWND owner, LPCSTR filter, std::string* path) override {
+    return window_->OpenFileChosen(owner, filter, path);
+  }
+  int MessageBoxShown(HWND owner, LPCSTR text, LPCSTR caption, UINT type) override {
+    return window_->MessageBoxShown(owner, text, caption, type);
+  }
+
+ private:
+  DialogPresenter* window_;
+  DialogPresenter* previous_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  bool opened_ = false;
+  bool clicked_ = false;
+  bool ended_ = false;
+};
+
+// lumavox-render in this process with its dialogs on `display`, where the
+// user clicks Cancel in the digest window; ends with the program's status.
+[[noreturn]] void RenderAndCancelTheDigests(const std::string& display, const std::string& output) {
+  setenv("DISPLAY", display.c_str(), 1);  // NOLINT(concurrency-mt-unsafe): no other thread runs yet
+  std::string why;
+  std::unique_ptr<DialogPresenter> window = lumavox_host::OpenWindowPresenter(
+      std::string(LUMAVOX_BIN_DIR) + "/" LUMAVOX_WINDOW_LIBRARY, &why);
+  if (window == nullptr) std::_Exit(100);
+  SlowDigestOnTheWindow slow(window.get());
+  std::thread user([&] {
+    Desktop desktop(display);
+    if (!slow.WaitForDialog()) return;
+    const std::string progress = desktop.WaitForWindow("Lumavox");
+    desktop.Click(progress, X(126 + 25), Y(54 + 7));  // Cancel
+    slow.Clicked();
+  });
+  const std::vector<std::string> args = {"lumavox-render", "--frames", "24", "--threads", "4", output};
+  std::vector<const char*> argv;
+  argv.reserve(args.size());
+  for (const std::string& a : args) argv.push_back(a.c_str());
+  lumavox_host::ProgramDialogs dialogs;
+  dialogs.window = true;
+  const int status = lumavox_host::RunRenderProgram(
+      lumavox_host::ParseCommandLine(static_cast<int>(argv.size()), argv.data(), RenderPath()), dialogs);
+  slow.RenderEnded();
+  user.join();
+  std::_Exit(status);
+}
+
+// Cancel in the digest window stops the render: the program says so and
+// fails, and the folder holds the track files but no document of a package.
+TEST(DialogWindow, CancelInTheDigestWindowStopsTheRenderWithoutAPackage) {
+  for (const char* tool : {"Xvfb", "xdotool", "timeout"}) LUMAVOX_REQUIRE_TOOL(tool);
+  TempDir dir;
+  VirtualDisplay display(dir / "xvfb.log");
+  ASSERT_FALSE(display.name().empty()) << ReadText(dir / "xvfb.log");
+  GTEST_FLAG_SET(death_test_style, "fast");
+  EXPECT_EXIT(RenderAndCancelTheDigests(display.name(), dir / "c.DCP"), testing::ExitedWithCode(1),
+              "render stopped: 24 of 24 frames.*the render was stopped by Cancel in the "
+              "plug-in's dialog: the package is not complete");
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir / "c")) names.push_back(entry.path().filename());
+  std::sort(names.begin(), names.end());
+  ASSERT_EQ(names.size(), 2u);
+  EXPECT_EQ(names[0].rfind("j2c_", 0), 0u);
+  EXPECT_EQ(names[1].rfind("pcm_", 0), 0u);
 }
 
 // DISPLAY names a display that no server serves, as in a remote shell

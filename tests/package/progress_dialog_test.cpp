@@ -57,7 +57,8 @@ TEST(DigestDialog, CancelByButtonEscapeOrCloseBoxWritesNoDocument) {
       if (!acted) way(d);
       acted = true;
     };
-    EXPECT_TRUE(WriteDcpXml(nullptr, &p.info).Success());
+    // A render whose digests were cancelled did not finish.
+    EXPECT_EQ(WriteDcpXml(nullptr, &p.info), kDigestsCancelled);
     EXPECT_EQ(user.results, std::vector<INT_PTR>{IDCANCEL});
     EXPECT_EQ(p.FolderFiles(), TrackFilesOnly(p));
     EXPECT_TRUE(user.boxes.empty());
@@ -113,7 +114,7 @@ TEST(DigestDialog, WorkerThatCannotStartEndsTheDialogWithAMessage) {
   StandInPackage p(kSmpte2D);
   DialogUser user;
   SimulateThreadCreationFailures(1);
-  EXPECT_TRUE(WriteDcpXml(nullptr, &p.info).Success());
+  EXPECT_TRUE(WriteDcpXml(nullptr, &p.info).Failure());
   SimulateThreadCreationFailures(0);
   EXPECT_EQ(user.opened, 0);
   EXPECT_EQ(user.boxes, std::vector<std::string>{"ERROR: Calculating security contraints failed"});
