@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 #include "package/pcm_track_file.h"
 #include "package/subtitle_names.h"
@@ -156,7 +157,35 @@ bool CreateFolder(const char* folder, int* error) {
   return false;
 }
 
+// `path` is `folder` or lies below it; both absolute and normal, the folder
+// without a separator at its end.
+bool IsBelow(const fs::path& path, const fs::path& folder) {
+  auto p = path.begin();
+  for (auto f = folder.begin(); f != folder.end(); ++f, ++p) {
+    if (p == path.end() || *p != *f) return false;
+  }
+  return true;
+}
+
+// The absolute, normal form of `path` (without a separator at its end), and
+// the same with its links followed.
+std::pair<fs::path, fs::path> Forms(const std::string& path) {
+  std::error_code ec;
+  fs::path written = fs::absolute(path, ec).lexically_normal();
+  if (!written.has_filename()) written = written.parent_path();
+  fs::path followed = fs::weakly_canonical(written, ec);
+  if (ec) followed = written;
+  return {written, followed};
+}
+
 }  // namespace
+
+bool LiesInFolder(const std::string& path, const char* folder) {
+  if (path.empty() || folder == nullptr || folder[0] == '\0') return false;
+  const auto [file, fileFollowed] = Forms(path);
+  const auto [home, homeFollowed] = Forms(folder);
+  return IsBelow(file, home) || IsBelow(fileFollowed, homeFollowed);
+}
 
 bool CreatePackageFolder(const char* folder, std::string* foreign, int* creationError) {
   if (creationError != nullptr) *creationError = 0;

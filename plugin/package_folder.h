@@ -24,6 +24,10 @@ bool PackageFolderFromOutputPath(const char* outputPath, char* folder, size_t fo
 // not a render's; "." stands for the folder itself when it cannot be read.
 std::string ForeignPackageEntry(const char* folder);
 
+// True when `path` names the folder `folder` or something below it, as
+// written (made absolute) or once the links in either are followed.
+bool LiesInFolder(const std::string& path, const char* folder);
+
 // Creates `folder`; when something of that name exists and is a folder that
 // holds nothing but a render's files (or nothing), removes exactly that folder
 // tree and creates the folder anew. False when the existing folder is not

@@ -4,10 +4,13 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "package/pcm_track_file.h"
 #include "package/subtitle_check.h"
 #include "package/subtitle_fit.h"
+#include "package/subtitle_names.h"
 #include "platform/aesdk/aegp_suites.h"
 #include "plugin/callbacks.h"
 #include "plugin/debug_log.h"
@@ -28,6 +31,37 @@
 namespace {
 
 constexpr char kRemoveFolderReport[] = "Sorry cannot remove this %s directory, you need to manually remove it.";
+
+// The external channel files a render reads: L and R, with 5.1 also C, LFE,
+// Ls and Rs, with 7.1 also LC and RC.
+int ExternalChannelCount(const OutputOptions& options) {
+  return options.audioLayout == 2 ? 8 : options.audioLayout >= 1 ? 6 : 2;
+}
+
+// The files that the render reads from the user and that lie in the package
+// folder, which the render start replaces with everything in it: the first
+// of them, named with what it is, or empty.
+std::string InputInPackageFolder(const OutputOptions& options) {
+  std::vector<std::pair<std::string, std::string>> inputs;
+  if (options.subtitleOn) {
+    const std::string subtitle = FieldText(options.subtitlePath, sizeof options.subtitlePath);
+    inputs.emplace_back("subtitle file", subtitle);
+    const std::string folder = FolderOfPath(subtitle);
+    if (options.subtitleHasFont && !folder.empty())
+      inputs.emplace_back("subtitle font", folder + FieldText(options.fontFile, sizeof options.fontFile));
+  }
+  if (options.audioSource == 0) {
+    for (int k = 0; k < ExternalChannelCount(options); ++k)
+      inputs.emplace_back("external audio file", FieldText(options.channelFiles[k], sizeof options.channelFiles[k]));
+  }
+  for (const auto& [what, path] : inputs) {
+    if (LiesInFolder(path, options.folderPath))
+      return "The " + what + " " + path + " lies in the package folder " + options.folderPath +
+             ", which the render replaces: it would be deleted with the folder.\n Please move it out of the folder "
+             "and choose it again in the option dialog.\n";
+  }
+  return std::string();
+}
 
 bool CanOpenForReading(const char* path) {
   FILE* file = std::fopen(path, "rb");
@@ -132,6 +166,11 @@ A_Err PreparePackageFolder(AEIO_BasicData* basic, SuiteHandler& suites, AEIO_Out
     return kErrStartCheck;
   }
   std::printf("FOLDERPATH: %s\n\n", options.folderPath);
+  const std::string inside = InputInPackageFolder(options);
+  if (!inside.empty()) {
+    ShowMessage(basic, inside.c_str());
+    return kErrStartCheck;
+  }
   std::string foreign;
   int creationError = 0;
   if (!CreatePackageFolder(options.folderPath, &foreign, &creationError)) {
@@ -236,8 +275,7 @@ bool DurationInFrames(const A_Time& duration, uint32_t frameRate, double* frames
 
 int CheckExternalAudioFiles(const OutputOptions& options) {
   if (options.audioSource != 0) return 0;
-  const int count = options.audioLayout == 2 ? 8 : options.audioLayout >= 1 ? 6 : 2;
-  for (int k = 0; k < count; ++k) {
+  for (int k = 0; k < ExternalChannelCount(options); ++k) {
     if (!CanOpenForReading(options.channelFiles[k])) return -1;
   }
   return 0;

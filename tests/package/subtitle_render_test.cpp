@@ -199,3 +199,46 @@ TEST(SubtitleRenderStart, ASubtitlePathWithoutAFolderCannotLocateItsFont) {
   EXPECT_NE(Messages(*host).find("Last path element could not be removed: subs.xml."), std::string::npos)
       << Messages(*host);
 }
+
+// Files chosen from inside an earlier package of the same output (its
+// Interop subtitle folder): the render would delete them with the folder.
+// Refused by name before anything is removed.
+TEST(SubtitleRenderStart, FilesChosenInsideThePackageFolderAreRefusedBeforeItIsReplaced) {
+  TempDir dir;
+  {
+    auto earlier = SetUpHost(dir / "Film.DCP", 48, 4);
+    ChooseSubtitle(LiveOptions(*earlier), Reference("interop/subs_interop.xml"), 0);
+    auto source = MakePatternSource();
+    ASSERT_EQ(earlier->Render(*source), 0) << Messages(*earlier);
+  }
+  const std::string inside = dir / "Film/" + kInteropId;
+  // A subtitle file of the user's whose font is a link into the package.
+  std::filesystem::create_directory(dir / "user");
+  std::filesystem::copy_file(Reference("interop/subs_interop.xml"), dir / "user/subs.xml");
+  std::filesystem::create_symlink(inside + "/DejaVuSerif.ttf", dir / "user/DejaVuSerif.ttf");
+  const struct {
+    std::string subtitle, wav, named;
+  } cases[] = {
+      {inside + "/" + kInteropId + ".xml", "", "The subtitle file " + inside + "/" + kInteropId + ".xml"},
+      {dir / "user/subs.xml", "", "The subtitle font " + dir / "user/DejaVuSerif.ttf"},
+      {"", inside + "/L.wav", "The external audio file " + inside + "/L.wav"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.named);
+    auto host = SetUpHost(dir / "Film.DCP");
+    OutputOptions& options = LiveOptions(*host);
+    if (!c.subtitle.empty()) ChooseSubtitle(options, c.subtitle, 0);
+    if (!c.wav.empty()) {
+      std::filesystem::copy_file(SharedDir() + "/reference/wav/ch1_L.wav", c.wav);
+      options.audioSource = 0;
+      std::snprintf(options.channelFiles[0], sizeof options.channelFiles[0], "%s", c.wav.c_str());
+      std::snprintf(options.channelFiles[1], sizeof options.channelFiles[1], "%s",
+                    (SharedDir() + "/reference/wav/ch2_R.wav").c_str());
+    }
+    const std::vector<std::string> before = Entries(inside);
+    EXPECT_EQ(host->StartAdding(), kStartCheck);
+    EXPECT_NE(Messages(*host).find(c.named + " lies in the package folder " + dir / "Film"), std::string::npos)
+        << Messages(*host);
+    EXPECT_EQ(Entries(inside), before);
+  }
+}
