@@ -144,11 +144,28 @@ void ScriptedUser::Play() {
       break;
     }
     std::string why;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      chosen_.clear();
+    }
     const bool carried = Carry(line, top, &why);
     WaitUntilHandled();
-    PrintNewMessages();
+    const std::vector<std::string> messages = PrintNewMessages();
     if (!carried) {
       Fail(&line, why, top);
+      break;
+    }
+    std::string chosen;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      chosen.swap(chosen_);
+    }
+    // The dialogs' checks refuse a file with a message, or silently by not
+    // taking it (one that cannot be read).
+    if (!chosen.empty() && (!messages.empty() || !ShownInAnEdit(chosen))) {
+      why = "the dialog refused the file \"" + chosen + "\"";
+      for (size_t k = 0; k < messages.size(); ++k) why += (k == 0 ? ": " : "; ") + messages[k];
+      Fail(&line, why, TopDialog(false));
       break;
     }
     std::string unanswered;
@@ -240,7 +257,22 @@ bool ScriptedUser::Carry(const ScriptLine& line, HWND top, std::string* why) {
   return done != FALSE;
 }
 
-void ScriptedUser::PrintNewMessages() {
+bool ScriptedUser::ShownInAnEdit(const std::string& path) {
+  std::vector<HWND> open;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    open = open_;
+  }
+  for (HWND dialog : open) {
+    for (const ScreenControl& c : ScreenControls(dialog)) {
+      if (c.state.kind == ControlKind::Edit && c.state.text == path) return true;
+    }
+  }
+  return false;
+}
+
+std::vector<std::string> ScriptedUser::PrintNewMessages() {
+  std::vector<std::string> printed;
   std::vector<HWND> open;
   {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -261,6 +293,7 @@ void ScriptedUser::PrintNewMessages() {
       if (seen->second == text) continue;
       seen->second = text;
       if (!text.empty() && text != " - " && c.state.visible) {
+        printed.push_back(text);
         if (d.text.empty()) {
           std::fprintf(out_, "%s\n", text.c_str());
         } else {
@@ -270,6 +303,7 @@ void ScriptedUser::PrintNewMessages() {
       }
     }
   }
+  return printed;
 }
 
 void ScriptedUser::Fail(const ScriptLine* line, const std::string& why, HWND shown) {
@@ -322,6 +356,7 @@ bool ScriptedUser::OpenFileChosen(HWND, LPCSTR, std::string* path) {
     answerError_ = "the file-open dialog cannot choose \"" + *path + "\": no such file";
     return false;
   }
+  chosen_ = *path;
   return true;
 }
 

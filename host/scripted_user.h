@@ -3,7 +3,11 @@
 // thread of its own through the dialog layer's user input, line by line,
 // waiting after each line until the dialogs have handled it. File-open
 // dialogs and message boxes are answered from the script's "file" and
-// "answer" lines; the messages the dialogs show are printed.
+// "answer" lines; the messages the dialogs show are printed. A file that a
+// line chose and that the dialog then answers with a message, or shows in
+// none of its edits, was refused by it (a WAV or subtitle file that its
+// checks turn down): the script stops there, as at a line that cannot be
+// carried out.
 #pragma once
 
 #include <condition_variable>
@@ -44,7 +48,11 @@ class ScriptedUser : public DialogPresenter {
   bool Carry(const ScriptLine& line, HWND top, std::string* why);
   HWND TopDialog(bool wait);
   void WaitUntilHandled();
-  void PrintNewMessages();
+  // Prints the texts that the dialogs' message lines show since the last
+  // call, and returns them.
+  std::vector<std::string> PrintNewMessages();
+  // True when an edit of an open dialog shows `path`.
+  bool ShownInAnEdit(const std::string& path);
   void Fail(const ScriptLine* line, const std::string& why, HWND shown);
   void CancelOpenDialogs();
 
@@ -57,6 +65,7 @@ class ScriptedUser : public DialogPresenter {
   std::vector<HWND> open_;
   bool showDone_ = false;
   std::deque<std::string> files_;         // answers for the next file-open dialogs
+  std::string chosen_;                    // the file a file-open dialog chose during the line
   std::deque<int> answers_;               // buttons for the next message boxes
   std::string answerError_;               // a dialog the script had no answer for
   std::map<HWND, std::string> messages_;  // message lines as last printed

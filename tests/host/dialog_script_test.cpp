@@ -270,14 +270,25 @@ TEST(DialogScript, SevenOnePackageShowsItsChannels) {
   ExpectValid(dir / "Seven", false);
 }
 
-// A WAV file of the wrong rate, a subtitle file without an id and one whose
-// id is no UUID: the dialogs' own messages, and nothing of them in the record.
-TEST(DialogScript, BadChoicesShowTheDialogsMessagesAndChangeNothing) {
+// A file that the dialog refuses, with its message (a WAV file of the wrong
+// rate or of two channels; subtitle files without an id, with an id that is
+// no UUID, without their font, or timed at another rate), stops the script
+// at its line with that message: nothing is stored or rendered.
+TEST(DialogScript, AFileTheDialogRefusesStopsTheScriptWithItsMessage) {
   LUMAVOX_REQUIRE_TOOL("ffmpeg");
   TempDir dir;
-  CommandResult made = RunCommand({"ffmpeg", "-v", "error", "-f", "lavfi", "-i", "sine=frequency=440:duration=0.25",
-                                   "-ar", "44100", "-c:a", "pcm_s24le", dir / "take_L.wav"});
-  ASSERT_EQ(made.status, 0) << made.err;
+  for (const auto& [name, format] :
+       {std::pair<std::string, std::string>{"take_L.wav", "-ar 44100 -ac 1"}, {"stereo_L.wav", "-ar 48000 -ac 2"}}) {
+    std::vector<std::string> argv = {"ffmpeg", "-v", "error", "-f", "lavfi", "-i", "sine=duration=0.25"};
+    for (size_t at = 0; at < format.size();) {
+      const size_t blank = std::min(format.find(' ', at), format.size());
+      argv.push_back(format.substr(at, blank - at));
+      at = blank + 1;
+    }
+    argv.insert(argv.end(), {"-c:a", "pcm_s24le", dir / name});
+    CommandResult made = RunCommand(argv);
+    ASSERT_EQ(made.status, 0) << made.err;
+  }
   std::string noId = ReadText(Subtitles("interop/subs_interop.xml"));
   noId.erase(noId.find("  <SubtitleID>"), noId.find("<MovieTitle>") - noId.find("  <SubtitleID>"));
   WriteText(dir / "subs.xml", noId);
@@ -285,25 +296,38 @@ TEST(DialogScript, BadChoicesShowTheDialogsMessagesAndChangeNothing) {
   badId.replace(badId.find("77777777-0000"), 36, "reel-one");
   WriteText(dir / "bad_id.xml", badId);
   std::filesystem::copy_file(Subtitles("interop/DejaVuSerif.ttf"), dir / "DejaVuSerif.ttf");
+  std::filesystem::create_directory(dir / "no_font");
+  std::filesystem::copy_file(Subtitles("interop/subs_interop.xml"), dir / "no_font/subs.xml");
 
-  const std::string script =
-      "page Audio\n"
-      "choose Audio source = External Files\n" +
-      ChooseFile("Left", Wav("ch1_L")) + ChooseFile("Left", dir / "take_L.wav") +
-      "page Subtitle\n"
-      "tick Subtitles\n" +
-      ChooseFile("...", Subtitles("interop/subs_interop.xml")) + ChooseFile("...", dir / "subs.xml") +
-      ChooseFile("...", Subtitles("interop/subs_interop.xml")) + ChooseFile("...", dir / "bad_id.xml") + "press OK\n";
-  CommandResult r = RunScript(dir, script, {"--options", dir / "o.bin"});
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(r.err.find("Unsupported WAVE file - Sample rate has to be 48/96 khz"), std::string::npos) << r.err;
-  EXPECT_NE(r.err.find("This subtitlefile has no SubtitleID"), std::string::npos) << r.err;
-  EXPECT_NE(r.err.find("The id of this subtitlefile is not a UUID."), std::string::npos) << r.err;
-  const OutputOptions o = Record(dir / "o.bin");
-  EXPECT_EQ(std::string(o.channelFiles[0]), Wav("ch1_L"));  // the refused file did not replace it
-  EXPECT_EQ(o.inPoint, 0u);
-  EXPECT_EQ(std::string(o.subtitlePath), "");
-  EXPECT_EQ(std::string(o.subtitleUuid), "77777777-0000-4000-8000-0000000000bb");  // the accepted file's
+  const std::string smpte = std::filesystem::path(Subtitles("smpte/subs.xml")).lexically_normal().string();
+  const std::string audio = "page Audio\nchoose Audio source = External Files\n";
+  const std::string subtitles = "page Subtitle\ntick Subtitles\n";
+  const struct {
+    std::string script, fps, error;
+  } cases[] = {
+      {audio + ChooseFile("Left", dir / "take_L.wav"), "24",
+       "line 4 \"press Left\": the dialog refused the file \"" + dir / "take_L.wav" +
+           "\": Unsupported WAVE file - Sample rate has to be 48/96 khz"},
+      {audio + ChooseFile("Left", dir / "stereo_L.wav"), "24", "Unsupported WAVE file - Channels must be 1"},
+      {subtitles + ChooseFile("...", dir / "subs.xml"), "24",
+       "line 4 \"press ...\": the dialog refused the file \"" + dir / "subs.xml" +
+           "\": This subtitlefile has no SubtitleID"},
+      {subtitles + ChooseFile("...", dir / "bad_id.xml"), "24", "The id of this subtitlefile is not a UUID."},
+      {subtitles + ChooseFile("...", dir / "no_font/subs.xml"), "24", "No font file found next to this subtitlefile"},
+      {"choose Packing standard = SMPTE\n" + subtitles + ChooseFile("...", smpte), "25",
+       "line 5 \"press ...\": the dialog refused the file \"" + smpte +
+           "\": The subtitle file's EditRate is 24 1, but the composition's is 25 1"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.error);
+    CommandResult r = RunScript(dir, c.script + "press OK\n",
+                                {"--fps", c.fps, "--options", dir / "o.bin", dir / "R.DCP"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find(c.error), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("nothing is stored or rendered"), std::string::npos) << r.err;
+    EXPECT_FALSE(FileExists(dir / "o.bin"));
+    EXPECT_FALSE(FileExists(dir / "R"));
+  }
 }
 
 // A line that cannot be carried out stops the program with the line and
