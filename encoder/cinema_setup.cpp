@@ -15,10 +15,32 @@
 
 namespace {
 
-constexpr int32_t kMaxCompSize2K24 = 1041666;  // bytes per component and frame
-constexpr int32_t kMaxCompSize2K48 = 520833;
+// The profile's most bits per second of one component's coded data, and of
+// the pictures of an edit unit.
+constexpr uint64_t kComponentBitRate = 200000000;
+constexpr uint64_t kEditUnitBitRate = 250000000;
+// What the track-file library counts beyond the two codestreams of a
+// stereoscopic edit unit: the second eye's KLV key and length.
+constexpr uint32_t kSecondEyeKlvBytes = 16 + 4;
 
 }  // namespace
+
+int32_t cinema_component_limit(uint32_t frame_rate, bool stereoscopic) {
+  const uint64_t rate = uint64_t{frame_rate} * (stereoscopic ? 2 : 1);
+  return rate ? static_cast<int32_t>(kComponentBitRate / (8 * rate)) : 0;
+}
+
+uint32_t cinema_frame_budget(uint32_t bit_rate, uint32_t frame_rate, bool stereoscopic) {
+  if (frame_rate == 0) return 0;
+  // In unsigned 32-bit arithmetic (bit rates in Mbit/s).
+  uint32_t budget = static_cast<uint32_t>(bit_rate * 1000000u) / frame_rate / 8u;
+  if (stereoscopic) {
+    const auto pair = static_cast<uint32_t>(kEditUnitBitRate / (8 * uint64_t{frame_rate}));
+    const uint32_t eye = pair > kSecondEyeKlvBytes ? (pair - kSecondEyeKlvBytes) / 2 : 0;
+    if (budget > eye) budget = eye;
+  }
+  return budget;
+}
 
 int set_cinema_profile(int /*frame_rate*/, int is_2k, OutputOptions* options, opj_cparameters* parameters) {
   if (is_2k == 1) {
@@ -84,10 +106,9 @@ void cinema_setup_encoder(opj_cparameters* parameters, const OutputOptions* opti
     }
   }
 
-  // Bytes per frame, in unsigned 32-bit arithmetic (bit rates in Mbit/s).
-  const uint32_t rate = options->stereoscopic ? options->stereoBitRate : options->bitRate;
-  const uint32_t fps = options->frameRate;
-  const uint32_t budget = fps ? static_cast<uint32_t>(rate * 1000000u) / fps / 8u : 0u;
+  const bool stereoscopic = options->stereoscopic != 0;
+  const uint32_t budget = cinema_frame_budget(stereoscopic ? options->stereoBitRate : options->bitRate,
+                                              options->frameRate, stereoscopic);
 
   // Both products as signed 32-bit integers (wrapping like the stored format's
   // arithmetic, without overflow in C++).
@@ -96,11 +117,8 @@ void cinema_setup_encoder(opj_cparameters* parameters, const OutputOptions* opti
   const int32_t coded = static_cast<int32_t>(budget * 8u * static_cast<uint32_t>(c0.dx) * static_cast<uint32_t>(c0.dy));
   const float ratio = static_cast<float>(bits) / static_cast<float>(coded);
 
-  if (parameters->cp_cinema == CINEMA2K_24) {
+  if (parameters->cp_cinema == CINEMA2K_24 || parameters->cp_cinema == CINEMA2K_48) {
     parameters->tcp_rates[0] = ratio;
-    parameters->max_comp_size = kMaxCompSize2K24;
-  } else if (parameters->cp_cinema == CINEMA2K_48) {
-    parameters->tcp_rates[0] = ratio;
-    parameters->max_comp_size = kMaxCompSize2K48;
+    parameters->max_comp_size = cinema_component_limit(options->frameRate, stereoscopic);
   }
 }

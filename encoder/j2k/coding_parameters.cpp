@@ -23,6 +23,11 @@ int floorlog2(int a) {
 
 }  // namespace
 
+int32_t cp_component_packets_max(const opj_cp* cp) {
+  if (cp->max_comp_size <= 0) return 0;
+  return cp->max_comp_size > kTilePartHeaderBytes ? cp->max_comp_size - kTilePartHeaderBytes : 1;
+}
+
 void j2k_destroy_cp(opj_cp* cp) {
   if (!cp) return;
   std::free(cp->comment);

@@ -59,6 +59,13 @@ struct opj_cp {
 };
 // clang-format on
 
+// A tile-part's bytes beyond its packets: the SOT marker segment and SOD.
+constexpr int32_t kTilePartHeaderBytes = 12 + 2;
+
+// The most bytes one component's packets may take, so that its tile-part
+// (each holds one component) keeps within max_comp_size; 0: no limit.
+int32_t cp_component_packets_max(const opj_cp* cp);
+
 // Builds the coder's coding parameters (j2k->cp) from the record and the image;
 // nothing when an argument is null.
 void j2k_setup_encoder(opj_j2k* j2k, const opj_cparameters* parameters, const opj_image* image);

@@ -51,7 +51,7 @@ struct opj_cparameters {
   int32_t image_offset_x0, image_offset_y0;
   int32_t subsampling_dx, subsampling_dy;
   int32_t cp_cinema;             // opj_cinema_mode
-  int32_t max_comp_size;         // largest coded size of one component; 0: none
+  int32_t max_comp_size;         // largest tile-part of one component, in bytes; 0: none
   int32_t cp_rsiz;               // opj_rsiz_capabilities
   uint8_t tp_on;                 // not 0: tile-parts are formed
   char tp_flag;                  // progression letter at which tile-parts are cut

@@ -229,8 +229,10 @@ int t2_encode_packets(opj_t2* t2, int tileno, opj_tcd_tile* tile, int maxlayers,
   int pocno = cp->cinema == CINEMA4K_24 ? 2 : 1;
   if (pocno > tcp->numpocs + 1) pocno = tcp->numpocs + 1;
   // Every component's packets are measured against the budget, and each
-  // component also against max_comp_size when the coding parameters carry one.
+  // component's tile-part also against max_comp_size when the coding
+  // parameters carry one.
   const int maxcomp = t2->image->numcomps;
+  const int comp_packets_max = cp_component_packets_max(cp);
 
   opj_pi_iterator* pi = pi_initialise_encode(t2->image, cp, tileno, t2_mode);
   if (!pi) return -999;
@@ -266,7 +268,7 @@ int t2_encode_packets(opj_t2* t2, int tileno, opj_tcd_tile* tile, int maxlayers,
           }
         }
         if (e == -999) break;
-        if (cp->max_comp_size && comp_len > cp->max_comp_size) {
+        if (comp_packets_max && comp_len > comp_packets_max) {
           e = -999;
           break;
         }

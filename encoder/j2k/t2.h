@@ -24,7 +24,8 @@ void t2_destroy(opj_t2* t2);
 
 // Writes the packets of tile-part tpnum (final mode) or measures those of
 // every component (trial mode); the bytes written, or -999 when they do not
-// fit (in trial mode also when one component's packets exceed max_comp_size).
+// fit (in trial mode also when one component's tile-part would exceed
+// max_comp_size).
 int t2_encode_packets(opj_t2* t2, int tileno, opj_tcd_tile* tile, int maxlayers, uint8_t* dest, int len, int tpnum,
                       int tppos, int pino, J2K_T2_MODE t2_mode, int cur_totnum_tp);
 

@@ -183,7 +183,7 @@ int tcd_malloc_encode(opj_tcd* tcd, opj_image* image, opj_cp* cp, int curtileno,
     if (tcp->rates[j] != 0.0f) {
       const int bits = tile->numcomps * (tile->x1 - tile->x0) * (tile->y1 - tile->y0) * image->comps[0].prec;
       const float denom = tcp->rates[j] * 8 * image->comps[0].dx * image->comps[0].dy;
-      const int markerBytesPerLayer = ((tcd->cur_totnum_tp - 1) * 14) / tcp->numlayers;  // whole bytes
+      const int markerBytesPerLayer = ((tcd->cur_totnum_tp - 1) * kTilePartHeaderBytes) / tcp->numlayers;
       tcp->rates[j] = static_cast<float>(bits) / denom - static_cast<float>(markerBytesPerLayer);
     }
     if (tcp->rates[j] != 0.0f) {
@@ -757,6 +757,8 @@ int tcd_rateallocate_listed(opj_tcd* tcd, uint8_t* dest, int len) {
       trial_outcome fitting, failing;
       bool any_failed = false;
       std::vector<int64_t> comp_bytes(static_cast<size_t>(tile->numcomps));
+      // What each component's packets may take, its tile-part's markers aside.
+      const int64_t comp_max = cp_component_packets_max(tcd->cp);
       // A single layer's headers have a bound whatever passes it takes.
       const bool bounded = tcp->numlayers == 1;
       std::vector<int64_t> headers_max(static_cast<size_t>(tile->numcomps));
@@ -783,8 +785,8 @@ int tcd_rateallocate_listed(opj_tcd* tcd, uint8_t* dest, int len) {
           for (size_t c = 0; c < comp_bytes.size(); ++c) {
             bodies += comp_bytes[c];
             most += comp_bytes[c] + headers_max[c];
-            if (tcd->cp->max_comp_size && comp_bytes[c] > tcd->cp->max_comp_size) too_big = true;
-            if (tcd->cp->max_comp_size && comp_bytes[c] + headers_max[c] > tcd->cp->max_comp_size) small_enough = false;
+            if (comp_max && comp_bytes[c] > comp_max) too_big = true;
+            if (comp_max && comp_bytes[c] + headers_max[c] > comp_max) small_enough = false;
           }
           if (too_big || bodies > maxlen) {
             fits = false;

@@ -91,13 +91,31 @@ TEST(CinemaSetUp, RateFittingFromTheBitRate) {
   Render r48(2048, 1080, 48, false);
   r48.SetUp();
   EXPECT_FLOAT_EQ(r48.parameters.tcp_rates[0], 15.288254f);
-  EXPECT_EQ(r48.parameters.max_comp_size, 1041666);
 
+  // Each component's tile-part within 200 Mbit/s at the codestreams' rate:
+  // the edit rate, or twice it for the eyes of a stereoscopic picture.
+  const struct {
+    int fps;
+    bool stereo;
+    int32_t limit;
+  } limits[] = {{24, false, 1041666}, {25, false, 1000000}, {30, false, 833333}, {48, false, 520833},
+                {50, false, 500000},  {60, false, 416666},  {24, true, 520833}};
+  for (const auto& l : limits) {
+    Render r(l.stereo ? 4096 : 2048, 1080, l.fps, l.stereo);
+    r.SetUp();
+    EXPECT_EQ(r.parameters.max_comp_size, l.limit) << l.fps << (l.stereo ? " fps per eye" : " fps");
+  }
+
+  // Each eye keeps both and the second eye's KLV key and length (20 bytes)
+  // within 250 Mbit/s: (1302083 - 20) / 2 bytes at 125 Mbit/s per eye; a
+  // lower rate is not lowered.
   Render stereo(4096, 1080, 24, true);
   EXPECT_EQ(stereo.SetUp(), "");
-  EXPECT_FLOAT_EQ(stereo.parameters.tcp_rates[0], 15.288254f);
-  EXPECT_EQ(stereo.parameters.max_comp_size, 520833);
+  EXPECT_EQ(stereo.parameters.tcp_rates[0], 79626240.0f / (651031 * 8.0f));
   EXPECT_EQ(stereo.parameters.cp_rsiz, CINEMA2K);
+  EXPECT_EQ(cinema_frame_budget(125, 24, true), 651031u);
+  EXPECT_EQ(cinema_frame_budget(125, 24, false), 651041u);
+  EXPECT_EQ(cinema_frame_budget(100, 24, true), 520833u);
 
   // A bit rate of 0 leaves no budget: the ratio is infinite.
   Render zero(2048, 858, 24, false);

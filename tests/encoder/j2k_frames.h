@@ -34,8 +34,8 @@ void MakeFrame(Frame& frame, int width, int height, Content content, int flat_va
 struct EncodeSettings {
   unsigned bit_rate = 250;    // Mbit/s
   unsigned frame_rate = 24;   // frames per second
-  bool stereoscopic = false;  // 48-frame limits for a stereoscopic eye
-  int max_comp_size = -1;     // -1: the render's value for the mode
+  bool stereoscopic = false;  // the budget and limits of a stereoscopic eye
+  int max_comp_size = -1;     // -1: the render's value for the mode and rate
   size_t buffer_size = 0;     // 0: the render's byte-stream size
 };
 
