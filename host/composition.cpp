@@ -1,10 +1,27 @@
 #include "host/composition.h"
 
 #include <cmath>
+#include <cstdio>
 #include <numeric>
 #include <stdexcept>
+#include <string>
 
 namespace lumavox_host {
+
+namespace {
+
+// The host gives a rate in 16.16 fixed point: anything from 32768 frames per
+// second up would reach the plug-in as another rate.
+constexpr double kRateBeyondTheHost = 32768;
+
+std::string RateText(int num, int den) {
+  if (den == 1) return std::to_string(num) + " fps";
+  char text[64];
+  std::snprintf(text, sizeof text, "%.3f fps (%d/%d)", static_cast<double>(num) / den, num, den);
+  return text;
+}
+
+}  // namespace
 
 int32_t Composition::FrameRateFixed() const { return static_cast<int32_t>(std::llround(Fps() * 65536.0)); }
 
@@ -54,6 +71,9 @@ Composition ResolveComposition(const CommandLine& cl, const MediaInfo* input) {
   } else {
     c.frames = static_cast<int64_t>(std::llround(10.0 * c.Fps()));
   }
+  if (c.Fps() >= kRateBeyondTheHost)
+    throw std::invalid_argument("the input's rate of " + RateText(c.fps_num, c.fps_den) +
+                                " is beyond the frame rates the host can give (below 32768 fps)");
   if (c.frames < 1) throw std::invalid_argument("the composition would hold no frame (--seconds too short)");
   return c;
 }

@@ -1,5 +1,6 @@
 #include "host/ffmpeg/ffmpeg_decoder.h"
 
+#include <cmath>
 #include <cstring>
 #include <stdexcept>
 #include <vector>
@@ -13,6 +14,10 @@ std::string AvError(int code) {
 }
 
 namespace {
+
+// A decoder that fails this many frames in a row without decoding one is
+// given up.
+constexpr int kFailuresInARow = 1000;
 
 // Whether the file's header already says all that is read of its streams
 // (sizes, rates, lengths, start times, sound layouts), so that the probe can
@@ -40,6 +45,20 @@ bool HeaderDescribesStreams(const AVFormatContext* format) {
   return pictures <= 1 && sounds <= 1;
 }
 
+// The best stream of `type`: of pictures, never an attached picture (cover
+// art), which the best would be when it is the file's only picture.
+int BestStream(AVFormatContext* format, AVMediaType type, const AVCodec** decoder) {
+  int best = av_find_best_stream(format, type, -1, -1, decoder, 0);
+  if (best < 0 || !(format->streams[best]->disposition & AV_DISPOSITION_ATTACHED_PIC)) return best;
+  best = AVERROR_STREAM_NOT_FOUND;
+  for (unsigned i = 0; i < format->nb_streams && best < 0; ++i) {
+    const AVStream* s = format->streams[i];
+    if (s->codecpar->codec_type == type && !(s->disposition & AV_DISPOSITION_ATTACHED_PIC))
+      best = av_find_best_stream(format, type, static_cast<int>(i), -1, decoder, 0);
+  }
+  return best;
+}
+
 }  // namespace
 
 Decoder::~Decoder() {
@@ -49,10 +68,11 @@ Decoder::~Decoder() {
   avformat_close_input(&format);
 }
 
-bool Decoder::Open(const std::string& path, AVMediaType type, int threads) {
+bool Decoder::Open(const std::string& path, AVMediaType type, int threads, bool decode) {
   int rc = avformat_open_input(&format, path.c_str(), nullptr, nullptr);
   if (rc < 0) throw std::runtime_error("cannot open input '" + path + "': " + AvError(rc));
-  if (!HeaderDescribesStreams(format)) {
+  described_by_header = HeaderDescribesStreams(format);
+  if (!described_by_header) {
     // The probe decodes on one thread: with a decoder's own threads it would
     // read and decode a picture per thread before it had the first.
     std::vector<AVDictionary*> probe(format->nb_streams, nullptr);
@@ -62,14 +82,16 @@ bool Decoder::Open(const std::string& path, AVMediaType type, int threads) {
     if (rc < 0) throw std::runtime_error("cannot read input '" + path + "': " + AvError(rc));
   }
   const AVCodec* decoder = nullptr;
-  stream = av_find_best_stream(format, type, -1, -1, &decoder, 0);
+  stream = BestStream(format, type, &decoder);
   if (stream < 0) return false;
+  packet = av_packet_alloc();
+  if (!packet) throw std::runtime_error("out of memory opening '" + path + "'");
+  if (!decode) return true;
   if (!decoder)
     throw std::runtime_error("input '" + path + "': no decoder for its " + av_get_media_type_string(type) + " stream");
   codec = avcodec_alloc_context3(decoder);
-  packet = av_packet_alloc();
   frame = av_frame_alloc();
-  if (!codec || !packet || !frame) throw std::runtime_error("out of memory opening '" + path + "'");
+  if (!codec || !frame) throw std::runtime_error("out of memory opening '" + path + "'");
   avcodec_parameters_to_context(codec, format->streams[stream]->codecpar);
   codec->pkt_timebase = format->streams[stream]->time_base;
   codec->thread_count = threads;  // 0: the decoder's own threads, as many as there are cores
@@ -78,7 +100,18 @@ bool Decoder::Open(const std::string& path, AVMediaType type, int threads) {
   return true;
 }
 
+bool Decoder::Read() {
+  const int rc = av_read_frame(format, packet);
+  if (rc < 0) {
+    if (rc != AVERROR_EOF) read_error = rc;
+    return false;
+  }
+  mender.Mend(format, packet);
+  return true;
+}
+
 bool Decoder::Next() {
+  int failures = 0;
   while (!output_done) {
     int rc = avcodec_receive_frame(codec, frame);
     if (rc == 0) return true;
@@ -86,21 +119,26 @@ bool Decoder::Next() {
       output_done = true;
       break;
     }
-    if (rc != AVERROR(EAGAIN)) throw std::runtime_error("decoding failed: " + AvError(rc));
+    // A frame that cannot be decoded (a damaged packet, or the last one of
+    // a file cut short) is skipped, as players do; its decoder goes on,
+    // unless it fails whatever it is given.
+    if (rc != AVERROR(EAGAIN)) {
+      if (++failures > kFailuresInARow)
+        throw std::runtime_error("input '" + std::string(format->url) + "' cannot be decoded: " + AvError(rc));
+      continue;
+    }
     if (input_done) {
       avcodec_send_packet(codec, nullptr);
       continue;
     }
-    rc = av_read_frame(format, packet);
-    if (rc < 0) {
+    if (!Read()) {
       input_done = true;
       avcodec_send_packet(codec, nullptr);
       continue;
     }
     if (packet->stream_index == stream) {
       rc = avcodec_send_packet(codec, packet);
-      // A damaged packet is skipped, as players do.
-      (void)rc;
+      (void)rc;  // a damaged packet is skipped too
     }
     av_packet_unref(packet);
   }
@@ -108,8 +146,13 @@ bool Decoder::Next() {
 }
 
 double Decoder::StartSeconds() const {
-  const AVStream* s = format->streams[stream];
-  return s->start_time == AV_NOPTS_VALUE ? 0.0 : static_cast<double>(s->start_time) * av_q2d(s->time_base);
+  const double start = Seconds(format->streams[stream]->start_time);
+  return std::isnan(start) ? 0.0 : start;
+}
+
+double Decoder::Seconds(int64_t timestamp) const {
+  return timestamp == AV_NOPTS_VALUE ? NAN
+                                     : static_cast<double>(timestamp) * av_q2d(format->streams[stream]->time_base);
 }
 
 PictureFile::~PictureFile() {

@@ -9,33 +9,47 @@ extern "C" {
 #include <libavformat/avformat.h>
 }
 
+#include "host/ffmpeg/timestamp_mender.h"
+
 namespace lumavox_host {
 
 // FFmpeg's text for error `code`.
 std::string AvError(int code);
 
 // One opened stream of one kind: its own demuxer and decoder, so that pictures
-// and sound can be read at their own pace.
+// and sound can be read at their own pace. A movie's picture stream is never
+// an attached picture (a sound file's cover art).
 struct Decoder {
   AVFormatContext* format = nullptr;
   AVCodecContext* codec = nullptr;
   AVPacket* packet = nullptr;
   AVFrame* frame = nullptr;
   int stream = -1;
-  bool input_done = false;   // no more packets
-  bool output_done = false;  // decoder drained
+  bool described_by_header = false;  // the header told all of the streams: they were not probed
+  bool input_done = false;           // no more packets
+  bool output_done = false;          // decoder drained
+  // What ended the reading before the end of the file (an FFmpeg error
+  // code), 0 when it ended there.
+  int read_error = 0;
+  TimestampMender mender;
 
   Decoder() = default;
   Decoder(const Decoder&) = delete;
   Decoder& operator=(const Decoder&) = delete;
   ~Decoder();
 
-  // Opens `path` and its best stream of `type`; returns false when there is no
-  // such stream; throws on unreadable files.
-  bool Open(const std::string& path, AVMediaType type, int threads = 0);
+  // Opens `path` and its best stream of `type`, with its decoder unless
+  // `decode` is false; returns false when there is no such stream; throws on
+  // unreadable files.
+  bool Open(const std::string& path, AVMediaType type, int threads = 0, bool decode = true);
+  // Reads the next packet of any stream into `packet`, its time stamps
+  // mended; false at the end of the file or at a read error (`read_error`).
+  bool Read();
   // Decodes the next frame into `frame`; false at the end.
   bool Next();
   double StartSeconds() const;
+  // The seconds of `timestamp` in the stream's time base; NaN for none.
+  double Seconds(int64_t timestamp) const;
 };
 
 // A single picture file, read with a demuxer and a decoder of its own.

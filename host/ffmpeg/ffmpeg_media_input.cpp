@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
-#include <deque>
 #include <filesystem>
 #include <optional>
 #include <stdexcept>
@@ -11,19 +11,21 @@
 #include <vector>
 
 extern "C" {
-#include <libavutil/channel_layout.h>
 #include <libavutil/display.h>
 #include <libavutil/opt.h>
-#include <libswresample/swresample.h>
 }
 
 #include "host/ffmpeg/ffmpeg_decoder.h"
 #include "host/ffmpeg/ffmpeg_scaler.h"
-#include "host/test_pattern.h"
+#include "host/ffmpeg/movie_sound.h"
 
 namespace lumavox_host {
 
 namespace {
+
+// A file whose streams end this many seconds before the length its header
+// gives is cut short.
+constexpr double kCutShort = 0.1;
 
 // Threads a movie's scaler splits each picture among: its pictures are
 // decoded in order on one thread, which would otherwise also scale them alone.
@@ -88,32 +90,35 @@ struct FfmpegMediaInput::Video {
   AVFrame* current = nullptr;  // the picture last chosen
   bool pending = false;        // decoder.frame holds a picture not yet chosen
   double pending_time = 0;
-  int64_t decoded = 0;      // pictures decoded so far
-  int64_t last_index = -1;  // composition frame last rendered
+  int64_t decoded = 0;       // pictures decoded so far
+  int64_t last_index = -1;   // composition frame last rendered
+  double origin = 0;         // the first picture's time on the file's clock
+  double last_start = 0;     // when the picture decoded last starts, from the first one's start
+  double end = 0;            // where the pictures decoded so far end, from the first one's start
+  bool decoded_all = false;  // the decoder has no more pictures
   Scaler scaler;
   HostFrame upright;  // a turned picture before it is turned
 
   ~Video() { av_frame_free(&current); }
 
-  double FrameTime(const AVFrame* f, double fallback) const {
-    int64_t ts = f->best_effort_timestamp;
-    if (ts == AV_NOPTS_VALUE) return fallback;
-    const AVStream* s = decoder.format->streams[decoder.stream];
-    return static_cast<double>(ts) * av_q2d(s->time_base) - decoder.StartSeconds();
+  // When the picture just decoded starts, from the first one's start, and
+  // when it ends. A picture whose time stamp is missing, or does not come
+  // after the one before (the last pictures of some files carry stale ones),
+  // follows the picture before it.
+  double Place(const AVFrame* f, double period) {
+    const double duration = f->pkt_duration > 0 ? decoder.Seconds(f->pkt_duration) : period;
+    double time = decoder.Seconds(f->best_effort_timestamp);
+    if (decoded == 0) {
+      origin = std::isnan(time) ? decoder.StartSeconds() : time;
+      time = 0;
+    } else {
+      time -= origin;
+      if (!(time > last_start)) time = end;
+    }
+    last_start = time;
+    end = time + duration;
+    return time;
   }
-};
-
-struct FfmpegMediaInput::Audio {
-  Decoder decoder;
-  SwrContext* resampler = nullptr;
-  std::deque<int16_t> samples;  // interleaved stereo, from sample frame `base`
-  int64_t base = 0;
-  bool flushed = false;
-  bool placed = false;    // the sound's start against the picture's is known
-  int64_t skip = 0;       // sample frames still to drop: the sound began before the picture
-  int64_t silent_to = 0;  // the sample frames before it are silence: the sound began after the picture
-
-  ~Audio() { swr_free(&resampler); }
 };
 
 FfmpegMediaInput::FfmpegMediaInput(const std::string& path, PngHeaderReader png_header) : path_(path) {
@@ -130,22 +135,60 @@ FfmpegMediaInput::FfmpegMediaInput(const std::string& path, PngHeaderReader png_
   if (quarter_turns_ % 2) std::swap(info_.width, info_.height);
   TakeTiming(fmt, st);
   picture_start_ = video_->decoder.StartSeconds();
-  if (info_.frames <= 0) {
-    // Nothing says how long it is: count the pictures on a second opening.
-    Decoder counter;
-    counter.Open(path, AVMEDIA_TYPE_VIDEO);
-    while (av_read_frame(counter.format, counter.packet) >= 0) {
-      if (counter.packet->stream_index == counter.stream) ++info_.frames;
-      av_packet_unref(counter.packet);
-    }
-    if (info_.seconds <= 0)
-      info_.seconds = static_cast<double>(info_.frames) / av_q2d(AVRational{info_.fps_num, info_.fps_den});
-  }
-  info_.has_sound = av_find_best_stream(fmt, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0) >= 0;
   // The image file reader numbers the pictures at a rate of its own choosing.
   info_.image_sequence = std::strcmp(fmt->iformat->name, "image2") == 0;
+  if (!info_.image_sequence && !video_->decoder.described_by_header) MeasurePictures();
+  info_.has_sound = av_find_best_stream(fmt, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0) >= 0;
   if (info_.image_sequence && info_.frames > 0) first_file_ = FirstNumberedFile(fmt, path);
   if (first_file_ >= 0) video_.reset();
+}
+
+// How long the pictures last, from their packets read on a second opening
+// without decoding them: from the first one's start to where the last one
+// ends. The pictures of a file that gives each its time follow those times;
+// those of a file that leaves some without one (AVI, MPEG program streams)
+// last at least their durations together, as their decoder times them. A
+// file whose packets end before the length its header gives is cut short.
+void FfmpegMediaInput::MeasurePictures() {
+  Decoder reader;
+  reader.Open(path_, AVMEDIA_TYPE_VIDEO, 0, false);
+  const double period = static_cast<double>(info_.fps_den) / info_.fps_num;
+  double first = INFINITY, end = -INFINITY, durations = 0, file_end = 0;
+  bool all_timed = true;
+  int64_t pictures = 0;
+  for (; reader.Read(); av_packet_unref(reader.packet)) {
+    const AVPacket* p = reader.packet;
+    const AVRational time_base = reader.format->streams[p->stream_index]->time_base;
+    const int64_t ts = p->pts != AV_NOPTS_VALUE ? p->pts : p->dts;
+    if (ts != AV_NOPTS_VALUE) file_end = std::max(file_end, static_cast<double>(ts + p->duration) * av_q2d(time_base));
+    if (p->stream_index != reader.stream || (p->flags & AV_PKT_FLAG_DISCARD)) continue;
+    ++pictures;
+    const double duration = p->duration > 0 ? reader.Seconds(p->duration) : period;
+    durations += duration;
+    all_timed = all_timed && p->pts != AV_NOPTS_VALUE;
+    if (ts == AV_NOPTS_VALUE) continue;
+    first = std::min(first, reader.Seconds(ts));
+    end = std::max(end, reader.Seconds(ts) + duration);
+  }
+  if (std::isinf(first)) first = end = 0;
+  if (!all_timed) end = std::max(end, first + durations);
+  char held[96];
+  std::snprintf(held, sizeof held, " holds %lld pictures, to %.3f s", static_cast<long long>(pictures), end - first);
+  if (reader.read_error != 0)
+    throw std::runtime_error("input '" + path_ + "'" + held + ", where reading it failed: " +
+                             AvError(reader.read_error) + "; is the file cut short or damaged?");
+  const AVFormatContext* fmt = reader.format;
+  const double declared = static_cast<double>(fmt->duration) / AV_TIME_BASE;
+  if (fmt->duration_estimation_method == AVFMT_DURATION_FROM_STREAM && fmt->duration > 0 &&
+      file_end < declared - kCutShort) {
+    char ends[96];
+    std::snprintf(ends, sizeof ends, ", and all it holds ends at %.3f s of the %.3f s", file_end, declared);
+    throw std::runtime_error("input '" + path_ + "'" + held + ends +
+                             " its header gives: is the file cut short or damaged?");
+  }
+  if (pictures == 0) throw std::runtime_error("input '" + path_ + "' holds no picture");
+  info_.seconds = end - first;
+  info_.frames = std::max<int64_t>(1, std::llround(info_.seconds * info_.fps_num / info_.fps_den));
 }
 
 // A numbered sequence of PNG files whose first one PngFrameReader reads: its
@@ -199,6 +242,7 @@ FfmpegMediaInput::~FfmpegMediaInput() = default;
 void FfmpegMediaInput::SetCompositionRate(int fps_num, int fps_den) {
   comp_num_ = fps_num;
   comp_den_ = fps_den;
+  if (sound_) sound_->SetCompositionRate(fps_num, fps_den);
 }
 
 std::string FfmpegMediaInput::PictureName(int64_t number) const { return NumberedName(path_, number); }
@@ -213,25 +257,41 @@ void FfmpegMediaInput::RenderFrame(int64_t index, HostFrame& out) {
   v.last_index = index;
   const double input_period = static_cast<double>(info_.fps_den) / info_.fps_num;
   const double comp_period = static_cast<double>(comp_den_) / comp_num_;
-  // The picture shown is the latest that starts by the middle of this frame.
-  const double limit = (static_cast<double>(index) + 0.5) * comp_period;
+  // The picture shown is the latest that starts before the middle of this
+  // frame (one that starts there, by its rounded time, is the next frame's).
+  const double middle = (static_cast<double>(index) + 0.5) * comp_period - 1e-9;
   for (;;) {
     if (!v.pending) {
-      if (!v.decoder.Next()) break;
+      if (!v.decoder.Next()) {
+        v.decoded_all = true;
+        break;
+      }
       v.pending = true;
       // The pictures of a sequence follow each other at the composition's rate.
-      v.pending_time = info_.image_sequence
-                           ? static_cast<double>(v.decoded) * comp_period
-                           : v.FrameTime(v.decoder.frame, static_cast<double>(v.decoded) * input_period);
+      v.pending_time = info_.image_sequence ? static_cast<double>(v.decoded) * comp_period
+                                            : v.Place(v.decoder.frame, input_period);
       ++v.decoded;
     }
-    if (v.current && v.pending_time > limit) break;
+    if (v.current && v.pending_time >= middle) break;
     if (!v.current) v.current = av_frame_alloc();
     av_frame_unref(v.current);
     av_frame_move_ref(v.current, v.decoder.frame);
     v.pending = false;
   }
-  if (!v.current) throw std::runtime_error("input '" + path_ + "': no picture could be decoded");
+  const std::string read_error = v.decoder.read_error != 0
+                                     ? " (reading it failed: " + AvError(v.decoder.read_error) + ")"
+                                     : "";
+  if (!v.current) throw std::runtime_error("input '" + path_ + "': no picture could be decoded" + read_error);
+  // Past the pictures' end, the last one is held; but a frame within the
+  // length the file gives that no picture reaches means the file ends early.
+  if (v.decoded_all && !info_.image_sequence && static_cast<double>(index) * comp_period >= v.end - 1e-6 &&
+      index < std::llround(info_.seconds * comp_num_ / comp_den_)) {
+    char span[64];
+    std::snprintf(span, sizeof span, "%.3f s of the %.3f s", v.end, info_.seconds);
+    throw std::runtime_error("input '" + path_ + "' held " + std::to_string(v.decoded) + " pictures, to " + span +
+                             " it runs: frame " + std::to_string(index) + " has none" + read_error +
+                             "; is the file cut short or damaged?");
+  }
 
   if (quarter_turns_ == 0) {
     ScaleToHost(v.scaler, v.current, out, MovieScalingThreads(), path_);
@@ -247,68 +307,9 @@ void FfmpegMediaInput::RenderFrame(int64_t index, HostFrame& out) {
 }
 
 std::vector<int16_t> FfmpegMediaInput::Sound(int64_t first, int count) {
-  std::vector<int16_t> result(static_cast<size_t>(std::max(0, count)) * 2, 0);
-  if (!info_.has_sound || count <= 0) return result;
-  // Sound dropped as played is decoded again from the start.
-  if (!audio_ || (first < audio_->base && audio_->base > audio_->silent_to)) {
-    audio_ = std::make_unique<Audio>();
-    if (!audio_->decoder.Open(path_, AVMEDIA_TYPE_AUDIO)) return result;
-    AVCodecContext* c = audio_->decoder.codec;
-    AVChannelLayout in_layout;
-    if (c->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || c->ch_layout.nb_channels <= 0)
-      av_channel_layout_default(&in_layout, std::max(1, c->ch_layout.nb_channels));
-    else av_channel_layout_copy(&in_layout, &c->ch_layout);
-    AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
-    int rc = swr_alloc_set_opts2(&audio_->resampler, &stereo, AV_SAMPLE_FMT_S16, kSoundRate, &in_layout, c->sample_fmt,
-                                 c->sample_rate, 0, nullptr);
-    av_channel_layout_uninit(&in_layout);
-    if (rc < 0 || swr_init(audio_->resampler) < 0)
-      throw std::runtime_error("input '" + path_ + "': cannot resample its sound");
-  }
-  Audio& a = *audio_;
-  // Drop what lies before the request.
-  int64_t drop = std::clamp<int64_t>(first - a.base, 0, static_cast<int64_t>(a.samples.size() / 2));
-  a.samples.erase(a.samples.begin(), a.samples.begin() + drop * 2);
-  a.base += drop;
-  const int64_t want_end = first + count;
-  std::vector<int16_t> converted;
-  while (a.base + static_cast<int64_t>(a.samples.size() / 2) < want_end && !a.flushed) {
-    const bool got = a.decoder.Next();
-    const AVFrame* f = a.decoder.frame;
-    int in_count = got ? f->nb_samples : 0;
-    int room = swr_get_out_samples(a.resampler, in_count);
-    if (room < 0) break;
-    converted.resize(static_cast<size_t>(room) * 2 + 2);
-    uint8_t* outs[1] = {reinterpret_cast<uint8_t*>(converted.data())};
-    int made = got ? swr_convert(a.resampler, outs, room, const_cast<const uint8_t**>(f->extended_data), in_count)
-                   : swr_convert(a.resampler, outs, room, nullptr, 0);
-    if (made < 0) throw std::runtime_error("input '" + path_ + "': resampling its sound failed");
-    if (got && !a.placed) {
-      // The sound plays from its first sample's time, the picture from its
-      // own: silence before a sound that starts later, none of what
-      // starts earlier.
-      a.placed = true;
-      const int64_t ts = f->best_effort_timestamp;
-      const AVStream* s = a.decoder.format->streams[a.decoder.stream];
-      const double start = ts == AV_NOPTS_VALUE ? a.decoder.StartSeconds()
-                                                : static_cast<double>(ts) * av_q2d(s->time_base);
-      const int64_t lead = std::llround((start - picture_start_) * kSoundRate);
-      if (lead > 0) a.base = a.silent_to = lead;
-      else a.skip = -lead;
-    }
-    const int64_t dropped = std::min<int64_t>(a.skip, made);
-    a.skip -= dropped;
-    a.samples.insert(a.samples.end(), converted.begin() + dropped * 2, converted.begin() + made * 2);
-    if (!got) a.flushed = true;
-  }
-  // Sound that starts after the request (when the request lies past what was dropped) stays silent.
-  const int64_t start = std::max<int64_t>(first, a.base);
-  const int64_t end = std::min<int64_t>(want_end, a.base + static_cast<int64_t>(a.samples.size() / 2));
-  for (int64_t s = start; s < end; ++s) {
-    result[static_cast<size_t>(s - first) * 2] = a.samples[static_cast<size_t>(s - a.base) * 2];
-    result[static_cast<size_t>(s - first) * 2 + 1] = a.samples[static_cast<size_t>(s - a.base) * 2 + 1];
-  }
-  return result;
+  if (!info_.has_sound || count <= 0) return std::vector<int16_t>(static_cast<size_t>(std::max(0, count)) * 2, 0);
+  if (!sound_) sound_ = std::make_unique<MovieSound>(path_, picture_start_, comp_num_, comp_den_);
+  return sound_->Read(first, count);
 }
 
 }  // namespace lumavox_host

@@ -13,6 +13,8 @@ struct AVStream;
 
 namespace lumavox_host {
 
+class MovieSound;
+
 class FfmpegMediaInput : public FfmpegInput {
  public:
   // Opens and probes; throws std::runtime_error with a clear message when the
@@ -27,15 +29,16 @@ class FfmpegMediaInput : public FfmpegInput {
   std::string PictureName(int64_t number) const override;
   void SetCompositionRate(int fps_num, int fps_den) override;
   // A movie's frames are cheapest in increasing order; going back reopens
-  // the file. Past the last picture the last one is held.
+  // the file. Past the last picture the last one is held; a frame within the
+  // movie's length that its pictures do not reach (a file cut short) throws.
   void RenderFrame(int64_t index, HostFrame& out) override;
   std::vector<int16_t> Sound(int64_t first, int count) override;
 
  private:
   struct Video;
-  struct Audio;
   bool OpenPngSequence(PngHeaderReader png_header);
   void TakeTiming(AVFormatContext* format, AVStream* stream);
+  void MeasurePictures();
   std::string path_;
   MediaInfo info_;
   int64_t first_file_ = -1;
@@ -46,7 +49,7 @@ class FfmpegMediaInput : public FfmpegInput {
   int quarter_turns_ = 0;
   int comp_num_ = 24, comp_den_ = 1;
   std::unique_ptr<Video> video_;
-  std::unique_ptr<Audio> audio_;
+  std::unique_ptr<MovieSound> sound_;
 };
 
 }  // namespace lumavox_host
