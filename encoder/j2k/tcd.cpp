@@ -387,6 +387,15 @@ pass_choice choose_passes(const opj_tcd_cblk_enc* cblk, int taken, double thresh
   return c;
 }
 
+// The passes of a block up to the last one that takes off distortion: no
+// threshold takes the ones after it, so that they tell nothing of what the
+// planes below could add.
+int passes_taking_off_distortion(const opj_tcd_cblk_enc* cblk) {
+  int n = cblk->totalpasses;
+  while (n > 0 && cblk->passes[n - 1].distortiondec == (n > 1 ? cblk->passes[n - 2].distortiondec : 0.0)) --n;
+  return n;
+}
+
 }  // namespace
 
 // Whether a block whose coding stopped above its last plane could take more
@@ -512,7 +521,7 @@ int tcd_encode_tile(opj_tcd* tcd, int tileno, uint8_t* dest, int len) {
       for_each_cblk(tile, [&](int, opj_tcd_cblk_enc* cblk) {
         cblk->waiting = false;
         if (cblk->planes_left <= 0) return;
-        if (cblk->numpassesinlayers + kPassesNearTheEnd < cblk->totalpasses) {
+        if (cblk->numpassesinlayers + kPassesNearTheEnd < passes_taking_off_distortion(cblk)) {
           cblk->planes_left = 0;
         } else if (may_wait(cblk)) {
           cblk->waiting = true;

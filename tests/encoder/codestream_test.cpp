@@ -366,3 +366,54 @@ TEST(Codestream, AFrameAfterAnotherGivesTheBytesOfAFirstFrame) {
   ASSERT_EQ(between.status, 1);
   EXPECT_TRUE(first.codestream == after.codestream);
 }
+
+// Pictures that use a small part of the budget keep every bit-plane that
+// coding them in full would keep: thin details come back as closely as when
+// every plane is coded, and as with OpenJPEG's encoder.
+TEST(Codestream, SparsePicturesKeepTheirLowestPlanes) {
+  LUMAVOX_REQUIRE_TOOL("opj_compress");
+  LUMAVOX_REQUIRE_TOOL("opj_decompress");
+  LUMAVOX_REQUIRE_TOOL("ffmpeg");
+  constexpr int kW = 1998, kH = 1080;
+  lumavox_test::TempDir dir;
+  // Colour bars as ffmpeg draws them, at 16 bits.
+  const auto bars = lumavox_test::RunCommand({"ffmpeg", "-v", "error", "-f", "lavfi", "-i",
+                                              "smptehdbars=size=1998x1080", "-frames:v", "1", "-pix_fmt", "rgb48be",
+                                              "-f", "rawvideo", dir / "bars.rgb"});
+  ASSERT_EQ(bars.status, 0) << bars.err;
+  const std::vector<uint8_t> bar_bytes = lumavox_test::ReadBytes(dir / "bars.rgb");
+  ASSERT_EQ(bar_bytes.size(), size_t{kW} * kH * 6);
+  for (const char* picture : {"one-pixel lines and a green pixel", "colour bars"}) {
+    SCOPED_TRACE(picture);
+    Frame f;
+    MakeFrame(f, kW, kH, Content::kFlat);
+    for (size_t i = 0; i < f.planes[0].size(); ++i) {
+      const size_t x = i % kW, y = i / kW;
+      for (int c = 0; c < 3; ++c) {
+        int& v = f.planes[c][i];
+        if (picture[0] == 'c') {
+          v = ((bar_bytes[6 * i + 2 * c] << 8) | bar_bytes[6 * i + 2 * c + 1]) >> 4;
+        } else if (x == 1201 && y == 333) {
+          v = c == 1 ? 3900 : 200;
+        } else {
+          v = (x == 517 || x == 1500 || y == 701) ? 3600 - 700 * c : 1024;
+        }
+      }
+    }
+    const EncodeResult r = Encode(f, Rate(250));
+    ASSERT_EQ(r.status, 1);
+    EXPECT_LT(r.codestream.size(), r.budget / 10);  // far from binding
+    EncodeSettings every_plane = Rate(250);
+    every_plane.no_budget = true;
+    WriteFramePpm(f, dir / "in.ppm");
+    const auto c = lumavox_test::RunCommand(
+        {"opj_compress", "-i", dir / "in.ppm", "-o", dir / "ref.j2c", "-cinema2K", "24", "-GuardBits", "1"});
+    ASSERT_EQ(c.status, 0) << c.err;
+    const auto ours = DecodeWithOpenJpeg(r.codestream, dir.path(), "ours");
+    const auto full = DecodeWithOpenJpeg(Encode(f, every_plane).codestream, dir.path(), "full");
+    const auto ref = DecodeWithOpenJpeg(lumavox_test::ReadBytes(dir / "ref.j2c"), dir.path(), "ref");
+    ASSERT_FALSE(ours.empty() || full.empty() || ref.empty());
+    EXPECT_GE(Psnr(f, ours), Psnr(f, full) - 0.001) << "every plane coded: " << Psnr(f, full) << " dB";
+    EXPECT_LE(MaxAbsDiff(f, ours), std::max(MaxAbsDiff(f, full), MaxAbsDiff(f, ref)));
+  }
+}

@@ -116,8 +116,9 @@ void RenderParameters(const Frame& frame, const EncodeSettings& settings, opj_cp
   static char comment[] = "Created by Lumavox version 1.0.0";
   params.cp_comment = comment;
   const uint32_t b = cinema_frame_budget(settings.bit_rate, settings.frame_rate, settings.stereoscopic);
-  params.tcp_rates[0] = static_cast<float>(3 * frame.width * frame.height * 12) /
-                        static_cast<float>(static_cast<int>(b * 8));
+  params.tcp_rates[0] = settings.no_budget ? 0.0f
+                                           : static_cast<float>(3 * frame.width * frame.height * 12) /
+                                                 static_cast<float>(static_cast<int>(b * 8));
   params.max_comp_size = settings.max_comp_size >= 0
                              ? settings.max_comp_size
                              : cinema_component_limit(settings.frame_rate, settings.stereoscopic);

@@ -36,6 +36,7 @@ struct EncodeSettings {
   unsigned frame_rate = 24;   // frames per second
   bool stereoscopic = false;  // the budget and limits of a stereoscopic eye
   int max_comp_size = -1;     // -1: the render's value for the mode and rate
+  bool no_budget = false;     // every pass that takes off distortion, whatever its bytes
   size_t buffer_size = 0;     // 0: the render's byte-stream size
 };
 
