@@ -23,12 +23,11 @@
 #include <thread>
 #include <vector>
 
-#include "host/command_line.h"
-#include "host/render_program.h"
 #include "host/window_presenter.h"
 #include "platform/win/dialog_presenter.h"
 #include "platform/win/window.h"
 #include "plugin/output_options.h"
+#include "tests/host/program_here.h"
 #include "tests/support/test_support.h"
 
 extern char** environ;
@@ -382,12 +381,6 @@ class SlowDigestOnTheWindow : public DialogPresenter {
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
   }
   void DialogClosed(HWND dialog, INT_PTR result) override { window_->DialogClosed(dialog, result); }
-  bool OpenFileChosen(HWND owner, LPCSTR filter, std::string* path) override {
-    return window_->OpenFileChosen(owner, filter, path);
-  }
-  int MessageBoxShown(HWND owner, LPCSTR text, LPCSTR caption, UINT type) override {
-    return window_->MessageBoxShown(owner, text, caption, type);
-  }
 
  private:
   DialogPresenter* window_;
@@ -415,14 +408,7 @@ class SlowDigestOnTheWindow : public DialogPresenter {
     desktop.Click(progress, X(126 + 25), Y(54 + 7));  // Cancel
     slow.Clicked();
   });
-  const std::vector<std::string> args = {"lumavox-render", "--frames", "24", "--threads", "4", output};
-  std::vector<const char*> argv;
-  argv.reserve(args.size());
-  for (const std::string& a : args) argv.push_back(a.c_str());
-  lumavox_host::ProgramDialogs dialogs;
-  dialogs.window = true;
-  const int status = lumavox_host::RunRenderProgram(
-      lumavox_host::ParseCommandLine(static_cast<int>(argv.size()), argv.data(), RenderPath()), dialogs);
+  const int status = host_test::RenderProgramHere({"--frames", "24", "--threads", "4", output});
   slow.RenderEnded();
   user.join();
   std::_Exit(status);

@@ -16,10 +16,9 @@
 #include <thread>
 #include <vector>
 
-#include "host/command_line.h"
-#include "host/render_program.h"
 #include "host/stop_signals.h"
 #include "platform/win/dialog_presenter.h"
+#include "tests/host/program_here.h"
 #include "tests/support/mxf_dump.h"
 #include "tests/support/test_support.h"
 
@@ -230,14 +229,7 @@ class CtrlCAfterTheDigests : public DialogPresenter {
   lumavox_host::InstallStopSignals();
   CtrlCAfterTheDigests user;
   SetDialogPresenter(&user);
-  const std::vector<std::string> args = {"lumavox-render", "--frames", "24", "--threads", "2", output};
-  std::vector<const char*> argv;
-  argv.reserve(args.size());
-  for (const std::string& a : args) argv.push_back(a.c_str());
-  lumavox_host::ProgramDialogs dialogs;
-  dialogs.window = true;  // the test's presenter stays
-  std::_Exit(lumavox_host::RunRenderProgram(
-      lumavox_host::ParseCommandLine(static_cast<int>(argv.size()), argv.data(), RenderPath()), dialogs));
+  std::_Exit(host_test::RenderProgramHere({"--frames", "24", "--threads", "2", output}));
 }
 
 }  // namespace
