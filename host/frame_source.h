@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "host/host_frame.h"
@@ -27,6 +28,9 @@ class FrameSource {
   // that they can be given back once the frames are read; a frame read later
   // makes new ones.
   virtual std::shared_ptr<void> TakeSpareBuffers() { return nullptr; }
+  // What of the input read so far could not be decoded and was left out, as
+  // players leave damaged data out; empty when nothing was.
+  virtual std::string Damage() const { return {}; }
 };
 
 // The test pattern and the tone (host/test_pattern.h).

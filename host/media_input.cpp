@@ -126,6 +126,8 @@ void MediaInput::RenderFrame(int64_t index, HostFrame& out) {
   else ffmpeg_->RenderFrame(index, out);
 }
 
+std::string MediaInput::Damage() const { return ffmpeg_ ? ffmpeg_->Damage() : std::string(); }
+
 std::vector<int16_t> MediaInput::Sound(int64_t first, int count) {
   if (!ffmpeg_ || !info_.has_sound || count <= 0)
     return std::vector<int16_t>(static_cast<size_t>(std::max(0, count)) * 2, 0);

@@ -58,6 +58,7 @@ class MediaInput : public FrameSource {
   std::vector<int16_t> Sound(int64_t first, int count) override;
   bool FramesIndependent() const override { return first_file_ >= 0; }
   std::shared_ptr<void> TakeSpareBuffers() override;
+  std::string Damage() const override;
 
  private:
   struct Readers;

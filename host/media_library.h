@@ -31,6 +31,8 @@ class FfmpegInput {
   virtual void SetCompositionRate(int fps_num, int fps_den) = 0;
   virtual void RenderFrame(int64_t index, HostFrame& out) = 0;
   virtual std::vector<int16_t> Sound(int64_t first, int count) = 0;
+  // As FrameSource's.
+  virtual std::string Damage() const { return {}; }
 };
 
 // Reads single picture files, scaled to the frame, several at once from

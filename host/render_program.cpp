@@ -144,14 +144,21 @@ int RenderWithHost(const CommandLine& cl, const ProgramDialogs& dialogs, const H
   // Without a window, the plug-in's render dialogs show on the terminal.
   std::unique_ptr<ConsoleDialogPresenter> console;
   if (!dialogs.window) console = std::make_unique<ConsoleDialogPresenter>(g_terminal);
+  // Damaged input that was read past is told whatever became of the render.
+  const auto warn_of_damage = [&] {
+    const std::string damage = source.Damage();
+    if (!damage.empty()) std::fprintf(g_terminal, "lumavox-render: warning: %s\n", damage.c_str());
+  };
   try {
     err = host.Render(source, control);
   } catch (const std::exception& e) {
     // The input failed mid-render: the host stops the render.
     host.SetQueueState(AEGP_RenderQueueState_STOPPED);
     host.EndAdding();
+    warn_of_damage();
     return Fail(e.what());
   }
+  warn_of_damage();
   host.Finish();
   size_t faults = host.state().problems.size();
   if (faults) std::fprintf(g_terminal, "lumavox-render: %zu plug-in fault(s) noticed (above)\n", faults);

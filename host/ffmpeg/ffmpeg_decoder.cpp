@@ -114,7 +114,10 @@ bool Decoder::Next() {
   int failures = 0;
   while (!output_done) {
     int rc = avcodec_receive_frame(codec, frame);
-    if (rc == 0) return true;
+    if (rc == 0) {
+      decoded_ = Seconds(frame->best_effort_timestamp);
+      return true;
+    }
     if (rc == AVERROR_EOF) {
       output_done = true;
       break;
@@ -125,6 +128,7 @@ bool Decoder::Next() {
     if (rc != AVERROR(EAGAIN)) {
       if (++failures > kFailuresInARow)
         throw std::runtime_error("input '" + std::string(format->url) + "' cannot be decoded: " + AvError(rc));
+      left_out.Note(decoded_);
       continue;
     }
     if (input_done) {
@@ -137,8 +141,7 @@ bool Decoder::Next() {
       continue;
     }
     if (packet->stream_index == stream) {
-      rc = avcodec_send_packet(codec, packet);
-      (void)rc;  // a damaged packet is skipped too
+      if (avcodec_send_packet(codec, packet) < 0) left_out.Note(decoded_);  // a damaged packet is skipped too
     }
     av_packet_unref(packet);
   }

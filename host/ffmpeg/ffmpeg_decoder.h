@@ -2,6 +2,9 @@
 // frame, or a single picture file decoded whole.
 #pragma once
 
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <string>
 
 extern "C" {
@@ -15,6 +18,24 @@ namespace lumavox_host {
 
 // FFmpeg's text for error `code`.
 std::string AvError(int code);
+
+// The frames a decoder refused (damaged data) and left out, as players leave
+// them out: how many, and after which frame the first lay.
+struct LeftOut {
+  int64_t count = 0;
+  // When the frame decoded before the first starts, in seconds on the file's
+  // clock; NaN when none was.
+  double first = NAN;
+
+  void Note(double seconds) {
+    if (count++ == 0) first = seconds;
+  }
+  // With what a decoder that read the file again left out: each frame once.
+  void Merge(const LeftOut& other) {
+    count = std::max(count, other.count);
+    first = std::fmin(first, other.first);
+  }
+};
 
 // One opened stream of one kind: its own demuxer and decoder, so that pictures
 // and sound can be read at their own pace. A movie's picture stream is never
@@ -31,6 +52,7 @@ struct Decoder {
   // What ended the reading before the end of the file (an FFmpeg error
   // code), 0 when it ended there.
   int read_error = 0;
+  LeftOut left_out;
   TimestampMender mender;
 
   Decoder() = default;
@@ -50,6 +72,9 @@ struct Decoder {
   double StartSeconds() const;
   // The seconds of `timestamp` in the stream's time base; NaN for none.
   double Seconds(int64_t timestamp) const;
+
+ private:
+  double decoded_ = NAN;  // when the frame decoded last starts
 };
 
 // A single picture file, read with a demuxer and a decoder of its own.

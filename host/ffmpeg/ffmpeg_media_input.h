@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "host/ffmpeg/ffmpeg_decoder.h"
 #include "host/media_library.h"
 
 struct AVFormatContext;
@@ -33,6 +34,7 @@ class FfmpegMediaInput : public FfmpegInput {
   // movie's length that its pictures do not reach (a file cut short) throws.
   void RenderFrame(int64_t index, HostFrame& out) override;
   std::vector<int16_t> Sound(int64_t first, int count) override;
+  std::string Damage() const override;
 
  private:
   struct Video;
@@ -49,6 +51,7 @@ class FfmpegMediaInput : public FfmpegInput {
   int quarter_turns_ = 0;
   int comp_num_ = 24, comp_den_ = 1;
   std::unique_ptr<Video> video_;
+  LeftOut pictures_left_out_;  // by the picture decoders before video_'s
   std::unique_ptr<MovieSound> sound_;
 };
 

@@ -59,6 +59,7 @@ void MovieSound::Open() {
   av_channel_layout_uninit(&in_layout_);
   blocks_.clear();
   kept_to_ = let_go_to_ = 0;
+  left_out_ = left_out();
   decoder_ = std::make_unique<Decoder>();
   decoded_all_ = !decoder_->Open(path_, AVMEDIA_TYPE_AUDIO);
   if (decoded_all_) return;
@@ -69,6 +70,12 @@ void MovieSound::Open() {
   if (decoder_->described_by_header && stream->duration > 0)
     promised_end_ = std::llround((decoder_->StartSeconds() + decoder_->Seconds(stream->duration) - picture_start_) *
                                  kSoundRate);
+}
+
+LeftOut MovieSound::left_out() const {
+  LeftOut all = left_out_;
+  if (decoder_) all.Merge(decoder_->left_out);
+  return all;
 }
 
 void MovieSound::Take(const AVFrame* frame) {

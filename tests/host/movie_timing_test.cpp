@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <sstream>
@@ -426,4 +427,42 @@ TEST(MovieTiming, CoverArtAndRatesBeyondTheHostsAreRefused) {
   } catch (const std::invalid_argument& e) {
     EXPECT_NE(std::string(e.what()).find("65560 fps"), std::string::npos) << e.what();
   }
+}
+
+// A picture or sound frame that cannot be decoded is left out as players
+// leave it out, the picture before held in its place and the pictures after
+// it in theirs; the render goes on and says what was left out.
+TEST(MovieTiming, DamagedFramesAreLeftOutInPlaceAndTold) {
+  LUMAVOX_REQUIRE_TOOL("ffmpeg");
+  TempDir dir;
+  const std::string whole = dir / "whole.mov", damaged = dir / "damaged.mov";
+  Make({"-f", "lavfi", "-i", "testsrc=size=64x48:rate=24:duration=1", "-f", "lavfi", "-i",
+        "sine=frequency=1000:sample_rate=48000:duration=1", "-c:v", "prores_ks", "-c:a", "ac3", whole});
+  // Picture 10's frame header and sound frame 20's sync word are overwritten.
+  std::vector<uint8_t> bytes = ReadBytes(whole);
+  const auto picture = static_cast<size_t>(Probe(whole, "v", "packet=pos").at(10)) + 4;
+  const auto sound = static_cast<size_t>(Probe(whole, "a", "packet=pos").at(20));
+  ASSERT_EQ(std::string(bytes.begin() + picture, bytes.begin() + picture + 4), "icpf");
+  std::memset(&bytes[picture], 'x', 4);
+  std::memset(&bytes[sound], 0, 2);
+  WriteBytes(damaged, bytes);
+
+  const std::vector<std::vector<uint8_t>> pictures = Pictures(whole);
+  MediaInput in(damaged);
+  for (const auto& [frame, shown] : std::vector<std::pair<int64_t, size_t>>{{9, 9}, {10, 9}, {11, 11}, {23, 23}})
+    EXPECT_EQ(PictureShown(in, frame, pictures), shown) << "frame " << frame;
+  in.Sound(0, 48000);
+  char text[128];
+  std::snprintf(text, sizeof text, "1 picture (the first after the one at %.3f s), the picture before held",
+                Probe(whole, "v", "packet=pts_time").at(9));
+  const std::string damage = in.Damage();
+  EXPECT_EQ(damage.find("input '" + damaged + "' is damaged: could not decode " + text), 0u) << damage;
+  EXPECT_NE(damage.find("; 1 sound frame (the first after the one at "), std::string::npos) << damage;
+
+  auto r = RunCommand(
+      {RenderPath(), "--input", damaged, "--size", "2048x858", "--depth", "8", "--threads", "4", dir / "out.DCP"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find("lumavox-render: warning: input '" + damaged + "' is damaged: could not decode 1 picture"),
+            std::string::npos)
+      << r.err;
 }
