@@ -39,13 +39,16 @@ int CallbackFailed(const char* callback, A_Err err) {
 
 const char* StopName(int signal_number) { return signal_number == SIGINT ? "Ctrl-C" : "SIGTERM"; }
 
-// The user stopped the render with `signal_number`: the shell's status for it.
-int Stopped(int signal_number) {
-  std::fprintf(g_terminal, "lumavox-render: the render was stopped by %s: the package is not complete\n",
-               StopName(signal_number));
+// The user stopped the render `by` a signal or a dialog: the package is not
+// complete; returns `status`.
+int Stopped(const char* by, int status) {
+  std::fprintf(g_terminal, "lumavox-render: the render was stopped by %s: the package is not complete\n", by);
   std::fflush(g_terminal);
-  return 128 + signal_number;
+  return status;
 }
+
+// The user stopped the render with `signal_number`: the shell's status for it.
+int Stopped(int signal_number) { return Stopped(StopName(signal_number), 128 + signal_number); }
 
 bool ReadFile(const std::string& path, std::vector<uint8_t>* bytes) {
   std::ifstream in(path, std::ios::binary);
@@ -162,13 +165,7 @@ int RenderWithHost(const CommandLine& cl, const ProgramDialogs& dialogs, const H
   host.Finish();
   size_t faults = host.state().problems.size();
   if (faults) std::fprintf(g_terminal, "lumavox-render: %zu plug-in fault(s) noticed (above)\n", faults);
-  if (err == PF_Interrupt_CANCEL) {
-    std::fprintf(g_terminal,
-                 "lumavox-render: the render was stopped by Cancel in the plug-in's dialog: the package is not "
-                 "complete\n");
-    std::fflush(g_terminal);
-    return 1;
-  }
+  if (err == PF_Interrupt_CANCEL) return Stopped("Cancel in the plug-in's dialog", 1);
   if (err) CallbackFailed("the render", err);
   const int signal_number = StopSignal().load();
   // A stop that came once every frame was in the plug-in's hands did not stop

@@ -53,8 +53,7 @@ std::vector<std::string> SoundSources(const OutputOptions& options) {
     sources.push_back(std::string(options.folderPath) + "/" + kTimelineRightFile);
     return sources;
   }
-  const int count = options.audioLayout == 2 ? 8 : options.audioLayout == 1 ? 6 : 2;
-  for (int i = 0; i < count; ++i) sources.push_back(options.channelFiles[i]);
+  for (int i = 0; i < ExternalChannelCount(options); ++i) sources.push_back(options.channelFiles[i]);
   return sources;
 }
 

@@ -187,3 +187,9 @@ static_assert(sizeof(void*) == 8 && sizeof(double) == 8, "the stored layout has 
 // 0, a host error, or kErrUnsupportedOutput for an unsupported size (the fixed
 // settings are stored all the same).
 A_Err InitDefaultOutputOptions(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH, OutputOptions* options);
+
+// The external channel files a render reads: L and R, with 5.1 also C, LFE,
+// Ls and Rs, with 7.1 also LC and RC.
+inline int ExternalChannelCount(const OutputOptions& options) {
+  return options.audioLayout == 2 ? 8 : options.audioLayout == 1 ? 6 : 2;
+}

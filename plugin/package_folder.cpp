@@ -1,5 +1,6 @@
 #include "plugin/package_folder.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -160,11 +161,7 @@ bool CreateFolder(const char* folder, int* error) {
 // `path` is `folder` or lies below it; both absolute and normal, the folder
 // without a separator at its end.
 bool IsBelow(const fs::path& path, const fs::path& folder) {
-  auto p = path.begin();
-  for (auto f = folder.begin(); f != folder.end(); ++f, ++p) {
-    if (p == path.end() || *p != *f) return false;
-  }
-  return true;
+  return std::mismatch(folder.begin(), folder.end(), path.begin(), path.end()).first == folder.end();
 }
 
 // The absolute, normal form of `path` (without a separator at its end), and

@@ -32,12 +32,6 @@ namespace {
 
 constexpr char kRemoveFolderReport[] = "Sorry cannot remove this %s directory, you need to manually remove it.";
 
-// The external channel files a render reads: L and R, with 5.1 also C, LFE,
-// Ls and Rs, with 7.1 also LC and RC.
-int ExternalChannelCount(const OutputOptions& options) {
-  return options.audioLayout == 2 ? 8 : options.audioLayout >= 1 ? 6 : 2;
-}
-
 // The files that the render reads from the user and that lie in the package
 // folder, which the render start replaces with everything in it: the first
 // of them, named with what it is, or empty.

@@ -21,11 +21,10 @@ using namespace j2k_test;
 
 namespace {
 
+using lumavox_test::BigEndian;
+using lumavox_test::ParseCodestreamLayout;
 using lumavox_test::TilePart;
 using Layout = lumavox_test::CodestreamLayout;
-
-uint32_t Be(const std::vector<uint8_t>& b, size_t pos, int n) { return lumavox_test::BigEndian(b, pos, n); }
-Layout Parse(const std::vector<uint8_t>& cs) { return lumavox_test::ParseCodestreamLayout(cs); }
 
 std::vector<uint8_t> Hex(const std::string& text) {
   std::vector<uint8_t> out;
@@ -41,9 +40,9 @@ std::vector<uint8_t> Hex(const std::string& text) {
 // TLM lengths equal to the Psot values and adding up to the file.
 void ExpectStructure(const std::vector<uint8_t>& cs, int rsiz) {
   ASSERT_GT(cs.size(), 200u);
-  EXPECT_EQ(Be(cs, 0, 2), 0xFF4Fu);
-  EXPECT_EQ(Be(cs, 6, 2), static_cast<uint32_t>(rsiz));
-  const Layout l = Parse(cs);
+  EXPECT_EQ(BigEndian(cs, 0, 2), 0xFF4Fu);
+  EXPECT_EQ(BigEndian(cs, 6, 2), static_cast<uint32_t>(rsiz));
+  const Layout l = ParseCodestreamLayout(cs);
   EXPECT_EQ(l.header_end, 164u);
   ASSERT_EQ(l.parts.size(), 3u);
   ASSERT_EQ(l.tlm.size(), 3u);
@@ -52,7 +51,7 @@ void ExpectStructure(const std::vector<uint8_t>& cs, int rsiz) {
     EXPECT_EQ(l.parts[i].tpsot, i);
     EXPECT_EQ(l.parts[i].tnsot, 3);
     EXPECT_EQ(l.tlm[i], l.parts[i].psot);
-    EXPECT_EQ(Be(cs, l.parts[i].pos + 12, 2), 0xFF93u);
+    EXPECT_EQ(BigEndian(cs, l.parts[i].pos + 12, 2), 0xFF93u);
     sum += l.tlm[i];
   }
   EXPECT_EQ(sum, cs.size());
@@ -101,7 +100,7 @@ TEST(Codestream, MainHeaderByteForByte) {
   const EncodeResult r = Encode(f, {});
   ASSERT_EQ(r.status, 1);
   ExpectStructure(r.codestream, 3);
-  const Layout l = Parse(r.codestream);
+  const Layout l = ParseCodestreamLayout(r.codestream);
   char tlm[64];
   std::snprintf(tlm, sizeof tlm, "0000 %08X 0000 %08X 0000 %08X", l.tlm.at(0), l.tlm.at(1), l.tlm.at(2));
   const std::vector<uint8_t> expected = Hex(
@@ -151,7 +150,7 @@ TEST_P(CodestreamCase, DecodesWithinBudgetAndLimits) {
   // Budget of the frame and of each component (its whole tile-part).
   EXPECT_LE(r.codestream.size(), r.budget);
   const int limit = cinema_component_limit(c.settings.frame_rate, c.settings.stereoscopic);
-  for (const TilePart& tp : Parse(r.codestream).parts) EXPECT_LE(static_cast<int>(tp.psot), limit);
+  for (const TilePart& tp : ParseCodestreamLayout(r.codestream).parts) EXPECT_LE(static_cast<int>(tp.psot), limit);
 
   const auto opj = DecodeWithOpenJpeg(r.codestream, dir.path(), "opj");
   const auto ff = DecodeWithFfmpeg(r.codestream, dir.path(), "ff", c.width, c.height);
@@ -259,7 +258,7 @@ TEST(Codestream, EveryComponentIsHeldToItsLimit) {
     const EncodeResult r = Encode(f, s);
     ASSERT_EQ(r.status, 1);
     EXPECT_LE(r.codestream.size(), r.budget) << limit;
-    const Layout l = Parse(r.codestream);
+    const Layout l = ParseCodestreamLayout(r.codestream);
     ASSERT_EQ(l.parts.size(), 3u);
     if (limit) {
       EXPECT_LE(static_cast<int>(l.parts[1].psot), limit) << limit;

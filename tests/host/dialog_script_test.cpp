@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "plugin/output_options.h"
@@ -277,16 +278,11 @@ TEST(DialogScript, SevenOnePackageShowsItsChannels) {
 TEST(DialogScript, AFileTheDialogRefusesStopsTheScriptWithItsMessage) {
   LUMAVOX_REQUIRE_TOOL("ffmpeg");
   TempDir dir;
-  for (const auto& [name, format] :
-       {std::pair<std::string, std::string>{"take_L.wav", "-ar 44100 -ac 1"}, {"stereo_L.wav", "-ar 48000 -ac 2"}}) {
-    std::vector<std::string> argv = {"ffmpeg", "-v", "error", "-f", "lavfi", "-i", "sine=duration=0.25"};
-    for (size_t at = 0; at < format.size();) {
-      const size_t blank = std::min(format.find(' ', at), format.size());
-      argv.push_back(format.substr(at, blank - at));
-      at = blank + 1;
-    }
-    argv.insert(argv.end(), {"-c:a", "pcm_s24le", dir / name});
-    CommandResult made = RunCommand(argv);
+  for (const auto& [name, rate, channels] :
+       {std::tuple<std::string, const char*, const char*>{"take_L.wav", "44100", "1"},
+        {"stereo_L.wav", "48000", "2"}}) {
+    CommandResult made = RunCommand({"ffmpeg", "-v", "error", "-f", "lavfi", "-i", "sine=duration=0.25", "-ar", rate,
+                                     "-ac", channels, "-c:a", "pcm_s24le", dir / name});
     ASSERT_EQ(made.status, 0) << made.err;
   }
   std::string noId = ReadText(Subtitles("interop/subs_interop.xml"));
