@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "package/wav_file_check.h"
 #include "platform/asdcp/AS_DCP_writer_info.h"
 #include "platform/asdcp/KM_uuid.h"
 #include "platform/asdcp/PCM_audio_descriptor.h"
@@ -124,8 +125,22 @@ Kumu::Result_t WriteFrames(ASDCP::PCMParserList& parser, ASDCP::PCM::MXFWriter& 
 
 }  // namespace
 
-int CheckExternalSoundInPoint(const OutputOptions& options, char* message, size_t message_size) {
+int CheckExternalSound(const OutputOptions& options, char* message, size_t message_size) {
   if (IsTimelineSound(options)) return 0;
+  // A path typed on the Audio page is not checked there, and a file may have
+  // been exported again since it was chosen: each one is checked as a chosen
+  // one is, since every channel of every file would be wrapped.
+  for (const std::string& source : SoundSources(options)) {
+    char reason[kWavCheckMessageSize] = "";
+    uint32_t frames = 0;
+    if (CheckWavFile(source.c_str(), reason, &frames, options.frameRate) != 0) {
+      std::snprintf(message, message_size,
+                    "Your external audiofile %s cannot be used: %s.\n Please check your audio files in the option "
+                    "dialog.\n",
+                    source.c_str(), reason[0] != '\0' ? reason : "it cannot be read");
+      return -1;
+    }
+  }
   ASDCP::PCMParserList parser;
   if (OpenSources(parser, SoundSources(options), SoundEditRate(options.frameRate)).Failure()) {
     std::snprintf(message, message_size,

@@ -15,11 +15,16 @@ struct OutputOptions;
 constexpr const char* kTimelineLeftFile = "tmpL.wav";
 constexpr const char* kTimelineRightFile = "tmpR.wav";
 
-// Before a render with external sound: 0 when the in-point lies within the
-// channel files (or the sound comes from the timeline), else -1 with a
-// message for the user in `message`. A negative in-point typed in the dialog
-// is stored as a huge unsigned value and refused here too.
-int CheckExternalSoundInPoint(const OutputOptions& options, char* message, size_t message_size);
+// Room for the message of CheckExternalSound, which names a channel file.
+constexpr size_t kExternalSoundMessageSize = 1024;
+
+// Before a render with external sound: 0 when every channel file passes the
+// check of a chosen channel file (CheckWavFile: one channel, 24 bits, 48 or
+// 96 kHz) and the in-point lies within them (or the sound comes from the
+// timeline), else -1 with a message for the user in `message`, which names
+// the first file refused and why. A negative in-point typed in the dialog is
+// stored as a huge unsigned value and refused here too.
+int CheckExternalSound(const OutputOptions& options, char* message, size_t message_size);
 
 // Wraps the sound. Writes soundUuid, soundFileName and audioFrames (the
 // frames written). The track holds durationFrames frames (rounded up) with

@@ -206,11 +206,12 @@ A_Err StartAdding(AEIO_BasicData* basic, AEIO_OutSpecH outH) {
                 "Your external audiofiles does not exist.\n Please check your audio files in the option dialog.\n");
     return kErrStartCheck;
   }
-  // An in-point beyond the external files would make a track of silence:
-  // refuse it before anything is written.
-  char inPointMessage[256] = {};
-  if (CheckExternalSoundInPoint(options, inPointMessage, sizeof inPointMessage) == -1) {
-    ShowMessage(basic, inPointMessage);
+  // A channel file that the check of a chosen one refuses, or an in-point
+  // beyond the external files (a track of silence): refused before anything
+  // is written.
+  char soundMessage[kExternalSoundMessageSize] = {};
+  if (CheckExternalSound(options, soundMessage, sizeof soundMessage) == -1) {
+    ShowMessage(basic, soundMessage);
     return kErrStartCheck;
   }
   if (options.subtitleOn && SubtitleFileExists(options) == -1) {

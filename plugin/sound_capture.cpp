@@ -292,10 +292,11 @@ A_Err AddSoundChunk(AEIO_BasicData* basic, AEIO_OutSpecH outH, const A_Time* sta
       }
     } else if (State(o) == kCaptureNotStarted) {
       SetState(o, kCaptureDone);
-      // An in-point beyond the files would only make silence: the user is
-      // told, and nothing is written.
-      char message[kReportSize];
-      if (CheckExternalSoundInPoint(o, message, sizeof message) != 0) {
+      // A file that the check of a chosen channel file refuses, or an
+      // in-point beyond the files (only silence): the user is told, and
+      // nothing is written.
+      char message[kExternalSoundMessageSize];
+      if (CheckExternalSound(o, message, sizeof message) != 0) {
         ShowMessage(basic, message);
         err = kErrWrite;
       } else {

@@ -259,10 +259,10 @@ TEST(PCMTrackFile, AnInPointBeyondTheExternalFilesIsRefusedBeforeAnythingIsWritt
   UseReferenceFiles(o);  // six frames at 24 fps
   char message[512] = "";
   o.inPoint = 6;
-  EXPECT_EQ(CheckExternalSoundInPoint(o, message, sizeof message), 0);
+  EXPECT_EQ(CheckExternalSound(o, message, sizeof message), 0);
   for (uint32_t in : {7u, uint32_t(-3)}) {
     o.inPoint = in;
-    EXPECT_EQ(CheckExternalSoundInPoint(o, message, sizeof message), -1);
+    EXPECT_EQ(CheckExternalSound(o, message, sizeof message), -1);
     EXPECT_NE(std::string(message).find("in-point"), std::string::npos) << message;
     OutputOptions w = o;
     EXPECT_TRUE(write_PCM_file(&w).Failure());
@@ -271,11 +271,11 @@ TEST(PCMTrackFile, AnInPointBeyondTheExternalFilesIsRefusedBeforeAnythingIsWritt
   }
   // Timeline sound has no in-point to check; unreadable external files do.
   o.audioSource = 1;
-  EXPECT_EQ(CheckExternalSoundInPoint(o, message, sizeof message), 0);
+  EXPECT_EQ(CheckExternalSound(o, message, sizeof message), 0);
   o.audioSource = 0;
   o.inPoint = 0;
   std::snprintf(o.channelFiles[1], sizeof o.channelFiles[1], "%s", (dir / "missing.wav").c_str());
-  EXPECT_EQ(CheckExternalSoundInPoint(o, message, sizeof message), -1);
+  EXPECT_EQ(CheckExternalSound(o, message, sizeof message), -1);
   EXPECT_TRUE(write_PCM_file(&o).Failure());
   EXPECT_EQ(o.soundFileName[0], '\0');
 }

@@ -35,6 +35,19 @@ void ExpectRefused(RenderHost& host, const std::string& text) {
   EXPECT_TRUE(host.state().problems.empty()) << host.state().problems.front();
 }
 
+// A tenth of a second of silence in a WAV file of integer PCM.
+void WriteSilentWav(const std::string& path, uint16_t channels, uint32_t rate, uint16_t bits) {
+  const uint32_t block = channels * bits / 8u, size = rate / 10 * block;
+  const auto le = [](uint32_t v, int bytes) {
+    std::string b;
+    for (int k = 0; k < bytes; ++k) b += char(v >> (8 * k));
+    return b;
+  };
+  WriteText(path, "RIFF" + le(36 + size, 4) + "WAVEfmt " + le(16, 4) + le(1, 2) + le(channels, 2) + le(rate, 4) +
+                      le(rate * block, 4) + le(block, 2) + le(bits, 2) + "data" + le(size, 4) +
+                      std::string(size, '\0'));
+}
+
 }  // namespace
 
 TEST(RenderStart, RefusesMissingExternalSoundAndSubtitleFiles) {
@@ -60,6 +73,38 @@ TEST(RenderStart, RefusesMissingExternalSoundAndSubtitleFiles) {
     std::strcpy(options.subtitlePath, (dir / "none.xml").c_str());
     ExpectRefused(*host,
                   "Your subtitle file does not exist.\n Please check your subtitle files in the option dialog.\n");
+  }
+}
+
+// A channel file typed on the Audio page, or exported again since it was
+// chosen, is checked as a chosen one is (every channel of every file would be
+// wrapped): refused by name and reason before the earlier package goes.
+TEST(RenderStart, RefusesExternalChannelFilesThatAreNotOne24BitChannel) {
+  TempDir dir;
+  WriteSilentWav(dir / "mono.wav", 1, 48000, 24);
+  WriteSilentWav(dir / "stereo.wav", 2, 48000, 24);
+  WriteSilentWav(dir / "cd.wav", 1, 44100, 24);
+  WriteSilentWav(dir / "short.wav", 1, 48000, 16);
+  ASSERT_EQ(mkdir((dir / "A").c_str(), 0777), 0);
+  WriteText(dir / "A/ASSETMAP.xml", "an earlier package's");
+  struct Case {
+    uint32_t layout;
+    int channel;
+    const char *file, *reason;
+  };
+  for (const Case& c :
+       {Case{0, 1, "stereo.wav", "Channels must be 1"}, Case{1, 4, "stereo.wav", "Channels must be 1"},
+        Case{0, 0, "cd.wav", "Sample rate has to be 48/96 khz"}, Case{2, 7, "short.wav", "Bit depth must be 24"}}) {
+    SCOPED_TRACE(c.channel);
+    auto host = SetUpHost(Settings(1998, 1080, 2, dir / "A.DCP"));
+    OutputOptions& options = LiveOptions(*host);
+    options.audioSource = 0;
+    options.audioLayout = c.layout;
+    for (int k = 0; k < 8; ++k)
+      std::strcpy(options.channelFiles[k], (dir / (k == c.channel ? c.file : "mono.wav")).c_str());
+    ExpectRefused(*host, "Your external audiofile " + dir / c.file + " cannot be used: Unsupported WAVE file - " +
+                             c.reason + ".\n Please check your audio files in the option dialog.\n");
+    EXPECT_EQ(FolderEntries(dir / "A"), std::vector<std::string>{"ASSETMAP.xml"});
   }
 }
 
