@@ -1,5 +1,7 @@
 #include "package/subtitle_fit.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -188,12 +190,35 @@ bool SubtitlesEndInComposition(const OutputOptions& options, const Kumu::XMLElem
   return false;
 }
 
+// An Interop document is packaged under the id kept when it was chosen: the
+// subtitle folder, the copy's name and the documents' entries. A document
+// exported again since has a new id, which its copy would contradict. (A
+// SMPTE track file takes its ids from the document itself.) Empty when the
+// ids are the same UUID, or the kept id is no UUID.
+std::string InteropIdChange(const OutputOptions& options, const Kumu::XMLElement& root) {
+  if (!root.HasName("DCSubtitle")) return std::string();
+  const std::string kept = FieldText(options.subtitleUuid, sizeof options.subtitleUuid);
+  const Kumu::XMLElement* id = root.GetChildWithName("SubtitleID");
+  const std::string now = id != nullptr ? id->GetBody() : std::string();
+  const auto sameLetter = [](unsigned char a, unsigned char b) { return std::tolower(a) == std::tolower(b); };
+  if (!IsUuidText(kept) || std::equal(now.begin(), now.end(), kept.begin(), kept.end(), sameLetter))
+    return std::string();
+  return "The subtitle file " + FieldText(options.subtitlePath, sizeof options.subtitlePath) +
+         (id != nullptr ? " has the SubtitleID " + now : std::string(" has no SubtitleID")) + ", but it had " + kept +
+         " when it was chosen: it was exported again since. Choose it again on the Subtitle page.";
+}
+
 }  // namespace
 
-int CheckSubtitleFitsRender(const OutputOptions& options, char* message) {
+int CheckSubtitleFitsRender(const OutputOptions& options, std::string* message) {
+  char reason[kSubtitleMessageSize] = "";
   Kumu::XMLElement root("");
-  return RecordedKindFits(options, message) && ReadSubtitleRoot(options, &root, message) &&
-                 DocumentFitsOutput(options, root, message) && SubtitlesEndInComposition(options, root, message)
-             ? 1
-             : 0;
+  if (RecordedKindFits(options, reason) && ReadSubtitleRoot(options, &root, reason) &&
+      DocumentFitsOutput(options, root, reason)) {
+    *message = InteropIdChange(options, root);
+    if (!message->empty()) return 0;
+    if (SubtitlesEndInComposition(options, root, reason)) return 1;
+  }
+  *message = reason;
+  return 0;
 }

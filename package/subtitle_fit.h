@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace Kumu {
 class XMLElement;
@@ -27,12 +28,15 @@ bool SubtitleEditRateFits(const Kumu::XMLElement& root, uint32_t frameRate, char
 // the reason in `message` (kSubtitleMessageSize bytes).
 int CheckSubtitleFitsOutput(const OutputOptions& options, char* message);
 
-// CheckSubtitleFitsOutput for a render about to start, which also needs
-// every subtitle to end within the composition (`durationFrames` frames at
-// `frameRate`): a reel's assets hold nothing beyond the reel. The file is
-// read once; 0 with the reason in `message`, naming a late subtitle's
-// TimeOut and the composition's length. TimeOut is read as "HH:MM:SS:EE" in
-// units of the SubtitleReel's TimeCodeRate (its frame rate when absent), and
-// in a DCSubtitle as "HH:MM:SS:TTT" in ticks of 4 ms or "HH:MM:SS.sss"; a
-// TimeOut of another form is left to the checks of the subtitle file itself.
-int CheckSubtitleFitsRender(const OutputOptions& options, char* message);
+// CheckSubtitleFitsOutput for a render about to start, which also needs a
+// DCSubtitle's SubtitleID to be still the id the record keeps for it (the
+// package names its folder and its copy by the kept id; a kept id that is no
+// UUID is left to the subtitle preparation), and every subtitle to end within
+// the composition (`durationFrames` frames at `frameRate`): a reel's assets
+// hold nothing beyond the reel. The file is read once; 0 with the reason in
+// `message`, naming the file and both ids, or a late subtitle's TimeOut and
+// the composition's length. TimeOut is read as "HH:MM:SS:EE" in units of the
+// SubtitleReel's TimeCodeRate (its frame rate when absent), and in a
+// DCSubtitle as "HH:MM:SS:TTT" in ticks of 4 ms or "HH:MM:SS.sss"; a TimeOut
+// of another form is left to the checks of the subtitle file itself.
+int CheckSubtitleFitsRender(const OutputOptions& options, std::string* message);

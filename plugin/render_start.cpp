@@ -236,12 +236,12 @@ A_Err StartAdding(AEIO_BasicData* basic, AEIO_OutSpecH outH) {
   }
 
   // A subtitle file chosen under other settings (packing, frame rate, a
-  // longer composition) is refused before the folder is touched.
+  // longer composition), or exported again with a new id since, is refused
+  // before the folder is touched.
   if (!err && options.subtitleOn) {
-    char subtitleMessage[kSubtitleMessageSize] = "";
-    if (CheckSubtitleFitsRender(options, subtitleMessage) == 0) {
-      ShowMessage(
-          basic, (std::string(subtitleMessage) + "\n Please check your subtitle file in the option dialog.\n").c_str());
+    std::string subtitleFault;
+    if (CheckSubtitleFitsRender(options, &subtitleFault) == 0) {
+      ShowMessage(basic, (subtitleFault + "\n Please check your subtitle file in the option dialog.\n").c_str());
       return kErrStartCheck;
     }
   }

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "tests/package/subtitle_render_support.h"
@@ -112,6 +113,47 @@ TEST(SubtitleRenderStart, SubtitlesEndingAfterTheCompositionAreRefused) {
               std::string::npos)
         << Messages(*host);
     EXPECT_FALSE(std::filesystem::exists(out / "Film"));
+  }
+}
+
+// Subtitle editors give a document a new id when they export it again. An
+// Interop package names its subtitle folder and copy by the id kept at the
+// choice: refused, naming both ids, before the earlier package goes. A SMPTE
+// track file takes its ids from the document (and the record then keeps the
+// track file's): packaged as it is.
+TEST(SubtitleRenderStart, AnInteropDocumentWithANewIdIsRefused) {
+  TempDir dir;
+  std::filesystem::create_directory(dir / "Film");
+  WriteText(dir / "Film/ASSETMAP.xml", "an earlier package's");
+  const std::string newId = "12345678-0000-4000-8000-0000000000cc";
+  const std::string smpteFont = std::string(kSmpteFont) + ".ttf";
+  for (const auto& [packing, document, font, kept] :
+       {std::tuple{0u, "interop/subs_interop.xml", std::string("DejaVuSerif.ttf"), kInteropId},
+        std::tuple{1u, "smpte/subs.xml", smpteFont, kSmpteId}}) {
+    SCOPED_TRACE(document);
+    TempDir user;
+    std::filesystem::copy_file(Reference(packing == 0 ? "interop/" + font : "smpte/" + font), user / font);
+    std::filesystem::copy_file(Reference(document), user / "subs.xml");
+    auto host = SetUpHost(dir / "Film.DCP");
+    OutputOptions& options = LiveOptions(*host);
+    options.packing = packing;
+    ChooseSubtitle(options, user / "subs.xml", packing);
+    std::string text = ReadText(user / "subs.xml");
+    WriteText(user / "subs.xml", text.replace(text.find(kept), newId.size(), newId));
+    if (packing == 1) {
+      EXPECT_EQ(host->StartAdding(), 0) << Messages(*host);
+      host->SetQueueState(AEGP_RenderQueueState_STOPPED);
+      EXPECT_EQ(host->EndAdding(), 0);
+      continue;
+    }
+    EXPECT_EQ(host->StartAdding(), kStartCheck);
+    EXPECT_NE(Messages(*host).find("The subtitle file " + user / "subs.xml" + " has the SubtitleID " + newId +
+                                   ", but it had " + kept +
+                                   " when it was chosen: it was exported again since. Choose it again on the "
+                                   "Subtitle page."),
+              std::string::npos)
+        << Messages(*host);
+    EXPECT_EQ(Entries(dir / "Film"), std::vector<std::string>{"ASSETMAP.xml"});
   }
 }
 
