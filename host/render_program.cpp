@@ -14,6 +14,7 @@
 
 #include "host/composition.h"
 #include "host/dialog_console.h"
+#include "host/file_replacement.h"
 #include "host/frame_source.h"
 #include "host/media_input.h"
 #include "host/progress.h"
@@ -55,21 +56,6 @@ bool ReadFile(const std::string& path, std::vector<uint8_t>* bytes) {
   if (!in) return false;
   bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   return !in.bad();
-}
-
-// Writes beside the file and renames, so that a failed write loses nothing.
-bool WriteFileSafely(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::string temp = path + ".new";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!out.flush()) return false;
-  }
-  std::error_code ec;
-  std::filesystem::rename(temp, path, ec);
-  if (ec) std::filesystem::remove(temp, ec);
-  return !ec;
 }
 
 // A stored options record is 11688 bytes of layout version 7 (a little-endian
@@ -125,7 +111,9 @@ int RenderWithHost(const CommandLine& cl, const ProgramDialogs& dialogs, const H
     std::vector<uint8_t> flat;
     if (A_Err err = host.GetFlatOptions(&flat)) return CallbackFailed("storing the options", err);
     if (flat.empty()) return Fail("the plug-in gave no options record to store");
-    if (!WriteFileSafely(cl.options_file, flat)) return Fail("cannot write the options file '" + cl.options_file + "'");
+    std::string why;
+    if (!ReplaceFileContents(cl.options_file, flat, &why))
+      return Fail("cannot write the options file '" + cl.options_file + "': " + why);
     if (!render) std::fprintf(g_terminal, "lumavox-render: options stored in %s\n", cl.options_file.c_str());
   }
   if (!render) {

@@ -301,3 +301,30 @@ TEST(RenderProgram, AnOutputPathTooLongIsRefusedByName) {
   EXPECT_NE(r.err.find("the render failed with error 9993"), std::string::npos) << r.err;
   EXPECT_FALSE(FileExists(output.substr(0, output.size() - 4)));
 }
+
+// The options record is stored into the file a link leads to, and no file
+// of the user's beside it is taken for the scratch copy.
+TEST(RenderProgram, OptionsAreStoredThroughLinksAndOverNoOtherFile) {
+  TempDir dir;
+  WriteText(dir / "film.opts.new", "the user's own file\n");
+  ASSERT_EQ(MakeOptionsFile(dir / "film.opts").status, 0);
+  EXPECT_EQ(ReadText(dir / "film.opts.new"), "the user's own file\n");
+  EXPECT_EQ(ReadBytes(dir / "film.opts").size(), 11688u);
+
+  // Two relative links to a record not made yet, then to the one made.
+  std::filesystem::create_directory(dir / "records");
+  std::filesystem::create_symlink("records/chain", dir / "linked.opts");
+  std::filesystem::create_symlink("film.opts", dir / "records/chain");
+  for (int run = 0; run < 2; ++run) {
+    auto made = MakeOptionsFile(dir / "linked.opts");
+    ASSERT_EQ(made.status, 0) << made.err;
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "linked.opts"));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "records/chain"));
+    EXPECT_EQ(ReadBytes(dir / "records/film.opts").size(), 11688u);
+    std::error_code ec;
+    if (run == 0) std::filesystem::permissions(dir / "records/film.opts", std::filesystem::perms(0640), ec);
+  }
+  EXPECT_EQ(std::filesystem::status(dir / "records/film.opts").permissions(), std::filesystem::perms(0640));
+  const std::filesystem::directory_iterator records(dir / "records");
+  EXPECT_EQ(std::distance(begin(records), end(records)), 2);  // no scratch file left
+}
