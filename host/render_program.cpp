@@ -77,7 +77,7 @@ std::string StoredRecordFault(const std::vector<uint8_t>& bytes) {
 }
 
 int RenderWithHost(const CommandLine& cl, const ProgramDialogs& dialogs, const HostSettings& settings,
-                   FrameSource& source, bool have_stored, const std::vector<uint8_t>& stored) {
+                   FrameSource& source, bool have_stored, const std::vector<uint8_t>& stored, TerminalLog& log) {
   const bool render = !cl.output.empty();
   RenderHost host(settings);
   try {
@@ -131,6 +131,8 @@ int RenderWithHost(const CommandLine& cl, const ProgramDialogs& dialogs, const H
   RenderControl control;
   control.progress = &progress;
   control.stop_signal = &StopSignal();
+  // The log beside the package is replaced only by a render that began.
+  control.started = [&log] { log.Begin(); };
   A_Err err = A_Err_NONE;
   // Without a window, the plug-in's render dialogs show on the terminal.
   std::unique_ptr<ConsoleDialogPresenter> console;
@@ -253,7 +255,7 @@ int RunRenderProgram(const CommandLine& cl, const ProgramDialogs& dialogs) {
                  "cinema servers refuse a reel shorter than one second; it is rendered as asked\n",
                  static_cast<long long>(comp.frames));
   }
-  const int status = RenderWithHost(cl, dialogs, settings, *source, have_stored, stored);
+  const int status = RenderWithHost(cl, dialogs, settings, *source, have_stored, stored, log);
   log.Stop();
   g_terminal = stderr;
   return status;
