@@ -1,5 +1,7 @@
 #include "host/command_line.h"
 
+#include <strings.h>
+
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -96,7 +98,7 @@ std::string OutputBaseName(const std::string& output) {
 
 std::string LogFilePath(const std::string& output) {
   std::string base = output;
-  if (base.size() >= 4) base.resize(base.size() - 4);
+  if (base.size() >= 4 && strncasecmp(base.c_str() + base.size() - 4, ".DCP", 4) == 0) base.resize(base.size() - 4);
   return base + ".log";
 }
 

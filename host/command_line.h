@@ -42,7 +42,8 @@ CommandLine ParseCommandLine(int argc, const char* const* argv, const std::strin
 std::string OutputBaseName(const std::string& output);
 
 // The log file of a render beside its package folder: OUTPUT less ".DCP"
-// (its last four characters, as the plug-in takes them) plus ".log".
+// (in any case, as the plug-in takes it) plus ".log"; an OUTPUT that does not
+// end in ".DCP" keeps its whole name ("noext" -> "noext.log").
 std::string LogFilePath(const std::string& output);
 
 }  // namespace lumavox_host

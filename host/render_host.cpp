@@ -220,6 +220,7 @@ A_Err RenderHost::Render(FrameSource& source, const RenderControl& control) {
   frame.AllocateToFill(c.width, c.height, c.depth, settings_.extra_row_bytes);
   A_Err err = StartAdding();
   if (err) return err;
+  if (control.started) control.started();
   const bool sound = control.sound && (state_.enabled_outputs & AEGP_OutputType_AUDIO) &&
                      control.sound_chunk_frames > 0;
   const int64_t sound_end = c.SoundSeconds() * 48000;  // every second the picture touches

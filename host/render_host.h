@@ -63,6 +63,8 @@ struct RenderControl {
   bool sound = true;               // deliver the timeline sound
   int sound_chunk_frames = 48000;  // sample frames per chunk
   Progress* progress = nullptr;
+  // Called once StartAdding has succeeded: the render has begun.
+  std::function<void()> started;
 };
 
 class RenderHost {

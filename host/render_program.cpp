@@ -14,6 +14,7 @@
 
 #include "host/composition.h"
 #include "host/dialog_console.h"
+#include "host/file_replacement.h"
 #include "host/frame_source.h"
 #include "host/media_input.h"
 #include "host/progress.h"
@@ -57,21 +58,6 @@ bool ReadFile(const std::string& path, std::vector<uint8_t>* bytes) {
   return !in.bad();
 }
 
-// Writes beside the file and renames, so that a failed write loses nothing.
-bool WriteFileSafely(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::string temp = path + ".new";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!out.flush()) return false;
-  }
-  std::error_code ec;
-  std::filesystem::rename(temp, path, ec);
-  if (ec) std::filesystem::remove(temp, ec);
-  return !ec;
-}
-
 // A stored options record is 11688 bytes of layout version 7 (a little-endian
 // 32-bit number at its start). Anything else was not written by a set-up of
 // the module: it is refused rather than replaced by a new record.
@@ -91,7 +77,7 @@ std::string StoredRecordFault(const std::vector<uint8_t>& bytes) {
 }
 
 int RenderWithHost(const CommandLine& cl, const ProgramDialogs& dialogs, const HostSettings& settings,
-                   FrameSource& source, bool have_stored, const std::vector<uint8_t>& stored) {
+                   FrameSource& source, bool have_stored, const std::vector<uint8_t>& stored, TerminalLog& log) {
   const bool render = !cl.output.empty();
   RenderHost host(settings);
   try {
@@ -125,7 +111,9 @@ int RenderWithHost(const CommandLine& cl, const ProgramDialogs& dialogs, const H
     std::vector<uint8_t> flat;
     if (A_Err err = host.GetFlatOptions(&flat)) return CallbackFailed("storing the options", err);
     if (flat.empty()) return Fail("the plug-in gave no options record to store");
-    if (!WriteFileSafely(cl.options_file, flat)) return Fail("cannot write the options file '" + cl.options_file + "'");
+    std::string why;
+    if (!ReplaceFileContents(cl.options_file, flat, &why))
+      return Fail("cannot write the options file '" + cl.options_file + "': " + why);
     if (!render) std::fprintf(g_terminal, "lumavox-render: options stored in %s\n", cl.options_file.c_str());
   }
   if (!render) {
@@ -143,6 +131,8 @@ int RenderWithHost(const CommandLine& cl, const ProgramDialogs& dialogs, const H
   RenderControl control;
   control.progress = &progress;
   control.stop_signal = &StopSignal();
+  // The log beside the package is replaced only by a render that began.
+  control.started = [&log] { log.Begin(); };
   A_Err err = A_Err_NONE;
   // Without a window, the plug-in's render dialogs show on the terminal.
   std::unique_ptr<ConsoleDialogPresenter> console;
@@ -265,7 +255,7 @@ int RunRenderProgram(const CommandLine& cl, const ProgramDialogs& dialogs) {
                  "cinema servers refuse a reel shorter than one second; it is rendered as asked\n",
                  static_cast<long long>(comp.frames));
   }
-  const int status = RenderWithHost(cl, dialogs, settings, *source, have_stored, stored);
+  const int status = RenderWithHost(cl, dialogs, settings, *source, have_stored, stored, log);
   log.Stop();
   g_terminal = stderr;
   return status;

@@ -1,6 +1,7 @@
 #include "host/terminal_log.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -39,12 +40,25 @@ bool TerminalLog::Start(const std::string& log_path, bool echo, std::string* err
     char reason[256];
     if (error != nullptr) *error = what + ": " + strerror_r(errno, reason, sizeof reason);
     CloseFd(&logFd_);
+    holding_ = false;
     return false;
   };
   if (copier_.joinable()) return true;
   echo_ = echo;
   if (!log_path.empty()) {
-    logFd_ = ::open(log_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    // A file of the log's name is not changed before the render begins: it
+    // may yet be refused.
+    logFd_ = ::open(log_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    holding_ = logFd_ < 0 && errno == EEXIST;
+    if (holding_) logFd_ = ::open(log_path.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
+    struct stat entry = {};
+    if (logFd_ < 0 && errno == ELOOP && ::lstat(log_path.c_str(), &entry) == 0 && S_ISLNK(entry.st_mode)) {
+      if (error != nullptr)
+        *error = "the log file '" + log_path +
+                 "' is a symbolic link, which the log is not written through; remove it or choose another output";
+      holding_ = false;
+      return false;
+    }
     if (logFd_ < 0) return fail("cannot write the log file '" + log_path + "'");
   }
   if (terminal_ == nullptr) {
@@ -85,9 +99,27 @@ void TerminalLog::Copy() {
     const ssize_t n = ::read(pipeRead_, buffer, sizeof buffer);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) break;
-    if (logFd_ >= 0) WriteAll(logFd_, buffer, static_cast<size_t>(n));
+    if (logFd_ >= 0) {
+      const std::lock_guard<std::mutex> lock(logLock_);
+      if (holding_) {
+        held_.append(buffer, static_cast<size_t>(n));
+      } else {
+        WriteAll(logFd_, buffer, static_cast<size_t>(n));
+      }
+    }
     if (echo_ && terminalFd_ >= 0) WriteAll(terminalFd_, buffer, static_cast<size_t>(n));
   }
+}
+
+void TerminalLog::Begin() {
+  const std::lock_guard<std::mutex> lock(logLock_);
+  if (!holding_) return;
+  holding_ = false;
+  // Emptied as a new log; what cannot be emptied (a device in its place)
+  // gets the log after what it holds.
+  if (::ftruncate(logFd_, 0) != 0) (void)::lseek(logFd_, 0, SEEK_END);
+  WriteAll(logFd_, held_.data(), held_.size());
+  held_ = std::string();
 }
 
 void TerminalLog::Stop() {
@@ -103,7 +135,10 @@ void TerminalLog::Stop() {
   CloseFd(&savedErr_);
   copier_.join();
   CloseFd(&pipeRead_);
-  if (logFd_ >= 0) ::fsync(logFd_);
+  // Still held: the render never began, and the file is left as it was.
+  held_ = std::string();
+  if (logFd_ >= 0 && !holding_) ::fsync(logFd_);
+  holding_ = false;
   CloseFd(&logFd_);
 }
 

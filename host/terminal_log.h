@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdio>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -21,12 +22,19 @@ class TerminalLog {
 
   // Opens the log file (`log_path` empty: the diagnostics are kept nowhere)
   // and takes over standard output and error. `echo`: the diagnostics go
-  // to the terminal as well. False, with the reason in `error`, when the
-  // log file cannot be made or the descriptors cannot be taken over;
-  // nothing is changed then.
+  // to the terminal as well. A log file that is not there yet is made and
+  // written at once; a file of its name that is there is left as it is
+  // until Begin(), the diagnostics held until then. False, with the reason
+  // in `error`, when the log file cannot be made or opened, when its name
+  // is a symbolic link (the log is not written through one), or when the
+  // descriptors cannot be taken over; nothing is changed then.
   bool Start(const std::string& log_path, bool echo, std::string* error);
+  // The render has begun: a log file that was there is emptied and gets the
+  // diagnostics held so far and all that follow.
+  void Begin();
   // Gives standard output and error back and waits until every diagnostic
-  // written so far is in the log.
+  // written so far is in the log. Without Begin() a log file that was there
+  // stays as it was, and the diagnostics held for it are dropped.
   void Stop();
 
   // The stream on the terminal: standard error before Start, and also
@@ -43,6 +51,9 @@ class TerminalLog {
   int savedOut_ = -1;
   int savedErr_ = -1;
   bool echo_ = false;
+  std::mutex logLock_;  // between the copier and Begin()
+  bool holding_ = false;
+  std::string held_;
   std::thread copier_;
 };
 

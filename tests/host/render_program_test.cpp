@@ -301,3 +301,75 @@ TEST(RenderProgram, AnOutputPathTooLongIsRefusedByName) {
   EXPECT_NE(r.err.find("the render failed with error 9993"), std::string::npos) << r.err;
   EXPECT_FALSE(FileExists(output.substr(0, output.size() - 4)));
 }
+
+// The log beside the package: a render that does not begin leaves a file of
+// the log's name as it was, one that begins replaces it, and a link of that
+// name is refused rather than written through.
+TEST(RenderProgram, TheLogBesideThePackageIsReplacedOnlyByARenderThatBegins) {
+  TempDir dir;
+  const std::string mine = "the user's own file\n";
+  WriteText(dir / "plain", "a file where the package folder goes\n");
+  std::vector<uint8_t> record(11688, 0);  // a bit rate of 0 Mbit/s, which the start refuses
+  record[0] = 7;
+  record[1480] = 1;
+  WriteBytes(dir / "zero.bin", record);
+  WriteText(dir / "target.txt", mine);
+  std::filesystem::create_symlink("target.txt", dir / "linked.log");
+  const struct {
+    std::vector<std::string> args;
+    std::string output, log, message;
+    bool renders;
+  } cases[] = {
+      {{}, "plain.DCP", "plain.log", "Sorry cannot remove this", false},
+      {{"--options", dir / "zero.bin"}, "check.DCP", "check.log", "The bit rate is 0 Mbit/s", false},
+      {{}, "noext", "noext.log", "The output path names no package folder", false},
+      {{}, "linked.DCP", "linked.log", "is a symbolic link, which the log is not written through", false},
+      {{}, "ran.DCP", "ran.log", "render done: 1 of 1 frames", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.output);
+    const bool linked = std::filesystem::is_symlink(dir / c.log);
+    if (!linked && c.output != "noext") WriteText(dir / c.log, mine);
+    std::vector<std::string> command = {RenderPath(), "--frames", "1", "--size", "2048x858", "--threads", "2"};
+    command.insert(command.end(), c.args.begin(), c.args.end());
+    command.push_back(dir / c.output);
+    auto r = RunCommand(command);
+    EXPECT_EQ(r.status == 0, c.renders) << r.err;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    EXPECT_EQ(std::filesystem::is_symlink(dir / c.log), linked);
+    const std::string log = ReadText(dir / c.log);
+    EXPECT_EQ(log == mine, !c.renders && c.output != "noext") << log;
+    if (c.renders) {
+      EXPECT_EQ(log.rfind("lumavox-render: composition \"ran\"", 0), 0u) << log;
+    }
+  }
+  EXPECT_FALSE(FileExists(dir / "n.log"));  // "noext" less four characters
+  EXPECT_NE(ReadText(dir / "noext.log").find("My_StartAdding"), std::string::npos);
+}
+
+// The options record is stored into the file a link leads to, and no file
+// of the user's beside it is taken for the scratch copy.
+TEST(RenderProgram, OptionsAreStoredThroughLinksAndOverNoOtherFile) {
+  TempDir dir;
+  WriteText(dir / "film.opts.new", "the user's own file\n");
+  ASSERT_EQ(MakeOptionsFile(dir / "film.opts").status, 0);
+  EXPECT_EQ(ReadText(dir / "film.opts.new"), "the user's own file\n");
+  EXPECT_EQ(ReadBytes(dir / "film.opts").size(), 11688u);
+
+  // Two relative links to a record not made yet, then to the one made.
+  std::filesystem::create_directory(dir / "records");
+  std::filesystem::create_symlink("records/chain", dir / "linked.opts");
+  std::filesystem::create_symlink("film.opts", dir / "records/chain");
+  for (int run = 0; run < 2; ++run) {
+    auto made = MakeOptionsFile(dir / "linked.opts");
+    ASSERT_EQ(made.status, 0) << made.err;
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "linked.opts"));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "records/chain"));
+    EXPECT_EQ(ReadBytes(dir / "records/film.opts").size(), 11688u);
+    std::error_code ec;
+    if (run == 0) std::filesystem::permissions(dir / "records/film.opts", std::filesystem::perms(0640), ec);
+  }
+  EXPECT_EQ(std::filesystem::status(dir / "records/film.opts").permissions(), std::filesystem::perms(0640));
+  const std::filesystem::directory_iterator records(dir / "records");
+  EXPECT_EQ(std::distance(begin(records), end(records)), 2);  // no scratch file left
+}
