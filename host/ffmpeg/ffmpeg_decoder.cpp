@@ -152,6 +152,7 @@ bool Decoder::Next() {
     if (rc == 0) {
       decoded_ = Seconds(frame->best_effort_timestamp);
       if (picture_files) RefuseDecodedWithErrors(format->url, codec, errors_, frame);
+      else if (frame->decode_error_flags != 0 || (frame->flags & AV_FRAME_FLAG_CORRUPT)) with_errors.Note(decoded_);
       return true;
     }
     if (rc == AVERROR_EOF) {

@@ -20,19 +20,17 @@ namespace lumavox_host {
 // FFmpeg's text for error `code`.
 std::string AvError(int code);
 
-// The frames a decoder refused (damaged data) and left out, as players leave
-// them out: how many, and after which frame the first lay.
-struct LeftOut {
+// Damaged frames of a stream: how many, and a time that says where the
+// first lay (NaN when none is known).
+struct DamagedFrames {
   int64_t count = 0;
-  // When the frame decoded before the first starts, in seconds on the file's
-  // clock; NaN when none was.
-  double first = NAN;
+  double first = NAN;  // in seconds on the file's clock
 
   void Note(double seconds) {
     if (count++ == 0) first = seconds;
   }
-  // With what a decoder that read the file again left out: each frame once.
-  void Merge(const LeftOut& other) {
+  // With what a decoder that read the file again found: each frame once.
+  void Merge(const DamagedFrames& other) {
     count = std::max(count, other.count);
     first = std::fmin(first, other.first);
   }
@@ -42,8 +40,8 @@ struct LeftOut {
 // and sound can be read at their own pace. A movie's picture stream is never
 // an attached picture (a sound file's cover art). The pictures of picture
 // files (a single one, or a sequence read through one demuxer) are refused
-// when damaged; a movie's damaged frames are left out, as players do, and
-// counted.
+// when damaged; a movie's damaged frames are left out or decoded with errors,
+// as players do, and counted.
 struct Decoder {
   AVFormatContext* format = nullptr;
   AVCodecContext* codec = nullptr;
@@ -57,7 +55,12 @@ struct Decoder {
   // code), 0 when it ended there.
   int read_error = 0;
   bool picture_files = false;  // the stream is one of picture files
-  LeftOut left_out;
+  // The frames the decoder refused and that were left out; `first` is when
+  // the frame decoded before the first starts.
+  DamagedFrames left_out;
+  // The frames the decoder gave out as decoded with errors (damage it
+  // concealed); `first` is when the first starts.
+  DamagedFrames with_errors;
   TimestampMender mender;
 
   Decoder() = default;
