@@ -59,6 +59,34 @@ int BestStream(AVFormatContext* format, AVMediaType type, const AVCodec** decode
   return best;
 }
 
+// Whether `reader` is FFmpeg's reader of picture files (one picture each,
+// a single file or a sequence of them) or one of its readers of a single
+// kind of picture file.
+bool ReadsPictureFiles(const AVInputFormat* reader) {
+  const std::string name = reader->name;
+  return name == "image2" || name == "image2pipe" ||
+         (name.size() > 5 && name.compare(name.size() - 5, 5, "_pipe") == 0);
+}
+
+// Why picture `name` is refused: `codec` gave out no picture, but `rc`.
+[[noreturn]] void RefuseUndecoded(const std::string& name, const AVCodecContext* codec, const DecoderErrorLog& errors,
+                                  int rc) {
+  const std::string reported = errors.First();
+  throw std::runtime_error(
+      "picture '" + name + "' could not be decoded (is it damaged or cut short?): " + AvError(rc) +
+      (reported.empty() ? "" : " (FFmpeg's " + std::string(codec->codec->name) + " decoder: " + reported + ")"));
+}
+
+// Throws, naming picture `name`, when its decoder reports errors decoding
+// `frame`: on FFmpeg's log, or marking the frame.
+void RefuseDecodedWithErrors(const std::string& name, const AVCodecContext* codec, const DecoderErrorLog& errors,
+                             const AVFrame* frame) {
+  const std::string reported = errors.First();
+  if (reported.empty() && frame->decode_error_flags == 0 && !(frame->flags & AV_FRAME_FLAG_CORRUPT)) return;
+  throw std::runtime_error("picture '" + name + "' is damaged: FFmpeg's " + codec->codec->name +
+                           " decoder reports errors decoding it" + (reported.empty() ? "" : ": " + reported));
+}
+
 }  // namespace
 
 Decoder::~Decoder() {
@@ -72,6 +100,7 @@ bool Decoder::Open(const std::string& path, AVMediaType type, int threads, bool 
   int rc = avformat_open_input(&format, path.c_str(), nullptr, nullptr);
   if (rc < 0) throw std::runtime_error("cannot open input '" + path + "': " + AvError(rc));
   described_by_header = HeaderDescribesStreams(format);
+  picture_files = ReadsPictureFiles(format->iformat);
   if (!described_by_header) {
     // The probe decodes on one thread: with a decoder's own threads it would
     // read and decode a picture per thread before it had the first.
@@ -95,6 +124,12 @@ bool Decoder::Open(const std::string& path, AVMediaType type, int threads, bool 
   avcodec_parameters_to_context(codec, format->streams[stream]->codecpar);
   codec->pkt_timebase = format->streams[stream]->time_base;
   codec->thread_count = threads;  // 0: the decoder's own threads, as many as there are cores
+  if (picture_files) {
+    // Each picture decoded on the calling thread: what the decoder reports
+    // while it decodes is the picture's in hand.
+    codec->thread_count = 1;
+    errors_.Listen(codec);
+  }
   rc = avcodec_open2(codec, decoder, nullptr);
   if (rc < 0) throw std::runtime_error("input '" + path + "': cannot open decoder: " + AvError(rc));
   return true;
@@ -116,6 +151,8 @@ bool Decoder::Next() {
     int rc = avcodec_receive_frame(codec, frame);
     if (rc == 0) {
       decoded_ = Seconds(frame->best_effort_timestamp);
+      if (picture_files) RefuseDecodedWithErrors(format->url, codec, errors_, frame);
+      else if (frame->decode_error_flags != 0 || (frame->flags & AV_FRAME_FLAG_CORRUPT)) with_errors.Note(decoded_);
       return true;
     }
     if (rc == AVERROR_EOF) {
@@ -123,9 +160,10 @@ bool Decoder::Next() {
       break;
     }
     // A frame that cannot be decoded (a damaged packet, or the last one of
-    // a file cut short) is skipped, as players do; its decoder goes on,
-    // unless it fails whatever it is given.
+    // a file cut short) is skipped, as players do (a picture file's is
+    // refused); its decoder goes on, unless it fails whatever it is given.
     if (rc != AVERROR(EAGAIN)) {
+      if (picture_files) RefuseUndecoded(format->url, codec, errors_, rc);
       if (++failures > kFailuresInARow)
         throw std::runtime_error("input '" + std::string(format->url) + "' cannot be decoded: " + AvError(rc));
       left_out.Note(decoded_);
@@ -141,7 +179,9 @@ bool Decoder::Next() {
       continue;
     }
     if (packet->stream_index == stream) {
-      if (avcodec_send_packet(codec, packet) < 0) left_out.Note(decoded_);  // a damaged packet is skipped too
+      rc = avcodec_send_packet(codec, packet);
+      if (rc < 0 && picture_files) RefuseUndecoded(format->url, codec, errors_, rc);
+      if (rc < 0) left_out.Note(decoded_);  // a damaged packet is skipped too
     }
     av_packet_unref(packet);
   }
@@ -181,6 +221,7 @@ void PictureFile::Read(const std::string& name, const AVInputFormat* reader) {
   if (!codec || !packet || !frame) throw std::runtime_error("out of memory reading '" + name + "'");
   avcodec_parameters_to_context(codec, par);
   codec->thread_count = 1;  // one picture: several are read at once instead
+  errors_.Listen(codec);
   rc = avcodec_open2(codec, decoder, nullptr);
   if (rc < 0) throw std::runtime_error("picture '" + name + "': cannot open decoder: " + AvError(rc));
   // What the decoder says of the file's data, rather than that it ended
@@ -195,9 +236,8 @@ void PictureFile::Read(const std::string& name, const AVInputFormat* reader) {
   }
   avcodec_send_packet(codec, nullptr);
   rc = avcodec_receive_frame(codec, frame);
-  if (rc < 0)
-    throw std::runtime_error("picture '" + name + "' could not be decoded (is it damaged or cut short?): " +
-                             AvError(refused < 0 ? refused : rc));
+  if (rc < 0) RefuseUndecoded(name, codec, errors_, refused < 0 ? refused : rc);
+  RefuseDecodedWithErrors(name, codec, errors_, frame);
 }
 
 }  // namespace lumavox_host

@@ -12,6 +12,7 @@ extern "C" {
 #include <libavformat/avformat.h>
 }
 
+#include "host/ffmpeg/decoder_error_log.h"
 #include "host/ffmpeg/timestamp_mender.h"
 
 namespace lumavox_host {
@@ -19,19 +20,17 @@ namespace lumavox_host {
 // FFmpeg's text for error `code`.
 std::string AvError(int code);
 
-// The frames a decoder refused (damaged data) and left out, as players leave
-// them out: how many, and after which frame the first lay.
-struct LeftOut {
+// Damaged frames of a stream: how many, and a time that says where the
+// first lay (NaN when none is known).
+struct DamagedFrames {
   int64_t count = 0;
-  // When the frame decoded before the first starts, in seconds on the file's
-  // clock; NaN when none was.
-  double first = NAN;
+  double first = NAN;  // in seconds on the file's clock
 
   void Note(double seconds) {
     if (count++ == 0) first = seconds;
   }
-  // With what a decoder that read the file again left out: each frame once.
-  void Merge(const LeftOut& other) {
+  // With what a decoder that read the file again found: each frame once.
+  void Merge(const DamagedFrames& other) {
     count = std::max(count, other.count);
     first = std::fmin(first, other.first);
   }
@@ -39,7 +38,10 @@ struct LeftOut {
 
 // One opened stream of one kind: its own demuxer and decoder, so that pictures
 // and sound can be read at their own pace. A movie's picture stream is never
-// an attached picture (a sound file's cover art).
+// an attached picture (a sound file's cover art). The pictures of picture
+// files (a single one, or a sequence read through one demuxer) are refused
+// when damaged; a movie's damaged frames are left out or decoded with errors,
+// as players do, and counted.
 struct Decoder {
   AVFormatContext* format = nullptr;
   AVCodecContext* codec = nullptr;
@@ -52,7 +54,13 @@ struct Decoder {
   // What ended the reading before the end of the file (an FFmpeg error
   // code), 0 when it ended there.
   int read_error = 0;
-  LeftOut left_out;
+  bool picture_files = false;  // the stream is one of picture files
+  // The frames the decoder refused and that were left out; `first` is when
+  // the frame decoded before the first starts.
+  DamagedFrames left_out;
+  // The frames the decoder gave out as decoded with errors (damage it
+  // concealed); `first` is when the first starts.
+  DamagedFrames with_errors;
   TimestampMender mender;
 
   Decoder() = default;
@@ -67,7 +75,8 @@ struct Decoder {
   // Reads the next packet of any stream into `packet`, its time stamps
   // mended; false at the end of the file or at a read error (`read_error`).
   bool Read();
-  // Decodes the next frame into `frame`; false at the end.
+  // Decodes the next frame into `frame`; false at the end. A damaged picture
+  // of picture files throws, naming the file and what is wrong.
   bool Next();
   double StartSeconds() const;
   // The seconds of `timestamp` in the stream's time base; NaN for none.
@@ -75,6 +84,7 @@ struct Decoder {
 
  private:
   double decoded_ = NAN;  // when the frame decoded last starts
+  DecoderErrorLog errors_;
 };
 
 // A single picture file, read with a demuxer and a decoder of its own.
@@ -90,8 +100,12 @@ struct PictureFile {
   ~PictureFile();
 
   // Decodes the file `name` with `reader` (the sequence's own file reader)
-  // into `frame`; throws saying why it cannot.
+  // into `frame`; throws saying why it cannot, or that the picture is damaged
+  // when its decoder reports errors.
   void Read(const std::string& name, const AVInputFormat* reader);
+
+ private:
+  DecoderErrorLog errors_;
 };
 
 }  // namespace lumavox_host

@@ -248,27 +248,42 @@ void FfmpegMediaInput::SetCompositionRate(int fps_num, int fps_den) {
 std::string FfmpegMediaInput::PictureName(int64_t number) const { return NumberedName(path_, number); }
 
 std::string FfmpegMediaInput::Damage() const {
-  LeftOut pictures = pictures_left_out_;
-  if (video_) pictures.Merge(video_->decoder.left_out);
-  const LeftOut sound = sound_ ? sound_->left_out() : LeftOut{};
-  const auto say = [](const LeftOut& left_out, const char* what, const char* instead) {
+  DamagedFrames pictures = pictures_left_out_, with_errors = pictures_with_errors_;
+  if (video_) {
+    pictures.Merge(video_->decoder.left_out);
+    with_errors.Merge(video_->decoder.with_errors);
+  }
+  const DamagedFrames sound = sound_ ? sound_->left_out() : DamagedFrames{};
+  const auto count = [](const DamagedFrames& damaged, const char* what) {
+    return std::to_string(damaged.count) + " " + what + (damaged.count == 1 ? "" : "s");
+  };
+  const auto say = [&](const DamagedFrames& left_out, const char* what, const char* instead) {
     if (left_out.count == 0) return std::string();
     char where[64] = " (the first before any was decoded)";
     if (!std::isnan(left_out.first))
       std::snprintf(where, sizeof where, " (the first after the one at %.3f s)", left_out.first);
-    return std::to_string(left_out.count) + " " + what + (left_out.count == 1 ? "" : "s") + where + ", " + instead;
+    return count(left_out, what) + where + ", " + instead;
   };
   std::string text = say(pictures, "picture", "the picture before held in place of each");
   const std::string sound_text = say(sound, "sound frame", "silence in their place");
   if (!text.empty() && !sound_text.empty()) text += "; ";
   text += sound_text;
-  return text.empty() ? text : "input '" + path_ + "' is damaged: could not decode " + text;
+  if (!text.empty()) text = "could not decode " + text;
+  // Pictures whose damage the decoder concealed are shown as players show them.
+  if (with_errors.count > 0) {
+    char where[64] = "";
+    if (!std::isnan(with_errors.first)) std::snprintf(where, sizeof where, " (the first at %.3f s)", with_errors.first);
+    text += (text.empty() ? "decoded " : "; decoded ") + count(with_errors, "picture") + " with errors" + where +
+            ", shown as decoded";
+  }
+  return text.empty() ? text : "input '" + path_ + "' is damaged: " + text;
 }
 
 void FfmpegMediaInput::RenderFrame(int64_t index, HostFrame& out) {
   if (first_file_ >= 0) throw std::logic_error("the pictures of '" + path_ + "' are read one by one");
   if (index <= video_->last_index) {
     pictures_left_out_.Merge(video_->decoder.left_out);
+    pictures_with_errors_.Merge(video_->decoder.with_errors);
     video_ = std::make_unique<Video>();
     video_->decoder.Open(path_, AVMEDIA_TYPE_VIDEO);
   }

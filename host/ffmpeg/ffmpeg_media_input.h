@@ -51,7 +51,8 @@ class FfmpegMediaInput : public FfmpegInput {
   int quarter_turns_ = 0;
   int comp_num_ = 24, comp_den_ = 1;
   std::unique_ptr<Video> video_;
-  LeftOut pictures_left_out_;  // by the picture decoders before video_'s
+  // By the picture decoders before video_'s.
+  DamagedFrames pictures_left_out_, pictures_with_errors_;
   std::unique_ptr<MovieSound> sound_;
 };
 

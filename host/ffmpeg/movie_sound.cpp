@@ -72,8 +72,8 @@ void MovieSound::Open() {
                                  kSoundRate);
 }
 
-LeftOut MovieSound::left_out() const {
-  LeftOut all = left_out_;
+DamagedFrames MovieSound::left_out() const {
+  DamagedFrames all = left_out_;
   if (decoder_) all.Merge(decoder_->left_out);
   return all;
 }

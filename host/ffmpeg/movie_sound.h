@@ -34,7 +34,7 @@ class MovieSound {
   // the file and the frame, when a read error cuts the sound short.
   std::vector<int16_t> Read(int64_t first, int count);
   // The sound frames that could not be decoded: silence took their place.
-  LeftOut left_out() const;
+  DamagedFrames left_out() const;
 
  private:
   // Sample frames made from the sound, from sample frame `start`.
@@ -56,7 +56,7 @@ class MovieSound {
   double picture_start_ = 0;
   int fps_num_ = 24, fps_den_ = 1;
   std::unique_ptr<Decoder> decoder_;
-  LeftOut left_out_;  // by the decoders before this one
+  DamagedFrames left_out_;  // by the decoders before this one
   bool decoded_all_ = false;
   // The run of sound frames that follow each other in one format: the
   // resampler made for them, where the run starts and how much of it went

@@ -11,6 +11,8 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include <libdeflate.h>
+
 #include "host/decode_ahead.h"
 #include "host/media_input.h"
 #include "tests/host/test_movie.h"
@@ -365,4 +367,53 @@ TEST(MediaInput, ADamagedPictureToScaleFailsSayingWhatIsWrong) {
     av_strerror(AVERROR_INVALIDDATA, invalid, sizeof invalid);
     EXPECT_NE(what.find(invalid), std::string::npos) << what;
   }
+}
+
+// A still picture that FFmpeg decodes with errors (a JPEG cut short, a PNG
+// whose image data ends at half its rows) is refused naming the file, as
+// PngFrameReader refuses a damaged file, whether it is a single file or one
+// of a numbered sequence, and whichever picture reader FFmpeg picks for it.
+TEST(MediaInput, StillPicturesDecodedWithErrorsAreRefused) {
+  LUMAVOX_REQUIRE_TOOL("ffmpeg");
+  TempDir dir;
+  struct Case {
+    std::string input, damaged, pixels;
+    bool cut;  // cut at half its bytes; else a PNG's height doubled in its header
+  };
+  for (const Case& c :
+       {Case{"cut.jpg", "cut.jpg", "yuvj420p", true}, Case{"seq%d.jpg", "seq2.jpg", "yuvj420p", true},
+        Case{"palette%d.png", "palette2.png", "pal8", false}, Case{"deep.png", "deep.png", "rgb48be", false}}) {
+    SCOPED_TRACE(c.input);
+    const bool sequence = c.input.find('%') != std::string::npos;
+    auto r = RunCommand({"ffmpeg", "-v", "error", "-f", "lavfi", "-i",
+                         "testsrc=size=64x" + std::string(c.cut ? "48" : "24"), "-frames:v", sequence ? "2" : "1",
+                         "-pix_fmt", c.pixels, dir / c.input});
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::vector<uint8_t> bytes = ReadBytes(dir / c.damaged);
+    if (c.cut) {
+      bytes.resize(bytes.size() / 2);
+    } else {
+      bytes[23] = 48;  // IHDR's height, and its CRC
+      const uint32_t crc = libdeflate_crc32(0, &bytes[12], 17);
+      for (int k = 0; k < 4; ++k) bytes[29 + k] = static_cast<uint8_t>(crc >> (24 - 8 * k));
+    }
+    WriteBytes(dir / c.damaged, bytes);
+    EXPECT_NE(RunCommand({"ffmpeg", "-v", "error", "-i", dir / c.damaged, "-f", "null", "-"}).err, "");
+    MediaInput in(dir / c.input);
+    HostFrame frame;
+    frame.Allocate(64, 48, 8);
+    if (sequence) in.RenderFrame(0, frame);
+    try {
+      in.RenderFrame(sequence ? 1 : 0, frame);
+      ADD_FAILURE() << "read a damaged picture as whole";
+    } catch (const std::runtime_error& e) {
+      EXPECT_EQ(std::string(e.what()).find("picture '" + dir / c.damaged + "' is damaged: FFmpeg's "), 0u) << e.what();
+    }
+  }
+  // The program stops the render with the message, and no package is told done.
+  const auto r = RunCommand({RenderPath(), "--input", dir / "cut.jpg", "--size", "2048x858", "--depth", "8", "--frames",
+                             "1", "--threads", "2", dir / "out.DCP"});
+  EXPECT_EQ(r.status, 1) << r.err;
+  EXPECT_NE(r.err.find("picture '" + dir / "cut.jpg" + "' is damaged"), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find("render done"), std::string::npos) << r.err;
 }

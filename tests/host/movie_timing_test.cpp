@@ -459,6 +459,20 @@ TEST(MovieTiming, DamagedFramesAreLeftOutInPlaceAndTold) {
   EXPECT_EQ(damage.find("input '" + damaged + "' is damaged: could not decode " + text), 0u) << damage;
   EXPECT_NE(damage.find("; 1 sound frame (the first after the one at "), std::string::npos) << damage;
 
+  // A picture its decoder conceals the damage of is shown as decoded, and told.
+  const std::string plain = dir / "plain.mkv", concealed = dir / "concealed.mkv";
+  Make({"-f", "lavfi", "-i", "testsrc=size=64x48:rate=24:duration=0.5", "-c:v", "mpeg2video", "-q:v", "2", plain});
+  bytes = ReadBytes(plain);
+  const auto middle = static_cast<size_t>(Probe(plain, "v", "packet=pos").at(4) +
+                                          Probe(plain, "v", "packet=size").at(4) / 2);
+  std::memset(&bytes[middle], 0xFF, 8);
+  WriteBytes(concealed, bytes);
+  MediaInput concealing(concealed);
+  EXPECT_EQ(PictureShown(concealing, 4, Pictures(concealed)), 4u);
+  std::snprintf(text, sizeof text, "is damaged: decoded 1 picture with errors (the first at %.3f s), shown as decoded",
+                Probe(plain, "v", "packet=pts_time").at(4));
+  EXPECT_EQ(concealing.Damage(), "input '" + concealed + "' " + text);
+
   auto r = RunCommand(
       {RenderPath(), "--input", damaged, "--size", "2048x858", "--depth", "8", "--threads", "4", dir / "out.DCP"});
   EXPECT_EQ(r.status, 0) << r.err;
