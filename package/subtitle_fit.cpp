@@ -22,6 +22,7 @@ void SetMessage(char* message, const char* text) {
 
 // The white space that may surround an element's text.
 constexpr const char* kBlanks = " \t\r\n";
+constexpr char kUuidPrefix[] = "urn:uuid:";
 
 // Non-empty digits only, at most nine of them.
 bool ParseDigits(const std::string& text, uint64_t* value) {
@@ -190,22 +191,30 @@ bool SubtitlesEndInComposition(const OutputOptions& options, const Kumu::XMLElem
   return false;
 }
 
-// An Interop document is packaged under the id kept when it was chosen: the
-// subtitle folder, the copy's name and the documents' entries. A document
-// exported again since has a new id, which its copy would contradict. (A
-// SMPTE track file takes its ids from the document itself.) Empty when the
-// ids are the same UUID, or the kept id is no UUID.
-std::string InteropIdChange(const OutputOptions& options, const Kumu::XMLElement& root) {
-  if (!root.HasName("DCSubtitle")) return std::string();
+// A document is packaged as it was when it was chosen: an Interop one under
+// the id kept then (the subtitle folder, the copy's name and the documents'
+// entries), a SMPTE one with the font its inspection found. A document
+// exported again since has a new id. Empty when the ids are the same UUID,
+// when the kept id is no UUID, or when it is no longer the document's: a
+// SMPTE render keeps its track file's id in its place ("sub_" + id + ".mxf").
+std::string DocumentIdChange(const OutputOptions& options, const Kumu::XMLElement& root) {
+  const bool smpte = root.HasName("SubtitleReel");
+  const char* idName = smpte ? "Id" : "SubtitleID";
   const std::string kept = FieldText(options.subtitleUuid, sizeof options.subtitleUuid);
-  const Kumu::XMLElement* id = root.GetChildWithName("SubtitleID");
-  const std::string now = id != nullptr ? id->GetBody() : std::string();
+  if (smpte && FieldText(options.subtitleFileName, sizeof options.subtitleFileName) == "sub_" + kept + ".mxf")
+    return std::string();
+  const Kumu::XMLElement* id = root.GetChildWithName(idName);
+  std::string now = id != nullptr ? id->GetBody() : std::string();
+  const size_t prefix = smpte ? now.find(kUuidPrefix) : std::string::npos;
+  if (prefix != std::string::npos) now.erase(0, prefix + sizeof kUuidPrefix - 1);
   const auto sameLetter = [](unsigned char a, unsigned char b) { return std::tolower(a) == std::tolower(b); };
   if (!IsUuidText(kept) || std::equal(now.begin(), now.end(), kept.begin(), kept.end(), sameLetter))
     return std::string();
   return "The subtitle file " + FieldText(options.subtitlePath, sizeof options.subtitlePath) +
-         (id != nullptr ? " has the SubtitleID " + now : std::string(" has no SubtitleID")) + ", but it had " + kept +
-         " when it was chosen: it was exported again since. Choose it again on the Subtitle page.";
+         (id != nullptr ? " has the " + std::string(idName) + " " + now : " has no " + std::string(idName)) +
+         ", but it had " + kept +
+         " when it was chosen: it was exported again since. Choose it again on the "
+         "Subtitle page.";
 }
 
 }  // namespace
@@ -215,7 +224,7 @@ int CheckSubtitleFitsRender(const OutputOptions& options, std::string* message) 
   Kumu::XMLElement root("");
   if (RecordedKindFits(options, reason) && ReadSubtitleRoot(options, &root, reason) &&
       DocumentFitsOutput(options, root, reason)) {
-    *message = InteropIdChange(options, root);
+    *message = DocumentIdChange(options, root);
     if (!message->empty()) return 0;
     if (SubtitlesEndInComposition(options, root, reason)) return 1;
   }

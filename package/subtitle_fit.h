@@ -29,9 +29,10 @@ bool SubtitleEditRateFits(const Kumu::XMLElement& root, uint32_t frameRate, char
 int CheckSubtitleFitsOutput(const OutputOptions& options, char* message);
 
 // CheckSubtitleFitsOutput for a render about to start, which also needs a
-// DCSubtitle's SubtitleID to be still the id the record keeps for it (the
-// package names its folder and its copy by the kept id; a kept id that is no
-// UUID is left to the subtitle preparation), and every subtitle to end within
+// document's id (a DCSubtitle's SubtitleID, a SubtitleReel's Id) to be still
+// the id the record keeps for it (a kept id that is no UUID is left to the
+// subtitle preparation; a SMPTE render keeps its track file's id there), and
+// every subtitle to end within
 // the composition (`durationFrames` frames at `frameRate`): a reel's assets
 // hold nothing beyond the reel. The file is read once; 0 with the reason in
 // `message`, naming the file and both ids, or a late subtitle's TimeOut and

@@ -116,21 +116,21 @@ TEST(SubtitleRenderStart, SubtitlesEndingAfterTheCompositionAreRefused) {
   }
 }
 
-// Subtitle editors give a document a new id when they export it again. An
-// Interop package names its subtitle folder and copy by the id kept at the
-// choice: refused, naming both ids, before the earlier package goes. A SMPTE
-// track file takes its ids from the document (and the record then keeps the
-// track file's): packaged as it is.
-TEST(SubtitleRenderStart, AnInteropDocumentWithANewIdIsRefused) {
+// Subtitle editors give a document a new id when they export it again: a
+// document whose id is not the one kept at the choice is refused, naming both
+// ids, before the earlier package goes. A record whose SMPTE render put its
+// track file's id in place of the document's cannot tell: it renders.
+TEST(SubtitleRenderStart, ADocumentWithANewIdIsRefused) {
   TempDir dir;
   std::filesystem::create_directory(dir / "Film");
   WriteText(dir / "Film/ASSETMAP.xml", "an earlier package's");
   const std::string newId = "12345678-0000-4000-8000-0000000000cc";
   const std::string smpteFont = std::string(kSmpteFont) + ".ttf";
-  for (const auto& [packing, document, font, kept] :
-       {std::tuple{0u, "interop/subs_interop.xml", std::string("DejaVuSerif.ttf"), kInteropId},
-        std::tuple{1u, "smpte/subs.xml", smpteFont, kSmpteId}}) {
-    SCOPED_TRACE(document);
+  for (const auto& [packing, document, font, kept, idName, rendered] :
+       {std::tuple{0u, "interop/subs_interop.xml", std::string("DejaVuSerif.ttf"), kInteropId, "SubtitleID", false},
+        std::tuple{1u, "smpte/subs.xml", smpteFont, kSmpteId, "Id", false},
+        std::tuple{1u, "smpte/subs.xml", smpteFont, kSmpteId, "Id", true}}) {
+    SCOPED_TRACE(std::string(document) + (rendered ? " after a render" : ""));
     TempDir user;
     std::filesystem::copy_file(Reference(packing == 0 ? "interop/" + font : "smpte/" + font), user / font);
     std::filesystem::copy_file(Reference(document), user / "subs.xml");
@@ -140,14 +140,17 @@ TEST(SubtitleRenderStart, AnInteropDocumentWithANewIdIsRefused) {
     ChooseSubtitle(options, user / "subs.xml", packing);
     std::string text = ReadText(user / "subs.xml");
     WriteText(user / "subs.xml", text.replace(text.find(kept), newId.size(), newId));
-    if (packing == 1) {
+    if (rendered) {
+      const std::string track = "0badc0de-0000-4000-8000-000000000001";
+      std::snprintf(options.subtitleUuid, sizeof options.subtitleUuid, "%s", track.c_str());
+      std::snprintf(options.subtitleFileName, sizeof options.subtitleFileName, "sub_%s.mxf", track.c_str());
       EXPECT_EQ(host->StartAdding(), 0) << Messages(*host);
       host->SetQueueState(AEGP_RenderQueueState_STOPPED);
       EXPECT_EQ(host->EndAdding(), 0);
       continue;
     }
     EXPECT_EQ(host->StartAdding(), kStartCheck);
-    EXPECT_NE(Messages(*host).find("The subtitle file " + user / "subs.xml" + " has the SubtitleID " + newId +
+    EXPECT_NE(Messages(*host).find("The subtitle file " + user / "subs.xml" + " has the " + idName + " " + newId +
                                    ", but it had " + kept +
                                    " when it was chosen: it was exported again since. Choose it again on the "
                                    "Subtitle page."),
