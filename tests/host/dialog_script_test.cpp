@@ -11,6 +11,7 @@
 #include "plugin/output_options.h"
 #include "tests/support/checkers.h"
 #include "tests/support/mxf_dump.h"
+#include "tests/support/retimed_subtitles.h"
 #include "tests/support/test_support.h"
 #include "tests/support/wav_data_chunk.h"
 
@@ -29,27 +30,7 @@ std::string Subtitles(const std::string& name) { return SharedDir() + "/referenc
 // second subtitle moved into the first second so that a one-second package
 // holds it.
 std::string OneSecondSubtitles(TempDir& dir, bool smpte) {
-  const std::string from = Subtitles(smpte ? "smpte" : "interop");
-  const std::string to = dir / (smpte ? "smpte" : "interop");
-  std::filesystem::create_directories(to);
-  std::string document;
-  for (const auto& entry : std::filesystem::directory_iterator(from)) {
-    const std::string name = entry.path().filename().string();
-    if (entry.path().extension() == ".xml") {
-      document = to + "/" + name;
-    } else {
-      std::filesystem::copy_file(entry.path(), to + "/" + name);
-    }
-  }
-  std::string text = ReadText(from + "/" + std::filesystem::path(document).filename().string());
-  const std::string in = smpte ? "TimeIn=\"00:00:01:00\" TimeOut=\"00:00:02:00\""
-                               : "TimeIn=\"00:00:01:000\" TimeOut=\"00:00:02:000\"";
-  const std::string now = smpte ? "TimeIn=\"00:00:00:12\" TimeOut=\"00:00:01:00\""
-                                : "TimeIn=\"00:00:00:125\" TimeOut=\"00:00:01:000\"";
-  EXPECT_NE(text.find(in), std::string::npos);
-  text.replace(text.find(in), in.size(), now);
-  WriteText(document, text);
-  return document;
+  return SubtitlesEndingAt(dir / (smpte ? "smpte" : "interop"), smpte, 24);
 }
 
 CommandResult RunScript(TempDir& dir, const std::string& script, std::vector<std::string> more) {

@@ -14,6 +14,7 @@
 #include "tests/package/stand_in_package.h"
 #include "tests/package/subtitle_render_support.h"
 #include "tests/support/checkers.h"
+#include "tests/support/retimed_subtitles.h"
 #include "tests/support/test_support.h"
 
 using namespace lumavox_host;
@@ -111,18 +112,23 @@ TEST(SubtitleCheckers, ADocumentEndingWithTheCompositionFitsIt) {
   LUMAVOX_REQUIRE_TOOL("xmllint");
   LUMAVOX_REQUIRE_CHECKERS();
   TempDir dir;
-  auto host = SetUpHost(dir / "Film.DCP", 48, 2);
+  // Under a sanitizer, the subtitles retimed to end with an eight-frame
+  // composition, which the checkers would refuse as too short a reel.
+  const int frames = kSanitized ? 8 : 48;
+  auto host = SetUpHost(dir / "Film.DCP", frames, 2);
   OutputOptions& options = LiveOptions(*host);
   options.packing = 1;
-  ChooseSubtitle(options, Reference("smpte/subs.xml"), 1);  // its last subtitle ends at 48
+  // The reference document's last subtitle ends at 48.
+  ChooseSubtitle(options, kSanitized ? SubtitlesEndingAt(dir / "subtitles", true, frames) : Reference("smpte/subs.xml"),
+                 1);
   auto source = MakePatternSource();
   ASSERT_EQ(host->Render(*source), 0) << Messages(*host);
   const std::string folder = dir / "Film";
   const std::string cpl = folder + "/cpl_" + options.cplUuid + ".xml";
-  EXPECT_EQ(ContainerDuration(folder + "/" + options.subtitleFileName), 48);
-  EXPECT_EQ(One(XPath(cpl, SubtitleEntry("IntrinsicDuration"))), "48");
-  EXPECT_EQ(One(XPath(cpl, SubtitleEntry("Duration"))), "48");
-  ExpectCheckersPass(folder, false);
+  EXPECT_EQ(ContainerDuration(folder + "/" + options.subtitleFileName), frames);
+  EXPECT_EQ(One(XPath(cpl, SubtitleEntry("IntrinsicDuration"))), std::to_string(frames));
+  EXPECT_EQ(One(XPath(cpl, SubtitleEntry("Duration"))), std::to_string(frames));
+  if (!kSanitized) ExpectCheckersPass(folder, false);
 }
 
 // An Interop document with image subtitles: the images stand beside the

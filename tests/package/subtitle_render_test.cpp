@@ -251,10 +251,13 @@ TEST(SubtitleRenderStart, ASubtitlePathWithoutAFolderCannotLocateItsFont) {
 TEST(SubtitleRenderStart, FilesChosenInsideThePackageFolderAreRefusedBeforeItIsReplaced) {
   TempDir dir;
   {
-    auto earlier = SetUpHost(dir / "Film.DCP", 48, 4);
+    // An earlier render's package folder with its subtitle folder, which the
+    // render start makes; that render was stopped.
+    auto earlier = SetUpHost(dir / "Film.DCP");
     ChooseSubtitle(LiveOptions(*earlier), Reference("interop/subs_interop.xml"), 0);
-    auto source = MakePatternSource();
-    ASSERT_EQ(earlier->Render(*source), 0) << Messages(*earlier);
+    ASSERT_EQ(earlier->StartAdding(), 0) << Messages(*earlier);
+    earlier->SetQueueState(AEGP_RenderQueueState_STOPPED);
+    ASSERT_EQ(earlier->EndAdding(), 0);
   }
   const std::string inside = dir / "Film/" + kInteropId;
   // A subtitle file of the user's whose font is a link into the package.

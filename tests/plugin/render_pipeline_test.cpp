@@ -33,11 +33,13 @@ TEST(RenderPipeline, TwoSecondsGiveFortyEightFramesOfThePatternInOrder) {
   LUMAVOX_REQUIRE_TOOL("ffmpeg");
   TempDir dir;
   ASSERT_EQ(mkdir((dir / "out").c_str(), 0777), 0);
-  const CommandResult r = RenderProgram({"--seconds", "2", dir / "out/T.DCP"});
+  // Under a sanitizer, half a second: batches enough for the order.
+  const size_t frames = kSanitized ? 12 : 48;
+  const CommandResult r = RenderProgram({"--frames", std::to_string(frames), dir / "out/T.DCP"});
   ASSERT_EQ(r.status, 0) << r.err;
   const std::string mxf = PictureTrackFile(dir / "out/T");
   ASSERT_FALSE(mxf.empty());
-  EXPECT_EQ(ProbeFrameCount(mxf), 48);
+  EXPECT_EQ(ProbeFrameCount(mxf), static_cast<int64_t>(frames));
   // Every picture against the pattern frame it came from (every other row and column), and
   // against the next one: each matches its own frame, so they are in order.
   size_t pictures = 0;
@@ -53,11 +55,11 @@ TEST(RenderPipeline, TwoSecondsGiveFortyEightFramesOfThePatternInOrder) {
     EXPECT_GT(own, Psnr12(picture, next, 2));
     expected = next;
   }));
-  EXPECT_EQ(pictures, 48u);
+  EXPECT_EQ(pictures, frames);
 
   // OpenJPEG on every eighth codestream: each is its own frame.
   const auto codestreams = ExtractCodestreams(mxf, dir.path());
-  ASSERT_EQ(codestreams.size(), 48u);
+  ASSERT_EQ(codestreams.size(), frames);
   for (size_t k = 0; k < codestreams.size(); k += 8) {
     SCOPED_TRACE("OpenJPEG, frame " + std::to_string(k));
     const Decoded picture = DecodeWithOpenJpeg(codestreams[k], dir.path());

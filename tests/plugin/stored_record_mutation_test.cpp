@@ -359,11 +359,7 @@ class StoredRecordMutation : public ::testing::Test {
 // bounded, and fewer under the sanitizers, which run each ten times slower.
 int RecordsPerScenario() {
   if (const char* count = std::getenv("LUMAVOX_MUTATION_RECORDS")) return std::atoi(count);
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-  return 40;
-#else
-  return 500;
-#endif
+  return lumavox_test::kSanitized ? 40 : 500;
 }
 
 }  // namespace

@@ -54,6 +54,16 @@ void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 void WriteText(const std::string& path, const std::string& text);
 bool FileExists(const std::string& path);
 
+// Built with a sanitizer, which makes every render some ten times slower:
+// there the longest end-to-end renders encode only as many frames as the
+// fault their test catches needs, and leave what only a whole package can
+// show (the field's checkers, a reel of a second) to the plain build.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+inline constexpr bool kSanitized = true;
+#else
+inline constexpr bool kSanitized = false;
+#endif
+
 }  // namespace lumavox_test
 
 // Fails the test (never skips it) when an oracle tool is missing: the set-up
