@@ -14,8 +14,9 @@ status=0
 # few frames: every access of the encoder is checked, which is slow), the
 # digest worker and its dialog, the options dialogs and the host's threads;
 # and the encoder's wavelet and slot tests and its helpers coding code-blocks,
-# so that every test program runs under the sanitizer. All the tests there
-# take more than 20 minutes, and each render some 4 GB of memory.
+# so that every test program runs under the sanitizer. The longest renders
+# encode only a few frames under the sanitizers (tests/support/test_support.h,
+# kSanitized); each render there takes some 4 GB of memory.
 threaded='^(RenderPipeline\.(AStopped|FramesStillBuffered|Stereoscopic|AFailedWrite|AFailedEncode|AWriterLeftOpen)|SoundCapture|RenderHostTest|RenderProgram|DigestDialog|SubtitlePackage|SubtitleRenderStart|OptionsDialog|AudioPage|SubtitlePage|GeneralPage|VideoPage|TitleBuilder|DialogLayer|DialogControls|Wavelet|EncodingSlot|DecodeAhead|MemoryReleaser|Codestream\.Helpers)\.?'
 for kind in release asan tsan; do
   "$here/scripts/build.sh" "$kind"

@@ -101,6 +101,9 @@ TEST(RenderProgram, ACompositionShorterThanOneSecondIsRenderedWithAWarning) {
     bool warned;
   } cases[] = {{{"--frames", "2"}, true}, {{"--fps", "25", "--frames", "24"}, true}, {{"--frames", "24"}, false}};
   for (const auto& c : cases) {
+    // Under a sanitizer the short render alone: where the second lies is the
+    // plain build's to check.
+    if (kSanitized && &c != &cases[0]) break;
     std::vector<std::string> command = {RenderPath(), "--threads", "4"};
     command.insert(command.end(), c.args.begin(), c.args.end());
     command.push_back(dir / "x.DCP");
