@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <random>
 
+#include "host/descriptor_write.h"
+
 namespace lumavox_host {
 
 namespace {
@@ -61,22 +63,6 @@ int MakeScratchFile(const fs::path& folder, const std::string& stem, std::string
   return -1;
 }
 
-bool WriteAll(int fd, const std::vector<uint8_t>& bytes) {
-  const uint8_t* data = bytes.data();
-  size_t left = bytes.size();
-  while (left > 0) {
-    const ssize_t n = ::write(fd, data, left);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      if (n == 0) errno = EIO;
-      return false;
-    }
-    data += n;
-    left -= static_cast<size_t>(n);
-  }
-  return true;
-}
-
 }  // namespace
 
 bool ReplaceFileContents(const std::string& path, const std::vector<uint8_t>& bytes, std::string* error) {
@@ -91,7 +77,7 @@ bool ReplaceFileContents(const std::string& path, const std::vector<uint8_t>& by
   struct stat existing = {};
   bool written = ::stat(file.c_str(), &existing) != 0 || !S_ISREG(existing.st_mode) ||
                  ::fchmod(fd, existing.st_mode & 07777) == 0;
-  written = written && WriteAll(fd, bytes) && ::fsync(fd) == 0;
+  written = written && WriteAll(fd, bytes.data(), bytes.size()) && ::fsync(fd) == 0;
   int failure = written ? 0 : errno;
   if (::close(fd) != 0 && written) {
     written = false;

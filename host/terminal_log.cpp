@@ -7,21 +7,11 @@
 #include <cerrno>
 #include <cstring>
 
+#include "host/descriptor_write.h"
+
 namespace lumavox_host {
 
 namespace {
-
-// Writes all of `size` bytes, going on after interruptions.
-bool WriteAll(int fd, const char* data, size_t size) {
-  while (size > 0) {
-    const ssize_t n = ::write(fd, data, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    data += n;
-    size -= static_cast<size_t>(n);
-  }
-  return true;
-}
 
 void CloseFd(int* fd) {
   if (*fd >= 0) ::close(*fd);

@@ -28,7 +28,6 @@ constexpr char kNoId[] = "This subtitlefile has no %s: it cannot be packaged wit
 constexpr char kFontNotPlain[] = "The font of this subtitlefile must be named by a plain file name.";
 constexpr char kImageNotPlain[] = "The images of this subtitlefile must be PNG files with plain names (sub1.png).";
 constexpr char kNoImage[] = "No image file found next to this subtitlefile: %s";
-constexpr char kUuidPrefix[] = "urn:uuid:";
 
 void SetMessage(char* message, const char* text) {
   if (message != nullptr) CopyTextCut(message, kSubtitleMessageSize, text);
@@ -37,12 +36,6 @@ void SetMessage(char* message, const char* text) {
 template <size_t N>
 void SetField(char (&field)[N], const std::string& text) {
   CopyTextCut(field, N, text.c_str());
-}
-
-// The body from after its first "urn:uuid:", or the whole body.
-std::string AfterUuidPrefix(const std::string& body) {
-  const size_t at = body.find(kUuidPrefix);
-  return at == std::string::npos ? body : body.substr(at + sizeof kUuidPrefix - 1);
 }
 
 bool IsRegularFile(const std::string& path) {

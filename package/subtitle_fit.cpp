@@ -1,7 +1,7 @@
 #include "package/subtitle_fit.h"
 
-#include <algorithm>
-#include <cctype>
+#include <strings.h>
+
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -22,7 +22,6 @@ void SetMessage(char* message, const char* text) {
 
 // The white space that may surround an element's text.
 constexpr const char* kBlanks = " \t\r\n";
-constexpr char kUuidPrefix[] = "urn:uuid:";
 
 // Non-empty digits only, at most nine of them.
 bool ParseDigits(const std::string& text, uint64_t* value) {
@@ -204,12 +203,9 @@ std::string DocumentIdChange(const OutputOptions& options, const Kumu::XMLElemen
   if (smpte && FieldText(options.subtitleFileName, sizeof options.subtitleFileName) == "sub_" + kept + ".mxf")
     return std::string();
   const Kumu::XMLElement* id = root.GetChildWithName(idName);
-  std::string now = id != nullptr ? id->GetBody() : std::string();
-  const size_t prefix = smpte ? now.find(kUuidPrefix) : std::string::npos;
-  if (prefix != std::string::npos) now.erase(0, prefix + sizeof kUuidPrefix - 1);
-  const auto sameLetter = [](unsigned char a, unsigned char b) { return std::tolower(a) == std::tolower(b); };
-  if (!IsUuidText(kept) || std::equal(now.begin(), now.end(), kept.begin(), kept.end(), sameLetter))
-    return std::string();
+  const std::string body = id != nullptr ? id->GetBody() : std::string();
+  const std::string now = smpte ? AfterUuidPrefix(body) : body;
+  if (!IsUuidText(kept) || strcasecmp(now.c_str(), kept.c_str()) == 0) return std::string();
   return "The subtitle file " + FieldText(options.subtitlePath, sizeof options.subtitlePath) +
          (id != nullptr ? " has the " + std::string(idName) + " " + now : " has no " + std::string(idName)) +
          ", but it had " + kept +

@@ -32,9 +32,8 @@ int CheckSubtitleFitsOutput(const OutputOptions& options, char* message);
 // document's id (a DCSubtitle's SubtitleID, a SubtitleReel's Id) to be still
 // the id the record keeps for it (a kept id that is no UUID is left to the
 // subtitle preparation; a SMPTE render keeps its track file's id there), and
-// every subtitle to end within
-// the composition (`durationFrames` frames at `frameRate`): a reel's assets
-// hold nothing beyond the reel. The file is read once; 0 with the reason in
+// every subtitle to end within the composition (`durationFrames` frames at
+// `frameRate`): a reel's assets hold nothing beyond the reel. The file is read once; 0 with the reason in
 // `message`, naming the file and both ids, or a late subtitle's TimeOut and
 // the composition's length. TimeOut is read as "HH:MM:SS:EE" in units of the
 // SubtitleReel's TimeCodeRate (its frame rate when absent), and in a

@@ -17,6 +17,12 @@ bool IsUuidText(const std::string& text) {
   return true;
 }
 
+std::string AfterUuidPrefix(const std::string& body) {
+  static constexpr char kUuidPrefix[] = "urn:uuid:";
+  const size_t at = body.find(kUuidPrefix);
+  return at == std::string::npos ? body : body.substr(at + sizeof kUuidPrefix - 1);
+}
+
 bool IsPlainFileName(const std::string& name) {
   if (name.empty() || name == "." || name.find("..") != std::string::npos) return false;
   for (const char c : name) {

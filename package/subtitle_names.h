@@ -10,6 +10,9 @@
 // by dashes (either case).
 bool IsUuidText(const std::string& text);
 
+// A SMPTE id's text from after its first "urn:uuid:", or the whole text.
+std::string AfterUuidPrefix(const std::string& body);
+
 // True for a name of one file in one folder: not empty, not ".", no '/' or
 // '\\', no "..", no control character.
 bool IsPlainFileName(const std::string& name);

@@ -77,12 +77,18 @@ bool ReadsPictureFiles(const AVInputFormat* reader) {
       (reported.empty() ? "" : " (FFmpeg's " + std::string(codec->codec->name) + " decoder: " + reported + ")"));
 }
 
+// Whether the decoder marked `frame` as decoded with errors (damage it
+// concealed).
+bool MarkedDamaged(const AVFrame* frame) {
+  return frame->decode_error_flags != 0 || (frame->flags & AV_FRAME_FLAG_CORRUPT) != 0;
+}
+
 // Throws, naming picture `name`, when its decoder reports errors decoding
 // `frame`: on FFmpeg's log, or marking the frame.
 void RefuseDecodedWithErrors(const std::string& name, const AVCodecContext* codec, const DecoderErrorLog& errors,
                              const AVFrame* frame) {
   const std::string reported = errors.First();
-  if (reported.empty() && frame->decode_error_flags == 0 && !(frame->flags & AV_FRAME_FLAG_CORRUPT)) return;
+  if (reported.empty() && !MarkedDamaged(frame)) return;
   throw std::runtime_error("picture '" + name + "' is damaged: FFmpeg's " + codec->codec->name +
                            " decoder reports errors decoding it" + (reported.empty() ? "" : ": " + reported));
 }
@@ -152,7 +158,7 @@ bool Decoder::Next() {
     if (rc == 0) {
       decoded_ = Seconds(frame->best_effort_timestamp);
       if (picture_files) RefuseDecodedWithErrors(format->url, codec, errors_, frame);
-      else if (frame->decode_error_flags != 0 || (frame->flags & AV_FRAME_FLAG_CORRUPT)) with_errors.Note(decoded_);
+      else if (MarkedDamaged(frame)) with_errors.Note(decoded_);
       return true;
     }
     if (rc == AVERROR_EOF) {
