@@ -202,8 +202,7 @@ A_Err StartAdding(AEIO_BasicData* basic, AEIO_OutSpecH outH) {
   ReleaseRenderLeftOpen(basic, suites, options);
 
   if (CheckExternalAudioFiles(options) == -1) {
-    ShowMessage(basic,
-                "Your external audiofiles does not exist.\n Please check your audio files in the option dialog.\n");
+    ShowMessage(basic, MissingExternalAudioMessage(options).c_str());
     return kErrStartCheck;
   }
   // A channel file that the check of a chosen one refuses, or an in-point
@@ -215,7 +214,7 @@ A_Err StartAdding(AEIO_BasicData* basic, AEIO_OutSpecH outH) {
     return kErrStartCheck;
   }
   if (options.subtitleOn && SubtitleFileExists(options) == -1) {
-    ShowMessage(basic, "Your subtitle file does not exist.\n Please check your subtitle files in the option dialog.\n");
+    ShowMessage(basic, MissingSubtitleFileMessage(options).c_str());
     return kErrStartCheck;
   }
 

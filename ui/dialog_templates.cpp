@@ -3,6 +3,7 @@
 #include "platform/win/control_styles.h"
 #include "platform/win/dialog_template.h"
 #include "platform/win/window_messages.h"
+#include "plugin/channel_labels.h"
 #include "plugin/product.h"
 #include "ui/dialog_ids.h"
 
@@ -87,11 +88,10 @@ const DialogTemplate& AudioTemplate() {
             {kMultiSelectCheck, K::CheckBox, kCheck, 217, 37, 91, 10, "Find the other channels"},
             {kAudioWarningText, K::Static, SS_CENTER, 66, 63, 218, 8, ""},
         }};
-    const char* labels[8] = {"Left", "Right", "Center", "LFE", "Left surr.", "Right surr.", "Left center",
-                             "Right center"};
     for (int c = 0; c < 8; ++c) {
       const short y = static_cast<short>(75 + 17 * c);
-      a.items.push_back({kFirstChannelEdit + 1 + 2 * c, K::Static, 0, 7, static_cast<short>(y + 2), 54, 9, labels[c]});
+      a.items.push_back({kFirstChannelEdit + 1 + 2 * c, K::Static, 0, 7, static_cast<short>(y + 2), 54, 9,
+                         kChannelRowLabels[c]});
       a.items.push_back({kFirstChannelEdit + 2 * c, K::Edit, kEdit, 63, y, 230, 12, ""});
       a.items.push_back({kFirstBrowseButton + c, K::PushButton, WS_TABSTOP, 296, y, 17, 12, "..."});
     }

@@ -50,7 +50,10 @@ void WriteSilentWav(const std::string& path, uint16_t channels, uint32_t rate, u
 
 }  // namespace
 
-TEST(RenderStart, RefusesMissingExternalSoundAndSubtitleFiles) {
+// Missing input files are refused by what is missing: the channel rows that
+// are empty or whose file cannot be opened, as the Audio page labels them,
+// and subtitles on with no file chosen.
+TEST(RenderStart, RefusesMissingExternalSoundAndSubtitleFilesNamingThem) {
   TempDir dir;
   {
     auto host = SetUpHost(Settings(1998, 1080, 24, dir / "A.DCP"));
@@ -59,11 +62,14 @@ TEST(RenderStart, RefusesMissingExternalSoundAndSubtitleFiles) {
     WriteText(dir / "L.wav", "x");
     std::strcpy(options.channelFiles[0], (dir / "L.wav").c_str());
     std::strcpy(options.channelFiles[1], (dir / "R.wav").c_str());
-    ExpectRefused(*host,
-                  "Your external audiofiles does not exist.\n Please check your audio files in the option dialog.\n");
+    ExpectRefused(*host, "Your external audiofiles does not exist.\n The file of Right cannot be opened: " +
+                             dir / "R.wav" + "\n Please check your audio files in the option dialog.\n");
     WriteText(dir / "R.wav", "x");
-    options.audioLayout = 2;  // 7.1: all eight
-    ExpectRefused(*host, "Your external audiofiles does not exist.");
+    options.audioLayout = 2;  // 7.1: all eight, the two centre rows empty
+    for (int k = 2; k < 6; ++k) std::strcpy(options.channelFiles[k], (dir / "L.wav").c_str());
+    ExpectRefused(*host,
+                  "Your external audiofiles does not exist.\n No file is chosen for Left center, Right center.\n "
+                  "Please check your audio files in the option dialog.\n");
     EXPECT_FALSE(IsFolder(dir / "A"));
   }
   {
@@ -73,6 +79,10 @@ TEST(RenderStart, RefusesMissingExternalSoundAndSubtitleFiles) {
     std::strcpy(options.subtitlePath, (dir / "none.xml").c_str());
     ExpectRefused(*host,
                   "Your subtitle file does not exist.\n Please check your subtitle files in the option dialog.\n");
+    options.subtitlePath[0] = '\0';  // a packing switched away and back
+    ExpectRefused(*host,
+                  "Subtitles are on, but no subtitle file is chosen.\n Please choose one on the Subtitle page of the "
+                  "option dialog, or turn subtitles off there.\n");
   }
 }
 
