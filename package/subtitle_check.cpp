@@ -28,6 +28,7 @@ constexpr char kNoId[] = "This subtitlefile has no %s: it cannot be packaged wit
 constexpr char kFontNotPlain[] = "The font of this subtitlefile must be named by a plain file name.";
 constexpr char kImageNotPlain[] = "The images of this subtitlefile must be PNG files with plain names (sub1.png).";
 constexpr char kNoImage[] = "No image file found next to this subtitlefile: %s";
+constexpr char kNoFolder[] = "The folder of this subtitlefile is not known: give its full path.";
 
 void SetMessage(char* message, const char* text) {
   if (message != nullptr) CopyTextCut(message, kSubtitleMessageSize, text);
@@ -84,7 +85,10 @@ int CheckFont(const std::string& name, const char* path, bool smpte, OutputOptio
     return 0;
   }
   const std::string folder = FolderOfPath(path);
-  if (folder.empty()) return 0;
+  if (folder.empty()) {
+    SetMessage(message, kNoFolder);
+    return 0;
+  }
   const bool found = !name.empty() &&
                      (IsRegularFile(folder + name) || (smpte && FontWithExtensionExists(folder, name)));
   if (!found) {
@@ -222,4 +226,12 @@ int CheckSubtitleText(const char* path, OutputOptions* options, char* message) {
 int CheckSubtitleFile(const char* path, OutputOptions* options, char* message) {
   if (path == nullptr || options == nullptr) return 0;
   return CheckSubtitleText(path, options, message);
+}
+
+int InspectSubtitleFile(const char* path, OutputOptions* options, char* message) {
+  char reason[kSubtitleMessageSize] = "";
+  const int accepted = CheckSubtitleFile(path, options, reason);
+  if (accepted == 0 && reason[0] == '\0') SetMessage(reason, kUnreadableSubtitle);
+  if (accepted == 0) SetMessage(message, reason);
+  return accepted;
 }

@@ -31,3 +31,12 @@ int ReadSubtitleText(const char* path, std::unique_ptr<char[]>* text, Kumu::ui32
 // the file cannot be read or is of no kind the packing takes, no message.
 // Reads `options->packing` and `options->frameRate`.
 int CheckSubtitleFile(const char* path, OutputOptions* options, char* message);
+
+// What a refusal that CheckSubtitleFile makes without a message says, for a
+// file that no file dialog chose: one that cannot be opened or read.
+inline constexpr char kUnreadableSubtitle[] = "This subtitlefile cannot be read.";
+
+// CheckSubtitleFile for a path that was typed or kept since its choice,
+// which may name no file: every refusal says why, a silent one with
+// kUnreadableSubtitle.
+int InspectSubtitleFile(const char* path, OutputOptions* options, char* message);

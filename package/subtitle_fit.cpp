@@ -3,6 +3,7 @@
 #include <strings.h>
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -215,14 +216,28 @@ std::string DocumentIdChange(const OutputOptions& options, const Kumu::XMLElemen
 
 }  // namespace
 
-int CheckSubtitleFitsRender(const OutputOptions& options, std::string* message) {
+int CheckSubtitleFitsRender(OutputOptions& options, std::string* message) {
+  // The document as the Subtitle page inspects it, under the render's
+  // settings: a path typed, or a file changed since its choice, is taken or
+  // refused as a browsed one would be.
+  const std::string path = FieldText(options.subtitlePath, sizeof options.subtitlePath);
+  auto inspected = std::make_unique<OutputOptions>(options);
   char reason[kSubtitleMessageSize] = "";
+  if (InspectSubtitleFile(path.c_str(), inspected.get(), reason) == 0) {
+    *message = "The subtitle file " + path + " cannot be used: " + reason;
+    return 0;
+  }
   Kumu::XMLElement root("");
-  if (RecordedKindFits(options, reason) && ReadSubtitleRoot(options, &root, reason) &&
-      DocumentFitsOutput(options, root, reason)) {
+  if (ReadSubtitleRoot(options, &root, reason)) {
     *message = DocumentIdChange(options, root);
     if (!message->empty()) return 0;
-    if (SubtitlesEndInComposition(options, root, reason)) return 1;
+    if (SubtitlesEndInComposition(options, root, reason)) {
+      std::memcpy(options.subtitleUuid, inspected->subtitleUuid, sizeof options.subtitleUuid);
+      options.subtitleSmpte = inspected->subtitleSmpte;
+      options.subtitleHasFont = inspected->subtitleHasFont;
+      std::memcpy(options.fontFile, inspected->fontFile, sizeof options.fontFile);
+      return 1;
+    }
   }
   *message = reason;
   return 0;

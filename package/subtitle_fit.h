@@ -28,15 +28,23 @@ bool SubtitleEditRateFits(const Kumu::XMLElement& root, uint32_t frameRate, char
 // the reason in `message` (kSubtitleMessageSize bytes).
 int CheckSubtitleFitsOutput(const OutputOptions& options, char* message);
 
-// CheckSubtitleFitsOutput for a render about to start, which also needs a
-// document's id (a DCSubtitle's SubtitleID, a SubtitleReel's Id) to be still
-// the id the record keeps for it (a kept id that is no UUID is left to the
-// subtitle preparation; a SMPTE render keeps its track file's id there), and
-// every subtitle to end within the composition (`durationFrames` frames at
-// `frameRate`): a reel's assets hold nothing beyond the reel. The file is read once; 0 with the reason in
-// `message`, naming the file and both ids, or a late subtitle's TimeOut and
-// the composition's length. TimeOut is read as "HH:MM:SS:EE" in units of the
-// SubtitleReel's TimeCodeRate (its frame rate when absent), and in a
-// DCSubtitle as "HH:MM:SS:TTT" in ticks of 4 ms or "HH:MM:SS.sss"; a TimeOut
-// of another form is left to the checks of the subtitle file itself.
-int CheckSubtitleFitsRender(const OutputOptions& options, std::string* message);
+// The subtitle file of a render about to start, inspected again as the
+// Subtitle page inspects a chosen one (CheckSubtitleFile: the kind the
+// packing takes, a SMPTE document's edit rate, its id, its font and images)
+// under the render's settings, so that a path typed on the page or a file
+// changed since its choice is taken or refused as a browsed one would be;
+// the record's subtitleUuid, subtitleSmpte, subtitleHasFont and fontFile
+// then come from that inspection. The document's id (a DCSubtitle's
+// SubtitleID, a SubtitleReel's Id) must also be still the id the record
+// keeps for it, when it keeps one (a kept id that is no UUID, as a typed
+// path leaves it, is not compared; a SMPTE render keeps its track file's id
+// there), and every subtitle must end within the composition
+// (`durationFrames` frames at `frameRate`): a reel's assets hold nothing
+// beyond the reel. 1, or 0 with the reason in `message`: the inspection's
+// message naming the file, the file and both ids, or a late subtitle's
+// TimeOut and the composition's length; the record is then left as it was.
+// TimeOut is read as "HH:MM:SS:EE" in units of the SubtitleReel's
+// TimeCodeRate (its frame rate when absent), and in a DCSubtitle as
+// "HH:MM:SS:TTT" in ticks of 4 ms or "HH:MM:SS.sss"; a TimeOut of another
+// form is left to the checks of the subtitle file itself.
+int CheckSubtitleFitsRender(OutputOptions& options, std::string* message);

@@ -234,9 +234,10 @@ A_Err StartAdding(AEIO_BasicData* basic, AEIO_OutSpecH outH) {
     }
   }
 
-  // A subtitle file chosen under other settings (packing, frame rate, a
-  // longer composition), or exported again with a new id since, is refused
-  // before the folder is touched.
+  // The subtitle file is inspected again, typed or chosen: one that does not
+  // suit these settings (packing, frame rate, a longer composition), or
+  // exported again with a new id since, is refused before the folder is
+  // touched; the record takes what the inspection found.
   if (!err && options.subtitleOn) {
     std::string subtitleFault;
     if (CheckSubtitleFitsRender(options, &subtitleFault) == 0) {

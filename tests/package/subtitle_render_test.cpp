@@ -160,7 +160,73 @@ TEST(SubtitleRenderStart, ADocumentWithANewIdIsRefused) {
   }
 }
 
-TEST(SubtitleRenderStart, AMissingFontFailsTheTrackFileWithItsMessage) {
+// A path typed on the Subtitle page leaves the record's id, kind and font
+// as they were, and a document changed since its choice may be one the page
+// would refuse: the render start inspects the file again. A right one is
+// rendered as if browsed; a wrong one is refused with the inspection's
+// message naming the file, and the earlier package is left as it was.
+TEST(SubtitleRenderStart, EveryDocumentIsInspectedAgainBeforeTheFolderIsTouched) {
+  const std::string outside = "<Image HAlign=\"center\">../outside.png</Image>";
+  const struct {
+    const char* name;
+    uint32_t packing;
+    std::string document, font;
+    uint8_t staleKind;          // the kind the record holds for a typed path
+    std::string image;          // put into the document after its choice
+    std::string refusal;        // empty: rendered
+  } cases[] = {
+      {"Interop typed", 0, "interop/subs_interop.xml", "DejaVuSerif.ttf", 1, "", ""},
+      {"SMPTE typed", 1, "smpte/subs.xml", std::string(kSmpteFont) + ".ttf", 0, "", ""},
+      {"SMPTE typed in Interop", 0, "smpte/subs.xml", std::string(kSmpteFont) + ".ttf", 0, "",
+       "You are trying to load a SMPTE subtitle file in interOp packaging mode."},
+      {"an image outside its folder since the choice", 0, "interop/subs_interop.xml", "DejaVuSerif.ttf", 0, outside,
+       "The images of this subtitlefile must be PNG files with plain names (sub1.png)."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir user, out;
+    const std::string kind = c.document.substr(0, c.document.find('/') + 1);
+    std::filesystem::copy_file(Reference(c.document), user / "subs.xml");
+    std::filesystem::copy_file(Reference(kind + c.font), user / c.font);
+    std::filesystem::create_directory(out / "Film");
+    WriteText(out / "Film/ASSETMAP.xml", "an earlier package's");
+    auto host = SetUpHost(out / "Film.DCP");
+    OutputOptions& options = LiveOptions(*host);
+    options.packing = c.packing;
+    options.subtitleOn = 1;
+    if (c.image.empty()) {
+      std::snprintf(options.subtitlePath, sizeof options.subtitlePath, "%s", (user / "subs.xml").c_str());
+      options.subtitleSmpte = c.staleKind;
+    } else {
+      ChooseSubtitle(options, user / "subs.xml", c.packing);
+      std::string text = ReadText(user / "subs.xml");
+      const size_t first = text.find("<Text");
+      WriteText(user / "subs.xml", text.replace(first, text.find("</Text>") + 7 - first, c.image));
+    }
+    if (!c.refusal.empty()) {
+      EXPECT_EQ(host->StartAdding(), kStartCheck);
+      EXPECT_NE(Messages(*host).find("The subtitle file " + user / "subs.xml" + " cannot be used: " + c.refusal),
+                std::string::npos)
+          << Messages(*host);
+      EXPECT_EQ(Entries(out / "Film"), std::vector<std::string>{"ASSETMAP.xml"});
+      continue;
+    }
+    ASSERT_EQ(host->StartAdding(), 0) << Messages(*host);
+    EXPECT_EQ(options.subtitleSmpte, c.packing);
+    host->SetQueueState(AEGP_RenderQueueState_STOPPED);
+    EXPECT_EQ(host->EndAdding(), 0);
+    if (c.packing == 0) {
+      EXPECT_EQ(Entries(out / "Film/" + kInteropId), (std::vector<std::string>{std::string(kInteropId) + ".xml", c.font}));
+    } else {
+      EXPECT_EQ(std::string(options.subtitleFileName).rfind("sub_", 0), 0u);
+      EXPECT_TRUE(std::filesystem::exists(out / "Film/" + options.subtitleFileName));
+    }
+  }
+}
+
+// A font gone since the choice: the render start's inspection refuses the
+// document, as the Subtitle page would, before any track file is begun.
+TEST(SubtitleRenderStart, AMissingFontIsRefusedByTheInspection) {
   TempDir dir;
   std::filesystem::copy_file(Reference("smpte/subs.xml"), dir / "subs.xml");
   const std::string font = dir / "77777777-0000-4000-8000-0000000000f0";
@@ -171,10 +237,11 @@ TEST(SubtitleRenderStart, AMissingFontFailsTheTrackFileWithItsMessage) {
   ChooseSubtitle(options, dir / "subs.xml", 1);
   std::filesystem::remove(font);  // gone between the choice and the render
   EXPECT_EQ(host->StartAdding(), kStartCheck);
-  EXPECT_NE(Messages(*host).find("Could not create subtitle file: the font "
-                                 "urn:uuid:77777777-0000-4000-8000-0000000000f0 is missing beside the subtitle file."),
+  EXPECT_NE(Messages(*host).find("The subtitle file " + dir / "subs.xml" +
+                                 " cannot be used: No font file found next to this subtitlefile"),
             std::string::npos)
       << Messages(*host);
+  EXPECT_FALSE(std::filesystem::exists(dir / "Film"));
 }
 
 // A document the inspection takes but the track-file library's parser does
@@ -201,9 +268,10 @@ TEST(SubtitleRenderStart, ATrackFileFailureNamesItsOwnCause) {
   EXPECT_EQ(messages.find("font"), std::string::npos) << messages;
 }
 
-// A stored record is not inspected again: ids and font names that would
-// name files outside the subtitle folder are refused at the render start.
-TEST(SubtitleRenderStart, RefusesStoredIdsAndFontNamesThatAreNoPlainNames) {
+// A stored record's id and font name are not taken as they stand: the
+// document is inspected again, and ids and font names that would name files
+// outside the subtitle folder give way to the document's own.
+TEST(SubtitleRenderStart, StoredIdsAndFontNamesGiveWayToTheDocumentsOwn) {
   TempDir dir;
   struct Case {
     const char* id;
@@ -219,14 +287,20 @@ TEST(SubtitleRenderStart, RefusesStoredIdsAndFontNamesThatAreNoPlainNames) {
     ChooseSubtitle(options, Reference("interop/subs_interop.xml"), 0);
     std::snprintf(options.subtitleUuid, sizeof options.subtitleUuid, "%s", c.id);
     if (c.font[0] != '\0') std::snprintf(options.fontFile, sizeof options.fontFile, "%s", c.font);
-    EXPECT_EQ(host->StartAdding(), -1);
-    EXPECT_NE(Messages(*host).find("General error: 1:100"), std::string::npos) << Messages(*host);
+    EXPECT_EQ(host->StartAdding(), 0) << Messages(*host);
+    EXPECT_STREQ(options.subtitleUuid, kInteropId);
+    EXPECT_STREQ(options.fontFile, "DejaVuSerif.ttf");
+    host->SetQueueState(AEGP_RenderQueueState_STOPPED);
+    EXPECT_EQ(host->EndAdding(), 0);
+    EXPECT_EQ(Entries(dir / "pkg/Film/" + kInteropId),
+              (std::vector<std::string>{"77777777-0000-4000-8000-0000000000bb.xml", "DejaVuSerif.ttf"}));
   }
   EXPECT_EQ(Entries(dir.path()), std::vector<std::string>{"pkg"});
   EXPECT_EQ(Entries(dir / "pkg"), std::vector<std::string>{"Film"});
 }
 
-// A subtitle path without a folder part gives no folder to find the font in.
+// A subtitle path without a folder part gives no folder to find the font
+// in: the inspection says so.
 TEST(SubtitleRenderStart, ASubtitlePathWithoutAFolderCannotLocateItsFont) {
   TempDir dir;
   std::filesystem::copy_file(Reference("interop/subs_interop.xml"), dir / "subs.xml");
@@ -241,7 +315,9 @@ TEST(SubtitleRenderStart, ASubtitlePathWithoutAFolderCannotLocateItsFont) {
   const A_Err err = host->StartAdding();
   std::filesystem::current_path(previous);
   EXPECT_EQ(err, kStartCheck);
-  EXPECT_NE(Messages(*host).find("Last path element could not be removed: subs.xml."), std::string::npos)
+  EXPECT_NE(Messages(*host).find("The subtitle file subs.xml cannot be used: The folder of this subtitlefile is not "
+                                 "known: give its full path."),
+            std::string::npos)
       << Messages(*host);
 }
 
