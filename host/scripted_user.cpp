@@ -148,10 +148,20 @@ void ScriptedUser::Play() {
       std::lock_guard<std::mutex> lock(mutex_);
       chosen_.clear();
     }
+    pressedOk_ = false;
     const bool carried = Carry(line, top, &why);
     WaitUntilHandled();
     const std::vector<std::string> messages = PrintNewMessages();
     if (!carried) {
+      Fail(&line, why, top);
+      break;
+    }
+    // OK that leaves its dialog open was refused: a typed file that the
+    // dialog's checks turn down, with the message it shows.
+    if (pressedOk_ && TopDialog(false) == top) {
+      why = "the dialog did not take OK";
+      const std::vector<std::string> shown = ShownMessages(top);
+      for (size_t k = 0; k < shown.size(); ++k) why += (k == 0 ? ": " : "; ") + shown[k];
       Fail(&line, why, top);
       break;
     }
@@ -213,7 +223,10 @@ bool ScriptedUser::Carry(const ScriptLine& line, HWND top, std::string* why) {
   BOOL done = FALSE;
   switch (line.verb) {
     case ScriptVerb::Page:
-    case ScriptVerb::Press: done = UserClickButton(c->dialog, id); break;
+    case ScriptVerb::Press:
+      done = UserClickButton(c->dialog, id);
+      pressedOk_ = id == IDOK;
+      break;
     case ScriptVerb::Type: done = UserTypeText(c->dialog, id, line.value.c_str()); break;
     case ScriptVerb::Choose: {
       const int index = ItemIndex(s.items, line.value);
@@ -269,6 +282,15 @@ bool ScriptedUser::ShownInAnEdit(const std::string& path) {
     }
   }
   return false;
+}
+
+std::vector<std::string> ScriptedUser::ShownMessages(HWND dialog) {
+  std::vector<std::string> shown;
+  for (const ScreenControl& c : ScreenControls(dialog)) {
+    const std::string& text = c.state.text;
+    if (IsMessageLine(c.state) && c.reachable && !text.empty() && text != " - ") shown.push_back(text);
+  }
+  return shown;
 }
 
 std::vector<std::string> ScriptedUser::PrintNewMessages() {

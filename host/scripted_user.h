@@ -6,8 +6,9 @@
 // "answer" lines; the messages the dialogs show are printed. A file that a
 // line chose and that the dialog then answers with a message, or shows in
 // none of its edits, was refused by it (a WAV or subtitle file that its
-// checks turn down): the script stops there, as at a line that cannot be
-// carried out.
+// checks turn down), and so was OK that leaves its dialog open (a typed
+// subtitle file turned down): the script stops there, as at a line that
+// cannot be carried out.
 #pragma once
 
 #include <condition_variable>
@@ -51,6 +52,8 @@ class ScriptedUser : public DialogPresenter {
   // Prints the texts that the dialogs' message lines show since the last
   // call, and returns them.
   std::vector<std::string> PrintNewMessages();
+  // The texts that the dialog's message lines in sight show now.
+  static std::vector<std::string> ShownMessages(HWND dialog);
   // True when an edit of an open dialog shows `path`.
   bool ShownInAnEdit(const std::string& path);
   void Fail(const ScriptLine* line, const std::string& why, HWND shown);
@@ -66,6 +69,7 @@ class ScriptedUser : public DialogPresenter {
   bool showDone_ = false;
   std::deque<std::string> files_;         // answers for the next file-open dialogs
   std::string chosen_;                    // the file a file-open dialog chose during the line
+  bool pressedOk_ = false;                // the line pressed an OK button
   std::deque<int> answers_;               // buttons for the next message boxes
   std::string answerError_;               // a dialog the script had no answer for
   std::map<HWND, std::string> messages_;  // message lines as last printed

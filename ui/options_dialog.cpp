@@ -9,6 +9,7 @@
 #include "platform/win/window.h"
 #include "platform/win/window_messages.h"
 #include "plugin/module_globals.h"
+#include "package/subtitle_check.h"
 #include "plugin/output_options.h"
 #include "plugin/suite_handler.h"
 #include "ui/audio_page.h"
@@ -51,6 +52,15 @@ void FillPage(int page, OutputOptions* options) {
   }
 }
 
+// Makes the page current: its window, the group box's caption, its fill.
+void ShowOptionsPage(HWND dialog, int page) {
+  OptionsDialogState& state = OptionsDialog();
+  state.currentPage = SelectTabPage(dialog, page, state.options);
+  SetControlText(dialog, kPageGroupBox, kPageNames[page]);
+  FillPage(page, state.options);
+  if (page != kGeneralPage) ShowWindow(state.currentPage, SW_SHOW);
+}
+
 }  // namespace
 
 void InitAboutPage() {
@@ -74,6 +84,14 @@ INT_PTR OptionsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
     case WM_COMMAND: {
       const int id = LOWORD(wParam);
       if (id == IDOK) {
+        // A typed subtitle path is inspected as a browsed one is: one that
+        // is refused keeps the dialog open on the Subtitle page, saying why.
+        char refusal[kSubtitleMessageSize] = "";
+        if (!CheckTypedSubtitlePath(state.options, refusal)) {
+          if (GetDlgItem(state.currentPage, kSubtitleMessageText) == nullptr) ShowOptionsPage(dialog, kSubtitlePage);
+          SetControlText(state.currentPage, kSubtitleMessageText, refusal);
+          return TRUE;
+        }
         EndDialog(dialog, IDOK);
         return TRUE;
       }
@@ -83,10 +101,7 @@ INT_PTR OptionsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
       }
       const int page = PageOfButton(id);
       if (page < 0) return FALSE;
-      state.currentPage = SelectTabPage(dialog, page, state.options);
-      SetControlText(dialog, kPageGroupBox, kPageNames[page]);
-      FillPage(page, state.options);
-      if (page != kGeneralPage) ShowWindow(state.currentPage, SW_SHOW);
+      ShowOptionsPage(dialog, page);
       return FALSE;
     }
     case WM_DESTROY:

@@ -26,7 +26,7 @@ INT_PTR PageDialogProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
         if (id == kAudioSourceList || id == kAudioLayoutList) ShowAudioChannelRows(options);
       }
       if (id == kSubtitleCheck || id == kSubtitlePathEdit || id == kSubtitleBrowseButton) {
-        OnSubtitleCommand(page, id, options);
+        OnSubtitleCommand(page, id, HIWORD(wParam), options);
       } else if (id == kUseCompNameCheck || id == kTitleEdit || id == kAnnotationEdit || id == kIssuerEdit ||
                  id == kTitleBuilderButton) {
         OnGeneralCommand(page, id, options);

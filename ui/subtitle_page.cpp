@@ -1,6 +1,8 @@
 #include "ui/subtitle_page.h"
 
 #include <cstdio>
+#include <cstring>
+#include <string>
 
 #include "package/subtitle_check.h"
 #include "platform/text/utf8_cut.h"
@@ -9,6 +11,16 @@
 #include "ui/control_text.h"
 #include "ui/dialog_ids.h"
 #include "ui/options_state.h"
+
+namespace {
+
+void ForgetSubtitleDocument(OutputOptions* options) {
+  options->subtitleUuid[0] = '\0';
+  options->subtitleHasFont = 0;
+  options->fontFile[0] = '\0';
+}
+
+}  // namespace
 
 void InitSubtitlePage(OutputOptions* options) {
   const HWND page = OptionsDialog().currentPage;
@@ -37,22 +49,42 @@ void BrowseSubtitleFile(HWND page, OutputOptions* options) {
   request.nMaxFile = sizeof file;
   request.Flags = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
   if (!GetOpenFileNameA(&request)) {
-    SetControlText(page, kSubtitlePathEdit, "");
     options->subtitlePath[0] = '\0';
+    SetControlText(page, kSubtitlePathEdit, "");
     return;
   }
   char message[kSubtitleMessageSize] = "";
   const bool accepted = CheckSubtitleFile(file, options, message) != 0;
+  // The record first: the edit then shows the path it holds, which is no
+  // typed one.
+  CopyTextCut(options->subtitlePath, sizeof options->subtitlePath, accepted ? file : "");
   SetControlText(page, kSubtitlePathEdit, accepted ? file : "");
   SetControlText(page, kSubtitleMessageText, message);
-  CopyTextCut(options->subtitlePath, sizeof options->subtitlePath, accepted ? file : "");
 }
 
-void OnSubtitleCommand(HWND page, int id, OutputOptions* options) {
+bool CheckTypedSubtitlePath(OutputOptions* options, char* message) {
+  if (!options->subtitleOn || options->subtitlePath[0] == '\0' || options->subtitleUuid[0] != '\0') return true;
+  const std::string path = FieldText(options->subtitlePath);
+  if (InspectSubtitleFile(path.c_str(), options, message) != 0) return true;
+  ForgetSubtitleDocument(options);
+  return false;
+}
+
+void OnSubtitleCommand(HWND page, int id, WORD code, OutputOptions* options) {
   if (id == kSubtitleCheck) {
     EnableSubtitleControls(options);
+  } else if (id == kSubtitlePathEdit && code == EN_KILLFOCUS) {
+    char message[kSubtitleMessageSize] = "";
+    CheckTypedSubtitlePath(options, message);
+    SetControlText(page, kSubtitleMessageText, message);
   } else if (id == kSubtitlePathEdit) {
-    GetControlText(page, kSubtitlePathEdit, options->subtitlePath, sizeof options->subtitlePath);
+    char typed[sizeof options->subtitlePath] = "";
+    GetControlText(page, kSubtitlePathEdit, typed, sizeof typed);
+    if (std::strncmp(typed, options->subtitlePath, sizeof typed) == 0) return;
+    // Another file until it is inspected: what the record kept of the
+    // chosen one does not describe it.
+    std::memcpy(options->subtitlePath, typed, sizeof typed);
+    ForgetSubtitleDocument(options);
   } else {
     BrowseSubtitleFile(page, options);
   }

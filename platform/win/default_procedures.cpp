@@ -80,6 +80,27 @@ LRESULT EditInput(std::unique_lock<std::mutex>& lock, WindowRecord& record, UINT
   return 0;
 }
 
+// The user acts on `window`: the keyboard focus moves to it, and an edit
+// that had it tells its dialog that it was left (EN_KILLFOCUS) before the
+// action is carried out, as a click or a key in another control does.
+// Returns the window's record found again (the dialog's handling of the
+// leave may have removed it: null then); the lock is held on return.
+WindowRecord* TakeFocus(std::unique_lock<std::mutex>& lock, HWND window) {
+  WindowRecord* record = FindWindow(window);
+  if (record == nullptr) return nullptr;
+  ThreadQueue& queue = QueueOf(record->thread);
+  const HWND left = queue.focus;
+  queue.focus = window;
+  const WindowRecord* previous = FindWindow(left);
+  if (left == window || previous == nullptr || previous->kind != ControlKind::Edit) return record;
+  const HWND leftParent = previous->parent;
+  const int leftId = previous->id;
+  lock.unlock();
+  Notify(leftParent, leftId, EN_KILLFOCUS, left);
+  lock.lock();
+  return FindWindow(window);
+}
+
 // The track bar's reply to a drag of its thumb: a tracking request at every
 // position passed, then the end position and the end of the scroll.
 LRESULT DragThumb(std::unique_lock<std::mutex>& lock, HWND window, int target) {
@@ -155,6 +176,8 @@ LRESULT DefaultProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam
     case ControlKind::CheckBox:
       if (message == WM_LBUTTONUP) {
         if (!record->enabled) return 0;
+        record = TakeFocus(lock, window);
+        if (record == nullptr || !record->enabled) return 0;
         bool changed = false;
         if (kind == ControlKind::CheckBox && (record->style & BS_TYPEMASK) == BS_AUTOCHECKBOX) {
           record->check = record->check ? 0 : 1;
@@ -176,6 +199,8 @@ LRESULT DefaultProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam
 
     case ControlKind::Edit:
       if (message == EM_SETSEL) {
+        record = TakeFocus(lock, window);
+        if (record == nullptr) return 0;
         record->allSelected = wParam == 0 && lParam == -1;
         return 0;
       }
@@ -184,6 +209,10 @@ LRESULT DefaultProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam
 
     case ControlKind::DatePicker:
       if (record->year == 0) Today(&record->year, &record->month, &record->day);
+      if (message == kInputPickDate) {
+        record = TakeFocus(lock, window);
+        if (record == nullptr) return 0;
+      }
       if (message == DTM_SETFORMATA || message == kInputPickDate) {
         if (message == DTM_SETFORMATA) {
           record->format = lParam != 0 ? reinterpret_cast<const char*>(lParam) : DefaultDateFormat();
@@ -248,8 +277,12 @@ LRESULT DefaultProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam
           record->rangeMax = HIWORD(static_cast<UINT_PTR>(lParam));
           break;
         case TBM_SETPOS: record->position = static_cast<int>(lParam); break;
-        case kInputDragThumb: return DragThumb(lock, window, static_cast<int>(wParam));
+        case kInputDragThumb:
+          if (TakeFocus(lock, window) == nullptr) return 0;
+          return DragThumb(lock, window, static_cast<int>(wParam));
         case kInputClickChannel: {
+          record = TakeFocus(lock, window);
+          if (record == nullptr) return 0;
           // A click beside the thumb moves it by a page, a fifth of the range.
           const int page = std::max(1, (record->rangeMax - record->rangeMin) / 5);
           record->position = Clamp(record->position + (wParam ? page : -page), record->rangeMin, record->rangeMax);
@@ -292,7 +325,8 @@ LRESULT DefaultProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam
           return valid ? static_cast<LRESULT>(index) : CB_ERR;
         }
         case kInputChooseItem: {
-          if (wParam >= record->items.size()) return 0;
+          record = TakeFocus(lock, window);
+          if (record == nullptr || wParam >= record->items.size()) return 0;
           record->selection = static_cast<int>(wParam);
           lock.unlock();
           Changed(window);

@@ -42,6 +42,7 @@ constexpr WPARAM BST_UNCHECKED = 0;
 constexpr WPARAM BST_CHECKED = 1;
 
 // Edit controls.
+constexpr WORD EN_KILLFOCUS = 0x0200;  // the user has left the edit for another control
 constexpr WORD EN_CHANGE = 0x0300;
 
 // Combo boxes (drop-down lists).

@@ -69,6 +69,10 @@ struct ThreadQueue {
   std::condition_variable idleWake;
   std::deque<PostedMessage> posted;
   std::deque<std::shared_ptr<SentMessage>> sent;
+  // The control that the user acted on last: it has the keyboard focus
+  // until the user acts on another (a handle never reused, so a removed
+  // control is simply no longer found).
+  HWND focus = nullptr;
 };
 
 // The one lock of the layer; every function below expects it held.

@@ -307,6 +307,61 @@ TEST(DialogScript, AFileTheDialogRefusesStopsTheScriptWithItsMessage) {
   }
 }
 
+// A subtitle path typed on the Subtitle page is inspected as a browsed one
+// is: a right document of either packing renders as if browsed, and passes
+// the field's checkers; a document of the other kind, or a path that names
+// no file, stops the script at OK with the inspection's message, and
+// nothing is stored or rendered.
+TEST(DialogScript, ATypedSubtitlePathIsInspectedAsABrowsedOne) {
+  LUMAVOX_REQUIRE_CHECKERS();
+  const int frames = kSanitized ? 8 : 24;
+  TempDir dir;
+  const std::string smpte = std::filesystem::path(Subtitles("smpte/subs.xml")).lexically_normal().string();
+  const struct {
+    bool smptePacking;
+    std::string path, error;
+  } cases[] = {
+      {false, SubtitlesEndingAt(dir / "interop", false, frames), ""},
+      {true, SubtitlesEndingAt(dir / "smpte", true, frames), ""},
+      {false, smpte,
+       "line 4 \"press OK\": the dialog did not take OK: You are trying to load a SMPTE subtitle file in interOp "
+       "packaging mode."},
+      {false, dir / "missing.xml", "the dialog did not take OK: This subtitlefile cannot be read."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    const std::string script = (c.smptePacking ? "choose Packing standard = SMPTE\n" : "") +
+                               std::string("page Subtitle\ntick Subtitles\ntype Subtitle file = ") + c.path +
+                               "\npress OK\n";
+    CommandResult r =
+        RunScript(dir, script, {"--frames", std::to_string(frames), "--options", dir / "o.bin", dir / "T.DCP"});
+    const std::string folder = dir / "T";
+    if (!c.error.empty()) {
+      EXPECT_EQ(r.status, 1);
+      EXPECT_NE(r.err.find(c.error), std::string::npos) << r.err;
+      EXPECT_NE(r.err.find("nothing is stored or rendered"), std::string::npos) << r.err;
+      EXPECT_FALSE(FileExists(dir / "o.bin"));
+      EXPECT_FALSE(FileExists(folder));
+      continue;
+    }
+    ASSERT_EQ(r.status, 0) << r.err;
+    const OutputOptions o = Record(dir / "o.bin");
+    EXPECT_EQ(std::string(o.subtitlePath), c.path);
+    EXPECT_EQ(o.subtitleSmpte, c.smptePacking ? 1 : 0);
+    EXPECT_EQ(o.subtitleHasFont, 1);
+    if (c.smptePacking) {
+      EXPECT_STREQ(o.fontFile, "77777777-0000-4000-8000-0000000000f0");
+      EXPECT_NE(Only(folder, "sub_"), "");
+    } else {
+      EXPECT_STREQ(o.fontFile, "DejaVuSerif.ttf");
+      EXPECT_TRUE(FileExists(folder + "/77777777-0000-4000-8000-0000000000bb/DejaVuSerif.ttf"));
+    }
+    if (!kSanitized) ExpectValid(folder, !c.smptePacking);
+    std::filesystem::remove_all(folder);
+    std::filesystem::remove(dir / "o.bin");
+  }
+}
+
 // A line that cannot be carried out stops the program with the line and
 // what was on screen, and nothing is stored or rendered.
 TEST(DialogScript, LinesThatCannotBeCarriedOutStopWithTheLineAndTheScreen) {

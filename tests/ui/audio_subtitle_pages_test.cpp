@@ -289,7 +289,12 @@ TEST(SubtitlePage, BrowseChecksTheFile) {
   EXPECT_EQ(std::strlen(o.subtitleUuid), 36u);
 }
 
-TEST(SubtitlePage, CancelEmptiesThePathAndTypedPathsAreNotChecked) {
+// A typed path forgets the document the record kept and is inspected as a
+// browsed one is when the user leaves the edit for another control, and
+// again at OK: OK with a path the inspection refuses keeps the dialog open
+// on the Subtitle page, saying why, with the path as typed.
+TEST(SubtitlePage, CancelEmptiesThePathAndTypedPathsAreChecked) {
+  const std::string interop = lumavox_test::SharedDir() + "/reference/subtitles/interop/subs_interop.xml";
   OptionsSession session(2048, 1080, 24, [](OutputOptions& o) {
     o.subtitleOn = 1;
     std::strcpy(o.subtitlePath, "/old.xml");
@@ -301,11 +306,23 @@ TEST(SubtitlePage, CancelEmptiesThePathAndTypedPathsAreNotChecked) {
     user.Click(kSubtitleBrowseButton, page);
     EXPECT_EQ(user.Text(kSubtitlePathEdit, page), "");
     user.Type(kSubtitlePathEdit, "/typed/subs.xml", page);
+    EXPECT_EQ(user.Text(kSubtitleMessageText, page), "");
+    user.Click(kSubtitleCheck, page);  // leaves the edit, then turns subtitles off
+    EXPECT_EQ(user.Text(kSubtitleMessageText, page), "This subtitlefile cannot be read.");
+    user.Click(kSubtitleCheck, page);
+    page = ShowPage(user, 2100);
+    user.Click(IDOK, user.Dialog(1));
+    page = ui_test::CurrentPage(user);
+    EXPECT_EQ(user.Text(kSubtitleMessageText, page), "This subtitlefile cannot be read.");
+    EXPECT_EQ(user.Text(kSubtitlePathEdit, page), "/typed/subs.xml");
+    user.Type(kSubtitlePathEdit, interop, page);
     user.Click(IDOK, user.Dialog(1));
   }),
             0);
-  EXPECT_STREQ(session.Record().subtitlePath, "/typed/subs.xml");
-  EXPECT_STREQ(session.Record().subtitleUuid, "kept");
+  const OutputOptions o = session.Record();
+  EXPECT_EQ(std::string(o.subtitlePath), interop);
+  EXPECT_STREQ(o.subtitleUuid, "77777777-0000-4000-8000-0000000000bb");
+  EXPECT_STREQ(o.fontFile, "DejaVuSerif.ttf");
 }
 
 // A subtitle file chosen under one packing does not suit the other: a switch
