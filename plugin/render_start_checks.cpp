@@ -65,8 +65,9 @@ std::string MissingExternalAudioMessage(const OutputOptions& options) {
     }
   }
   if (empty.empty() && missing.empty()) return std::string();
-  return "Your external audiofiles does not exist.\n" + (empty.empty() ? "" : " No file is chosen for " + empty + ".\n") +
-         missing + " Please check your audio files in the option dialog.\n";
+  return "Your external audiofiles does not exist.\n" +
+         (empty.empty() ? "" : " No file is chosen for " + empty + ".\n") + missing +
+         " Please check your audio files in the option dialog.\n";
 }
 
 std::string MissingSubtitleFileMessage(const OutputOptions& options) {

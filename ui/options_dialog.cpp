@@ -4,12 +4,12 @@
 #include <cstring>
 #include <memory>
 
+#include "package/subtitle_check.h"
 #include "platform/win/common_controls.h"
 #include "platform/win/dialog_box.h"
 #include "platform/win/window.h"
 #include "platform/win/window_messages.h"
 #include "plugin/module_globals.h"
-#include "package/subtitle_check.h"
 #include "plugin/output_options.h"
 #include "plugin/suite_handler.h"
 #include "ui/audio_page.h"

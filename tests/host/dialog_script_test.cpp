@@ -333,8 +333,8 @@ TEST(DialogScript, ATypedSubtitlePathIsInspectedAsABrowsedOne) {
     const std::string script = (c.smptePacking ? "choose Packing standard = SMPTE\n" : "") +
                                std::string("page Subtitle\ntick Subtitles\ntype Subtitle file = ") + c.path +
                                "\npress OK\n";
-    CommandResult r =
-        RunScript(dir, script, {"--frames", std::to_string(frames), "--options", dir / "o.bin", dir / "T.DCP"});
+    CommandResult r = RunScript(dir, script,
+                                {"--frames", std::to_string(frames), "--options", dir / "o.bin", dir / "T.DCP"});
     const std::string folder = dir / "T";
     if (!c.error.empty()) {
       EXPECT_EQ(r.status, 1);

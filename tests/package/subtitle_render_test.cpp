@@ -171,9 +171,9 @@ TEST(SubtitleRenderStart, EveryDocumentIsInspectedAgainBeforeTheFolderIsTouched)
     const char* name;
     uint32_t packing;
     std::string document, font;
-    uint8_t staleKind;          // the kind the record holds for a typed path
-    std::string image;          // put into the document after its choice
-    std::string refusal;        // empty: rendered
+    uint8_t staleKind;    // the kind the record holds for a typed path
+    std::string image;    // put into the document after its choice
+    std::string refusal;  // empty: rendered
   } cases[] = {
       {"Interop typed", 0, "interop/subs_interop.xml", "DejaVuSerif.ttf", 1, "", ""},
       {"SMPTE typed", 1, "smpte/subs.xml", std::string(kSmpteFont) + ".ttf", 0, "", ""},
@@ -216,7 +216,8 @@ TEST(SubtitleRenderStart, EveryDocumentIsInspectedAgainBeforeTheFolderIsTouched)
     host->SetQueueState(AEGP_RenderQueueState_STOPPED);
     EXPECT_EQ(host->EndAdding(), 0);
     if (c.packing == 0) {
-      EXPECT_EQ(Entries(out / "Film/" + kInteropId), (std::vector<std::string>{std::string(kInteropId) + ".xml", c.font}));
+      EXPECT_EQ(Entries(out / "Film/" + kInteropId),
+                (std::vector<std::string>{std::string(kInteropId) + ".xml", c.font}));
     } else {
       EXPECT_EQ(std::string(options.subtitleFileName).rfind("sub_", 0), 0u);
       EXPECT_TRUE(std::filesystem::exists(out / "Film/" + options.subtitleFileName));
