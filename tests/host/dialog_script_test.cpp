@@ -314,7 +314,7 @@ TEST(DialogScript, AFileTheDialogRefusesStopsTheScriptWithItsMessage) {
 // nothing is stored or rendered.
 TEST(DialogScript, ATypedSubtitlePathIsInspectedAsABrowsedOne) {
   LUMAVOX_REQUIRE_CHECKERS();
-  const int frames = kSanitized ? 8 : 24;
+  const int frames = kSanitized ? 4 : 24;
   TempDir dir;
   const std::string smpte = std::filesystem::path(Subtitles("smpte/subs.xml")).lexically_normal().string();
   const struct {
