@@ -145,9 +145,7 @@ int RenderWithHost(const CommandLine& cl, const ProgramDialogs& dialogs, const H
   try {
     err = host.Render(source, control);
   } catch (const std::exception& e) {
-    // The input failed mid-render: the host stops the render.
-    host.SetQueueState(AEGP_RenderQueueState_STOPPED);
-    host.EndAdding();
+    // The input failed mid-render: the host has stopped the render and ended it.
     warn_of_damage();
     return Fail(e.what());
   }
