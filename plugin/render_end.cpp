@@ -17,6 +17,7 @@
 #include "plugin/module_errors.h"
 #include "plugin/output_options.h"
 #include "plugin/picture_track_file.h"
+#include "plugin/picture_writer_owner.h"
 #include "plugin/sound_capture.h"
 #include "plugin/suite_handler.h"
 #include "plugin/uuid_text.h"
@@ -41,14 +42,18 @@ A_Err EndAdding(AEIO_BasicData* basic, AEIO_OutSpecH outH) {
   if (locked.options == nullptr) return A_Err_STRUCT;
   OutputOptions& options = *locked.options;
 
+  // The end of a start that failed or was refused, a second end of one
+  // render: no track file of this output is open, and there is nothing to
+  // finalise (another output's file is not this one's to touch).
+  if (!HoldsPictureWriter(locked.handle)) return A_Err_NONE;
+
   // The host may deliver fewer frames than the duration (a stopped render):
   // the frames still buffered belong in the file.
-  if (PictureTrackFileIsOpen() && options.bufferCount > 0) err = EncodeBufferedFrames(basic, options);
+  if (options.bufferCount > 0) err = EncodeBufferedFrames(basic, options);
 
-  const bool wasOpen = PictureTrackFileIsOpen();
   errno = 0;
   const Kumu::Result_t finalized = FinalizePictureTrackFile();
-  if (KM_FAILURE(finalized) && wasOpen && errno != 0) ReportWriteFailure(options.pictureFileName, errno, "");
+  if (KM_FAILURE(finalized) && errno != 0) ReportWriteFailure(options.pictureFileName, errno, "");
   if (!err && KM_FAILURE(finalized)) err = kErrFinalizePictureTrack;
 
   FreeEncodingSlots(basic, suites, options);
