@@ -233,11 +233,11 @@ TEST(RenderPipeline, FramesStillBufferedAtTheEndAreWritten) {
   auto source = MakePatternSource();
   RenderControl control;
   control.sound = false;
-  // Without its sound the package cannot be made, and the render end says so.
+  // Short of its duration the package cannot be made, and the render end says so.
   EXPECT_EQ(host->Render(*source, control), 9997) << Messages(*host);
-  EXPECT_NE(Messages(*host).find("The render made no sound track file"), std::string::npos) << Messages(*host);
+  EXPECT_NE(Messages(*host).find("ended after 11 frames"), std::string::npos) << Messages(*host);
   EXPECT_EQ(ProbeFrameCount(PictureTrackFile(dir / "T")), 11);
-  EXPECT_EQ(strlen(LiveOptions(*host).reelUuid), 36u);  // the package step ran
+  EXPECT_STREQ(LiveOptions(*host).reelUuid, "");  // no package step
   EXPECT_EQ(host->LiveHandles().size(), 1u);
 }
 
@@ -381,4 +381,54 @@ TEST(RenderPipeline, TwoOutputsOfOneRenderTheSecondIsRefusedAndTheFirstIsMade) {
   EXPECT_EQ(host->LiveHandles().size(), 2u);  // the two options records
   host->Finish();
   EXPECT_TRUE(host->state().problems.empty()) << host->state().problems.front();
+}
+
+TEST(RenderPipeline, ARenderEndingShortOfOrPastItsDurationMakesNoDocuments) {
+  LUMAVOX_REQUIRE_TOOL("ffprobe");
+  if (!kSanitized) {
+    LUMAVOX_REQUIRE_CHECKERS();
+  }
+  const int64_t duration = kSanitized ? 4 : 24;
+  const struct {
+    const char* label;
+    int64_t delivered;
+  } cases[] = {{"short", duration - 2}, {"long", duration + 2}, {"exact", duration}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    TempDir dir;
+    // The host delivers the frames and all the sound, and ends the render as a whole one.
+    auto host = SetUpHost(Settings(1998, 1080, c.delivered, dir / "T.DCP", 2));
+    host->state().spec.duration = {static_cast<A_long>(duration), 24};
+    auto source = MakePatternSource();
+    const A_Err err = host->Render(*source);
+    const std::string mxf = PictureTrackFile(dir / "T");
+    EXPECT_EQ(ProbeFrameCount(mxf), c.delivered);
+    const bool whole = c.delivered == duration;
+    EXPECT_EQ(err, whole ? 0 : 9997) << Messages(*host);
+    // A second end of the render has nothing to finalise, and says nothing.
+    const size_t shown = host->state().messages.size();
+    EXPECT_EQ(host->EndAdding(), 0);
+    EXPECT_EQ(host->state().messages.size(), shown);
+    EXPECT_EQ(strlen(LiveOptions(*host).cplUuid), whole ? 36u : 0u);
+    if (!whole) {
+      EXPECT_NE(Messages(*host).find("ended after " + std::to_string(c.delivered) +
+                                     " frames, but the composition lasts " + std::to_string(duration)),
+                std::string::npos)
+          << Messages(*host);
+      // Only the track files, which the track-file library reads as whole files of what they hold.
+      const std::vector<std::string> left = FolderEntries(dir / "T");
+      ASSERT_EQ(left.size(), 2u) << JoinLines(left);
+      EXPECT_EQ(left[0].rfind("j2c_", 0), 0u);
+      EXPECT_EQ(left[1].rfind("pcm_", 0), 0u);
+      if (!kSanitized) {
+        const CommandResult info = RunChecker({"asdcp-info", "-i", "-d", mxf});
+        EXPECT_EQ(info.status, 0) << info.out << info.err;
+        EXPECT_NE(info.out.find("ContainerDuration: " + std::to_string(c.delivered)), std::string::npos) << info.out;
+      }
+    } else if (!kSanitized) {
+      EXPECT_EQ(JoinLines(DcpVerifyErrors(dir / "T", true)), "");
+      const CommandResult clair = ClairMetaCheck(dir / "T");
+      EXPECT_EQ(clair.status, 0) << clair.out << clair.err;
+    }
+  }
 }
