@@ -15,11 +15,15 @@
 namespace lumavox_host {
 
 std::string UsageText() {
-  return "usage: lumavox-render [options] OUTPUT.DCP\n"
+  return "usage: lumavox-render [options] OUTPUT.DCP [OUTPUT2.DCP ...]\n"
          "       lumavox-render --dialog --options FILE [options]\n"
          "\n"
          "Renders a composition through the Lumavox output module, as the compositing\n"
          "host would. The package is written to the folder OUTPUT (the path less \".DCP\").\n"
+         "Several OUTPUTs are the output modules of one render-queue item: the\n"
+         "composition is rendered once, into each of them, all with the settings of\n"
+         "the first; an output whose start the plug-in refuses is named with its\n"
+         "message, and the others are made.\n"
          "\n"
          "options:\n"
          "  --input FILE     a movie file or an image sequence (printf pattern such as\n"
@@ -74,8 +78,8 @@ std::string UsageText() {
          "The terminal shows the progress line (frames done of the total, frames per\n"
          "second, time left), the plug-in's messages and the final summary. The\n"
          "plug-in's diagnostics go to the log file beside the package folder (OUTPUT\n"
-         "less \".DCP\" plus \".log\"). The exit status is non-zero, with the plug-in's\n"
-         "message, when a callback fails.\n";
+         "less \".DCP\" plus \".log\"; the first OUTPUT's). The exit status is non-zero,\n"
+         "with the plug-in's message, when a callback fails or any OUTPUT was not made.\n";
 }
 
 std::string DefaultPluginPath(const std::string& program_path) {
@@ -160,8 +164,8 @@ CommandLine ParseCommandLine(int argc, const char* const* argv, const std::strin
       continue;
     }
     if (options_done || arg.empty() || arg[0] != '-' || arg == "-") {
-      if (!cl.output.empty()) Bad("more than one output given: '" + cl.output + "' and '" + arg + "'");
-      cl.output = arg;
+      if (arg.empty()) Bad("an empty OUTPUT was given: each output is a path such as out/film.DCP");
+      cl.outputs.push_back(arg);
       continue;
     }
     if (arg == "--help" || arg == "-h") {
@@ -230,13 +234,13 @@ CommandLine ParseCommandLine(int argc, const char* const* argv, const std::strin
     }
   }
   if (cl.help) return cl;
-  if (cl.output.empty() && !(cl.dialog && !cl.options_file.empty()))
+  if (cl.outputs.empty() && !(cl.dialog && !cl.options_file.empty()))
     Bad("no output given: lumavox-render [options] OUTPUT.DCP, or --dialog --options FILE (see --help)");
-  if (cl.output.empty()) {
+  if (cl.outputs.empty()) {
     if (cl.name.empty()) cl.name = OutputBaseName(cl.options_file);
     return cl;
   }
-  if (cl.name.empty()) cl.name = OutputBaseName(cl.output);
+  if (cl.name.empty()) cl.name = OutputBaseName(cl.outputs.front());
   return cl;
 }
 

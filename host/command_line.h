@@ -4,11 +4,12 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace lumavox_host {
 
 struct CommandLine {
-  std::string output;                // OUTPUT.DCP as given
+  std::vector<std::string> outputs;  // OUTPUT.DCP as given, one or more (each its own output module)
   std::string input;                 // --input: movie or printf image pattern; empty: test pattern
   std::optional<int> width, height;  // --size WxH
   std::optional<double> fps;         // --fps N (whole or decimal frames per second)
@@ -32,7 +33,8 @@ std::string UsageText();
 // /proc/self/exe): that folder plus the module's file name.
 std::string DefaultPluginPath(const std::string& program_path);
 
-// Parses argv[1..]. OUTPUT may be left out only with --dialog and --options:
+// Parses argv[1..]. Several OUTPUTs render the composition once into each.
+// OUTPUT may be left out only with --dialog and --options:
 // the program then sets up, shows the dialog and stores the record. Throws std::invalid_argument with a one-line
 // message that names the offending option on any bad argument. `program_path` is used for the default plug-in.
 CommandLine ParseCommandLine(int argc, const char* const* argv, const std::string& program_path);

@@ -11,7 +11,7 @@ HostState* g_current = nullptr;
 
 // Distinct addresses that stand for the host's objects.
 struct Tags {
-  char out_spec, project, item, comp, rq_item, output_module;
+  char project, item, comp, rq_item;
 } g_tags;
 
 }  // namespace
@@ -90,11 +90,21 @@ A_Err HostState::FreeHandle(AEGP_MemHandle h) {
   return A_Err_NONE;
 }
 
-AEIO_OutSpecH HostOutSpec() { return reinterpret_cast<AEIO_OutSpecH>(&g_tags.out_spec); }
+OutputSpecState* HostState::FindOutput(AEIO_OutSpecH outH) {
+  for (size_t k = 0; k < output_count(); ++k)
+    if (outH == OutSpecHandle(k)) return &Output(k);
+  return nullptr;
+}
+
+OutputSpecState* HostState::FindOutputModule(AEGP_OutputModuleRefH module) {
+  for (size_t k = 0; k < output_count(); ++k)
+    if (module == OutputModuleRef(k)) return &Output(k);
+  return nullptr;
+}
+
 AEGP_ProjectH HostProject() { return reinterpret_cast<AEGP_ProjectH>(&g_tags.project); }
 AEGP_ItemH HostCompItem() { return reinterpret_cast<AEGP_ItemH>(&g_tags.item); }
 AEGP_CompH HostComp() { return reinterpret_cast<AEGP_CompH>(&g_tags.comp); }
 AEGP_RQItemRefH HostRQItem() { return reinterpret_cast<AEGP_RQItemRefH>(&g_tags.rq_item); }
-AEGP_OutputModuleRefH HostOutputModule() { return reinterpret_cast<AEGP_OutputModuleRefH>(&g_tags.output_module); }
 
 }  // namespace lumavox_host

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
+#include <deque>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -46,6 +47,10 @@ struct OutputSpecState {
   AEIO_SndChannels channels = 2;
   bool alpha_label_set = false;
   AEIO_AlphaLabel alpha_label = {};
+  // What the handles of the output specification and of its output module
+  // point at.
+  char spec_tag = 0;
+  char module_tag = 0;
 };
 
 struct SuiteCount {
@@ -98,8 +103,22 @@ class HostState {
   std::map<SuiteKey, SuiteCount> counts;
   std::map<SuiteKey, SuiteCount> total_counts;
 
+  // The outputs of the render-queue item: the first, and those added after it
+  // (each its own output module of this plug-in).
   OutputSpecState spec;
+  std::deque<OutputSpecState> more_outputs;
+  size_t output_count() const { return 1 + more_outputs.size(); }
+  OutputSpecState& Output(size_t k) { return k == 0 ? spec : more_outputs.at(k - 1); }
+  AEIO_OutSpecH OutSpecHandle(size_t k) { return reinterpret_cast<AEIO_OutSpecH>(&Output(k).spec_tag); }
+  AEGP_OutputModuleRefH OutputModuleRef(size_t k) {
+    return reinterpret_cast<AEGP_OutputModuleRefH>(&Output(k).module_tag);
+  }
+  // The output that a handle the host gave stands for; null for any other.
+  OutputSpecState* FindOutput(AEIO_OutSpecH outH);
+  OutputSpecState* FindOutputModule(AEGP_OutputModuleRefH module);
+
   AEGP_RenderQueueState queue_state = AEGP_RenderQueueState_RENDERING;
+  // One setting for every output of the item.
   AEGP_OutputTypes enabled_outputs = AEGP_OutputType_VIDEO | AEGP_OutputType_AUDIO;
   AEGP_ProjBitDepth project_depth = AEGP_ProjBitDepth_16;
   std::string comp_name = "Comp 1";
@@ -144,12 +163,11 @@ A_Err HostMessageFunc(A_Err err_to_report, const A_char* msg);
 // an unnamed slot ("suite name" version, slot N) and aborts the process.
 void FillWithTraps(void* table, size_t bytes, const char* suite, A_long version);
 
-// Host objects handed out as opaque references.
-AEIO_OutSpecH HostOutSpec();
+// Host objects handed out as opaque references (the outputs' are the
+// HostState's).
 AEGP_ProjectH HostProject();
 AEGP_ItemH HostCompItem();
 AEGP_CompH HostComp();
 AEGP_RQItemRefH HostRQItem();
-AEGP_OutputModuleRefH HostOutputModule();
 
 }  // namespace lumavox_host

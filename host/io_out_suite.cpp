@@ -1,5 +1,5 @@
-// "AEGP IO Out Suite" 7: the output specification of the one output this
-// host renders: options handle, file path (UTF-16 in a new handle), frame rate,
+// "AEGP IO Out Suite" 7: the output specifications of the outputs this host
+// renders: options handle, file path (UTF-16 in a new handle), frame rate,
 // depth, duration, size, sound format, alpha label, render-queue item.
 #include <cstring>
 
@@ -9,15 +9,18 @@ namespace lumavox_host {
 
 namespace {
 
-HostState& Spec(AEIO_OutSpecH outH, const char* function, A_Err* err) {
+// The output that `outH` stands for; null, with a problem and
+// A_Err_PARAMETER in *err, for a handle the host never gave.
+OutputSpecState* Spec(AEIO_OutSpecH outH, const char* function, A_Err* err) {
   HostState& h = HostState::Current();
   h.CheckHostThread(function);
   *err = A_Err_NONE;
-  if (outH != HostOutSpec()) {
+  OutputSpecState* spec = h.FindOutput(outH);
+  if (spec == nullptr) {
     h.Problem(std::string(function) + " with an output specification the host never gave");
     *err = A_Err_PARAMETER;
   }
-  return h;
+  return spec;
 }
 
 // UTF-8 to UTF-16 (surrogate pairs above the basic plane).
@@ -54,28 +57,30 @@ std::vector<A_UTF16Char> Utf16(const std::string& text) {
 
 A_Err GetOptionsHandle(AEIO_OutSpecH outH, AEIO_Handle* optionsPH) {
   A_Err err;
-  HostState& h = Spec(outH, "AEGP_GetOutSpecOptionsHandle", &err);
+  OutputSpecState* spec = Spec(outH, "AEGP_GetOutSpecOptionsHandle", &err);
   if (err || !optionsPH) return err ? err : A_Err_PARAMETER;
-  *optionsPH = h.spec.options;
+  *optionsPH = spec->options;
   return A_Err_NONE;
 }
 
 A_Err SetOptionsHandle(AEIO_OutSpecH outH, AEIO_Handle new_optionsH, AEIO_Handle* old_optionsPH) {
   A_Err err;
-  HostState& h = Spec(outH, "AEGP_SetOutSpecOptionsHandle", &err);
+  HostState& h = HostState::Current();
+  OutputSpecState* spec = Spec(outH, "AEGP_SetOutSpecOptionsHandle", &err);
   if (err) return err;
   if (new_optionsH && !h.Find(new_optionsH)) return A_Err_PARAMETER;
-  if (old_optionsPH) *old_optionsPH = h.spec.options;
-  else if (h.spec.options) h.Problem("AEGP_SetOutSpecOptionsHandle without taking back the old handle");
-  h.spec.options = new_optionsH;
+  if (old_optionsPH) *old_optionsPH = spec->options;
+  else if (spec->options) h.Problem("AEGP_SetOutSpecOptionsHandle without taking back the old handle");
+  spec->options = new_optionsH;
   return A_Err_NONE;
 }
 
 A_Err GetFilePath(AEIO_OutSpecH outH, AEGP_MemHandle* unicode_pathPH) {
   A_Err err;
-  HostState& h = Spec(outH, "AEGP_GetOutSpecFilePath", &err);
+  HostState& h = HostState::Current();
+  OutputSpecState* spec = Spec(outH, "AEGP_GetOutSpecFilePath", &err);
   if (err || !unicode_pathPH) return err ? err : A_Err_PARAMETER;
-  auto text = Utf16(h.spec.path_utf8);
+  auto text = Utf16(spec->path_utf8);
   AEGP_MemHandle mh = h.NewHandle("Output File Path", 0, text.size() * sizeof(A_UTF16Char), true);
   std::memcpy(h.handles[mh]->bytes.data(), text.data(), text.size() * sizeof(A_UTF16Char));
   *unicode_pathPH = mh;
@@ -84,107 +89,109 @@ A_Err GetFilePath(AEIO_OutSpecH outH, AEGP_MemHandle* unicode_pathPH) {
 
 A_Err GetFPS(AEIO_OutSpecH outH, A_Fixed* native_fpsP) {
   A_Err err;
-  HostState& h = Spec(outH, "AEGP_GetOutSpecFPS", &err);
+  OutputSpecState* spec = Spec(outH, "AEGP_GetOutSpecFPS", &err);
   if (err || !native_fpsP) return err ? err : A_Err_PARAMETER;
-  *native_fpsP = h.spec.fps;
+  *native_fpsP = spec->fps;
   return A_Err_NONE;
 }
 
 A_Err GetDepth(AEIO_OutSpecH outH, A_short* depthPS) {
   A_Err err;
-  HostState& h = Spec(outH, "AEGP_GetOutSpecDepth", &err);
+  OutputSpecState* spec = Spec(outH, "AEGP_GetOutSpecDepth", &err);
   if (err || !depthPS) return err ? err : A_Err_PARAMETER;
-  *depthPS = h.spec.depth;
+  *depthPS = spec->depth;
   return A_Err_NONE;
 }
 
 A_Err SetAlphaLabel(AEIO_OutSpecH outH, const AEIO_AlphaLabel* alpha_labelP) {
   A_Err err;
-  HostState& h = Spec(outH, "AEGP_SetOutSpecAlphaLabel", &err);
+  OutputSpecState* spec = Spec(outH, "AEGP_SetOutSpecAlphaLabel", &err);
   if (err || !alpha_labelP) return err ? err : A_Err_PARAMETER;
-  h.spec.alpha_label = *alpha_labelP;
-  h.spec.alpha_label_set = true;
+  spec->alpha_label = *alpha_labelP;
+  spec->alpha_label_set = true;
   return A_Err_NONE;
 }
 
 A_Err GetDuration(AEIO_OutSpecH outH, A_Time* full_durationPT) {
   A_Err err;
-  HostState& h = Spec(outH, "AEGP_GetOutSpecDuration", &err);
+  OutputSpecState* spec = Spec(outH, "AEGP_GetOutSpecDuration", &err);
   if (err || !full_durationPT) return err ? err : A_Err_PARAMETER;
-  *full_durationPT = h.spec.duration;
+  *full_durationPT = spec->duration;
   return A_Err_NONE;
 }
 
 A_Err GetDimensions(AEIO_OutSpecH outH, A_long* widthPL, A_long* heightPL) {
   A_Err err;
-  HostState& h = Spec(outH, "AEGP_GetOutSpecDimensions", &err);
+  OutputSpecState* spec = Spec(outH, "AEGP_GetOutSpecDimensions", &err);
   if (err || !widthPL || !heightPL) return err ? err : A_Err_PARAMETER;
-  *widthPL = h.spec.width;
-  *heightPL = h.spec.height;
+  *widthPL = spec->width;
+  *heightPL = spec->height;
   return A_Err_NONE;
 }
 
 A_Err SetSoundRate(AEIO_OutSpecH outH, A_FpLong rateF) {
   A_Err err;
-  HostState& h = Spec(outH, "AEGP_SetOutSpecSoundRate", &err);
-  if (!err) h.spec.sound_rate = rateF;
+  OutputSpecState* spec = Spec(outH, "AEGP_SetOutSpecSoundRate", &err);
+  if (!err) spec->sound_rate = rateF;
   return err;
 }
 
 A_Err SetSoundEncoding(AEIO_OutSpecH outH, AEIO_SndEncoding encoding) {
   A_Err err;
-  HostState& h = Spec(outH, "AEGP_SetOutSpecSoundEncoding", &err);
-  if (!err) h.spec.sound_encoding = encoding;
+  OutputSpecState* spec = Spec(outH, "AEGP_SetOutSpecSoundEncoding", &err);
+  if (!err) spec->sound_encoding = encoding;
   return err;
 }
 
 A_Err GetSampleSize(AEIO_OutSpecH outH, AEIO_SndSampleSize* bytes_per_sampleP) {
   A_Err err;
-  HostState& h = Spec(outH, "AEGP_GetOutSpecSoundSampleSize", &err);
+  OutputSpecState* spec = Spec(outH, "AEGP_GetOutSpecSoundSampleSize", &err);
   if (err || !bytes_per_sampleP) return err ? err : A_Err_PARAMETER;
-  *bytes_per_sampleP = h.spec.sample_size;
+  *bytes_per_sampleP = spec->sample_size;
   return A_Err_NONE;
 }
 
 A_Err SetSampleSize(AEIO_OutSpecH outH, AEIO_SndSampleSize bytes_per_sample) {
   A_Err err;
-  HostState& h = Spec(outH, "AEGP_SetOutSpecSoundSampleSize", &err);
+  HostState& h = HostState::Current();
+  OutputSpecState* spec = Spec(outH, "AEGP_SetOutSpecSoundSampleSize", &err);
   if (err) return err;
   if (bytes_per_sample != 2) {
     h.Problem("this host delivers 2-byte samples only; the plug-in asked for " + std::to_string(bytes_per_sample));
     return A_Err_PARAMETER;
   }
-  h.spec.sample_size = bytes_per_sample;
+  spec->sample_size = bytes_per_sample;
   return A_Err_NONE;
 }
 
 A_Err GetChannels(AEIO_OutSpecH outH, AEIO_SndChannels* num_channelsP) {
   A_Err err;
-  HostState& h = Spec(outH, "AEGP_GetOutSpecSoundChannels", &err);
+  OutputSpecState* spec = Spec(outH, "AEGP_GetOutSpecSoundChannels", &err);
   if (err || !num_channelsP) return err ? err : A_Err_PARAMETER;
-  *num_channelsP = h.spec.channels;
+  *num_channelsP = spec->channels;
   return A_Err_NONE;
 }
 
 A_Err SetChannels(AEIO_OutSpecH outH, AEIO_SndChannels num_channels) {
   A_Err err;
-  HostState& h = Spec(outH, "AEGP_SetOutSpecSoundChannels", &err);
+  HostState& h = HostState::Current();
+  OutputSpecState* spec = Spec(outH, "AEGP_SetOutSpecSoundChannels", &err);
   if (err) return err;
   if (num_channels != 2) {
     h.Problem("this host delivers stereo sound only; the plug-in asked for " + std::to_string(num_channels) +
               " channels");
     return A_Err_PARAMETER;
   }
-  h.spec.channels = num_channels;
+  spec->channels = num_channels;
   return A_Err_NONE;
 }
 
 A_Err GetOutputModule(AEIO_OutSpecH outH, AEGP_RQItemRefH* rq_itemP, AEGP_OutputModuleRefH* om_refP) {
   A_Err err;
-  Spec(outH, "AEGP_GetOutSpecOutputModule", &err);
+  OutputSpecState* spec = Spec(outH, "AEGP_GetOutSpecOutputModule", &err);
   if (err || !rq_itemP || !om_refP) return err ? err : A_Err_PARAMETER;
   *rq_itemP = HostRQItem();
-  *om_refP = HostOutputModule();
+  *om_refP = reinterpret_cast<AEGP_OutputModuleRefH>(&spec->module_tag);
   return A_Err_NONE;
 }
 

@@ -1,7 +1,8 @@
 // The project side of the host: "AEGP Proj Suite" 8, "AEGP Comp Suite" 15,
 // "AEGP Item Suite" 10 and 11, "AEGP Render Queue Item Suite" 3, "AEGP Render
 // Queue Suite" 1 and "AEGP Output Module Suite" 4. One project with one
-// composition (named by --name) in one render-queue item with one output.
+// composition (named by --name) in one render-queue item with one output or
+// more.
 #include <cstring>
 
 #include "host/host_state.h"
@@ -81,14 +82,14 @@ A_Err GetRenderQueueState(AEGP_RenderQueueState* stateP) {
 
 A_Err GetEnabledOutputs(AEGP_RQItemRefH rq_itemH, AEGP_OutputModuleRefH outmodH, AEGP_OutputTypes* typesP) {
   HostState& h = Host("AEGP_GetEnabledOutputs");
-  if (rq_itemH != HostRQItem() || outmodH != HostOutputModule() || !typesP) return A_Err_PARAMETER;
+  if (rq_itemH != HostRQItem() || h.FindOutputModule(outmodH) == nullptr || !typesP) return A_Err_PARAMETER;
   *typesP = h.enabled_outputs;
   return A_Err_NONE;
 }
 
 A_Err SetEnabledOutputs(AEGP_RQItemRefH rq_itemH, AEGP_OutputModuleRefH outmodH, AEGP_OutputTypes types) {
   HostState& h = Host("AEGP_SetEnabledOutputs");
-  if (rq_itemH != HostRQItem() || outmodH != HostOutputModule()) return A_Err_PARAMETER;
+  if (rq_itemH != HostRQItem() || h.FindOutputModule(outmodH) == nullptr) return A_Err_PARAMETER;
   h.enabled_outputs = types;
   return A_Err_NONE;
 }

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <stdexcept>
 #include <utility>
 
@@ -66,7 +68,7 @@ void RenderHost::EndCall(const std::string& name, A_Err err) {
                      std::to_string(count.acquired) + " time(s) and released it " + std::to_string(count.released) +
                      " time(s)");
   for (const auto& [h, block] : state_.handles)
-    if (block->locks > 0 && !rendering_)
+    if (block->locks > 0 && rendering_.empty())
       state_.Problem(name + " returned with the handle \"" + block->name + "\" locked " + std::to_string(block->locks) +
                      " time(s)");
   calls_.push_back({name, err, state_.counts});
@@ -95,11 +97,30 @@ A_Err RenderHost::CallEntryPoint() {
   return err;
 }
 
+size_t RenderHost::AddOutput(const std::string& output_path) {
+  OutputSpecState output;
+  const OutputSpecState& first = state_.spec;
+  output.path_utf8 = output_path;
+  output.fps = first.fps;
+  output.depth = first.depth;
+  output.duration = first.duration;
+  output.width = first.width;
+  output.height = first.height;
+  state_.more_outputs.push_back(output);
+  return state_.output_count() - 1;
+}
+
+void RenderHost::SelectOutput(size_t k) {
+  if (k >= state_.output_count()) throw std::out_of_range("no output " + std::to_string(k));
+  selected_ = k;
+}
+
 void RenderHost::SetStoredOptions(const std::vector<uint8_t>& bytes) {
   AEGP_MemHandle h = state_.NewHandle("Stored Options", 0, bytes.size(), true);
   if (!bytes.empty()) std::memcpy(state_.handles[h]->bytes.data(), bytes.data(), bytes.size());
-  if (state_.spec.options) state_.FreeHandle(state_.spec.options);
-  state_.spec.options = h;
+  OutputSpecState& output = state_.Output(selected_);
+  if (output.options) state_.FreeHandle(output.options);
+  output.options = h;
 }
 
 A_Err RenderHost::InitOutputSpec(bool* user_interacted) {
@@ -126,7 +147,7 @@ A_Err RenderHost::GetFlatOptions(std::vector<uint8_t>* bytes) {
 }
 
 std::vector<uint8_t> RenderHost::OptionsBytes() {
-  auto it = state_.handles.find(state_.spec.options);
+  auto it = state_.handles.find(state_.Output(selected_).options);
   return it == state_.handles.end() ? std::vector<uint8_t>{} : it->second->bytes.ToVector();
 }
 
@@ -159,9 +180,9 @@ A_Err RenderHost::GetDepths(AEIO_SupportedDepthFlags* which) {
 }
 
 A_Err RenderHost::DisposeOptions() {
-  AEIO_Handle options = state_.spec.options;
+  AEIO_Handle options = state_.Output(selected_).options;
   if (!options) return A_Err_NONE;
-  state_.spec.options = nullptr;
+  state_.Output(selected_).options = nullptr;
   if (!state_.functions.AEIO_DisposeOutputOptions) {
     state_.FreeHandle(options);  // nobody else will
     return Skipped("AEIO_DisposeOutputOptions");
@@ -173,7 +194,7 @@ A_Err RenderHost::DisposeOptions() {
 A_Err RenderHost::StartAdding() {
   frames_added_ = chunks_added_ = 0;
   const A_Err err = Call("AEIO_StartAdding", state_.functions.AEIO_StartAdding, &basic_, out_spec(), A_long{0});
-  rendering_ = err == A_Err_NONE;
+  if (err == A_Err_NONE) rendering_.insert(selected_);
   return err;
 }
 
@@ -203,12 +224,13 @@ A_Err RenderHost::AddSoundChunk(int64_t first, const std::vector<int16_t>& sampl
 }
 
 A_Err RenderHost::EndAdding() {
-  rendering_ = false;
+  rendering_.erase(selected_);
   return Call("AEIO_EndAdding", state_.functions.AEIO_EndAdding, &basic_, out_spec(), A_long{0});
 }
 
 A_Err RenderHost::Render(FrameSource& source, const RenderControl& control) {
   const Composition& c = settings_.comp;
+  const size_t selected = selected_;
   // The first frames are read on threads of their own while the plug-in starts, and the next ones while it encodes;
   // the reading begins before the host's own frame is made.
   auto ahead = std::make_unique<DecodeAhead>(source, c.frames, std::max(2, settings_.threads),
@@ -218,9 +240,34 @@ A_Err RenderHost::Render(FrameSource& source, const RenderControl& control) {
   ahead->ReadFrom(0, frame);
   // Its pixels are swapped with those the source writes before the plug-in sees them.
   frame.AllocateToFill(c.width, c.height, c.depth, settings_.extra_row_bytes);
-  A_Err err = StartAdding();
-  if (err) return err;
+  outcomes_.assign(state_.output_count(), OutputOutcome{});
+  std::vector<size_t> started;
+  for (size_t k = 0; k < outcomes_.size(); ++k) {
+    selected_ = k;
+    const size_t shown = MessageCount();
+    outcomes_[k].err = StartAdding();
+    outcomes_[k].started = outcomes_[k].err == A_Err_NONE;
+    if (outcomes_[k].started) {
+      started.push_back(k);
+    } else {
+      outcomes_[k].start_message = MessagesSince(shown);
+    }
+  }
+  selected_ = selected;
+  if (started.empty()) return outcomes_.front().err;
   if (control.started) control.started();
+  // One call to every output that started; the first failure stops the render, and is that output's.
+  auto to_each = [&](const std::function<A_Err()>& call) -> A_Err {
+    for (size_t k : started) {
+      selected_ = k;
+      const A_Err e = call();
+      if (e) {
+        outcomes_[k].err = e;
+        return e;
+      }
+    }
+    return A_Err_NONE;
+  };
   const bool sound = control.sound && (state_.enabled_outputs & AEGP_OutputType_AUDIO) &&
                      control.sound_chunk_frames > 0;
   const int64_t sound_end = c.SoundSeconds() * 48000;  // every second the picture touches
@@ -229,29 +276,50 @@ A_Err RenderHost::Render(FrameSource& source, const RenderControl& control) {
   auto send_sound = [&](int64_t until) -> A_Err {
     while (sound && sound_sent < sound_end && sound_sent <= until) {
       int n = static_cast<int>(std::min<int64_t>(control.sound_chunk_frames, sound_end - sound_sent));
-      A_Err e = AddSoundChunk(sound_sent, ahead->Sound(sound_sent, n));
+      const std::vector<int16_t> samples = ahead->Sound(sound_sent, n);
+      A_Err e = to_each([&] { return AddSoundChunk(sound_sent, samples); });
       sound_sent += n;
       if (e) return e;
     }
     return A_Err_NONE;
   };
+  // Each output that started gets its end; the first that failed is kept.
+  auto end_each = [&]() -> A_Err {
+    A_Err end = A_Err_NONE;
+    for (size_t k : started) {
+      selected_ = k;
+      const A_Err e = EndAdding();
+      if (!outcomes_[k].err) outcomes_[k].err = e;
+      if (!end) end = e;
+    }
+    selected_ = selected;
+    return end;
+  };
   if (control.progress) control.progress->Start(c.frames);
   bool stopped = false;
+  A_Err err = A_Err_NONE;
   auto stop_asked = [&] { return control.stop_signal != nullptr && control.stop_signal->load() != 0; };
-  for (int64_t i = 0; i < c.frames && !err; ++i) {
-    if ((control.stop_after_frames >= 0 && i >= control.stop_after_frames) || stop_asked()) {
-      stopped = true;
-      break;
+  try {
+    for (int64_t i = 0; i < c.frames && !err; ++i) {
+      if ((control.stop_after_frames >= 0 && i >= control.stop_after_frames) || stop_asked()) {
+        stopped = true;
+        break;
+      }
+      // The sound of the seconds that begin by this frame's time goes first.
+      err = send_sound(i * c.fps_den * 48000 / c.fps_num);
+      if (err) break;
+      ahead->RenderFrame(i, frame);
+      err = to_each([&] { return AddFrame(i, frame); });
+      if (control.progress && !err) control.progress->FrameDone(i + 1);
     }
-    // The sound of the seconds that begin by this frame's time goes first.
-    err = send_sound(i * c.fps_den * 48000 / c.fps_num);
-    if (err) break;
-    ahead->RenderFrame(i, frame);
-    err = AddFrame(i, frame);
-    if (control.progress && !err) control.progress->FrameDone(i + 1);
+    ahead->Stop();
+    if (!err && !stopped) err = send_sound(sound_end);
+  } catch (...) {
+    // The input failed mid-render: the render stops, and every output that started gets its end.
+    state_.queue_state = AEGP_RenderQueueState_STOPPED;
+    end_each();
+    throw;
   }
-  ahead->Stop();
-  if (!err && !stopped) err = send_sound(sound_end);
   // The frames read ahead and the host's own frame go back to the system
   // while the plug-in finishes the package.
   state_.releaser.Release(std::move(ahead));
@@ -259,7 +327,7 @@ A_Err RenderHost::Render(FrameSource& source, const RenderControl& control) {
   state_.releaser.Release(std::make_shared<HostFrame>(std::move(frame)));
   if (!err && stop_asked()) stopped = true;  // asked during the last frame: no package is made
   if (err || stopped) state_.queue_state = AEGP_RenderQueueState_STOPPED;
-  A_Err end = EndAdding();
+  const A_Err end = end_each();
   // Cancel in a dialog of the render's end stops the render as the user's stop does.
   const bool cancelled = !err && end == PF_Interrupt_CANCEL;
   if (control.progress)
@@ -267,11 +335,27 @@ A_Err RenderHost::Render(FrameSource& source, const RenderControl& control) {
   return err ? err : end;
 }
 
+size_t RenderHost::MessageCount() {
+  std::lock_guard<std::mutex> lock(state_.mutex);
+  return state_.messages.size();
+}
+
+std::string RenderHost::MessagesSince(size_t first) {
+  std::lock_guard<std::mutex> lock(state_.mutex);
+  std::string text;
+  for (size_t m = first; m < state_.messages.size(); ++m) text += (text.empty() ? "" : "\n") + state_.messages[m];
+  return text;
+}
+
 void RenderHost::Finish() {
   if (finished_) return;
   finished_ = true;
   if (!entered_) return;
-  DisposeOptions();
+  for (size_t k = 0; k < state_.output_count(); ++k) {
+    selected_ = k;
+    DisposeOptions();
+  }
+  selected_ = 0;
   if (state_.death_hook) Call("DeathHook", state_.death_hook, global_refcon_, state_.death_refcon);
   for (const auto& [h, block] : state_.handles)
     state_.Problem("the handle \"" + block->name + "\" (" + std::to_string(block->bytes.size()) +

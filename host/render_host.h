@@ -12,6 +12,10 @@
 //   ASSERT_EQ(host.Render(*source), 0);
 //   host.Finish();                            // disposal, death hook, leak check
 //   EXPECT_TRUE(host.state().problems.empty());
+//
+// A render-queue item may carry several outputs of the module: AddOutput
+// gives one more, SelectOutput picks the output that the calls below address
+// (InitOutputSpec, StartAdding, ...), and Render renders into all of them.
 #pragma once
 
 #include <atomic>
@@ -19,6 +23,7 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -55,6 +60,13 @@ struct HandleInfo {
   bool host_made = false;  // made by the host (stored options, output path)
 };
 
+// What became of one output in the last Render.
+struct OutputOutcome {
+  bool started = false;       // its StartAdding succeeded, and its EndAdding was called
+  A_Err err = A_Err_NONE;     // its start's error, else its first frame's or chunk's, else its end's
+  std::string start_message;  // what the module showed during a start that failed
+};
+
 struct RenderControl {
   int64_t stop_after_frames = -1;  // >= 0: the user stops the render after this many frames
   // When given and not 0: the user stopped the render (Ctrl-C); it ends
@@ -82,6 +94,13 @@ class RenderHost {
   const AEIO_ModuleInfo& module_info() const { return state_.module_info; }
   const AEIO_FunctionBlock4& functions() const { return state_.functions; }
 
+  // ---- the outputs of the render-queue item (the first is there from the start)
+  // One more output of the module, with its own output specification and
+  // output module, writing to `output_path`; gives its index. It is not set up.
+  size_t AddOutput(const std::string& output_path);
+  // The output that the calls below address (0 until another is selected).
+  void SelectOutput(size_t k);
+
   // ---- set-up of the output
   // The stored record (flat bytes) that the next set-up receives as the
   // output's current options handle.
@@ -108,7 +127,16 @@ class RenderHost {
   // StartAdding, every frame (sound chunks interleaved, one per second of
   // sound as the frames reach it), EndAdding. Stops at the first error (the
   // render queue is then stopped and EndAdding still called) and returns it.
+  // With several outputs, as a render-queue item with several output modules:
+  // every output's start, then each frame and chunk to every output whose
+  // start succeeded, then each of those outputs' end; an output whose start
+  // fails gets nothing more, and the others render on. Returns the first
+  // error of an output that started, else (none started) the first start's.
+  // An exception of the source (the input failed) stops the render: every
+  // output that started gets its end, and the exception goes on.
   A_Err Render(FrameSource& source, const RenderControl& control = {});
+  // Each output's outcome in the last Render, by index.
+  const std::vector<OutputOutcome>& outcomes() const { return outcomes_; }
 
   // ---- the end: disposal of the options, the death hook, the leak check
   void Finish();
@@ -131,7 +159,7 @@ class RenderHost {
   }
 
   AEIO_BasicData* basic() { return &basic_; }
-  AEIO_OutSpecH out_spec() const { return HostOutSpec(); }
+  AEIO_OutSpecH out_spec() { return state_.OutSpecHandle(selected_); }
   HostState& state() { return state_; }
   const HostSettings& settings() const { return settings_; }
 
@@ -148,6 +176,9 @@ class RenderHost {
 
  private:
   A_Err Skipped(const std::string& name);
+  // The messages the module has shown so far, and those since the first `first`, joined by lines.
+  size_t MessageCount();
+  std::string MessagesSince(size_t first);
   void BeginCall();
   void EndCall(const std::string& name, A_Err err);
 
@@ -159,10 +190,13 @@ class RenderHost {
   AEIO_BasicData basic_ = {};
   std::vector<CallRecord> calls_;
   bool entered_ = false, finished_ = false;
-  // Between a successful StartAdding and EndAdding the plug-in may keep
-  // memory locked from one call to the next (frames it is still encoding);
-  // every other call must return with its handles unlocked.
-  bool rendering_ = false;
+  size_t selected_ = 0;
+  // Between a successful StartAdding and EndAdding of an output (these, by
+  // index) the plug-in may keep memory locked from one call to the next
+  // (frames it is still encoding); every other call must return with its
+  // handles unlocked.
+  std::set<size_t> rendering_;
+  std::vector<OutputOutcome> outcomes_;
   int64_t frames_added_ = 0, chunks_added_ = 0;
 };
 

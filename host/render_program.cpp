@@ -76,9 +76,48 @@ std::string StoredRecordFault(const std::vector<uint8_t>& bytes) {
   return std::string();
 }
 
+// The outputs after the first, as a render-queue item's further output
+// modules: each is set up with the first one's record as it stands (after
+// its dialog). 0, or the error of the set-up that failed, named in `failed`.
+A_Err SetUpFurtherOutputs(RenderHost& host, const std::vector<std::string>& paths, std::string* failed) {
+  if (paths.empty()) return A_Err_NONE;
+  std::vector<uint8_t> first;
+  A_Err err = host.GetFlatOptions(&first);
+  *failed = "storing the options of the first output";
+  for (size_t k = 0; k < paths.size() && !err; ++k) {
+    host.SelectOutput(host.AddOutput(paths[k]));
+    host.SetStoredOptions(first);
+    err = host.InitOutputSpec();
+    *failed = "setting up the output " + paths[k];
+  }
+  host.SelectOutput(0);
+  return err;
+}
+
+// With several outputs, each that was not made is named: one whose start the
+// plug-in refused, with its message, and one whose render failed. Gives the
+// count of outputs whose start failed (the others went on).
+size_t ReportOutputsNotMade(const RenderHost& host, const std::vector<std::string>& paths) {
+  size_t refused = 0;
+  const auto& outcomes = host.outcomes();
+  if (paths.size() < 2) return refused;
+  for (size_t k = 0; k < outcomes.size() && k < paths.size(); ++k) {
+    const OutputOutcome& outcome = outcomes[k];
+    if (!outcome.started) {
+      ++refused;
+      Fail(paths[k] + ": not rendered: its start failed with error " + std::to_string(outcome.err) +
+           (outcome.start_message.empty() ? "" : ":\n" + outcome.start_message));
+    } else if (outcome.err) {
+      Fail(paths[k] + ": not made: its render failed with error " + std::to_string(outcome.err));
+    }
+  }
+  return refused;
+}
+
 int RenderWithHost(const CommandLine& cl, const ProgramDialogs& dialogs, const HostSettings& settings,
-                   FrameSource& source, bool have_stored, const std::vector<uint8_t>& stored, TerminalLog& log) {
-  const bool render = !cl.output.empty();
+                   const std::vector<std::string>& further_outputs, FrameSource& source, bool have_stored,
+                   const std::vector<uint8_t>& stored, TerminalLog& log) {
+  const bool render = !cl.outputs.empty();
   RenderHost host(settings);
   try {
     host.Load(cl.plugin);
@@ -120,6 +159,11 @@ int RenderWithHost(const CommandLine& cl, const ProgramDialogs& dialogs, const H
     host.Finish();
     return 0;
   }
+  std::string failed_set_up;
+  if (A_Err err = SetUpFurtherOutputs(host, further_outputs, &failed_set_up))
+    return CallbackFailed(failed_set_up.c_str(), err);
+  std::vector<std::string> outputs{settings.output_path};
+  outputs.insert(outputs.end(), further_outputs.begin(), further_outputs.end());
   AEIO_Verbiage verbiage = {};
   if (host.functions().AEIO_GetOutputInfo && host.GetOutputInfo(&verbiage) == A_Err_NONE)
     std::fprintf(stderr, "lumavox-render: output: %.*s, %.*s\n%.*s", AEIO_MAX_VERBIAGE_NAME_LEN, verbiage.name,
@@ -145,9 +189,7 @@ int RenderWithHost(const CommandLine& cl, const ProgramDialogs& dialogs, const H
   try {
     err = host.Render(source, control);
   } catch (const std::exception& e) {
-    // The input failed mid-render: the host stops the render.
-    host.SetQueueState(AEGP_RenderQueueState_STOPPED);
-    host.EndAdding();
+    // The input failed mid-render: the host has stopped the render and ended it.
     warn_of_damage();
     return Fail(e.what());
   }
@@ -155,6 +197,7 @@ int RenderWithHost(const CommandLine& cl, const ProgramDialogs& dialogs, const H
   host.Finish();
   size_t faults = host.state().problems.size();
   if (faults) std::fprintf(g_terminal, "lumavox-render: %zu plug-in fault(s) noticed (above)\n", faults);
+  const size_t refused = ReportOutputsNotMade(host, outputs);
   if (err == PF_Interrupt_CANCEL) return Stopped("Cancel in the plug-in's dialog", 1);
   if (err) CallbackFailed("the render", err);
   const int signal_number = StopSignal().load();
@@ -167,11 +210,14 @@ int RenderWithHost(const CommandLine& cl, const ProgramDialogs& dialogs, const H
     std::fprintf(g_terminal, "lumavox-render: %s came after the last frame: the package is complete\n",
                  StopName(signal_number));
   }
-  std::fprintf(g_terminal, "package: %s\nlog: %s\n",
-               settings.output_path.substr(0, std::max<size_t>(settings.output_path.size(), 4) - 4).c_str(),
-               LogFilePath(settings.output_path).c_str());
+  for (size_t k = 0; k < outputs.size(); ++k) {
+    if (host.outcomes().at(k).started)
+      std::fprintf(g_terminal, "package: %s\n",
+                   outputs[k].substr(0, std::max<size_t>(outputs[k].size(), 4) - 4).c_str());
+  }
+  std::fprintf(g_terminal, "log: %s\n", LogFilePath(settings.output_path).c_str());
   std::fflush(g_terminal);
-  return 0;
+  return refused > 0 ? 1 : 0;
 }
 
 }  // namespace
@@ -222,22 +268,27 @@ int RunRenderProgram(const CommandLine& cl, const ProgramDialogs& dialogs) {
     }
     have_stored = true;
   }
-  const bool render = !cl.output.empty();
+  const bool render = !cl.outputs.empty();
   HostSettings settings;
   settings.comp = comp;
   std::error_code ec;
   std::string log_path;
-  if (render) {
+  std::vector<std::string> output_paths;
+  for (const std::string& output : cl.outputs) {
     // The render queue gives the host an absolute path.
-    auto absolute = std::filesystem::absolute(cl.output, ec);
-    settings.output_path = ec ? cl.output : absolute.lexically_normal().string();
+    auto absolute = std::filesystem::absolute(output, ec);
+    output_paths.push_back(ec ? output : absolute.lexically_normal().string());
     // A render queue only offers outputs in folders that exist: make the output's folder.
-    auto parent = std::filesystem::path(settings.output_path).parent_path();
+    auto parent = std::filesystem::path(output_paths.back()).parent_path();
     if (!parent.empty() && !std::filesystem::is_directory(parent, ec) &&
         !std::filesystem::create_directories(parent, ec))
       return Fail("cannot create the folder '" + parent.string() + "': " + ec.message());
+  }
+  if (render) {
+    settings.output_path = output_paths.front();
     log_path = LogFilePath(settings.output_path);
   }
+  const std::vector<std::string> further_outputs(output_paths.begin() + (render ? 1 : 0), output_paths.end());
   settings.threads = cl.threads;
 
   // From here the plug-in's diagnostics go to the log, the host's own lines
@@ -255,7 +306,7 @@ int RunRenderProgram(const CommandLine& cl, const ProgramDialogs& dialogs) {
                  "cinema servers refuse a reel shorter than one second; it is rendered as asked\n",
                  static_cast<long long>(comp.frames));
   }
-  const int status = RenderWithHost(cl, dialogs, settings, *source, have_stored, stored, log);
+  const int status = RenderWithHost(cl, dialogs, settings, further_outputs, *source, have_stored, stored, log);
   log.Stop();
   g_terminal = stderr;
   return status;

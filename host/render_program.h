@@ -23,8 +23,8 @@ struct ProgramDialogs {
 };
 
 // Renders as the command line says; returns the program's exit status (0 on
-// success, 1 when the render failed or Cancel in a dialog of the plug-in
-// stopped it, 2 for unusable input, 128 + the signal when Ctrl-C or SIGTERM
+// success, 1 when the render failed, an output's start was refused or Cancel
+// in a dialog of the plug-in stopped it, 2 for unusable input, 128 + the signal when Ctrl-C or SIGTERM
 // stopped it, see host/stop_signals.h). The terminal
 // (standard error) shows the progress, the plug-in's messages and reports
 // and the summary; the plug-in's diagnostics go to the log file.

@@ -25,6 +25,7 @@
 #include "plugin/module_errors.h"
 #include "plugin/output_options.h"
 #include "plugin/picture_track_file.h"
+#include "plugin/picture_writer_owner.h"
 #include "plugin/suite_handler.h"
 #include "plugin/write_failure.h"
 
@@ -216,7 +217,10 @@ A_Err AddFrame(AEIO_BasicData* basic, AEIO_OutSpecH outH, const PF_EffectWorld* 
   if (locked.options == nullptr) return A_Err_STRUCT;
   OutputOptions& options = *locked.options;
 
-  if (options.bufferCount == 0 || !PictureTrackFileIsOpen()) return kErrWrite;  // no render started
+  // Only into the file of this output's own render.
+  err = RefuseUnlessRendering(basic, locked.handle, "frame");
+  if (err) return err;
+  if (options.bufferCount == 0) return kErrWrite;
   err = StartEncoding(suites, options);
   if (err) return err;
   RunningEncoding& e = g_encoding;

@@ -11,5 +11,5 @@ enum : A_Err {
   kErrNotSupported = 9992,          // a callback the module does not support
   kErrStartCheck = 9993,            // a render-start check failed
   kErrUnsupportedOutput = 9995,     // unsupported size, rate, depth, or a failed encoder set-up
-  kErrWrite = 9997,                 // writing a frame or the sound failed
+  kErrWrite = 9997,                 // writing a frame, the sound or the documents failed, or no package can be made
 };

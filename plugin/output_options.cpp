@@ -10,6 +10,7 @@
 #include "plugin/host_boundary.h"
 #include "plugin/module_errors.h"
 #include "plugin/module_globals.h"
+#include "plugin/picture_writer_owner.h"
 #include "plugin/product.h"
 #include "plugin/suite_handler.h"
 
@@ -107,6 +108,7 @@ A_Err My_GetFlatOutputOptions(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH, A
 A_Err My_DisposeOutputOptions(AEIO_BasicData* basic_dataP, void* optionsPV) {
   return CallFromHost([&]() -> A_Err {
     if (!optionsPV) return A_Err_NONE;
+    PictureWriterRecordDisposed(static_cast<AEIO_Handle>(optionsPV));
     SuiteHandler suites(basic_dataP->pica_basicP);
     return suites.MemorySuite1()->AEGP_FreeMemHandle(static_cast<AEGP_MemHandle>(optionsPV));
   });

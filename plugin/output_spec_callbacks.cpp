@@ -15,6 +15,7 @@
 #include "plugin/module_errors.h"
 #include "plugin/module_globals.h"
 #include "plugin/output_options.h"
+#include "plugin/picture_writer_owner.h"
 #include "plugin/product.h"
 #include "plugin/stored_settings.h"
 #include "plugin/suite_handler.h"
@@ -174,7 +175,7 @@ A_Err My_InitOutputSpec(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH, A_Boole
     AEIO_Handle replaced = nullptr;
     A_Err setErr = suites.IOOutSuite7()->AEGP_SetOutSpecOptionsHandle(outH, created.handle, &replaced);
     if (setErr) return err ? err : setErr;
-    created.Release();
+    PictureWriterRecordReplaced(replaced, created.Release());
     if (replaced) memory->AEGP_FreeMemHandle(replaced);
     return err;
   });

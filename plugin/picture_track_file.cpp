@@ -1,5 +1,7 @@
 #include "plugin/picture_track_file.h"
 
+#include <string>
+
 #include "platform/asdcp/JP2K_frame_buffer.h"
 #include "plugin/picture_track_writers.h"
 
@@ -7,6 +9,7 @@ namespace {
 
 enum class OpenWriter { kNone, kTwoDimensional, kStereoscopic };
 OpenWriter g_open = OpenWriter::kNone;
+std::string g_openPath;
 
 }  // namespace
 
@@ -16,7 +19,10 @@ Kumu::Result_t OpenPictureTrackFile(bool stereoscopic, const char* path, const A
   constexpr Kumu::ui32_t kHeaderSize = 16384;
   Kumu::Result_t result = stereoscopic ? g_stereoPictureWriter.OpenWrite(path, info, descriptor, kHeaderSize)
                                        : g_pictureWriter.OpenWrite(path, info, descriptor, kHeaderSize);
-  if (KM_SUCCESS(result)) g_open = stereoscopic ? OpenWriter::kStereoscopic : OpenWriter::kTwoDimensional;
+  if (KM_SUCCESS(result)) {
+    g_open = stereoscopic ? OpenWriter::kStereoscopic : OpenWriter::kTwoDimensional;
+    g_openPath = path;
+  }
   return result;
 }
 
@@ -35,6 +41,7 @@ Kumu::Result_t WriteStereoscopicFrame(const ASDCP::JP2K::FrameBuffer& left, cons
 Kumu::Result_t FinalizePictureTrackFile() {
   const OpenWriter open = g_open;
   g_open = OpenWriter::kNone;
+  g_openPath.clear();
   switch (open) {
     case OpenWriter::kTwoDimensional: return g_pictureWriter.Finalize();
     case OpenWriter::kStereoscopic: return g_stereoPictureWriter.Finalize();
@@ -44,6 +51,8 @@ Kumu::Result_t FinalizePictureTrackFile() {
 }
 
 bool PictureTrackFileIsOpen() { return g_open != OpenWriter::kNone; }
+
+std::string OpenPictureTrackFilePath() { return g_openPath; }
 
 void ClosePictureTrackFileLeftOpen() {
   if (g_open != OpenWriter::kNone) FinalizePictureTrackFile();

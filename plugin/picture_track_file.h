@@ -3,6 +3,8 @@
 // is open at a time in the process.
 #pragma once
 
+#include <string>
+
 #include "platform/asdcp/KM_error.h"
 
 namespace ASDCP {
@@ -30,6 +32,9 @@ Kumu::Result_t FinalizePictureTrackFile();
 
 // True from a successful open to the finalisation.
 bool PictureTrackFileIsOpen();
+
+// The path of the open file; empty when none is open.
+std::string OpenPictureTrackFilePath();
 
 // Closes a file that a render which never reached its end left open, so that
 // the writer can take the next render's file. Nothing when none is open.

@@ -22,6 +22,7 @@
 #include "plugin/output_options.h"
 #include "plugin/package_folder.h"
 #include "plugin/picture_set_up.h"
+#include "plugin/picture_writer_owner.h"
 #include "plugin/render_report.h"
 #include "plugin/render_start_checks.h"
 #include "plugin/sound_capture.h"
@@ -197,6 +198,8 @@ A_Err StartAdding(AEIO_BasicData* basic, AEIO_OutSpecH outH) {
   if (locked.options == nullptr) return A_Err_STRUCT;
   OutputOptions& options = *locked.options;
 
+  // Another output's render that writes its picture track file keeps it.
+  if (const A_Err refused = TakePictureWriter(basic, locked.handle)) return refused;
   // A render that never reached its end may have left its file open, and its
   // slot pointers in the record mean nothing now.
   ReleaseRenderLeftOpen(basic, suites, options);

@@ -24,6 +24,7 @@
 #include "plugin/locked_options.h"
 #include "plugin/module_errors.h"
 #include "plugin/output_options.h"
+#include "plugin/picture_writer_owner.h"
 #include "plugin/render_report.h"
 #include "plugin/sound_capture.h"
 #include "plugin/suite_handler.h"
@@ -265,6 +266,9 @@ A_Err AddSoundChunk(AEIO_BasicData* basic, AEIO_OutSpecH outH, const A_Time* sta
   LockedOptions locked(suites, outH);
   A_Err err = locked.err;
   OutputOptions* options = locked.options;
+  // The sound of an output whose render does not run goes nowhere (its
+  // record's folder is not this render's).
+  if (!err && options != nullptr) err = RefuseUnlessRendering(basic, locked.handle, "sound");
 
   if (!err && options != nullptr) {
     OutputOptions& o = *options;

@@ -17,7 +17,7 @@ status=0
 # so that every test program runs under the sanitizer. The longest renders
 # encode only a few frames under the sanitizers (tests/support/test_support.h,
 # kSanitized); each render there takes some 4 GB of memory.
-threaded='^(RenderPipeline\.(AStopped|FramesStillBuffered|Stereoscopic|AFailedWrite|AFailedEncode|AWriterLeftOpen)|SoundCapture|RenderHostTest|RenderProgram|DigestDialog|SubtitlePackage|SubtitleRenderStart|OptionsDialog|AudioPage|SubtitlePage|GeneralPage|VideoPage|TitleBuilder|DialogLayer|DialogControls|Wavelet|EncodingSlot|DecodeAhead|MemoryReleaser|Codestream\.Helpers)\.?'
+threaded='^(RenderPipeline\.(AStopped|FramesStillBuffered|Stereoscopic|AFailedWrite|AFailedEncode|AWriterLeftOpen|TwoOutputs|ARenderEnding)|SoundCapture|RenderHostTest|RenderProgram|DigestDialog|SubtitlePackage|SubtitleRenderStart|OptionsDialog|AudioPage|SubtitlePage|GeneralPage|VideoPage|TitleBuilder|DialogLayer|DialogControls|Wavelet|EncodingSlot|DecodeAhead|MemoryReleaser|Codestream\.Helpers)\.?'
 for kind in release asan tsan; do
   "$here/scripts/build.sh" "$kind"
   if [ "$kind" = release ]; then

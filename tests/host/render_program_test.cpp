@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "host/render_host.h"
+#include "tests/support/checkers.h"
 #include "tests/support/test_support.h"
 
 using namespace lumavox_host;
@@ -380,4 +381,26 @@ TEST(RenderProgram, OptionsAreStoredThroughLinksAndOverNoOtherFile) {
   EXPECT_EQ(std::filesystem::status(dir / "records/film.opts").permissions(), std::filesystem::perms(0640));
   const std::filesystem::directory_iterator records(dir / "records");
   EXPECT_EQ(std::distance(begin(records), end(records)), 2);  // no scratch file left
+}
+
+TEST(RenderProgram, TwoOutputsMakeTheFirstPackageAndNameTheRefusedSecond) {
+  if (!kSanitized) {
+    LUMAVOX_REQUIRE_CHECKERS();
+  }
+  TempDir dir;
+  // A second for the checkers; a few frames under a sanitizer.
+  const CommandResult r = RunCommand(
+      {RenderPath(), "--frames", kSanitized ? "3" : "24", "--threads", "2", dir / "A.DCP", dir / "B.DCP"});
+  EXPECT_EQ(r.status, 1) << r.err;
+  EXPECT_NE(
+      r.err.find(dir / "B.DCP" + ": not rendered: its start failed with error 9993:\nOne DCP is rendered at a time"),
+      std::string::npos)
+      << r.err;
+  EXPECT_NE(r.err.find("package: " + dir / "A\n"), std::string::npos) << r.err;
+  EXPECT_FALSE(FileExists(dir / "B"));
+  if (!kSanitized) {
+    EXPECT_EQ(JoinLines(DcpVerifyErrors(dir / "A", true)), "");
+    const CommandResult clair = ClairMetaCheck(dir / "A");
+    EXPECT_EQ(clair.status, 0) << clair.out << clair.err;
+  }
 }

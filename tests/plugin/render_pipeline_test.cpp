@@ -6,12 +6,14 @@
 
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "encoder/j2k/cio.h"
 #include "host/test_pattern.h"
 #include "tests/plugin/render_test_support.h"
+#include "tests/support/checkers.h"
 #include "tests/support/test_support.h"
 
 using namespace lumavox_host;
@@ -231,11 +233,11 @@ TEST(RenderPipeline, FramesStillBufferedAtTheEndAreWritten) {
   auto source = MakePatternSource();
   RenderControl control;
   control.sound = false;
-  // Without its sound the package cannot be made, and the render end says so.
+  // Short of its duration the package cannot be made, and the render end says so.
   EXPECT_EQ(host->Render(*source, control), 9997) << Messages(*host);
-  EXPECT_NE(Messages(*host).find("The render made no sound track file"), std::string::npos) << Messages(*host);
+  EXPECT_NE(Messages(*host).find("ended after 11 frames"), std::string::npos) << Messages(*host);
   EXPECT_EQ(ProbeFrameCount(PictureTrackFile(dir / "T")), 11);
-  EXPECT_EQ(strlen(LiveOptions(*host).reelUuid), 36u);  // the package step ran
+  EXPECT_STREQ(LiveOptions(*host).reelUuid, "");  // no package step
   EXPECT_EQ(host->LiveHandles().size(), 1u);
 }
 
@@ -258,6 +260,33 @@ TEST(RenderPipeline, AWriterLeftOpenIsClosedByTheNextRender) {
   EXPECT_EQ(ProbeFrameCount(PictureTrackFile(dir / "B")), 2);
   EXPECT_EQ(ProbeFrameCount(PictureTrackFile(dir / "A")), 1);
   // The abandoned render's slots went with its file.
+  host->Finish();
+  EXPECT_TRUE(host->state().problems.empty()) << host->state().problems.front();
+}
+
+TEST(RenderPipeline, AWriterLeftOpenByARecordTheHostDisposedOfGoesToAnotherOutput) {
+  LUMAVOX_REQUIRE_TOOL("ffprobe");
+  TempDir dir;
+  auto host = SetUpHost(Settings(1998, 1080, 2, dir / "A.DCP", 1));
+  const size_t b = host->AddOutput(dir / "B.DCP");
+  host->SelectOutput(b);
+  ASSERT_EQ(host->InitOutputSpec(), 0);
+  HostFrame frame;
+  frame.Allocate(1998, 1080, 16);
+  FillTestPattern(0, frame);
+  host->SelectOutput(0);
+  ASSERT_EQ(host->StartAdding(), 0);
+  ASSERT_EQ(host->AddFrame(0, frame), 0);
+  // A's render never reaches its end, and the host disposes of its record: B's render takes the writer.
+  ASSERT_EQ(host->DisposeOptions(), 0);
+  host->SelectOutput(b);
+  ASSERT_EQ(host->StartAdding(), 0) << Messages(*host);
+  ASSERT_EQ(host->AddFrame(0, frame), 0);
+  ASSERT_EQ(host->AddFrame(1, frame), 0);
+  host->SetQueueState(AEGP_RenderQueueState_STOPPED);
+  ASSERT_EQ(host->EndAdding(), 0);
+  EXPECT_EQ(ProbeFrameCount(PictureTrackFile(dir / "A")), 1);
+  EXPECT_EQ(ProbeFrameCount(PictureTrackFile(dir / "B")), 2);
   host->Finish();
   EXPECT_TRUE(host->state().problems.empty()) << host->state().problems.front();
 }
@@ -299,4 +328,107 @@ TEST(RenderPipeline, AFailedWriteEndsTheRenderWith9997) {
                                       "--plugin", PluginPath(), "--frames", "24", "--threads", "2", dir / "F.DCP"});
   EXPECT_NE(r.status, 0);
   EXPECT_NE(r.err.find("9997"), std::string::npos) << r.err;
+}
+
+TEST(RenderPipeline, TwoOutputsOfOneRenderTheSecondIsRefusedAndTheFirstIsMade) {
+  LUMAVOX_REQUIRE_TOOL("ffprobe");
+  if (!kSanitized) {
+    LUMAVOX_REQUIRE_CHECKERS();
+  }
+  TempDir dir;
+  // A second for the checkers; a few frames under a sanitizer.
+  const int64_t frames = kSanitized ? 3 : 24;
+  auto host = SetUpHost(Settings(1998, 1080, frames, dir / "A.DCP", 2));
+  const size_t b = host->AddOutput(dir / "B.DCP");
+  host->SelectOutput(b);
+  ASSERT_EQ(host->InitOutputSpec(), 0);
+  // A call to A, then to B, as a host calls the output modules of one render-queue item. B's calls are refused,
+  // each with a message.
+  const auto both = [&](const std::function<A_Err()>& call, A_Err forB) {
+    host->SelectOutput(0);
+    EXPECT_EQ(call(), 0) << Messages(*host);
+    host->SelectOutput(b);
+    const size_t shown = host->state().messages.size();
+    EXPECT_EQ(call(), forB);
+    EXPECT_EQ(host->state().messages.size(), shown + (forB != 0 ? 1 : 0)) << Messages(*host);
+  };
+  both([&] { return host->StartAdding(); }, 9993);
+  EXPECT_NE(Messages(*host).find("One DCP is rendered at a time"), std::string::npos) << Messages(*host);
+  EXPECT_FALSE(std::filesystem::exists(dir / "B"));
+  auto source = MakePatternSource();
+  const std::vector<int16_t> sound = source->Sound(0, 48000);
+  both([&] { return host->AddSoundChunk(0, sound); }, 9997);
+  HostFrame frame;
+  frame.Allocate(1998, 1080, 16);
+  for (int64_t i = 0; i < frames; ++i) {
+    FillTestPattern(i, frame);
+    both([&] { return host->AddFrame(i, frame); }, 9997);
+  }
+  // B's end has nothing to finalise, and neither has a second end of A's render: no message.
+  both([&] { return host->EndAdding(); }, 0);
+  host->SelectOutput(0);
+  EXPECT_EQ(host->EndAdding(), 0);
+  EXPECT_EQ(host->state().messages.size(), frames + 2u) << Messages(*host);  // B's start, sound and frames
+
+  const std::string mxf = PictureTrackFile(dir / "A");
+  EXPECT_EQ(ProbeFrameCount(mxf), frames);
+  EXPECT_EQ(strlen(LiveOptions(*host).cplUuid), 36u);
+  if (!kSanitized) {
+    EXPECT_EQ(JoinLines(DcpVerifyErrors(dir / "A", true)), "");
+    const CommandResult clair = ClairMetaCheck(dir / "A");
+    EXPECT_EQ(clair.status, 0) << clair.out << clair.err;
+  }
+  EXPECT_EQ(host->LiveHandles().size(), 2u);  // the two options records
+  host->Finish();
+  EXPECT_TRUE(host->state().problems.empty()) << host->state().problems.front();
+}
+
+TEST(RenderPipeline, ARenderEndingShortOfOrPastItsDurationMakesNoDocuments) {
+  LUMAVOX_REQUIRE_TOOL("ffprobe");
+  if (!kSanitized) {
+    LUMAVOX_REQUIRE_CHECKERS();
+  }
+  const int64_t duration = kSanitized ? 4 : 24;
+  const struct {
+    const char* label;
+    int64_t delivered;
+  } cases[] = {{"short", duration - 2}, {"long", duration + 2}, {"exact", duration}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    TempDir dir;
+    // The host delivers the frames and all the sound, and ends the render as a whole one.
+    auto host = SetUpHost(Settings(1998, 1080, c.delivered, dir / "T.DCP", 2));
+    host->state().spec.duration = {static_cast<A_long>(duration), 24};
+    auto source = MakePatternSource();
+    const A_Err err = host->Render(*source);
+    const std::string mxf = PictureTrackFile(dir / "T");
+    EXPECT_EQ(ProbeFrameCount(mxf), c.delivered);
+    const bool whole = c.delivered == duration;
+    EXPECT_EQ(err, whole ? 0 : 9997) << Messages(*host);
+    // A second end of the render has nothing to finalise, and says nothing.
+    const size_t shown = host->state().messages.size();
+    EXPECT_EQ(host->EndAdding(), 0);
+    EXPECT_EQ(host->state().messages.size(), shown);
+    EXPECT_EQ(strlen(LiveOptions(*host).cplUuid), whole ? 36u : 0u);
+    if (!whole) {
+      EXPECT_NE(Messages(*host).find("ended after " + std::to_string(c.delivered) +
+                                     " frames, but the composition lasts " + std::to_string(duration)),
+                std::string::npos)
+          << Messages(*host);
+      // Only the track files, which the track-file library reads as whole files of what they hold.
+      const std::vector<std::string> left = FolderEntries(dir / "T");
+      ASSERT_EQ(left.size(), 2u) << JoinLines(left);
+      EXPECT_EQ(left[0].rfind("j2c_", 0), 0u);
+      EXPECT_EQ(left[1].rfind("pcm_", 0), 0u);
+      if (!kSanitized) {
+        const CommandResult info = RunChecker({"asdcp-info", "-i", "-d", mxf});
+        EXPECT_EQ(info.status, 0) << info.out << info.err;
+        EXPECT_NE(info.out.find("ContainerDuration: " + std::to_string(c.delivered)), std::string::npos) << info.out;
+      }
+    } else if (!kSanitized) {
+      EXPECT_EQ(JoinLines(DcpVerifyErrors(dir / "T", true)), "");
+      const CommandResult clair = ClairMetaCheck(dir / "T");
+      EXPECT_EQ(clair.status, 0) << clair.out << clair.err;
+    }
+  }
 }
