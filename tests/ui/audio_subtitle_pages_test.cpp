@@ -3,6 +3,7 @@
 // name), the in-point, and subtitle files browsed and checked.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -87,7 +88,7 @@ TEST(AudioPage, BrowsedFileFindsItsStereoSibling) {
     HWND page = ShowPage(user, 2300);
     EXPECT_EQ(user.Text(kInPointEdit, page), "9");
     user.ChooseFileNext(dir / "take_R.wav");
-    ASSERT_TRUE(user.Click(kFirstBrowseButton, page));
+    ASSERT_TRUE(user.Click(kFirstBrowseButton + 1, page));
     EXPECT_EQ(user.fileFilters, std::vector<std::string>{"Wav|*.wav|All|*.*|"});
     EXPECT_EQ(user.Text(kAudioWarningText, page), "");
     EXPECT_EQ(user.Text(kInPointEdit, page), "0");
@@ -132,7 +133,7 @@ TEST(AudioPage, FiveOneAndSevenOneSetsFillTheirRows) {
     // 7.1: the centre rows are found too.
     user.Choose(kAudioLayoutList, 2, page);
     user.ChooseFileNext(dir / "m_C.wav");
-    user.Click(kFirstBrowseButton + 7, page);
+    user.Click(kFirstBrowseButton + 2, page);
     const char* names[] = {"L", "R", "C", "LFE", "LS", "RS", "LC", "RC"};
     for (int c = 0; c < 8; ++c) {
       EXPECT_EQ(user.Text(kFirstChannelEdit + 2 * c, page), dir / ("m_" + std::string(names[c]) + ".wav")) << c;
@@ -141,6 +142,62 @@ TEST(AudioPage, FiveOneAndSevenOneSetsFillTheirRows) {
   }),
             0);
   EXPECT_EQ(std::string(session.Record().channelFiles[7]), dir / "m_RC.wav");
+}
+
+// Each sibling goes to the row of the channel its suffix names (the first in
+// probing order where two name one channel); the chosen file keeps its row;
+// a row whose channel has none keeps its path unless the set is whole.
+TEST(AudioPage, SiblingsGoToTheRowsTheirSuffixesName) {
+  const struct {
+    const char* what;
+    A_u_long layout;
+    std::vector<std::pair<int, std::string>> files;
+    std::string chosen;
+    int row;
+    std::vector<std::string> rows;  // "old": the path the row held before
+  } cases[] = {
+      {"two files name the left channel",
+       0,
+       {{0, "take_L.wav"}, {0, "take_Left.wav"}, {1, "take_R.wav"}},
+       "take_R.wav",
+       1,
+       {"take_Left.wav", "take_R.wav", "", "", "", "", "", ""}},
+      {"six of eight, without the surrounds",
+       2,
+       {{0, "m_L.wav"}, {1, "m_R.wav"}, {2, "m_C.wav"}, {3, "m_LFE.wav"}, {6, "m_LC.wav"}, {7, "m_RC.wav"}},
+       "m_LFE.wav",
+       3,
+       {"m_L.wav", "m_R.wav", "m_C.wav", "m_LFE.wav", "old", "old", "m_LC.wav", "m_RC.wav"}},
+      {"the chosen left file before the table's first",
+       0,
+       {{0, "s_L.wav"}, {0, "s_Left.wav"}, {1, "s_R.wav"}},
+       "s_L.wav",
+       0,
+       {"s_L.wav", "s_R.wav", "", "", "", "", "", ""}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    PlaceWavs(dir, c.files);
+    OptionsSession session(2048, 1080, 24, [&](OutputOptions& o) {
+      External(o, c.layout);
+      for (int r = 0; r < 8; ++r) std::snprintf(o.channelFiles[r], sizeof o.channelFiles[r], "/old/%d.wav", r);
+    });
+    EXPECT_EQ(session.Open([&](DialogUser& user) {
+      HWND page = ShowPage(user, 2300);
+      user.ChooseFileNext(dir / c.chosen);
+      user.Click(kFirstBrowseButton + c.row, page);
+      user.Click(IDOK, user.Dialog(1));
+    }),
+              0);
+    const OutputOptions o = session.Record();
+    for (int r = 0; r < 8; ++r) {
+      const std::string& want = c.rows[r];
+      EXPECT_EQ(std::string(o.channelFiles[r]),
+                want == "old" ? "/old/" + std::to_string(r) + ".wav" : (want.empty() ? "" : dir / want))
+          << "row " << r;
+    }
+  }
 }
 
 TEST(AudioPage, RefusedFilesShowTheCheckAndKeepTheRow) {
@@ -233,9 +290,11 @@ TEST(ChannelFileSearch, NamesAndLimits) {
   TempDir dir;
   std::vector<std::string> names;
   PlaceWavs(dir, {{0, "take_L.wav"}, {0, "take_Left.wav"}, {1, "music.wav"}});
-  // Both left files are found; the second would go to the right row.
-  EXPECT_EQ(FindChannelFiles(dir / "take_L.wav", &names), 2);
+  // Both left files are found, in the table's order, each naming the left channel.
+  std::vector<int> channels;
+  EXPECT_EQ(FindChannelFiles(dir / "take_L.wav", &names, &channels), 2);
   EXPECT_EQ(names, (std::vector<std::string>{dir / "take_Left.wav", dir / "take_L.wav"}));
+  EXPECT_EQ(channels, (std::vector<int>{0, 0}));
   EXPECT_EQ(FindChannelFiles(dir / "music.wav", &names), 0);
   EXPECT_EQ(FindChannelFiles(dir / "take_L", &names), 0);
   // A separator in a folder's name is no part of the file's name.
