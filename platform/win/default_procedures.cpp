@@ -198,6 +198,8 @@ LRESULT DefaultProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam
       }
       if (message == EM_LIMITTEXT) {
         record->textLimit = static_cast<size_t>(wParam);
+        lock.unlock();
+        Changed(window);
         return 0;
       }
       if (message == WM_CHAR || message == WM_CLEAR) return EditInput(lock, *record, message, wParam);
