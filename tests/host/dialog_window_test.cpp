@@ -310,13 +310,7 @@ TEST(DialogWindow, XdotoolSetsPackingAndTitleInTheWindowAndCancelKeepsTheRecord)
     desktop.Click(window, PageX(55), PageY(17));
     screen = desktop.Settled(window, screen);
     desktop.Click(window, PageX(286), PageY(34));
-    std::string builder;
-    for (int i = 0; i < 100 && builder.empty(); ++i) {
-      for (const std::string& id : desktop.Windows()) {
-        if (id != window) builder = id;
-      }
-      if (builder.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
+    const std::string builder = OtherWindow(desktop, window);
     ASSERT_FALSE(builder.empty()) << "the title builder did not open";
     desktop.Settled(builder, "");
     desktop.Grab(builder, shots + "/title-builder.png");

@@ -3,9 +3,10 @@
 // name), the in-point, and subtitle files browsed and checked.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,11 @@ std::vector<bool> ShownRows(DialogUser& user, HWND page) {
     shown.push_back(edit);
   }
   return shown;
+}
+
+std::vector<std::string> Words(const char* text) {
+  std::istringstream in(text);
+  return {std::istream_iterator<std::string>(in), std::istream_iterator<std::string>()};
 }
 
 OutputOptions External(OutputOptions& o, A_u_long layout) {
@@ -149,53 +155,34 @@ TEST(AudioPage, FiveOneAndSevenOneSetsFillTheirRows) {
 // a row whose channel has none keeps its path unless the set is whole.
 TEST(AudioPage, SiblingsGoToTheRowsTheirSuffixesName) {
   const struct {
-    const char* what;
     A_u_long layout;
-    std::vector<std::pair<int, std::string>> files;
-    std::string chosen;
-    int row;
-    std::vector<std::string> rows;  // "old": the path the row held before
+    const char* files;  // the folder's WAV files, the chosen one first
+    int row;            // the row it is chosen for
+    const char* rows;   // then: "-" empty, "old" as before
   } cases[] = {
-      {"two files name the left channel",
-       0,
-       {{0, "take_L.wav"}, {0, "take_Left.wav"}, {1, "take_R.wav"}},
-       "take_R.wav",
-       1,
-       {"take_Left.wav", "take_R.wav", "", "", "", "", "", ""}},
-      {"six of eight, without the surrounds",
-       2,
-       {{0, "m_L.wav"}, {1, "m_R.wav"}, {2, "m_C.wav"}, {3, "m_LFE.wav"}, {6, "m_LC.wav"}, {7, "m_RC.wav"}},
-       "m_LFE.wav",
-       3,
-       {"m_L.wav", "m_R.wav", "m_C.wav", "m_LFE.wav", "old", "old", "m_LC.wav", "m_RC.wav"}},
-      {"the chosen left file before the table's first",
-       0,
-       {{0, "s_L.wav"}, {0, "s_Left.wav"}, {1, "s_R.wav"}},
-       "s_L.wav",
-       0,
-       {"s_L.wav", "s_R.wav", "", "", "", "", "", ""}},
+      {0, "take_R take_L take_Left", 1, "take_Left take_R - - - - - -"},             // two name the left channel
+      {2, "m_LFE m_L m_R m_C m_LC m_RC", 3, "m_L m_R m_C m_LFE old old m_LC m_RC"},  // six of eight
+      {0, "s_L s_Left s_R", 0, "s_L s_R - - - - - -"},  // the chosen one before the table's first
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
+    SCOPED_TRACE(c.files);
     TempDir dir;
-    PlaceWavs(dir, c.files);
+    const std::vector<std::string> files = Words(c.files), rows = Words(c.rows);
+    for (const std::string& name : files) PlaceWavs(dir, {{0, name + ".wav"}});
     OptionsSession session(2048, 1080, 24, [&](OutputOptions& o) {
       External(o, c.layout);
-      for (int r = 0; r < 8; ++r) std::snprintf(o.channelFiles[r], sizeof o.channelFiles[r], "/old/%d.wav", r);
+      for (auto& row : o.channelFiles) std::strcpy(row, "old");
     });
-    EXPECT_EQ(session.Open([&](DialogUser& user) {
+    session.Open([&](DialogUser& user) {
       HWND page = ShowPage(user, 2300);
-      user.ChooseFileNext(dir / c.chosen);
+      user.ChooseFileNext(dir / (files[0] + ".wav"));
       user.Click(kFirstBrowseButton + c.row, page);
       user.Click(IDOK, user.Dialog(1));
-    }),
-              0);
+    });
     const OutputOptions o = session.Record();
     for (int r = 0; r < 8; ++r) {
-      const std::string& want = c.rows[r];
-      EXPECT_EQ(std::string(o.channelFiles[r]),
-                want == "old" ? "/old/" + std::to_string(r) + ".wav" : (want.empty() ? "" : dir / want))
-          << "row " << r;
+      const std::string& want = rows[r];
+      EXPECT_EQ(o.channelFiles[r], want == "-" ? "" : (want == "old" ? want : dir / (want + ".wav"))) << "row " << r;
     }
   }
 }
