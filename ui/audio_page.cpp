@@ -34,6 +34,33 @@ void ShowIds(HWND page, int first, int last, int command) {
 
 int ChannelsOfLayout(A_u_long layout) { return layout == 0 ? 2 : (layout == 1 ? 6 : (layout == 2 ? 8 : -1)); }
 
+// The sibling files of the file chosen for row `chosen`: each goes to the row
+// of the channel that its suffix names, the first in probing order where two
+// name the same channel, and the chosen file keeps its row. When the files
+// found name as many channels as the layout has, every other row is emptied
+// first; a row whose channel has no file found keeps its path otherwise.
+void FillSiblingRows(HWND page, int chosen, const std::string& file, OutputOptions* options) {
+  std::vector<std::string> names;
+  std::vector<int> channels;
+  FindChannelFiles(file, &names, &channels);
+  std::string found[kChannelFileCount];
+  int channelsFound = 0;
+  for (size_t i = 0; i < names.size(); ++i) {
+    if (!found[channels[i]].empty()) continue;
+    found[channels[i]] = names[i];
+    ++channelsFound;
+  }
+  const bool wholeSet = channelsFound == ChannelsOfLayout(options->audioLayout);
+  for (int c = 0; c < kChannelFileCount; ++c) {
+    if (c == chosen) continue;
+    if (!found[c].empty()) {
+      SetChannel(page, c, found[c], options);
+    } else if (wholeSet) {
+      SetChannel(page, c, "", options);
+    }
+  }
+}
+
 }  // namespace
 
 int32_t ParseInPoint(const char* text) {
@@ -128,20 +155,7 @@ void BrowseAudioFile(HWND page, int editId, OutputOptions* options) {
   SetChannel(page, ChannelOf(editId), file, options);
 
   if (!options->multiSelectAudio) return;
-  std::vector<std::string> names;
-  const int found = FindChannelFiles(file, &names);
-  if (found == ChannelsOfLayout(options->audioLayout)) {
-    for (int c = 0; c < kChannelFileCount; ++c) SetChannel(page, c, "", options);
-  }
-  if (found >= 2) {
-    for (int c = 0; c < 2; ++c) SetChannel(page, c, names[c], options);
-  }
-  if (found >= 6) {
-    for (int c = 2; c < 6; ++c) SetChannel(page, c, names[c], options);
-  }
-  if (found == 8) {
-    for (int c = 6; c < 8; ++c) SetChannel(page, c, names[c], options);
-  }
+  FillSiblingRows(page, ChannelOf(editId), file, options);
 }
 
 void OnAudioCommand(HWND page, int id, OutputOptions* options) {

@@ -4,13 +4,18 @@
 
 namespace {
 
-constexpr const char* kSuffixes[] = {"Left", "L",  "VL", "Right", "R",  "VR", "Center", "C",
-                                     "LFE",  "SW", "LS", "SL",    "RS", "SR", "LC",     "RC"};
+// The suffixes in probing order, each with the channel it names.
+constexpr struct {
+  const char* suffix;
+  int channel;
+} kSuffixes[] = {{"Left", 0}, {"L", 0},  {"VL", 0}, {"Right", 1}, {"R", 1},  {"VR", 1}, {"Center", 2}, {"C", 2},
+                 {"LFE", 3},  {"SW", 3}, {"LS", 4}, {"SL", 4},    {"RS", 5}, {"SR", 5}, {"LC", 6},     {"RC", 7}};
 
 }  // namespace
 
-int FindChannelFiles(const std::string& path, std::vector<std::string>* names) {
+int FindChannelFiles(const std::string& path, std::vector<std::string>* names, std::vector<int>* channels) {
   names->clear();
+  if (channels != nullptr) channels->clear();
   std::string name = path.substr(0, kChannelPathLimit);
   const size_t dot = name.find_last_of('.');
   if (dot == std::string::npos) return 0;
@@ -27,7 +32,7 @@ int FindChannelFiles(const std::string& path, std::vector<std::string>* names) {
     }
   }
   if (prefix.empty()) return 0;
-  for (const char* suffix : kSuffixes) {
+  for (const auto& [suffix, channel] : kSuffixes) {
     const std::string sibling = prefix + suffix + ".wav";
     if (sibling.size() > kChannelPathLimit) continue;  // could not be kept as a channel path
     std::FILE* file = std::fopen(sibling.c_str(), "rb");
@@ -35,9 +40,11 @@ int FindChannelFiles(const std::string& path, std::vector<std::string>* names) {
     (void)std::fclose(file);  // opened only to see that it can be read
     if (names->size() == kChannelNameLimit) {
       names->clear();
+      if (channels != nullptr) channels->clear();
       return 0;
     }
     names->push_back(sibling);
+    if (channels != nullptr) channels->push_back(channel);
   }
   return static_cast<int>(names->size());
 }

@@ -24,7 +24,7 @@ const DialogTemplate& OptionsTemplate() {
   static const DialogTemplate t = {
       kModal, 0, 0, 352, 354, kProductName, kFont, 8,
       {
-          {IDOK, K::PushButton, WS_TABSTOP, 234, 325, 50, 14, "OK"},
+          {IDOK, K::PushButton, BS_DEFPUSHBUTTON | WS_TABSTOP, 234, 325, 50, 14, "OK"},
           {IDCANCEL, K::PushButton, WS_TABSTOP, 289, 325, 50, 14, "Cancel"},
           {-1, K::Bitmap, SS_BITMAP, 7, 7, 333, 31, ""},
           {2100, K::PushButton, WS_TABSTOP, 7, 36, 50, 15, "General"},
@@ -154,7 +154,7 @@ const DialogTemplate& TitleBuilderTemplate() {
       y = static_cast<short>(y + 17);
     }
     b.items.push_back({kBuilderReset, K::PushButton, WS_TABSTOP, 7, 297, 50, 14, "Reset"});
-    b.items.push_back({kBuilderOk, K::PushButton, WS_TABSTOP, 190, 297, 50, 14, "OK"});
+    b.items.push_back({kBuilderOk, K::PushButton, BS_DEFPUSHBUTTON | WS_TABSTOP, 190, 297, 50, 14, "OK"});
     b.items.push_back({kBuilderCancel, K::PushButton, WS_TABSTOP, 247, 297, 50, 14, "Cancel"});
     return b;
   }();

@@ -10,6 +10,7 @@ constexpr const char* kStyle = R"css(
 * { font-family: "DejaVu Sans Condensed", "DejaVu Sans", sans-serif; font-size: 7.5pt; }
 window { background-color: #ececec; }
 button { min-height: 0; min-width: 0; padding: 0 4px; }
+button.default { border-color: #202020; box-shadow: inset 0 0 0 1px #202020; }
 entry { min-height: 0; padding: 0 3px; }
 combobox button { min-height: 0; padding: 0 2px 0 4px; }
 combobox arrow { min-width: 10px; min-height: 10px; }

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstring>
 
+#include "platform/text/utf8_cut.h"
 #include "platform/win/control_input.h"
 #include "platform/win/control_styles.h"
 #include "platform/win/user_input.h"
@@ -29,6 +31,14 @@ std::string WithoutCarriageReturns(const std::string& text) {
 }
 
 bool IsMultiLine(const WindowState& s) { return s.kind == ControlKind::Edit && (s.style & ES_MULTILINE) != 0; }
+
+// Only the dialog's push buttons become the default while they have the
+// focus, as a dialog's do: the buttons within other controls (a check box,
+// a list's, a date picker's) leave the default where it is.
+void KeepFromDefault(GtkWidget* widget, gpointer) {
+  if (GTK_IS_BUTTON(widget)) gtk_widget_set_receives_default(widget, FALSE);
+  if (GTK_IS_CONTAINER(widget)) gtk_container_forall(GTK_CONTAINER(widget), KeepFromDefault, nullptr);
+}
 
 }  // namespace
 
@@ -72,9 +82,45 @@ gboolean GtkDialogWindow::OnDelete(GtkWidget*, GdkEvent*, GtkDialogWindow* self)
 }
 
 gboolean GtkDialogWindow::OnKey(GtkWidget*, GdkEventKey* event, GtkDialogWindow* self) {
-  if (event->keyval != GDK_KEY_Escape) return FALSE;
-  UserPressKey(self->dialog_, VK_ESCAPE);
+  // The window sees a key before its focused widget does.
+  if (event->keyval == GDK_KEY_Escape) {
+    UserPressKey(self->dialog_, VK_ESCAPE);
+    return TRUE;
+  }
+  const bool enter = event->keyval == GDK_KEY_Return || event->keyval == GDK_KEY_KP_Enter ||
+                     event->keyval == GDK_KEY_ISO_Enter;
+  if (!enter) return FALSE;
+  // Enter is the dialog's or the focused widget's; GTK's own activation of
+  // the default button (after a widget that lets Enter pass) never runs.
+  if (self->EnterIsTheDialogs()) {
+    UserPressKey(self->dialog_, VK_RETURN);
+  } else {
+    gtk_window_propagate_key_event(GTK_WINDOW(self->window_), event);
+  }
   return TRUE;
+}
+
+bool GtkDialogWindow::EnterIsTheDialogs() const {
+  GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(window_));
+  if (focus == nullptr) return true;
+  for (GtkWidget* w = focus; w != nullptr; w = gtk_widget_get_parent(w)) {
+    for (const auto& [hwnd, c] : controls_) {
+      if (c->outer == w) return c->state.kind != ControlKind::PushButton && !IsMultiLine(c->state);
+    }
+  }
+  return false;  // a widget of GTK's own, such as a date picker's calendar
+}
+
+void GtkDialogWindow::FocusFirstTabStop() {
+  for (HWND control : GetDialogControls(dialog_)) {
+    auto found = controls_.find(control);
+    if (found == controls_.end()) continue;
+    const Control& c = *found->second;
+    if ((c.state.style & WS_TABSTOP) != 0 && c.state.visible && c.state.enabled) {
+      gtk_widget_grab_focus(c.inner != nullptr ? c.inner : c.outer);
+      return;
+    }
+  }
 }
 
 bool GtkDialogWindow::Sync() {
@@ -105,6 +151,7 @@ bool GtkDialogWindow::Sync() {
     }
   }
   if (d.visible && !gtk_widget_get_visible(window_)) {
+    FocusFirstTabStop();
     gtk_widget_show(fixed_);
     gtk_widget_show(window_);
   }
@@ -203,6 +250,7 @@ GtkDialogWindow::Control& GtkDialogWindow::Make(HWND window, HWND dialog, const 
         c->outer = c->inner = gtk_entry_new();
         gtk_entry_set_width_chars(GTK_ENTRY(c->inner), 1);
         gtk_editable_set_editable(GTK_EDITABLE(c->inner), (s.style & ES_READONLY) == 0);
+        g_signal_connect(c->inner, "insert-text", G_CALLBACK(OnEntryInsert), c);
         g_signal_connect(c->inner, "changed", G_CALLBACK(OnEntryChanged), c);
       }
       break;
@@ -235,6 +283,13 @@ GtkDialogWindow::Control& GtkDialogWindow::Make(HWND window, HWND dialog, const 
   }
   gtk_widget_set_name(c->outer, ("control-" + std::to_string(s.id)).c_str());
   gtk_fixed_put(GTK_FIXED(fixed_), c->outer, 0, 0);
+  if (s.kind != ControlKind::PushButton) {
+    KeepFromDefault(c->outer, nullptr);
+  } else if ((s.style & BS_TYPEMASK) == BS_DEFPUSHBUTTON) {
+    // Drawn as the default while no other push button has the focus.
+    gtk_widget_set_can_default(c->outer, TRUE);
+    gtk_window_set_default(GTK_WINDOW(window_), c->outer);
+  }
   controls_[window] = c;
   return *c;
 }
@@ -361,6 +416,23 @@ void GtkDialogWindow::OnEntryChanged(GtkEditable* editable, Control* c) {
   c->pending = true;
   c->pendingText = (c->state.style & ES_UPPERCASE) ? Capitals(text) : text;
   UserTypeText(c->dialog, c->state.id, text.c_str());
+}
+
+void GtkDialogWindow::OnEntryInsert(GtkEditable* editable, gchar* text, gint length, gint* position, Control* c) {
+  // The edit's bound on what the user types: of a text typed or pasted, the
+  // characters that fit, the rest refused.
+  const size_t limit = c->state.textLimit;
+  if (c->owner->syncing_ || limit == 0) return;
+  const size_t have = std::strlen(gtk_entry_get_text(GTK_ENTRY(editable)));
+  const size_t bytes = length < 0 ? std::strlen(text) : static_cast<size_t>(length);
+  const size_t fits = Utf8CutLength(text, bytes, limit > have ? limit - have : 0);
+  if (fits == bytes) return;
+  g_signal_stop_emission_by_name(editable, "insert-text");
+  gtk_widget_error_bell(GTK_WIDGET(editable));
+  if (fits == 0) return;
+  g_signal_handlers_block_by_func(editable, reinterpret_cast<gpointer>(OnEntryInsert), c);
+  gtk_editable_insert_text(editable, text, static_cast<gint>(fits), position);
+  g_signal_handlers_unblock_by_func(editable, reinterpret_cast<gpointer>(OnEntryInsert), c);
 }
 
 void GtkDialogWindow::OnComboChanged(GtkComboBox* combo, Control* c) {

@@ -44,6 +44,10 @@ class GtkDialogWindow {
   };
 
   void SyncControls(HWND parent, bool shown, bool enabled, std::map<HWND, bool>* seen);
+  // Gives the focus to the dialog's first control that takes it in the
+  // dialog's order, as a dialog does when it opens (a push button that has
+  // the focus is drawn as the default).
+  void FocusFirstTabStop();
   Control& Make(HWND window, HWND dialog, const WindowState& state);
   // `room`: for a static text, the rectangle it may grow into before it
   // meets another control of its row (its text is shown whole when it fits).
@@ -52,12 +56,17 @@ class GtkDialogWindow {
   static void OnClicked(GtkButton* button, Control* c);
   static void OnToggled(GtkToggleButton* button, Control* c);
   static void OnEntryChanged(GtkEditable* editable, Control* c);
+  static void OnEntryInsert(GtkEditable* editable, gchar* text, gint length, gint* position, Control* c);
   static void OnComboChanged(GtkComboBox* combo, Control* c);
   static void OnScaleChanged(GtkRange* range, Control* c);
   static void OnDateButton(GtkButton* button, Control* c);
   static void OnDateChosen(GtkButton* button, Control* c);
   static gboolean OnDelete(GtkWidget* widget, GdkEvent* event, GtkDialogWindow* self);
   static gboolean OnKey(GtkWidget* widget, GdkEventKey* event, GtkDialogWindow* self);
+  // True when Enter is the dialog's to take (it then presses the default
+  // button): the focus is on no control, or on one that does not take Enter
+  // itself as a push button or a multi-line edit does.
+  bool EnterIsTheDialogs() const;
 
   HWND dialog_;
   GtkWidget* window_ = nullptr;

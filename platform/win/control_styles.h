@@ -11,6 +11,8 @@ constexpr DWORD SS_RIGHT = 0x0002u;
 constexpr DWORD SS_BITMAP = 0x000Eu;
 // Buttons.
 constexpr DWORD BS_PUSHBUTTON = 0x0000u;
+// The dialog's default push button: Enter presses it, and it is drawn so.
+constexpr DWORD BS_DEFPUSHBUTTON = 0x0001u;
 constexpr DWORD BS_GROUPBOX = 0x0007u;
 // Edits: typed letters become capitals with ES_UPPERCASE.
 constexpr DWORD ES_AUTOVSCROLL = 0x0040u;

@@ -56,6 +56,20 @@ void Scroll(HWND parent, HWND bar, WORD request, int position) {
   }
 }
 
+// A typed byte joins the edit's text unless the edit's bound refuses the
+// character that it belongs to: a character that would cross the bound is
+// refused whole, its bytes already in the text and those still to come.
+void TypeByte(WindowRecord& record, char byte) {
+  const bool continuation = (static_cast<unsigned char>(byte) & 0xC0) == 0x80;
+  if (continuation && record.characterRefused) return;
+  record.text.push_back(byte);
+  record.characterRefused = false;
+  if (record.textLimit != 0 && record.text.size() > record.textLimit) {
+    record.text = TextCut(record.text, record.textLimit);
+    record.characterRefused = true;
+  }
+}
+
 // The edit's reply to a typed character, a backspace or a delete of the
 // selection; the lock is released on return.
 LRESULT EditInput(std::unique_lock<std::mutex>& lock, WindowRecord& record, UINT message, WPARAM wParam) {
@@ -64,13 +78,15 @@ LRESULT EditInput(std::unique_lock<std::mutex>& lock, WindowRecord& record, UINT
   const int id = record.id;
   if (message == WM_CLEAR) {
     if (record.allSelected) record.text.clear();
+    record.characterRefused = false;
   } else {
     const char c = static_cast<char>(wParam);
     if (record.allSelected) record.text.clear();
     if (c == '\b') {
       if (!record.text.empty()) record.text.pop_back();
+      record.characterRefused = false;
     } else {
-      record.text.push_back((record.style & ES_UPPERCASE) ? Capitals(std::string(1, c))[0] : c);
+      TypeByte(record, (record.style & ES_UPPERCASE) ? Capitals(std::string(1, c))[0] : c);
     }
   }
   record.allSelected = false;
@@ -139,6 +155,7 @@ LRESULT DefaultProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam
     case WM_SETTEXT: {
       record->text = lParam != 0 ? reinterpret_cast<const char*>(lParam) : "";
       record->allSelected = false;
+      record->characterRefused = false;
       if (kind == ControlKind::Edit && (record->style & ES_UPPERCASE)) record->text = Capitals(record->text);
       lock.unlock();
       Changed(window);
@@ -202,6 +219,12 @@ LRESULT DefaultProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam
         record = TakeFocus(lock, window);
         if (record == nullptr) return 0;
         record->allSelected = wParam == 0 && lParam == -1;
+        return 0;
+      }
+      if (message == EM_LIMITTEXT) {
+        record->textLimit = static_cast<size_t>(wParam);
+        lock.unlock();
+        Changed(window);
         return 0;
       }
       if (message == WM_CHAR || message == WM_CLEAR) return EditInput(lock, *record, message, wParam);

@@ -1,5 +1,6 @@
 #include "platform/win/dialog_box.h"
 
+#include "platform/win/control_styles.h"
 #include "platform/win/date_text.h"
 #include "platform/win/dialog_presenter.h"
 #include "platform/win/messages.h"
@@ -78,13 +79,27 @@ HWND FirstTabStop(HWND dialog) {
   return nullptr;
 }
 
-// The keyboard interface of a dialog: Escape is Cancel, Enter is OK.
+// The command of Enter: the dialog's default push button when it has one
+// and the button is enabled, else IDOK.
+int DefaultCommand(HWND dialog) {
+  for (HWND control : GetDialogControls(dialog)) {
+    WindowState state;
+    if (QueryWindowState(control, &state) && state.kind == ControlKind::PushButton &&
+        (state.style & BS_TYPEMASK) == BS_DEFPUSHBUTTON) {
+      return state.enabled ? state.id : IDOK;
+    }
+  }
+  return IDOK;
+}
+
+// The keyboard interface of a dialog: Escape is Cancel, Enter presses the
+// default button.
 bool TranslateDialogKey(HWND dialog, const PostedMessage& posted) {
   if (posted.message != WM_KEYDOWN) return false;
   if (posted.window != dialog && GetParent(posted.window) != dialog) return false;
   int command = 0;
   if (posted.wParam == static_cast<WPARAM>(VK_ESCAPE)) command = IDCANCEL;
-  if (posted.wParam == static_cast<WPARAM>(VK_RETURN)) command = IDOK;
+  if (posted.wParam == static_cast<WPARAM>(VK_RETURN)) command = DefaultCommand(dialog);
   if (command == 0) return false;
   SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(command), BN_CLICKED),
                reinterpret_cast<LPARAM>(GetDlgItem(dialog, command)));

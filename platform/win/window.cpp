@@ -234,6 +234,7 @@ bool QueryWindowState(HWND window, WindowState* state) {
         state->rangeMax = r.rangeMax;
         state->position = r.position;
         state->check = r.check;
+        state->textLimit = r.textLimit;
         state->items = r.items;
         state->selection = r.selection;
         return true;

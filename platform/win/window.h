@@ -3,6 +3,7 @@
 // on that thread (see messages.h).
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,7 @@ struct WindowState {
   int rangeMax = 100;
   int position = 0;
   int check = 0;                   // check boxes
+  size_t textLimit = 0;            // edits: the most bytes the user can type in, 0 for no bound
   std::vector<std::string> items;  // combo boxes
   int selection = -1;
 };

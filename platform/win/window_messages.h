@@ -41,7 +41,9 @@ constexpr WORD BN_CLICKED = 0;
 constexpr WPARAM BST_UNCHECKED = 0;
 constexpr WPARAM BST_CHECKED = 1;
 
-// Edit controls.
+// Edit controls. EM_LIMITTEXT bounds what the user can type (wParam bytes,
+// 0 for no bound); a text set with WM_SETTEXT is not bounded.
+constexpr UINT EM_LIMITTEXT = 0x00C5;
 constexpr WORD EN_KILLFOCUS = 0x0200;  // the user has left the edit for another control
 constexpr WORD EN_CHANGE = 0x0300;
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <condition_variable>
+#include <cstddef>
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -40,6 +41,8 @@ struct WindowRecord {
   std::vector<std::string> items;
   int selection = -1;
   bool allSelected = false;          // edits: the next key typed replaces the text
+  size_t textLimit = 0;              // edits: the most bytes the user can type in, 0 for no bound
+  bool characterRefused = false;     // edits: the bound refused the character of the last key
   int year = 0, month = 0, day = 0;  // date pickers: the date shown
   std::string format;                // date pickers: the display format
   std::vector<HWND> children;

@@ -252,6 +252,24 @@ TEST(DialogScript, SevenOnePackageShowsItsChannels) {
   ExpectValid(dir / "Seven", false);
 }
 
+// The other channels found for a file chosen in its row: the left sound is
+// the left file's although a second file names the left channel, and the
+// script goes on past the chosen file, which the dialog took.
+TEST(DialogScript, FoundChannelsPlayInTheChannelsTheirNamesName) {
+  LUMAVOX_REQUIRE_TOOL("ffmpeg");
+  LUMAVOX_REQUIRE_TOOL("xmllint");
+  TempDir dir;
+  std::filesystem::copy_file(Wav("ch1_L"), dir / "take_Left.wav");
+  std::filesystem::copy_file(Wav("ch3_C"), dir / "take_L.wav");
+  std::filesystem::copy_file(Wav("ch2_R"), dir / "take_R.wav");
+  const std::string script =
+      "page Audio\nchoose Audio source = External Files\nchoose Channels = Stereo\ntick Find the other channels\n" +
+      ChooseFile("Right", dir / "take_R.wav") + "press OK\n";
+  CommandResult r = RunScript(dir, script, {"--size", "2048x1080", "--frames", "6", dir / "T.DCP"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  ExpectSoundIsTheFilesFromTheInPoint(dir / "T", {dir / "take_Left.wav", dir / "take_R.wav"}, 0, dir);
+}
+
 // A file that the dialog refuses, with its message (a WAV file of the wrong
 // rate or of two channels; subtitle files without an id, with an id that is
 // no UUID, without their font, or timed at another rate), stops the script

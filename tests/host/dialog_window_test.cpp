@@ -229,6 +229,33 @@ int PageButton(int index) {
 }
 const int kPageButtonY = Y(43.5);
 
+// The darkest grey along the middle third of the top edge (three rows of
+// pixels) of a 50-unit-wide button at (left, top) in dialog units, in a
+// window's picture from Grab.
+int TopEdgeDarkest(const std::string& rgb, int width, double left, double top) {
+  int darkest = 255;
+  for (int y = Y(top); y < Y(top) + 3; ++y) {
+    for (int x = X(left + 50.0 / 3); x < X(left + 100.0 / 3); ++x) {
+      const size_t at = (static_cast<size_t>(y) * width + x) * 3;
+      if (at + 3 > rgb.size()) return -1;
+      const auto* p = reinterpret_cast<const unsigned char*>(rgb.data() + at);
+      darkest = std::min(darkest, (p[0] + p[1] + p[2]) / 3);
+    }
+  }
+  return darkest;
+}
+
+// The window of the program that is not `window`, once it shows.
+std::string OtherWindow(Desktop& desktop, const std::string& window) {
+  for (int i = 0; i < 100; ++i) {
+    for (const std::string& id : desktop.Windows()) {
+      if (id != window) return id;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  return "";
+}
+
 }  // namespace
 
 TEST(DialogWindow, XdotoolSetsPackingAndTitleInTheWindowAndCancelKeepsTheRecord) {
@@ -283,13 +310,7 @@ TEST(DialogWindow, XdotoolSetsPackingAndTitleInTheWindowAndCancelKeepsTheRecord)
     desktop.Click(window, PageX(55), PageY(17));
     screen = desktop.Settled(window, screen);
     desktop.Click(window, PageX(286), PageY(34));
-    std::string builder;
-    for (int i = 0; i < 100 && builder.empty(); ++i) {
-      for (const std::string& id : desktop.Windows()) {
-        if (id != window) builder = id;
-      }
-      if (builder.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
+    const std::string builder = OtherWindow(desktop, window);
     ASSERT_FALSE(builder.empty()) << "the title builder did not open";
     desktop.Settled(builder, "");
     desktop.Grab(builder, shots + "/title-builder.png");
@@ -336,6 +357,49 @@ TEST(DialogWindow, XdotoolSetsPackingAndTitleInTheWindowAndCancelKeepsTheRecord)
     EXPECT_NE(ReadText(dir / "second.log").find("cancelled"), std::string::npos);
   }
   EXPECT_EQ(ReadBytes(stored), before);
+}
+
+// Enter in a single-line edit or a list presses the dialog's default button,
+// OK, drawn as the default in the options dialog and the title builder; in
+// the multi-line summary it presses nothing. The film title edit takes no
+// more than the record holds.
+TEST(DialogWindow, EnterPressesOkDrawnAsTheDefault) {
+  for (const char* tool : {"Xvfb", "xdotool", "ffmpeg", "timeout"}) LUMAVOX_REQUIRE_TOOL(tool);
+  TempDir dir;
+  VirtualDisplay display(dir / "xvfb.log");
+  ASSERT_FALSE(display.name().empty()) << ReadText(dir / "xvfb.log");
+  Desktop desktop(display.name());
+  Background program(ProgramOnDisplay(display.name(), dir / "o.bin"), dir / "program.log");
+  const std::string window = desktop.WaitForWindow("Lumavox");
+  ASSERT_FALSE(window.empty()) << ReadText(dir / "program.log");
+  std::string screen = desktop.Settled(window, "");
+  EXPECT_LT(TopEdgeDarkest(screen, desktop.Place(window).width, 234, 325), 100) << "OK is not drawn as the default";
+  EXPECT_GT(TopEdgeDarkest(screen, desktop.Place(window).width, 289, 325), 150) << "Cancel is drawn as the default";
+
+  desktop.Click(window, PageX(150), PageY(150));  // the summary
+  desktop.Keys({"Return"});
+  desktop.Click(window, PageX(55), PageY(17));  // the composition name off
+  screen = desktop.Settled(window, screen);
+  desktop.Click(window, PageX(286), PageY(34));
+  const std::string builder = OtherWindow(desktop, window);
+  ASSERT_FALSE(builder.empty()) << "the title builder did not open";
+  const std::string shown = desktop.Settled(builder, "");
+  EXPECT_LT(TopEdgeDarkest(shown, desktop.Place(builder).width, 190, 297), 100) << "the builder's OK";
+  EXPECT_GT(TopEdgeDarkest(shown, desktop.Place(builder).width, 247, 297), 150) << "the builder's Cancel";
+  desktop.Type(std::string(70, 'e'));  // the focus is in the film title edit
+  desktop.Settled(builder, shown);
+  desktop.Keys({"Return"});
+  screen = desktop.Settled(window, screen);
+  desktop.Click(window, PageX(84), PageY(79) + 10);  // the content kind list, to trailer
+  desktop.Keys({"Down", "Return"});
+  screen = desktop.Settled(window, screen);
+  desktop.Keys({"Return"});
+  ASSERT_TRUE(program.Exited(std::chrono::seconds(20))) << "Enter did not press OK";
+  EXPECT_EQ(program.status(), 0) << ReadText(dir / "program.log");
+  const OutputOptions o = Record(dir / "o.bin");
+  EXPECT_EQ(std::string(o.filmTitle), std::string(63, 'E'));
+  EXPECT_EQ(std::string(o.title).rfind(std::string(63, 'E') + "_2", 0), 0u) << o.title;
+  EXPECT_EQ(std::string(o.categoryText), "trailer");
 }
 
 // The digest of a render on the display as a slow disk gives it: each step of

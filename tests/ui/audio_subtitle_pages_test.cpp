@@ -5,6 +5,8 @@
 
 #include <cstring>
 #include <filesystem>
+#include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -47,6 +49,11 @@ std::vector<bool> ShownRows(DialogUser& user, HWND page) {
   return shown;
 }
 
+std::vector<std::string> Words(const char* text) {
+  std::istringstream in(text);
+  return {std::istream_iterator<std::string>(in), std::istream_iterator<std::string>()};
+}
+
 OutputOptions External(OutputOptions& o, A_u_long layout) {
   o.audioSource = 0;
   o.audioLayout = layout;
@@ -87,7 +94,7 @@ TEST(AudioPage, BrowsedFileFindsItsStereoSibling) {
     HWND page = ShowPage(user, 2300);
     EXPECT_EQ(user.Text(kInPointEdit, page), "9");
     user.ChooseFileNext(dir / "take_R.wav");
-    ASSERT_TRUE(user.Click(kFirstBrowseButton, page));
+    ASSERT_TRUE(user.Click(kFirstBrowseButton + 1, page));
     EXPECT_EQ(user.fileFilters, std::vector<std::string>{"Wav|*.wav|All|*.*|"});
     EXPECT_EQ(user.Text(kAudioWarningText, page), "");
     EXPECT_EQ(user.Text(kInPointEdit, page), "0");
@@ -132,7 +139,7 @@ TEST(AudioPage, FiveOneAndSevenOneSetsFillTheirRows) {
     // 7.1: the centre rows are found too.
     user.Choose(kAudioLayoutList, 2, page);
     user.ChooseFileNext(dir / "m_C.wav");
-    user.Click(kFirstBrowseButton + 7, page);
+    user.Click(kFirstBrowseButton + 2, page);
     const char* names[] = {"L", "R", "C", "LFE", "LS", "RS", "LC", "RC"};
     for (int c = 0; c < 8; ++c) {
       EXPECT_EQ(user.Text(kFirstChannelEdit + 2 * c, page), dir / ("m_" + std::string(names[c]) + ".wav")) << c;
@@ -141,6 +148,43 @@ TEST(AudioPage, FiveOneAndSevenOneSetsFillTheirRows) {
   }),
             0);
   EXPECT_EQ(std::string(session.Record().channelFiles[7]), dir / "m_RC.wav");
+}
+
+// Each sibling goes to the row of the channel its suffix names (the first in
+// probing order where two name one channel); the chosen file keeps its row;
+// a row whose channel has none keeps its path unless the set is whole.
+TEST(AudioPage, SiblingsGoToTheRowsTheirSuffixesName) {
+  const struct {
+    A_u_long layout;
+    const char* files;  // the folder's WAV files, the chosen one first
+    int row;            // the row it is chosen for
+    const char* rows;   // then: "-" empty, "old" as before
+  } cases[] = {
+      {0, "take_R take_L take_Left", 1, "take_Left take_R - - - - - -"},             // two name the left channel
+      {2, "m_LFE m_L m_R m_C m_LC m_RC", 3, "m_L m_R m_C m_LFE old old m_LC m_RC"},  // six of eight
+      {0, "s_L s_Left s_R", 0, "s_L s_R - - - - - -"},  // the chosen one before the table's first
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.files);
+    TempDir dir;
+    const std::vector<std::string> files = Words(c.files), rows = Words(c.rows);
+    for (const std::string& name : files) PlaceWavs(dir, {{0, name + ".wav"}});
+    OptionsSession session(2048, 1080, 24, [&](OutputOptions& o) {
+      External(o, c.layout);
+      for (auto& row : o.channelFiles) std::strcpy(row, "old");
+    });
+    session.Open([&](DialogUser& user) {
+      HWND page = ShowPage(user, 2300);
+      user.ChooseFileNext(dir / (files[0] + ".wav"));
+      user.Click(kFirstBrowseButton + c.row, page);
+      user.Click(IDOK, user.Dialog(1));
+    });
+    const OutputOptions o = session.Record();
+    for (int r = 0; r < 8; ++r) {
+      const std::string& want = rows[r];
+      EXPECT_EQ(o.channelFiles[r], want == "-" ? "" : (want == "old" ? want : dir / (want + ".wav"))) << "row " << r;
+    }
+  }
 }
 
 TEST(AudioPage, RefusedFilesShowTheCheckAndKeepTheRow) {
@@ -233,9 +277,11 @@ TEST(ChannelFileSearch, NamesAndLimits) {
   TempDir dir;
   std::vector<std::string> names;
   PlaceWavs(dir, {{0, "take_L.wav"}, {0, "take_Left.wav"}, {1, "music.wav"}});
-  // Both left files are found; the second would go to the right row.
-  EXPECT_EQ(FindChannelFiles(dir / "take_L.wav", &names), 2);
+  // Both left files are found, in the table's order, each naming the left channel.
+  std::vector<int> channels;
+  EXPECT_EQ(FindChannelFiles(dir / "take_L.wav", &names, &channels), 2);
   EXPECT_EQ(names, (std::vector<std::string>{dir / "take_Left.wav", dir / "take_L.wav"}));
+  EXPECT_EQ(channels, (std::vector<int>{0, 0}));
   EXPECT_EQ(FindChannelFiles(dir / "music.wav", &names), 0);
   EXPECT_EQ(FindChannelFiles(dir / "take_L", &names), 0);
   // A separator in a folder's name is no part of the file's name.

@@ -95,19 +95,49 @@ TEST(TitleBuilder, EveryPieceInItsPlace) {
   EXPECT_STREQ(options->title, "MY_TITLE_FTR_F_EN-XX_US-PG_51_2K_IND_20240105_SIM_2D_OV");
   EXPECT_EQ(options->titleSelections[kFacility], unsigned(Row(kFacility, "SIM")));
 
-  // Reopened: the stored film title and selections, today's date again.
+  // Reopened: the stored film title and selections, today's date again,
+  // and the title composed from them.
   RunBuilder(options.get(), [](DialogUser& user) {
     EXPECT_EQ(user.Text(kFilmTitleEdit), "MY_TITLE");
     EXPECT_EQ(user.State(2813).selection, Row(kFacility, "SIM"));
     EXPECT_EQ(user.State(2814).selection, 1);
     EXPECT_EQ(user.State(2815).selection, 1);
-    char today[16];
+    char today[16], compact[16];
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     std::strftime(today, sizeof today, "%Y-%m-%d", localtime_r(&now, &local));
+    std::strftime(compact, sizeof compact, "%Y%m%d", &local);
     EXPECT_EQ(user.Text(kDatePicker), today);
+    EXPECT_EQ(Composed(user), std::string("MY_TITLE_FTR_F_EN-XX_US-PG_51_2K_IND_") + compact + "_SIM_2D_OV");
     user.Click(kBuilderCancel);
   });
+}
+
+// The film title edit takes what the record's 63 bytes hold: a character
+// that would cross them is refused whole, and the keys after it that fit are
+// taken. What the edit shows is what the title and the record get.
+TEST(TitleBuilder, FilmTitleTakesNoMoreThanTheRecordHolds) {
+  const std::string a60(60, 'A');
+  const struct {
+    std::string typed, kept;
+  } cases[] = {
+      {std::string(75, 'A'), std::string(63, 'A')},
+      {a60 + "AAÉÉ", a60 + "AA"},
+      {a60 + "€€", a60 + "€"},
+      {a60 + "A😀B", a60 + "AB"},  // a four-byte character, then a letter
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.typed);
+    auto options = Record();
+    RunBuilder(options.get(), [&](DialogUser& user) {
+      ASSERT_TRUE(user.Type(kFilmTitleEdit, c.typed));
+      EXPECT_EQ(user.Text(kFilmTitleEdit), c.kept);
+      EXPECT_EQ(Composed(user).substr(0, c.kept.size() + 1), c.kept + "_");
+      user.Click(kBuilderOk);
+    });
+    EXPECT_EQ(std::string(options->filmTitle), c.kept);
+    EXPECT_EQ(std::string(options->title).substr(0, c.kept.size() + 1), c.kept + "_");
+  }
 }
 
 TEST(TitleBuilder, SecondOfTwoIdenticalRowsIsStoredAndReselected) {
