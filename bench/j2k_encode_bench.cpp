@@ -154,8 +154,8 @@ opj_cparameters RenderParameters(int mct, bool every_pass) {
   params.cp_comment = comment;
   const uint32_t budget = kBitRate * 1000000u / kFrameRate / 8u;
   params.tcp_rates[0] = every_pass ? 0.0f
-                                  : static_cast<float>(3 * kWidth * kHeight * 12) /
-                                        static_cast<float>(static_cast<int>(budget * 8));
+                                   : static_cast<float>(3 * kWidth * kHeight * 12) /
+                                         static_cast<float>(static_cast<int>(budget * 8));
   params.max_comp_size = 1041666;
   return params;
 }
@@ -288,7 +288,7 @@ bool MakePattern(const std::string& name, std::vector<uint16_t>& rgb) {
         } else if (name == "grain") {  // a dark ramp with fine grain of its own in each component
           const uint32_t n = Hash(static_cast<uint32_t>((y * kWidth + x) * 3 + c) * 2654435761u);
           const double g = ((n & 0xff) + ((n >> 8) & 0xff) + ((n >> 16) & 0xff) - 382.5) / 110.0;  // about N(0, 1)
-          v = 4800.0 * x / (kWidth - 1) + 480 + 160 * g;
+          v = 4800.0 * x / (kWidth - 1) + 480 + 24 * g;
         } else {
           return false;
         }
@@ -427,9 +427,9 @@ int main(int argc, char** argv) {
       char name[64];
       std::snprintf(name, sizeof name, "/frame%02d.j2c", i);
       const bool keep = !keep_codestreams.empty();
-      const Fidelity q =
-          DecodedFidelity(std::vector<uint8_t>(slot.buffer.begin(), slot.buffer.begin() + size), source[i],
-                          keep ? keep_codestreams + name : "/tmp/lumavox_bench_" + std::to_string(getpid()), keep);
+      const Fidelity q = DecodedFidelity(
+          std::vector<uint8_t>(slot.buffer.begin(), slot.buffer.begin() + size), source[i],
+          keep ? keep_codestreams + name : "/tmp/lumavox_bench_" + std::to_string(getpid()), keep);
       psnr += q.psnr;
       black += q.black;
       white += q.white;
