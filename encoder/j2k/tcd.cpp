@@ -772,53 +772,60 @@ int tcd_rateallocate_listed(opj_tcd* tcd, uint8_t* dest, int len) {
       const bool bounded = tcp->numlayers == 1;
       std::vector<int64_t> headers_max(static_cast<size_t>(tile->numcomps));
       if (bounded) tcd_first_layer_headers_max(tile, tcp, headers_max.data());
-      for (int i = 0; i < 128; ++i) {
-        const double mid = (lo + hi) / 2;
-        // Once the range cannot be halved any further, every remaining trial
-        // would test this same threshold again with the same outcome.
-        if (i > 0 && mid == thresh) break;
-        thresh = mid;
-        bool fits;
-        if (fitting.covers(thresh)) {
-          fits = true;
-        } else if (failing.covers(thresh)) {
-          fits = false;
-        } else {
-          trial_outcome outcome;
-          std::fill(comp_bytes.begin(), comp_bytes.end(), 0);
-          trials.choose(thresh, &outcome.below, &outcome.above, comp_bytes.data());
-          // The code-block bytes alone can tell that the packets will not
-          // fit, in all or in one component, without forming them.
-          int64_t bodies = 0, most = 0;
-          bool too_big = false, small_enough = true;
-          for (size_t c = 0; c < comp_bytes.size(); ++c) {
-            bodies += comp_bytes[c];
-            most += comp_bytes[c] + headers_max[c];
-            if (comp_max && comp_bytes[c] > comp_max) too_big = true;
-            if (comp_max && comp_bytes[c] + headers_max[c] > comp_max) small_enough = false;
-          }
-          if (too_big || bodies > maxlen) {
-            fits = false;
-          } else if (bounded && fitting.fits && small_enough && most <= maxlen) {
-            // With the most its headers can take, the layer still fits (a
-            // layer formed before has shown the packets can be formed).
-            fits = true;
-          } else {
-            trials.form(false);
-            const int l = t2_encode_packets(t2.get(), tcd->tcd_tileno, tile, layno + 1, dest, maxlen, tcd->cur_tp_num,
-                                            tcd->tp_pos, tcd->cur_pino, THRESH_CALC, tcd->cur_totnum_tp);
-            fits = l != -999;
-          }
-          outcome.fits = fits;
-          (fits ? fitting : failing) = outcome;
+      // Whether the layer of the blocks' present choice fits, with each
+      // component's code-block bytes in comp_bytes.
+      auto fits_now = [&]() {
+        // The code-block bytes alone can tell that the packets will not
+        // fit, in all or in one component, without forming them.
+        int64_t bodies = 0, most = 0;
+        bool too_big = false, small_enough = true;
+        for (size_t c = 0; c < comp_bytes.size(); ++c) {
+          bodies += comp_bytes[c];
+          most += comp_bytes[c] + headers_max[c];
+          if (comp_max && comp_bytes[c] > comp_max) too_big = true;
+          if (comp_max && comp_bytes[c] + headers_max[c] > comp_max) small_enough = false;
         }
-        if (!fits) {
-          lo = thresh;
-          any_failed = true;
-          continue;
+        if (too_big || bodies > maxlen) return false;
+        // With the most its headers can take, the layer still fits (a layer
+        // formed before has shown the packets can be formed).
+        if (bounded && fitting.fits && small_enough && most <= maxlen) return true;
+        trials.form(false);
+        return t2_encode_packets(t2.get(), tcd->tcd_tileno, tile, layno + 1, dest, maxlen, tcd->cur_tp_num, tcd->tp_pos,
+                                 tcd->cur_pino, THRESH_CALC, tcd->cur_totnum_tp) != -999;
+      };
+      // Whether the layer formed at a threshold fits.
+      auto fits_at = [&](double at) {
+        if (fitting.covers(at)) return true;
+        if (failing.covers(at)) return false;
+        trial_outcome outcome;
+        std::fill(comp_bytes.begin(), comp_bytes.end(), 0);
+        trials.choose(at, &outcome.below, &outcome.above, comp_bytes.data());
+        outcome.fits = fits_now();
+        (outcome.fits ? fitting : failing) = outcome;
+        return outcome.fits;
+      };
+      // Where the passes of the lowest slope fit with all the others, the
+      // layer takes every pass: halving the range would end just above that
+      // slope and leave its passes out, the lowest planes of a block among
+      // them.
+      if (fits_at(min)) {
+        thresh = min;
+        stable_thresh = min;
+      } else {
+        any_failed = true;
+        for (int i = 0; i < 128; ++i) {
+          const double mid = (lo + hi) / 2;
+          // Once the range cannot be halved any further, every remaining
+          // trial would test this same threshold again with the same outcome.
+          if (i > 0 && mid == thresh) break;
+          thresh = mid;
+          if (!fits_at(thresh)) {
+            lo = thresh;
+            continue;
+          }
+          hi = thresh;
+          stable_thresh = thresh;
         }
-        hi = thresh;
-        stable_thresh = thresh;
       }
       goodthresh = stable_thresh == 0 ? thresh : stable_thresh;
       between_trials = any_failed && stable_thresh != 0;
