@@ -634,6 +634,35 @@ class layer_trials {
     *above = upper;
   }
 
+  // Readies a choice between two thresholds, lower below upper: the blocks
+  // that take more passes at lower than at upper are the ones in between.
+  // Returns their count.
+  size_t ready_between(double lower, double upper) {
+    between_.clear();
+    for (size_t k = 0; k < blocks_.size(); ++k) {
+      block& b = blocks_[k];
+      // The last trial's choice holds wherever its range reaches.
+      auto passes_at = [&b](double thresh) {
+        return b.below < thresh && thresh <= b.above ? b.n : choose_passes(b.cblk, b.cblk->numpassesinlayers, thresh).n;
+      };
+      const int at_upper = passes_at(upper);
+      const int at_lower = passes_at(lower);
+      if (at_lower != at_upper) between_.push_back(in_between{k, at_upper, at_lower});
+      set(b, at_upper);
+    }
+    return between_.size();
+  }
+
+  // The passes at the upper threshold, but for the first `count` blocks in
+  // between, which take those at the lower; each component's code-block
+  // bytes as choose() gives them.
+  void choose_between(size_t count, int64_t* comp_bytes) {
+    for (size_t i = 0; i < between_.size(); ++i) {
+      set(blocks_[between_[i].block], i < count ? between_[i].at_lower : between_[i].at_upper);
+    }
+    for (const block& b : blocks_) comp_bytes[b.compno] += b.rate;
+  }
+
   // Forms the layers of the last choice (the blocks whose passes changed);
   // with final, the passes are then taken.
   void form(bool final) {
@@ -653,8 +682,21 @@ class layer_trials {
     int compno;
     int formed_n;  // the passes its layer was last formed with (-1: none)
   };
+  struct in_between {
+    size_t block;
+    int at_upper, at_lower;
+  };
+  // A choice of n passes made other than by threshold: no threshold range
+  // is known to take the same.
+  static void set(block& b, int n) {
+    b.n = n;
+    b.rate = n ? b.cblk->passes[n - 1].rate : 0;
+    b.below = 0;
+    b.above = -1;
+  }
   const int layno_;
   std::vector<block> blocks_;
+  std::vector<in_between> between_;
 };
 
 // Packet header bits of a first layer's code-block, at most: one inclusion
@@ -753,6 +795,7 @@ int tcd_rateallocate_listed(opj_tcd* tcd, uint8_t* dest, int len) {
     const int maxlen = tcd_layer_budget(tcp->rates[layno], len);
     double goodthresh;
     bool between_trials = false;
+    bool taken_between = false;  // the final choice is made
     layer_trials trials(tile, layno);
     if (tcp->rates[layno] > 0.0f) {
       // Released however the trials end, a refused allocation included.
@@ -829,12 +872,32 @@ int tcd_rateallocate_listed(opj_tcd* tcd, uint8_t* dest, int len) {
       }
       goodthresh = stable_thresh == 0 ? thresh : stable_thresh;
       between_trials = any_failed && stable_thresh != 0;
+      if (between_trials) {
+        // The threshold that fits and the highest found not to lie next to
+        // each other, or nearly: the passes between them have one slope,
+        // often in many blocks alike (a pattern repeated across the
+        // picture), and each block's may be taken alone. The budget left
+        // takes as many of those blocks' passes as fit, in the blocks' order.
+        size_t fit = 0;
+        size_t fail = trials.ready_between(lo, goodthresh);  // all of them: the layer at lo
+        while (fail - fit > 1) {
+          const size_t count = fit + (fail - fit) / 2;
+          std::fill(comp_bytes.begin(), comp_bytes.end(), 0);
+          trials.choose_between(count, comp_bytes.data());
+          (fits_now() ? fit : fail) = count;
+        }
+        std::fill(comp_bytes.begin(), comp_bytes.end(), 0);
+        trials.choose_between(fit, comp_bytes.data());
+        taken_between = true;
+      }
     } else {
       goodthresh = min;
     }
-    double below, above;
-    std::vector<int64_t> bytes(static_cast<size_t>(tile->numcomps));
-    trials.choose(goodthresh, &below, &above, bytes.data());
+    if (!taken_between) {
+      double below, above;
+      std::vector<int64_t> bytes(static_cast<size_t>(tile->numcomps));
+      trials.choose(goodthresh, &below, &above, bytes.data());
+    }
     trials.form(true);
     tcd->last_thresh = goodthresh;
     tcd->last_thresh_found = between_trials;
