@@ -3,7 +3,11 @@
 // second, bytes per frame and PSNR (decoded with opj_decompress).
 //
 //   bench_j2k_encode_bench [options] [frames]   run the benchmark
-//   bench_j2k_encode_bench --psnr A.ppm B.ppm   PSNR of two 12-bit PPMs
+//   bench_j2k_encode_bench --psnr A.ppm B.ppm   PSNR of two 12-bit PPMs (at
+//                       most 100 dB) and the mean signed error of B near
+//                       black and near white
+//   bench_j2k_encode_bench --pattern NAME F.ppm write one 16-bit frame of a
+//                       pattern: grid, ramp, low-ramp, radial, grain
 // options:
 //   --frames-from DIR   encode DIR/frame00.ppm, frame01.ppm, ... (any 16-bit
 //                       PPM, scaled to 12 bits) instead of the test card
@@ -11,8 +15,12 @@
 //   --write-frames DIR  write the frames as they go to the encoder (after
 //                       X'Y'Z') as 12-bit PPMs, and stop
 //   --psnr-only K       no timing: encode every Kth frame and print the mean
-//                       PSNR and the mean codestream size
+//                       PSNR, the mean codestream size and the mean signed
+//                       errors near black and near white
+//   --write-codestreams DIR  with --psnr-only, keep each codestream as
+//                       DIR/frameNN.j2c
 //   --mct 0             code without the colour transform (for comparison)
+//   --every-pass        code every pass, with no budget (for comparison)
 //
 // bench/opj_compress_bench.sh runs this and then the same frames through
 // opj_compress, so that both sets of figures come out of one run.
@@ -132,7 +140,7 @@ struct Slot {
   }
 };
 
-opj_cparameters RenderParameters(int mct) {
+opj_cparameters RenderParameters(int mct, bool every_pass) {
   opj_cparameters params;
   opj_set_default_encoder_parameters(&params);
   params.cp_cinema = CINEMA2K_24;
@@ -145,8 +153,9 @@ opj_cparameters RenderParameters(int mct) {
   static char comment[] = "Created by Lumavox version 1.0.0";
   params.cp_comment = comment;
   const uint32_t budget = kBitRate * 1000000u / kFrameRate / 8u;
-  params.tcp_rates[0] = static_cast<float>(3 * kWidth * kHeight * 12) /
-                        static_cast<float>(static_cast<int>(budget * 8));
+  params.tcp_rates[0] = every_pass ? 0.0f
+                                   : static_cast<float>(3 * kWidth * kHeight * 12) /
+                                         static_cast<float>(static_cast<int>(budget * 8));
   params.max_comp_size = 1041666;
   return params;
 }
@@ -210,31 +219,97 @@ bool ReadPpm(const std::string& path, std::vector<int>& samples, int& w, int& h,
   return ok;
 }
 
-double PsnrOf(const std::vector<int>& a, const std::vector<int>& b) {
-  if (a.size() != b.size() || a.empty()) return -1;
-  double se = 0;
-  for (size_t i = 0; i < a.size(); ++i) se += double(a[i] - b[i]) * (a[i] - b[i]);
-  return se == 0 ? 200.0 : 10 * std::log10(4095.0 * 4095.0 / (se / a.size()));
+// PSNR with 4095 as the peak, at most 100 dB (an exact copy included), and
+// the mean signed error (b - a) over the samples of a within 256 codes of
+// black and of white (0 where there are none).
+struct Fidelity {
+  double psnr = 0, black = 0, white = 0;
+};
+
+Fidelity FidelityOf(const std::vector<int>& a, const std::vector<int>& b) {
+  if (a.size() != b.size() || a.empty()) return {-1, 0, 0};
+  double se = 0, black = 0, white = 0;
+  size_t blacks = 0, whites = 0;
+  for (size_t i = 0; i < a.size(); ++i) {
+    const double d = b[i] - a[i];
+    se += d * d;
+    if (a[i] < 256) black += d, ++blacks;
+    if (a[i] >= 4095 - 256) white += d, ++whites;
+  }
+  const double psnr = se == 0 ? 100.0 : std::min(100.0, 10 * std::log10(4095.0 * 4095.0 / (se / a.size())));
+  return {psnr, blacks ? black / blacks : 0, whites ? white / whites : 0};
+}
+
+// Decodes the codestream, written to `in` (kept), with opj_decompress.
+Fidelity DecodedFidelity(const std::vector<uint8_t>& codestream, const std::vector<std::vector<int32_t>>& planes,
+                         const std::string& in, bool keep) {
+  const std::string out = in + ".ppm";
+  FILE* f = std::fopen(in.c_str(), "wb");
+  if (!f) return {-1, 0, 0};
+  const bool written = std::fwrite(codestream.data(), 1, codestream.size(), f) == codestream.size();
+  if (std::fclose(f) != 0 || !written) return {-1, 0, 0};
+  const std::string cmd = "opj_decompress -i " + in + " -o " + out + " >/dev/null 2>&1";
+  if (std::system(cmd.c_str()) != 0) return {-1, 0, 0};
+  std::vector<int> dec;
+  int w = 0, h = 0;
+  if (!ReadPpm(out, dec, w, h, nullptr)) return {-1, 0, 0};
+  std::vector<int> src(dec.size());
+  for (size_t i = 0; i < src.size() / 3; ++i)
+    for (int c = 0; c < 3; ++c) src[3 * i + c] = planes[c][i];
+  if (!keep) (void)std::remove(in.c_str());  // scratch files in the temporary folder
+  (void)std::remove(out.c_str());
+  return FidelityOf(src, dec);
 }
 
 double DecodedPsnr(const std::vector<uint8_t>& codestream, const std::vector<std::vector<int32_t>>& planes,
                    const std::string& tmp) {
-  const std::string in = tmp + ".j2c", out = tmp + ".ppm";
-  FILE* f = std::fopen(in.c_str(), "wb");
-  if (!f) return -1;
-  const bool written = std::fwrite(codestream.data(), 1, codestream.size(), f) == codestream.size();
-  if (std::fclose(f) != 0 || !written) return -1;
-  const std::string cmd = "opj_decompress -i " + in + " -o " + out + " >/dev/null 2>&1";
-  if (std::system(cmd.c_str()) != 0) return -1;
-  std::vector<int> dec;
-  int w = 0, h = 0;
-  if (!ReadPpm(out, dec, w, h, nullptr)) return -1;
-  std::vector<int> src(dec.size());
-  for (size_t i = 0; i < src.size() / 3; ++i)
-    for (int c = 0; c < 3; ++c) src[3 * i + c] = planes[c][i];
-  (void)std::remove(in.c_str());  // scratch files in the temporary folder
-  (void)std::remove(out.c_str());
-  return PsnrOf(src, dec);
+  return DecodedFidelity(codestream, planes, tmp + ".j2c", false).psnr;
+}
+
+// One 1998 x 1080 frame of 16-bit samples (R, G, B interleaved) of a pattern
+// that coders find hard to keep exact: a 1-pixel grid, ramps, grain.
+bool MakePattern(const std::string& name, std::vector<uint16_t>& rgb) {
+  rgb.assign(static_cast<size_t>(kWidth) * kHeight * 3, 0);
+  auto at = [&](int x, int y, int c) -> uint16_t& { return rgb[(static_cast<size_t>(y) * kWidth + x) * 3 + c]; };
+  auto clamp16 = [](double v) { return static_cast<uint16_t>(std::lround(std::min(65535.0, std::max(0.0, v)))); };
+  for (int y = 0; y < kHeight; ++y) {
+    for (int x = 0; x < kWidth; ++x) {
+      for (int c = 0; c < 3; ++c) {
+        double v;
+        if (name == "grid") {  // white lines one pixel wide, 8 apart, on black
+          v = (x % 8 == 3 || y % 8 == 3) ? 65535 : 0;
+        } else if (name == "ramp") {  // black to white, left to right
+          v = 65535.0 * x / (kWidth - 1);
+        } else if (name == "low-ramp") {  // the lowest 8192 of the 65536 values
+          v = 8191.0 * x / (kWidth - 1);
+        } else if (name == "radial") {  // white at the centre to black at the corners
+          const double dx = x - (kWidth - 1) / 2.0, dy = y - (kHeight - 1) / 2.0;
+          v = 65535.0 * (1 - std::sqrt(dx * dx + dy * dy) / std::sqrt(kWidth * kWidth + kHeight * kHeight) * 2);
+        } else if (name == "grain") {  // a dark ramp with fine grain of its own in each component
+          const uint32_t n = Hash(static_cast<uint32_t>((y * kWidth + x) * 3 + c) * 2654435761u);
+          const double g = ((n & 0xff) + ((n >> 8) & 0xff) + ((n >> 16) & 0xff) - 382.5) / 110.0;  // about N(0, 1)
+          v = 4800.0 * x / (kWidth - 1) + 480 + 24 * g;
+        } else {
+          return false;
+        }
+        at(x, y, c) = clamp16(v);
+      }
+    }
+  }
+  return true;
+}
+
+bool WritePpm16(const std::string& path, const std::vector<uint16_t>& rgb) {
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  std::fprintf(f, "P6\n%d %d\n65535\n", kWidth, kHeight);
+  std::vector<uint8_t> bytes(rgb.size() * 2);
+  for (size_t i = 0; i < rgb.size(); ++i) {
+    bytes[2 * i] = static_cast<uint8_t>(rgb[i] >> 8);
+    bytes[2 * i + 1] = static_cast<uint8_t>(rgb[i] & 0xff);
+  }
+  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  return std::fclose(f) == 0 && written;
 }
 
 // Loads DIR/frameNN.ppm for NN = 0, 1, ... until one is missing; every frame
@@ -270,20 +345,34 @@ int main(int argc, char** argv) {
     std::vector<int> a, b;
     int w, h;
     if (!ReadPpm(argv[2], a, w, h, nullptr) || !ReadPpm(argv[3], b, w, h, nullptr)) return 1;
-    std::printf("%.3f\n", PsnrOf(a, b));
+    const Fidelity q = FidelityOf(a, b);
+    std::printf("%.3f %.4f %.4f\n", q.psnr, q.black, q.white);
     return 0;
   }
+  if (argc == 4 && std::strcmp(argv[1], "--pattern") == 0) {
+    std::vector<uint16_t> rgb;
+    if (!MakePattern(argv[2], rgb)) {
+      std::fprintf(stderr, "unknown pattern %s\n", argv[2]);
+      return 2;
+    }
+    return WritePpm16(argv[3], rgb) ? 0 : 1;
+  }
   int frames = 48;
-  std::string from, write_to;
+  std::string from, write_to, keep_codestreams;
   bool xyz = false;
   int psnr_every = 0;
   int mct = 1;
+  bool every_pass = false;
   for (int a = 1; a < argc; ++a) {
     const std::string arg = argv[a];
     if (arg == "--frames-from" && a + 1 < argc) {
       from = argv[++a];
     } else if (arg == "--write-frames" && a + 1 < argc) {
       write_to = argv[++a];
+    } else if (arg == "--write-codestreams" && a + 1 < argc) {
+      keep_codestreams = argv[++a];
+    } else if (arg == "--every-pass") {
+      every_pass = true;
     } else if (arg == "--xyz") {
       xyz = true;
     } else if (arg == "--psnr-only" && a + 1 < argc) {
@@ -320,13 +409,13 @@ int main(int argc, char** argv) {
     }
     return 0;
   }
-  const opj_cparameters params = RenderParameters(mct);
+  const opj_cparameters params = RenderParameters(mct, every_pass);
   std::vector<std::vector<uint8_t>> codestreams(frames);
 
   if (psnr_every > 0) {
     Slot slot;
     slot.Init(params);
-    double psnr = 0, bytes = 0;
+    double psnr = 0, bytes = 0, black = 0, white = 0;
     int n = 0;
     for (int i = 0; i < frames; i += psnr_every, ++n) {
       for (int c = 0; c < 3; ++c) std::copy(source[i][c].begin(), source[i][c].end(), slot.planes[c].begin());
@@ -335,11 +424,18 @@ int main(int argc, char** argv) {
         std::printf("encode failed\n");
         return 1;
       }
-      psnr += DecodedPsnr(std::vector<uint8_t>(slot.buffer.begin(), slot.buffer.begin() + size), source[i],
-                          "/tmp/lumavox_bench_" + std::to_string(getpid()));
+      char name[64];
+      std::snprintf(name, sizeof name, "/frame%02d.j2c", i);
+      const bool keep = !keep_codestreams.empty();
+      const Fidelity q = DecodedFidelity(
+          std::vector<uint8_t>(slot.buffer.begin(), slot.buffer.begin() + size), source[i],
+          keep ? keep_codestreams + name : "/tmp/lumavox_bench_" + std::to_string(getpid()), keep);
+      psnr += q.psnr;
+      black += q.black;
+      white += q.white;
       bytes += size;
     }
-    std::printf("%.3f %.0f\n", psnr / n, bytes / n);
+    std::printf("%.3f %.0f %.4f %.4f\n", psnr / n, bytes / n, black / n, white / n);
     return 0;
   }
 

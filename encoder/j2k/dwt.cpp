@@ -1,5 +1,6 @@
-// Forward irreversible 9/7 wavelet transform in fixed point, and the
-// quantiser step sizes derived from the band norms.
+// Forward irreversible 9/7 wavelet transform, lifted in single precision on
+// the fixed-point sample plane, and the quantiser step sizes derived from the
+// band norms.
 //
 // Each one-dimensional transform is done on the line split into its low-pass
 // (even-indexed) and high-pass (odd-indexed) halves, which is where the
@@ -14,38 +15,46 @@
 #include <cstdlib>
 #include <memory>
 #include <new>
+#include <vector>
 
 #include "encoder/j2k/coding_parameters.h"
-#include "encoder/j2k/fix.h"
 #include "encoder/j2k/simd_clones.h"
 #include "encoder/j2k/tcd.h"
 
 namespace {
 
-// Lifting coefficients and scaling factors as 15-bit fractions, rounded.
-constexpr int32_t kAlpha = 51974;      // 1.586134342
-constexpr int32_t kBeta = 1736;        // 0.052980118
-constexpr int32_t kGamma = 28931;      // 0.882911075
-constexpr int32_t kDelta = 14533;      // 0.443506852
-constexpr int32_t kHighScale = 20155;  // K / 2 = 0.615087052
-constexpr int32_t kLowScale = 26637;   // 1 / K = 0.812893066
+// The 9/7 filter's lifting coefficients and its scaling factors, 1 / K for
+// the low-pass half (a gain of 1 at DC) and K / 2 for the high-pass half, the
+// gains that the decoder's inverse undoes. The lifting runs in single
+// precision on the samples' 11 fraction bits: its rounding lies far below a
+// code value at every level.
+constexpr float kAlpha = 1.586134342059924f;
+constexpr float kBeta = 0.052980118572961f;
+constexpr float kGamma = 0.882911075530934f;
+constexpr float kDelta = 0.443506852043971f;
+constexpr float kHighScale = 0.6150870524570005f;  // K / 2, K = 1.230174104914001
+constexpr float kLowScale = 0.8128930661159609f;   // 1 / K
 
-inline int32_t wrap_add(int32_t a, int32_t b) {
-  return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+// The nearest integer, halves away from zero, in operations that vectorise
+// on every processor: v - trunc(v) is exact for any v an int32 holds.
+inline int32_t round_to_int(float v) {
+  const auto t = static_cast<int32_t>(v);
+  const float r = v - static_cast<float>(t);
+  return t + (r >= 0.5f ? 1 : 0) - (r <= -0.5f ? 1 : 0);
 }
 
 // out[j] -= or += (a[j] + b[j]) * c, for j < count.
 template <bool Sub>
-inline void lift_step(int32_t* __restrict out, const int32_t* a, const int32_t* b, int count, int32_t c) {
+inline void lift_step(float* __restrict out, const float* a, const float* b, int count, float c) {
   for (int j = 0; j < count; ++j) {
-    int32_t m = fix_mul15(wrap_add(a[j], b[j]), c);
-    out[j] = Sub ? wrap_add(out[j], -m) : wrap_add(out[j], m);
+    const float m = (a[j] + b[j]) * c;
+    out[j] = Sub ? out[j] - m : out[j] + m;
   }
 }
 
 // D(i) op= (S(i) + S(i + 1)) * c, S(sn) read as S(sn - 1).
 template <int B, bool Sub>
-inline void predict(int32_t* d, const int32_t* s, int sn, int dn, int32_t c) {
+inline void predict(float* d, const float* s, int sn, int dn, float c) {
   int n = dn < sn - 1 ? dn : sn - 1;
   lift_step<Sub>(d, s, s + B, n * B, c);
   for (int i = n; i < dn; ++i) lift_step<Sub>(d + i * B, s + (sn - 1) * B, s + (sn - 1) * B, B, c);
@@ -53,7 +62,7 @@ inline void predict(int32_t* d, const int32_t* s, int sn, int dn, int32_t c) {
 
 // S(i) op= (D(i - 1) + D(i)) * c, D(-1) read as D(0) and D(dn) as D(dn - 1).
 template <int B, bool Sub>
-inline void update(int32_t* s, const int32_t* d, int sn, int dn, int32_t c) {
+inline void update(float* s, const float* d, int sn, int dn, float c) {
   lift_step<Sub>(s, d, d, B, c);
   int n = sn < dn ? sn : dn;
   if (n > 1) lift_step<Sub>(s + B, d, d + B, (n - 1) * B, c);
@@ -63,63 +72,64 @@ inline void update(int32_t* s, const int32_t* d, int sn, int dn, int32_t c) {
 // Lifting of B lines at once: low-pass sample i of line k at s[i * B + k],
 // high-pass at d[i * B + k]. Requires sn >= dn >= 1.
 template <int B>
-[[gnu::always_inline]] inline void lift(int32_t* s, int32_t* d, int sn, int dn) {
+[[gnu::always_inline]] inline void lift(float* s, float* d, int sn, int dn) {
   predict<B, true>(d, s, sn, dn, kAlpha);
   update<B, true>(s, d, sn, dn, kBeta);
   predict<B, false>(d, s, sn, dn, kGamma);
   update<B, false>(s, d, sn, dn, kDelta);
-  for (int i = 0; i < dn * B; ++i) d[i] = fix_mul15(d[i], kHighScale);
-  for (int i = 0; i < sn * B; ++i) s[i] = fix_mul15(s[i], kLowScale);
+  for (int i = 0; i < dn * B; ++i) d[i] *= kHighScale;
+  for (int i = 0; i < sn * B; ++i) s[i] *= kLowScale;
 }
 
 constexpr int kColumnBatch = 64;  // 64 bytes: one cache line of each row
 
 // Vertical pass over columns 0..rw-1 and rows 0..rh-1 of the plane.
 [[gnu::always_inline]] inline void transform_columns(int32_t* data, int stride, int rw, int rh, int sn, int dn,
-                                                     int32_t* tmp) {
+                                                     float* tmp) {
   if (dn < 1) return;  // a single row stays as it is
-  int32_t* s = tmp;
+  float* s = tmp;
   int j = 0;
   {
-    int32_t* d = tmp + sn * kColumnBatch;
+    float* d = tmp + sn * kColumnBatch;
     for (; j + kColumnBatch <= rw; j += kColumnBatch) {
       for (int i = 0; i < rh; ++i) {
         const int32_t* src = data + static_cast<ptrdiff_t>(i) * stride + j;
-        int32_t* dst = (i & 1) ? d + (i >> 1) * kColumnBatch : s + (i >> 1) * kColumnBatch;
-        for (int k = 0; k < kColumnBatch; ++k) dst[k] = src[k];
+        float* dst = (i & 1) ? d + (i >> 1) * kColumnBatch : s + (i >> 1) * kColumnBatch;
+        for (int k = 0; k < kColumnBatch; ++k) dst[k] = static_cast<float>(src[k]);
       }
       lift<kColumnBatch>(s, d, sn, dn);
       for (int i = 0; i < sn; ++i) {
         int32_t* dst = data + static_cast<ptrdiff_t>(i) * stride + j;
-        for (int k = 0; k < kColumnBatch; ++k) dst[k] = s[i * kColumnBatch + k];
+        for (int k = 0; k < kColumnBatch; ++k) dst[k] = round_to_int(s[i * kColumnBatch + k]);
       }
       for (int i = 0; i < dn; ++i) {
         int32_t* dst = data + static_cast<ptrdiff_t>(sn + i) * stride + j;
-        for (int k = 0; k < kColumnBatch; ++k) dst[k] = d[i * kColumnBatch + k];
+        for (int k = 0; k < kColumnBatch; ++k) dst[k] = round_to_int(d[i * kColumnBatch + k]);
       }
     }
   }
   for (; j < rw; ++j) {
     // The remaining columns one by one, split on the way in.
     for (int i = 0; i < rh; ++i) {
-      int32_t v = data[static_cast<ptrdiff_t>(i) * stride + j];
+      const auto v = static_cast<float>(data[static_cast<ptrdiff_t>(i) * stride + j]);
       if (i & 1) tmp[sn + (i >> 1)] = v;
       else tmp[i >> 1] = v;
     }
     lift<1>(tmp, tmp + sn, sn, dn);
-    for (int i = 0; i < rh; ++i) data[static_cast<ptrdiff_t>(i) * stride + j] = tmp[i];
+    for (int i = 0; i < rh; ++i) data[static_cast<ptrdiff_t>(i) * stride + j] = round_to_int(tmp[i]);
   }
 }
 
 // Horizontal pass over rows 0..rh-1, each of rw samples.
 [[gnu::always_inline]] inline void transform_rows(int32_t* data, int stride, int rw, int rh, int sn, int dn,
-                                                  int32_t* tmp) {
+                                                  float* tmp) {
   if (dn < 1) return;  // a single sample stays as it is
   for (int i = 0; i < rh; ++i) {
     int32_t* row = data + static_cast<ptrdiff_t>(i) * stride;
-    dwt_deinterleave_h(row, tmp, dn, sn);
+    for (int k = 0; k < sn; ++k) tmp[k] = static_cast<float>(row[2 * k]);
+    for (int k = 0; k < dn; ++k) tmp[sn + k] = static_cast<float>(row[2 * k + 1]);
     lift<1>(tmp, tmp + sn, sn, dn);
-    for (int k = 0; k < rw; ++k) row[k] = tmp[k];
+    for (int k = 0; k < rw; ++k) row[k] = round_to_int(tmp[k]);
   }
 }
 
@@ -138,16 +148,13 @@ const double dwt_norms_real[4][10] = {
 }  // namespace
 
 void dwt_encode_1_real(int32_t* a, int dn, int sn) {
-  if (dn < 1 && sn < 2) return;
-  if (dn < 1 || sn < 1) return;  // not a split line: no neighbour of the other kind
-  auto S = [&](int i) -> int32_t& { return a[2 * (i < 0 ? 0 : (i >= sn ? sn - 1 : i))]; };
-  auto D = [&](int i) -> int32_t& { return a[2 * (i < 0 ? 0 : (i >= dn ? dn - 1 : i)) + 1]; };
-  for (int i = 0; i < dn; ++i) D(i) = wrap_add(D(i), -fix_mul15(wrap_add(S(i), S(i + 1)), kAlpha));
-  for (int i = 0; i < sn; ++i) S(i) = wrap_add(S(i), -fix_mul15(wrap_add(D(i - 1), D(i)), kBeta));
-  for (int i = 0; i < dn; ++i) D(i) = wrap_add(D(i), fix_mul15(wrap_add(S(i), S(i + 1)), kGamma));
-  for (int i = 0; i < sn; ++i) S(i) = wrap_add(S(i), fix_mul15(wrap_add(D(i - 1), D(i)), kDelta));
-  for (int i = 0; i < dn; ++i) D(i) = fix_mul15(D(i), kHighScale);
-  for (int i = 0; i < sn; ++i) S(i) = fix_mul15(S(i), kLowScale);
+  if (dn < 1 || sn < 1) return;  // one sample or none, or not a split line
+  std::vector<float> line(static_cast<size_t>(sn + dn));
+  for (int i = 0; i < sn; ++i) line[i] = static_cast<float>(a[2 * i]);
+  for (int i = 0; i < dn; ++i) line[sn + i] = static_cast<float>(a[2 * i + 1]);
+  lift<1>(line.data(), line.data() + sn, sn, dn);
+  for (int i = 0; i < sn; ++i) a[2 * i] = round_to_int(line[i]);
+  for (int i = 0; i < dn; ++i) a[2 * i + 1] = round_to_int(line[sn + i]);
 }
 
 void dwt_deinterleave_h(const int32_t* a, int32_t* b, int dn, int sn) {
@@ -170,9 +177,9 @@ SIMD_CLONES bool dwt_encode_real_plane(int32_t* data, int x0, int y0, int x1, in
   // One scratch area for the whole transform: a batch of columns or one row.
   size_t need = static_cast<size_t>(h) * kColumnBatch;
   if (static_cast<size_t>(w) > need) need = static_cast<size_t>(w);
-  const std::unique_ptr<int32_t[]> scratch(new (std::nothrow) int32_t[need]());
+  const std::unique_ptr<float[]> scratch(new (std::nothrow) float[need]());
   if (!scratch) return false;
-  int32_t* const tmp = scratch.get();
+  float* const tmp = scratch.get();
 
   for (int level = 0; level < levels; ++level) {
     const int rw = ceildivpow2(x1, level) - ceildivpow2(x0, level);

@@ -1,6 +1,7 @@
 #pragma once
-// The forward irreversible 9/7 wavelet transform in fixed point (15-bit
-// lifting coefficients through fix_mul15), and the quantiser step sizes.
+// The forward irreversible 9/7 wavelet transform of the fixed-point sample
+// plane (lifted in single precision, each pass's results rounded back to the
+// plane's 11 fraction bits), and the quantiser step sizes.
 
 #include <cstdint>
 

@@ -1,7 +1,6 @@
 #pragma once
-// Fixed-point product with 13 fraction bits, for tier-1's quantiser and
-// distortion: the 64-bit product gains 4096 when its bit 12 is set, then is
-// shifted right arithmetically by 13.
+// Fixed-point product with 13 fraction bits: the 64-bit product gains 4096
+// when its bit 12 is set, then is shifted right arithmetically by 13.
 
 #include <cstdint>
 
@@ -22,9 +21,9 @@ inline int32_t fix_mul_small(int32_t a, int32_t b) {
   return static_cast<int32_t>(hi + lo);
 }
 
-// The same product with 15 fraction bits, for the wavelet's and the colour
-// transform's constants, whose 13-bit roundings would leave the decoded
-// picture up to a code value off: a = ah * 2^15 + al with 0 <= al < 2^15, and
+// The same product with 15 fraction bits, for the colour transform's
+// constants, whose 13-bit roundings would leave the decoded picture up to a
+// code value off: a = ah * 2^15 + al with 0 <= al < 2^15, and
 // 0 <= b < 2^17 so that al * b fits 32 bits. The result is the 64-bit
 // product rounded as above, for every a whose product fits 32 bits.
 inline int32_t fix_mul15(int32_t a, int32_t b) {

@@ -13,7 +13,6 @@
 #include "encoder/j2k/cache_prefetch.h"
 #include "encoder/j2k/coding_parameters.h"
 #include "encoder/j2k/dwt.h"
-#include "encoder/j2k/fix.h"
 #include "encoder/j2k/mct.h"
 #include "encoder/j2k/simd_clones.h"
 
@@ -515,30 +514,23 @@ BIT_CLONES void t1_enc_clnpass(opj_t1* t1, int bpno, int orient, int* nmsedec, i
   }
 }
 
-// Quantises a code-block's samples (rows `stride` apart) with 6 fraction bits
-// into magnitude and sign; returns the largest magnitude. Mul is fix_mul, or
-// its 32-bit form when the band's constant allows it (the same results).
-template <typename Mul>
-MQC_INLINE uint32_t quantise_block(const int32_t* src, int stride, int w, int h, int32_t bandconst, uint32_t* dst,
-                                   Mul mul) {
+// |sample| x scale rounded to the nearest, with the sample's sign in bit 31,
+// for a block of samples rows `stride` apart; returns the largest magnitude.
+SIMD_CLONES uint32_t quantise_samples(const int32_t* src, int stride, int w, int h, float scale, uint32_t* dst) {
   uint32_t maxmag = 0;
   for (int j = 0; j < h; ++j) {
     for (int i = 0; i < w; ++i) {
-      const int32_t q = mul(src[i], bandconst) >> (11 - T1_NMSEDEC_FRACBITS);
-      const uint32_t sign = static_cast<uint32_t>(q) & 0x80000000u;
-      const uint32_t mag = sign ? 0u - static_cast<uint32_t>(q) : static_cast<uint32_t>(q);
+      const int32_t v = src[i];
+      const float m = std::abs(static_cast<float>(v)) * scale;
+      const auto t = static_cast<int32_t>(m);
+      const auto mag = static_cast<uint32_t>(t + (m - static_cast<float>(t) >= 0.5f ? 1 : 0));
       maxmag = mag > maxmag ? mag : maxmag;
-      dst[i] = mag | sign;
+      dst[i] = mag | (static_cast<uint32_t>(v) & 0x80000000u);
     }
     src += stride;
     dst += w;
   }
   return maxmag;
-}
-
-SIMD_CLONES uint32_t quantise_block_small(const int32_t* src, int stride, int w, int h, int32_t bandconst,
-                                          uint32_t* dst) {
-  return quantise_block(src, stride, w, h, bandconst, dst, fix_mul_small);
 }
 
 // What coding the planes below `planes` can take off a block's distortion, at
@@ -599,6 +591,13 @@ double t1_getwmsedec(int nmsedec, int compno, int level, int orient, int bpno, i
   const double w2 = dwt_getnorm_real(level, orient);
   const double w = w1 * w2 * stepsize * static_cast<double>(1 << bpno);
   return w * (w * nmsedec / 8192.0);
+}
+
+uint32_t t1_quantise_block(const int32_t* src, int stride, int w, int h, double stepsize, uint32_t* dst) {
+  // A sample's index is sample / (2^11 x step), kept with 6 fraction bits:
+  // in single precision, whose rounding stays below the last of them.
+  const auto scale = static_cast<float>((1 << T1_NMSEDEC_FRACBITS) / (2048.0 * stepsize));
+  return quantise_samples(src, stride, w, h, scale, dst);
 }
 
 // ---- Coder life cycle -----------------------------------------------------------
@@ -767,7 +766,6 @@ struct cblk_task {
   opj_tcd_cblk_enc* cblk;
   const int* samples;  // the block's first sample in the tile
   int tile_w;
-  int bandconst;
   int orient, compno, level, qmfbid, cblksty;
   double stepsize;
 };
@@ -793,9 +791,7 @@ bool t1_encode_task(opj_t1* t1, const cblk_task& task, opj_tcp* tcp, int numcomp
   if (!only_short) cblk->resume = nullptr;  // a first coding starts at the top
 
   // Quantise to 6 fraction bits, kept as magnitude and sign.
-  t1->maxmag = task.bandconst < (1 << 18)
-                   ? quantise_block_small(task.samples, task.tile_w, cblk_w, cblk_h, task.bandconst, t1->data)
-                   : quantise_block(task.samples, task.tile_w, cblk_w, cblk_h, task.bandconst, t1->data, fix_mul);
+  t1->maxmag = t1_quantise_block(task.samples, task.tile_w, cblk_w, cblk_h, task.stepsize, t1->data);
 
   t1_encode_cblk(t1, cblk, task.orient, task.compno, task.level, task.qmfbid, task.stepsize, task.cblksty, numcomps,
                  tcp->mct, lowest_bpno, arena);
@@ -833,7 +829,6 @@ int t1_encode_cblks_listed(opj_t1* t1, opj_tcd_tile* tile, opj_tcp* tcp, tcd_are
       opj_tcd_resolution* res = &tilec->resolutions[resno];
       for (int bandno = 0; bandno < res->numbands; ++bandno) {
         opj_tcd_band* band = &res->bands[bandno];
-        const int bandconst = 8192 * 8192 / static_cast<int>(std::floor(band->stepsize * 8192.0f));
         for (int precno = 0; precno < res->pw * res->ph; ++precno) {
           opj_tcd_precinct* prc = &band->precincts[precno];
           for (int cblkno = 0; cblkno < prc->cw * prc->ch; ++cblkno) {
@@ -849,7 +844,7 @@ int t1_encode_cblks_listed(opj_t1* t1, opj_tcd_tile* tile, opj_tcp* tcp, tcd_are
               opj_tcd_resolution* pres = &tilec->resolutions[resno - 1];
               y += pres->y1 - pres->y0;
             }
-            tasks.push_back(cblk_task{cblk, &tilec->data[y * tile_w + x], tile_w, bandconst, band->bandno, compno,
+            tasks.push_back(cblk_task{cblk, &tilec->data[y * tile_w + x], tile_w, band->bandno, compno,
                                       tilec->numresolutions - 1 - resno, tccp->qmfbid, tccp->cblksty, band->stepsize});
           }
         }

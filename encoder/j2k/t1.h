@@ -108,6 +108,12 @@ int t1_encode_cblks(opj_t1* t1, opj_tcd_tile* tile, opj_tcp* tcp, tcd_arena* are
 void t1_encode_cblk(opj_t1* t1, opj_tcd_cblk_enc* cblk, int orient, int compno, int level, int qmfbid, double stepsize,
                     int cblksty, int numcomps, int mct, int lowest_bpno = 0, tcd_arena* keep = nullptr);
 
+// Quantises a w x h block of samples with 11 fraction bits, rows `stride`
+// apart, with a band's step: each sample's index |sample| / (2^11 x step),
+// rounded to 6 fraction bits, with the sample's sign in bit 31, into dst (w
+// x h); returns the largest magnitude.
+uint32_t t1_quantise_block(const int32_t* src, int stride, int w, int h, double stepsize, uint32_t* dst);
+
 // Table look-ups, exposed for the tests.
 int t1_getctxno_zc(int f, int orient);
 int t1_getctxno_sc(int f);

@@ -634,6 +634,35 @@ class layer_trials {
     *above = upper;
   }
 
+  // Readies a choice between two thresholds, lower below upper: the blocks
+  // that take more passes at lower than at upper are the ones in between.
+  // Returns their count.
+  size_t ready_between(double lower, double upper) {
+    between_.clear();
+    for (size_t k = 0; k < blocks_.size(); ++k) {
+      block& b = blocks_[k];
+      // The last trial's choice holds wherever its range reaches.
+      auto passes_at = [&b](double thresh) {
+        return b.below < thresh && thresh <= b.above ? b.n : choose_passes(b.cblk, b.cblk->numpassesinlayers, thresh).n;
+      };
+      const int at_upper = passes_at(upper);
+      const int at_lower = passes_at(lower);
+      if (at_lower != at_upper) between_.push_back(in_between{k, at_upper, at_lower});
+      set(b, at_upper);
+    }
+    return between_.size();
+  }
+
+  // The passes at the upper threshold, but for the first `count` blocks in
+  // between, which take those at the lower; each component's code-block
+  // bytes as choose() gives them.
+  void choose_between(size_t count, int64_t* comp_bytes) {
+    for (size_t i = 0; i < between_.size(); ++i) {
+      set(blocks_[between_[i].block], i < count ? between_[i].at_lower : between_[i].at_upper);
+    }
+    for (const block& b : blocks_) comp_bytes[b.compno] += b.rate;
+  }
+
   // Forms the layers of the last choice (the blocks whose passes changed);
   // with final, the passes are then taken.
   void form(bool final) {
@@ -653,8 +682,21 @@ class layer_trials {
     int compno;
     int formed_n;  // the passes its layer was last formed with (-1: none)
   };
+  struct in_between {
+    size_t block;
+    int at_upper, at_lower;
+  };
+  // A choice of n passes made other than by threshold: no threshold range
+  // is known to take the same.
+  static void set(block& b, int n) {
+    b.n = n;
+    b.rate = n ? b.cblk->passes[n - 1].rate : 0;
+    b.below = 0;
+    b.above = -1;
+  }
   const int layno_;
   std::vector<block> blocks_;
+  std::vector<in_between> between_;
 };
 
 // Packet header bits of a first layer's code-block, at most: one inclusion
@@ -753,6 +795,7 @@ int tcd_rateallocate_listed(opj_tcd* tcd, uint8_t* dest, int len) {
     const int maxlen = tcd_layer_budget(tcp->rates[layno], len);
     double goodthresh;
     bool between_trials = false;
+    bool taken_between = false;  // the final choice is made
     layer_trials trials(tile, layno);
     if (tcp->rates[layno] > 0.0f) {
       // Released however the trials end, a refused allocation included.
@@ -772,62 +815,89 @@ int tcd_rateallocate_listed(opj_tcd* tcd, uint8_t* dest, int len) {
       const bool bounded = tcp->numlayers == 1;
       std::vector<int64_t> headers_max(static_cast<size_t>(tile->numcomps));
       if (bounded) tcd_first_layer_headers_max(tile, tcp, headers_max.data());
-      for (int i = 0; i < 128; ++i) {
-        const double mid = (lo + hi) / 2;
-        // Once the range cannot be halved any further, every remaining trial
-        // would test this same threshold again with the same outcome.
-        if (i > 0 && mid == thresh) break;
-        thresh = mid;
-        bool fits;
-        if (fitting.covers(thresh)) {
-          fits = true;
-        } else if (failing.covers(thresh)) {
-          fits = false;
-        } else {
-          trial_outcome outcome;
-          std::fill(comp_bytes.begin(), comp_bytes.end(), 0);
-          trials.choose(thresh, &outcome.below, &outcome.above, comp_bytes.data());
-          // The code-block bytes alone can tell that the packets will not
-          // fit, in all or in one component, without forming them.
-          int64_t bodies = 0, most = 0;
-          bool too_big = false, small_enough = true;
-          for (size_t c = 0; c < comp_bytes.size(); ++c) {
-            bodies += comp_bytes[c];
-            most += comp_bytes[c] + headers_max[c];
-            if (comp_max && comp_bytes[c] > comp_max) too_big = true;
-            if (comp_max && comp_bytes[c] + headers_max[c] > comp_max) small_enough = false;
-          }
-          if (too_big || bodies > maxlen) {
-            fits = false;
-          } else if (bounded && fitting.fits && small_enough && most <= maxlen) {
-            // With the most its headers can take, the layer still fits (a
-            // layer formed before has shown the packets can be formed).
-            fits = true;
-          } else {
-            trials.form(false);
-            const int l = t2_encode_packets(t2.get(), tcd->tcd_tileno, tile, layno + 1, dest, maxlen, tcd->cur_tp_num,
-                                            tcd->tp_pos, tcd->cur_pino, THRESH_CALC, tcd->cur_totnum_tp);
-            fits = l != -999;
-          }
-          outcome.fits = fits;
-          (fits ? fitting : failing) = outcome;
+      // Whether the layer of the blocks' present choice fits, with each
+      // component's code-block bytes in comp_bytes.
+      auto fits_now = [&]() {
+        // The code-block bytes alone can tell that the packets will not
+        // fit, in all or in one component, without forming them.
+        int64_t bodies = 0, most = 0;
+        bool too_big = false, small_enough = true;
+        for (size_t c = 0; c < comp_bytes.size(); ++c) {
+          bodies += comp_bytes[c];
+          most += comp_bytes[c] + headers_max[c];
+          if (comp_max && comp_bytes[c] > comp_max) too_big = true;
+          if (comp_max && comp_bytes[c] + headers_max[c] > comp_max) small_enough = false;
         }
-        if (!fits) {
-          lo = thresh;
-          any_failed = true;
-          continue;
+        if (too_big || bodies > maxlen) return false;
+        // With the most its headers can take, the layer still fits (a layer
+        // formed before has shown the packets can be formed).
+        if (bounded && fitting.fits && small_enough && most <= maxlen) return true;
+        trials.form(false);
+        return t2_encode_packets(t2.get(), tcd->tcd_tileno, tile, layno + 1, dest, maxlen, tcd->cur_tp_num, tcd->tp_pos,
+                                 tcd->cur_pino, THRESH_CALC, tcd->cur_totnum_tp) != -999;
+      };
+      // Whether the layer formed at a threshold fits.
+      auto fits_at = [&](double at) {
+        if (fitting.covers(at)) return true;
+        if (failing.covers(at)) return false;
+        trial_outcome outcome;
+        std::fill(comp_bytes.begin(), comp_bytes.end(), 0);
+        trials.choose(at, &outcome.below, &outcome.above, comp_bytes.data());
+        outcome.fits = fits_now();
+        (outcome.fits ? fitting : failing) = outcome;
+        return outcome.fits;
+      };
+      // Where the passes of the lowest slope fit with all the others, the
+      // layer takes every pass: halving the range would end just above that
+      // slope and leave its passes out, the lowest planes of a block among
+      // them.
+      if (fits_at(min)) {
+        thresh = min;
+        stable_thresh = min;
+      } else {
+        any_failed = true;
+        for (int i = 0; i < 128; ++i) {
+          const double mid = (lo + hi) / 2;
+          // Once the range cannot be halved any further, every remaining
+          // trial would test this same threshold again with the same outcome.
+          if (i > 0 && mid == thresh) break;
+          thresh = mid;
+          if (!fits_at(thresh)) {
+            lo = thresh;
+            continue;
+          }
+          hi = thresh;
+          stable_thresh = thresh;
         }
-        hi = thresh;
-        stable_thresh = thresh;
       }
       goodthresh = stable_thresh == 0 ? thresh : stable_thresh;
       between_trials = any_failed && stable_thresh != 0;
+      if (between_trials) {
+        // The threshold that fits and the highest found not to lie next to
+        // each other, or nearly: the passes between them have one slope,
+        // often in many blocks alike (a pattern repeated across the
+        // picture), and each block's may be taken alone. The budget left
+        // takes as many of those blocks' passes as fit, in the blocks' order.
+        size_t fit = 0;
+        size_t fail = trials.ready_between(lo, goodthresh);  // all of them: the layer at lo
+        while (fail - fit > 1) {
+          const size_t count = fit + (fail - fit) / 2;
+          std::fill(comp_bytes.begin(), comp_bytes.end(), 0);
+          trials.choose_between(count, comp_bytes.data());
+          (fits_now() ? fit : fail) = count;
+        }
+        std::fill(comp_bytes.begin(), comp_bytes.end(), 0);
+        trials.choose_between(fit, comp_bytes.data());
+        taken_between = true;
+      }
     } else {
       goodthresh = min;
     }
-    double below, above;
-    std::vector<int64_t> bytes(static_cast<size_t>(tile->numcomps));
-    trials.choose(goodthresh, &below, &above, bytes.data());
+    if (!taken_between) {
+      double below, above;
+      std::vector<int64_t> bytes(static_cast<size_t>(tile->numcomps));
+      trials.choose(goodthresh, &below, &above, bytes.data());
+    }
     trials.form(true);
     tcd->last_thresh = goodthresh;
     tcd->last_thresh_found = between_trials;

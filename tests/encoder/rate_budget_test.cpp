@@ -121,3 +121,20 @@ TEST(RateBudget, PacketHeadersStayWithinTheirBound) {
   tcd_destroy(tcd);
   opj_destroy_compress(cinfo);
 }
+
+// A pattern repeated across the picture gives many code-blocks alike, whose
+// next passes have one slope: where the budget binds, it takes as many of
+// them as fit, instead of none when all of them do not.
+TEST(RateBudget, APatternRepeatedAcrossThePictureFillsTheBudget) {
+  j2k_test::Frame f;
+  j2k_test::MakeFrame(f, 1998, 1080, j2k_test::Content::kFlat);
+  // White lines a pixel wide, 8 apart, on black, as X'Y'Z' gives them.
+  const int white[3] = {3883, 3960, 4091};
+  for (int c = 0; c < 3; ++c)
+    for (size_t i = 0; i < f.planes[c].size(); ++i)
+      f.planes[c][i] = (i % 1998) % 8 == 1 || (i / 1998) % 8 == 1 ? white[c] : 0;
+  const j2k_test::EncodeResult r = j2k_test::Encode(f, j2k_test::EncodeSettings{});
+  ASSERT_EQ(r.status, 1);
+  EXPECT_LE(r.codestream.size(), r.budget);
+  EXPECT_GE(r.codestream.size() + 400, r.budget);  // less than three of the blocks' passes left
+}

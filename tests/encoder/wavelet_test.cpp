@@ -1,4 +1,5 @@
-// Fixed-point product, 9/7 wavelet transform and quantiser step sizes.
+// Fixed-point product, 9/7 wavelet transform, quantiser step sizes and the
+// quantiser.
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,7 @@
 #include "encoder/j2k/coding_parameters.h"
 #include "encoder/j2k/dwt.h"
 #include "encoder/j2k/fix.h"
+#include "encoder/j2k/t1.h"
 #include "encoder/j2k/tcd.h"
 
 namespace {
@@ -22,23 +24,28 @@ int32_t Mul15(int32_t a, int32_t b) {
   return static_cast<int32_t>(p >> 15);
 }
 
-// The 9/7 lifting coefficients and scaling, exactly, and as 15-bit fractions.
+// The 9/7 lifting coefficients and scaling, exactly.
 constexpr double kAlpha = 1.586134342059924, kBeta = 0.052980118572961, kGamma = 0.882911075530934,
                  kDelta = 0.443506852043971, kK = 1.230174104914001;
-int32_t Q15(double v) { return static_cast<int32_t>(std::lround(v * 32768)); }
 
-// The one-dimensional lifting written out from its definition, on the
-// interleaved line, with the 64-bit product.
+// The one-dimensional lifting written out from its definition, in single
+// precision on the split line, each result rounded to the nearest integer
+// (halves away from zero).
 void ReferenceLift(std::vector<int32_t>& a, int dn, int sn) {
   if (dn < 1) return;
-  auto S = [&](int i) -> int32_t& { return a[2 * std::min(std::max(i, 0), sn - 1)]; };
-  auto D = [&](int i) -> int32_t& { return a[2 * std::min(std::max(i, 0), dn - 1) + 1]; };
-  for (int i = 0; i < dn; ++i) D(i) -= Mul15(S(i) + S(i + 1), Q15(kAlpha));
-  for (int i = 0; i < sn; ++i) S(i) -= Mul15(D(i - 1) + D(i), Q15(kBeta));
-  for (int i = 0; i < dn; ++i) D(i) += Mul15(S(i) + S(i + 1), Q15(kGamma));
-  for (int i = 0; i < sn; ++i) S(i) += Mul15(D(i - 1) + D(i), Q15(kDelta));
-  for (int i = 0; i < dn; ++i) D(i) = Mul15(D(i), Q15(kK / 2));
-  for (int i = 0; i < sn; ++i) S(i) = Mul15(S(i), Q15(1 / kK));
+  std::vector<float> s(sn), d(dn);
+  for (int i = 0; i < sn; ++i) s[i] = static_cast<float>(a[2 * i]);
+  for (int i = 0; i < dn; ++i) d[i] = static_cast<float>(a[2 * i + 1]);
+  auto S = [&](int i) { return s[std::min(std::max(i, 0), sn - 1)]; };
+  auto D = [&](int i) { return d[std::min(std::max(i, 0), dn - 1)]; };
+  const auto alpha = static_cast<float>(kAlpha), beta = static_cast<float>(kBeta);
+  const auto gamma = static_cast<float>(kGamma), delta = static_cast<float>(kDelta);
+  for (int i = 0; i < dn; ++i) d[i] = d[i] - (S(i) + S(i + 1)) * alpha;
+  for (int i = 0; i < sn; ++i) s[i] = s[i] - (D(i - 1) + D(i)) * beta;
+  for (int i = 0; i < dn; ++i) d[i] = d[i] + (S(i) + S(i + 1)) * gamma;
+  for (int i = 0; i < sn; ++i) s[i] = s[i] + (D(i - 1) + D(i)) * delta;
+  for (int i = 0; i < dn; ++i) a[2 * i + 1] = static_cast<int32_t>(std::lround(d[i] * static_cast<float>(kK / 2)));
+  for (int i = 0; i < sn; ++i) a[2 * i] = static_cast<int32_t>(std::lround(s[i] * static_cast<float>(1 / kK)));
 }
 
 // Reference 2-D transform: per level, every column then every row through the
@@ -112,8 +119,8 @@ TEST(FixMul, RoundsOnBit12Only) {
   EXPECT_EQ(fix_mul(1 << 30, 12993), static_cast<int32_t>((int64_t{1} << 30) * 12993 >> 13));
 }
 
-// The 32-bit form that the quantiser uses must
-// agree with the 64-bit rule for every sample and every coefficient below 2^18.
+// The 32-bit form must agree with the 64-bit rule for every sample and every
+// coefficient below 2^18.
 TEST(FixMul, ThirtyTwoBitFormAgreesForSmallCoefficients) {
   std::mt19937 rng(7);
   const int32_t edges[] = {0, 1, -1, 4095, 4096, -4096, 8191, -8192, INT32_MAX, INT32_MIN, INT32_MIN + 1};
@@ -152,16 +159,11 @@ TEST(Wavelet, ShortLines) {
 
   // Two samples: every neighbour is the one sample of the other kind.
   int32_t two[2] = {2048 * 100, 2048 * 40};
-  int32_t s = two[0], d = two[1];
-  d -= Mul15(s + s, 51974);
-  s -= Mul15(d + d, 1736);
-  d += Mul15(s + s, 28931);
-  s += Mul15(d + d, 14533);
-  d = Mul15(d, 20155);
-  s = Mul15(s, 26637);
+  std::vector<int32_t> ref(two, two + 2);
+  ReferenceLift(ref, 1, 1);
   dwt_encode_1_real(two, 1, 1);
-  EXPECT_EQ(two[0], s);
-  EXPECT_EQ(two[1], d);
+  EXPECT_EQ(two[0], ref[0]);
+  EXPECT_EQ(two[1], ref[1]);
 }
 
 TEST(Wavelet, LinesMatchTheLiftingDefinition) {
@@ -265,6 +267,57 @@ TEST(Wavelet, RampReconstructsWithinTheQuantiserError) {
   EXPECT_LT(std::sqrt(sq / static_cast<double>(q.size())), coarsest / 2);
 }
 
+// Through all five levels the transform has the gains that the decoder's
+// inverse assumes: a flat tile gives its value back in every low-pass
+// coefficient and nothing in the high-pass bands, a ramp gives back its value
+// at each low-pass coefficient's place (away from the edges, which the
+// symmetric extension bends), and the exact inverse brings back flat tiles,
+// ramps and the finest alternations of every band to a small part of a code.
+TEST(Wavelet, GainsAreThoseTheInverseAssumes) {
+  constexpr int kW = 512, kH = 512, kLevels = 5, kLow = kW >> kLevels;
+  constexpr double kTolerance = 1.0 / 64;  // code values
+  auto transformed = [](auto&& code_at) {
+    std::vector<int32_t> p(static_cast<size_t>(kW) * kH);
+    for (int y = 0; y < kH; ++y)
+      for (int x = 0; x < kW; ++x) p[static_cast<size_t>(y) * kW + x] = static_cast<int32_t>(code_at(x, y) * 2048);
+    dwt_encode_real_plane(p.data(), 0, 0, kW, kH, kLevels + 1);
+    return p;
+  };
+  auto expect_inverse = [&](const std::vector<int32_t>& p, auto&& code_at, const char* what) {
+    std::vector<double> q(p.begin(), p.end());
+    InversePlane(q, kW, kH, kLevels);
+    double worst = 0;
+    for (int y = 0; y < kH; ++y)
+      for (int x = 0; x < kW; ++x)
+        worst = std::max(worst, std::abs(q[static_cast<size_t>(y) * kW + x] / 2048.0 - code_at(x, y)));
+    EXPECT_LT(worst, kTolerance) << what;
+  };
+  for (int value : {-2048, 2047}) {  // black and white, level-shifted
+    const auto flat = [value](int, int) { return value; };
+    const std::vector<int32_t> p = transformed(flat);
+    for (int y = 0; y < kH; ++y)
+      for (int x = 0; x < kW; ++x) {
+        const double expected = x < kLow && y < kLow ? value : 0;
+        ASSERT_NEAR(p[static_cast<size_t>(y) * kW + x] / 2048.0, expected, kTolerance)
+            << value << " at " << x << ", " << y;
+      }
+    expect_inverse(p, flat, "flat");
+  }
+  const auto ramp = [](int x, int y) { return x * 3 + y * 2 - 1500; };
+  const std::vector<int32_t> p = transformed(ramp);
+  for (int j = 4; j < kLow - 4; ++j)
+    for (int i = 4; i < kLow - 4; ++i)
+      EXPECT_NEAR(p[static_cast<size_t>(j) * kW + i] / 2048.0, ramp(i << kLevels, j << kLevels), kTolerance)
+          << "low-pass coefficient " << i << ", " << j;
+  expect_inverse(p, ramp, "ramp");
+  // Alternate columns, rows and both: the finest HL, LH and HH bands.
+  const auto alternations = [](int x, int y) {
+    const int sx = x & 1 ? 1 : -1, sy = y & 1 ? 1 : -1;
+    return 500 * sx + 300 * sy + 200 * sx * sy;
+  };
+  expect_inverse(transformed(alternations), alternations, "alternations");
+}
+
 TEST(StepSizes, QcdTableForSixResolutions) {
   opj_tccp tccp{};
   tccp.numresolutions = 6;
@@ -288,6 +341,36 @@ TEST(StepSizes, QcdTableForSixResolutions) {
   dwt_calc_explicit_stepsizes(&plain, 12);
   EXPECT_EQ(plain.stepsizes[3].expn, 12);
   EXPECT_EQ(plain.stepsizes[3].mant, 0);
+}
+
+// Each index is the sample over its band's signalled step, to within the
+// last of its 6 fraction bits, for every band's step and samples of every
+// size; the sign is kept apart.
+TEST(Quantiser, IndicesAreTheSamplesOverTheirBandsStep) {
+  opj_tccp tccp{};
+  tccp.numresolutions = 6;
+  tccp.qntsty = 2;
+  dwt_calc_explicit_stepsizes(&tccp, 12);
+  std::vector<int32_t> samples;
+  for (int32_t m : {0, 1, 2047, 2048, 4095 * 1024, 2047 * 2048, 2100 * 2048}) {
+    samples.push_back(m);
+    samples.push_back(-m);
+  }
+  std::mt19937 rng(5);
+  for (int n = 0; n < 2000; ++n) samples.push_back(static_cast<int32_t>(rng() % (4200u * 2048)) - 2100 * 2048);
+  const int n = static_cast<int>(samples.size());
+  std::vector<uint32_t> q(samples.size());
+  for (int b = 0; b < 16; ++b) {
+    const opj_stepsize& ss = tccp.stepsizes[b];
+    // The step as the tile coder keeps it.
+    const auto step = static_cast<float>((1 + ss.mant / 2048.0) * std::pow(2.0, 12 - ss.expn));
+    t1_quantise_block(samples.data(), n, n, 1, step, q.data());
+    for (int i = 0; i < n; ++i) {
+      const double exact = std::abs(samples[i]) / (2048.0 * step) * 64;
+      ASSERT_NEAR(q[i] & 0x7fffffffu, exact, 1.5) << "band " << b << ", sample " << samples[i];
+      ASSERT_EQ(q[i] >> 31, samples[i] < 0 ? 1u : 0u) << "band " << b << ", sample " << samples[i];
+    }
+  }
 }
 
 TEST(StepSizes, EncodingOfSingleSteps) {
