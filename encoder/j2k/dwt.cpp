@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "encoder/j2k/coding_parameters.h"
+#include "encoder/j2k/float_rounding.h"
 #include "encoder/j2k/simd_clones.h"
 #include "encoder/j2k/tcd.h"
 
@@ -34,14 +35,6 @@ constexpr float kGamma = 0.882911075530934f;
 constexpr float kDelta = 0.443506852043971f;
 constexpr float kHighScale = 0.6150870524570005f;  // K / 2, K = 1.230174104914001
 constexpr float kLowScale = 0.8128930661159609f;   // 1 / K
-
-// The nearest integer, halves away from zero, in operations that vectorise
-// on every processor: v - trunc(v) is exact for any v an int32 holds.
-inline int32_t round_to_int(float v) {
-  const auto t = static_cast<int32_t>(v);
-  const float r = v - static_cast<float>(t);
-  return t + (r >= 0.5f ? 1 : 0) - (r <= -0.5f ? 1 : 0);
-}
 
 // out[j] -= or += (a[j] + b[j]) * c, for j < count.
 template <bool Sub>

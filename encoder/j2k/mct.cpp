@@ -2,27 +2,28 @@
 
 #include "encoder/j2k/mct.h"
 
-#include "encoder/j2k/fix.h"
+#include "encoder/j2k/float_rounding.h"
 #include "encoder/j2k/simd_clones.h"
 
 namespace {
 const double mct_norms_real[3] = {1.732, 1.805, 1.573};
 
-// The YCbCr matrix scaled by 2^15 and rounded (each row of Y, Cb and Cr adds
-// up to 1, 0 and 0 exactly):
-//   Y  =  0.299    R + 0.587    G + 0.114    B
-//   Cb = -0.168736 R - 0.331264 G + 0.5      B
-//   Cr =  0.5      R - 0.418688 G - 0.081312 B
-constexpr int32_t kYr = 9798, kYg = 19235, kYb = 3735;
-constexpr int32_t kCbr = 5529, kCbg = 10855, kCbb = 16384;
-constexpr int32_t kCrr = 16384, kCrg = 13720, kCrb = 2664;
+// The inverse of the matrix that decoders apply (R = Y + 1.402 Cr,
+// G = Y - 0.34413 Cb - 0.71414 Cr, B = Y + 1.772 Cb), in single precision:
+// every colour comes back from the decoder as it went in, within the
+// rounding of the planes' 11 fraction bits. (Coefficients rounded to 15-bit
+// fractions left a full blue or red up to 0.07 of a code value off.)
+constexpr float kYr = 0.29900171263634356f, kYg = 0.5870003096257788f, kYb = 0.11399797773787768f;
+constexpr float kCbr = -0.16873685814692074f, kCbg = -0.33126428308452527f, kCbb = 0.500001141231446f;
+constexpr float kCrr = 0.49999877843342116f, kCrg = -0.4186878100041218f, kCrb = -0.08131096842929934f;
 
-// Y, Cb and Cr of one sample. Every coefficient lies below 2^17, so the
-// 32-bit product gives the same results and the loops vectorise.
+// Y, Cb and Cr of one sample, each rounded to the nearest unit of the plane.
+// The samples, at most 2^23 in magnitude, are exact in single precision.
 inline void ycc(int32_t r, int32_t g, int32_t b, int32_t& y, int32_t& cb, int32_t& cr) {
-  y = fix_mul15(r, kYr) + fix_mul15(g, kYg) + fix_mul15(b, kYb);
-  cb = -fix_mul15(r, kCbr) - fix_mul15(g, kCbg) + fix_mul15(b, kCbb);
-  cr = fix_mul15(r, kCrr) - fix_mul15(g, kCrg) - fix_mul15(b, kCrb);
+  const auto fr = static_cast<float>(r), fg = static_cast<float>(g), fb = static_cast<float>(b);
+  y = round_to_int(kYr * fr + kYg * fg + kYb * fb);
+  cb = round_to_int(kCbr * fr + kCbg * fg + kCbb * fb);
+  cr = round_to_int(kCrr * fr + kCrg * fg + kCrb * fb);
 }
 }  // namespace
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 // Forward transform in place on n samples of each of the three level-shifted
-// planes, in the encoder's fixed point (13-bit coefficients through fix_mul):
+// planes (11 fraction bits), in single precision rounded back to the planes:
 // c0 becomes Y, c1 Cb and c2 Cr.
 void mct_encode_real(int32_t* c0, int32_t* c1, int32_t* c2, int n);
 // The level shift into 11 fraction bits ((sample - shift) * 2048) and the
