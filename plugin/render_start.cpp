@@ -58,13 +58,6 @@ std::string InputInPackageFolder(const OutputOptions& options) {
   return std::string();
 }
 
-bool CanOpenForReading(const char* path) {
-  FILE* file = std::fopen(path, "rb");
-  if (file == nullptr) return false;
-  (void)std::fclose(file);  // opened only to see that it can be read
-  return true;
-}
-
 A_Err GetCompName(SuiteHandler& suites, AEGP_CompH comp, char* destination) {
   AEGP_ItemH item = nullptr;
   A_Err err = suites.CompSuite15()->AEGP_GetItemFromComp(comp, &item);

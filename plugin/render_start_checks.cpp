@@ -12,17 +12,6 @@
 #include "plugin/render_report.h"
 #include "plugin/suite_handler.h"
 
-namespace {
-
-bool CanOpenForReading(const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return false;
-  (void)std::fclose(file);  // opened only to see that it can be read
-  return true;
-}
-
-}  // namespace
-
 A_Err CheckRenderSettings(AEIO_BasicData* basic, SuiteHandler& suites, AEIO_OutSpecH outH, const OutputOptions& options,
                           A_Err err) {
   // The record keeps whole frames per second: whether the host renders at a
@@ -53,6 +42,13 @@ A_Err CheckRenderSettings(AEIO_BasicData* basic, SuiteHandler& suites, AEIO_OutS
   return A_Err_NONE;
 }
 
+bool CanOpenForReading(const char* path) {
+  std::FILE* file = std::fopen(path, "rb");
+  if (file == nullptr) return false;
+  (void)std::fclose(file);  // opened only to see that it can be read
+  return true;
+}
+
 std::string MissingExternalAudioMessage(const OutputOptions& options) {
   if (options.audioSource != 0) return std::string();
   std::string empty, missing;
@@ -60,7 +56,7 @@ std::string MissingExternalAudioMessage(const OutputOptions& options) {
     const std::string path = FieldText(options.channelFiles[k], sizeof options.channelFiles[k]);
     if (path.empty()) {
       empty += (empty.empty() ? "" : ", ") + std::string(kChannelRowLabels[k]);
-    } else if (!CanOpenForReading(path)) {
+    } else if (!CanOpenForReading(path.c_str())) {
       missing += std::string(" The file of ") + kChannelRowLabels[k] + " cannot be opened: " + path + "\n";
     }
   }

@@ -19,6 +19,9 @@ struct OutputOptions;
 A_Err CheckRenderSettings(AEIO_BasicData* basic, SuiteHandler& suites, AEIO_OutSpecH outH, const OutputOptions& options,
                           A_Err err);
 
+// Whether the file at `path` can be opened for reading.
+bool CanOpenForReading(const char* path);
+
 // The message for external channel files that cannot be opened: the rows
 // the layout uses that are empty, and those whose file cannot be opened
 // with its path, each named as the Audio page labels it. Empty when the

@@ -150,16 +150,6 @@ void dwt_encode_1_real(int32_t* a, int dn, int sn) {
   for (int i = 0; i < dn; ++i) a[2 * i + 1] = round_to_int(line[sn + i]);
 }
 
-void dwt_deinterleave_h(const int32_t* a, int32_t* b, int dn, int sn) {
-  for (int i = 0; i < sn; ++i) b[i] = a[2 * i];
-  for (int i = 0; i < dn; ++i) b[sn + i] = a[2 * i + 1];
-}
-
-void dwt_deinterleave_v(const int32_t* a, int32_t* b, int dn, int sn, int stride) {
-  for (int i = 0; i < sn; ++i) b[static_cast<ptrdiff_t>(i) * stride] = a[2 * i];
-  for (int i = 0; i < dn; ++i) b[static_cast<ptrdiff_t>(sn + i) * stride] = a[2 * i + 1];
-}
-
 // Built for AVX2 as well as the baseline; the loader picks the one the
 // processor runs.
 SIMD_CLONES bool dwt_encode_real_plane(int32_t* data, int x0, int y0, int x1, int y1, int numresolutions) {

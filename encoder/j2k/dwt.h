@@ -22,11 +22,6 @@ bool dwt_encode_real_plane(int32_t* data, int x0, int y0, int x1, int y1, int nu
 // (S(i) = a[2i] low-pass, D(i) = a[2i + 1] high-pass).
 void dwt_encode_1_real(int32_t* a, int dn, int sn);
 
-// Even-indexed samples (sn) first, odd-indexed (dn) after them: into a row,
-// or into a column with the given stride.
-void dwt_deinterleave_h(const int32_t* a, int32_t* b, int dn, int sn);
-void dwt_deinterleave_v(const int32_t* a, int32_t* b, int dn, int sn, int stride);
-
 // Gain of a band orientation (0 LL, 1 HL, 2 LH, 3 HH): 0 for the 9/7 filter.
 int dwt_getgain_real(int orient);
 // Norm of a band: level 0 is the finest.

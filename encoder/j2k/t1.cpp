@@ -13,6 +13,7 @@
 #include "encoder/j2k/cache_prefetch.h"
 #include "encoder/j2k/coding_parameters.h"
 #include "encoder/j2k/dwt.h"
+#include "encoder/j2k/float_rounding.h"
 #include "encoder/j2k/mct.h"
 #include "encoder/j2k/simd_clones.h"
 
@@ -521,9 +522,7 @@ SIMD_CLONES uint32_t quantise_samples(const int32_t* src, int stride, int w, int
   for (int j = 0; j < h; ++j) {
     for (int i = 0; i < w; ++i) {
       const int32_t v = src[i];
-      const float m = std::abs(static_cast<float>(v)) * scale;
-      const auto t = static_cast<int32_t>(m);
-      const auto mag = static_cast<uint32_t>(t + (m - static_cast<float>(t) >= 0.5f ? 1 : 0));
+      const auto mag = static_cast<uint32_t>(round_to_int(std::abs(static_cast<float>(v)) * scale));
       maxmag = mag > maxmag ? mag : maxmag;
       dst[i] = mag | (static_cast<uint32_t>(v) & 0x80000000u);
     }

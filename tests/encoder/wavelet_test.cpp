@@ -1,5 +1,4 @@
-// Fixed-point product, 9/7 wavelet transform, quantiser step sizes and the
-// quantiser.
+// The 9/7 wavelet transform, the quantiser step sizes and the quantiser.
 
 #include <gtest/gtest.h>
 
@@ -11,18 +10,10 @@
 
 #include "encoder/j2k/coding_parameters.h"
 #include "encoder/j2k/dwt.h"
-#include "encoder/j2k/fix.h"
 #include "encoder/j2k/t1.h"
 #include "encoder/j2k/tcd.h"
 
 namespace {
-
-// The product with 15 fraction bits in 64 bits, rounded as fix_mul rounds.
-int32_t Mul15(int32_t a, int32_t b) {
-  int64_t p = static_cast<int64_t>(a) * b;
-  p += p & 16384;
-  return static_cast<int32_t>(p >> 15);
-}
 
 // The 9/7 lifting coefficients and scaling, exactly.
 constexpr double kAlpha = 1.586134342059924, kBeta = 0.052980118572961, kGamma = 0.882911075530934,
@@ -104,52 +95,6 @@ void InversePlane(std::vector<double>& p, int w, int h, int levels) {
 }
 
 }  // namespace
-
-TEST(FixMul, RoundsOnBit12Only) {
-  EXPECT_EQ(fix_mul(1, 4096), 1);
-  EXPECT_EQ(fix_mul(3, 4096), 2);
-  EXPECT_EQ(fix_mul(5, 4096), 3);
-  EXPECT_EQ(fix_mul(1, 2048), 0);
-  EXPECT_EQ(fix_mul(8191, 1), 1);
-  EXPECT_EQ(fix_mul(-1, 4096), 0);
-  EXPECT_EQ(fix_mul(-1, 2048), 0);
-  EXPECT_EQ(fix_mul(-3, 4096), -1);
-  EXPECT_EQ(fix_mul(8192, 8192), 8192);
-  // Products beyond 32 bits keep the high part.
-  EXPECT_EQ(fix_mul(1 << 30, 12993), static_cast<int32_t>((int64_t{1} << 30) * 12993 >> 13));
-}
-
-// The 32-bit form must agree with the 64-bit rule for every sample and every
-// coefficient below 2^18.
-TEST(FixMul, ThirtyTwoBitFormAgreesForSmallCoefficients) {
-  std::mt19937 rng(7);
-  const int32_t edges[] = {0, 1, -1, 4095, 4096, -4096, 8191, -8192, INT32_MAX, INT32_MIN, INT32_MIN + 1};
-  const int32_t coefficients[] = {0, 1, 434, 2449, 4096, 8192, 12993, 17331, (1 << 18) - 1};
-  for (int32_t b : coefficients) {
-    for (int32_t a : edges) EXPECT_EQ(fix_mul_small(a, b), fix_mul(a, b)) << a << " x " << b;
-    for (int n = 0; n < 20000; ++n) {
-      const auto a = static_cast<int32_t>(rng());
-      ASSERT_EQ(fix_mul_small(a, b), fix_mul(a, b)) << a << " x " << b;
-    }
-  }
-  for (int n = 0; n < 200000; ++n) {
-    const auto a = static_cast<int32_t>(rng());
-    const auto b = static_cast<int32_t>(rng() % (1u << 18));
-    ASSERT_EQ(fix_mul_small(a, b), fix_mul(a, b)) << a << " x " << b;
-  }
-}
-
-TEST(FixMul, FifteenBitFormAgreesForSmallCoefficients) {
-  std::mt19937 rng(9);
-  for (int n = 0; n < 200000; ++n) {
-    // Samples of the transform: 12 bits and 11 fraction bits, with headroom.
-    const auto a = static_cast<int32_t>(rng() % (1u << 28)) - (1 << 27);
-    const auto b = static_cast<int32_t>(rng() % (1u << 17));
-    ASSERT_EQ(fix_mul15(a, b), Mul15(a, b)) << a << " x " << b;
-  }
-  for (int32_t a : {0, 1, -1, 16383, 16384, -16384, 32767, -32768, (1 << 27) - 1, -(1 << 27)})
-    for (int32_t b : {0, 1, 16384, 51974, (1 << 17) - 1}) EXPECT_EQ(fix_mul15(a, b), Mul15(a, b)) << a << " x " << b;
-}
 
 TEST(Wavelet, ShortLines) {
   // One sample: untouched.
