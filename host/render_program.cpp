@@ -1,15 +1,18 @@
 #include "host/render_program.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "host/composition.h"
@@ -51,11 +54,23 @@ int Stopped(const char* by, int status) {
 // The user stopped the render with `signal_number`: the shell's status for it.
 int Stopped(int signal_number) { return Stopped(StopName(signal_number), 128 + signal_number); }
 
-bool ReadFile(const std::string& path, std::vector<uint8_t>* bytes) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
+// Reads the file at `path` whole into `bytes`: 0, or the system's error
+// number (ENOENT where there is none, EISDIR for a folder).
+int ReadFile(const std::string& path, std::vector<uint8_t>* bytes) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return errno;
+  bytes->clear();
+  uint8_t buffer[8192];
+  int failure = 0;
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) failure = errno;
+    if (n <= 0) break;
+    bytes->insert(bytes->end(), buffer, buffer + n);
+  }
+  ::close(fd);
+  return failure;
 }
 
 // A stored options record is 11688 bytes of layout version 7 (a little-endian
@@ -253,11 +268,16 @@ int RunRenderProgram(const CommandLine& cl, const ProgramDialogs& dialogs) {
   }
   std::vector<uint8_t> stored;
   bool have_stored = false;
-  if (!cl.options_file.empty() && std::filesystem::exists(cl.options_file)) {
-    if (!ReadFile(cl.options_file, &stored)) {
-      std::fprintf(stderr, "lumavox-render: cannot read the options file '%s'\n", cl.options_file.c_str());
-      return 2;
-    }
+  // An options file that is not there yet is made by the options dialog;
+  // one that cannot be read (a folder) is refused before the dialog, whose
+  // settings could not be stored in it.
+  const int read_failure = cl.options_file.empty() ? ENOENT : ReadFile(cl.options_file, &stored);
+  if (read_failure != 0 && read_failure != ENOENT) {
+    std::fprintf(stderr, "lumavox-render: cannot read the options file '%s': %s; nothing is stored or rendered\n",
+                 cl.options_file.c_str(), std::generic_category().message(read_failure).c_str());
+    return 2;
+  }
+  if (read_failure == 0) {
     const std::string fault = StoredRecordFault(stored);
     if (!fault.empty()) {
       std::fprintf(stderr,

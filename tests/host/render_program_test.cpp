@@ -145,6 +145,26 @@ TEST(RenderProgram, RefusesAnOptionsFileThatIsNoStoredRecordAndLeavesItAsItIs) {
   }
 }
 
+// An options path that names a folder is refused with the reason before the
+// options dialog or the render; the program aborted reading it.
+TEST(RenderProgram, RefusesAnOptionsPathThatIsAFolderBeforeTheDialogAndTheRender) {
+  TempDir dir;
+  const std::string options = dir / "rec.opts";
+  std::filesystem::create_directory(options);
+  WriteText(dir / "ok.script", "press OK\n");
+  for (const std::vector<std::string>& dialog : {std::vector<std::string>{}, {"--dialog-script", dir / "ok.script"}}) {
+    SCOPED_TRACE(dialog.empty() ? "without the dialog" : "with the dialog");
+    std::vector<std::string> command = {RenderPath(), "--frames", "2", "--options", options};
+    command.insert(command.end(), dialog.begin(), dialog.end());
+    command.push_back(dir / "x.DCP");
+    auto r = RunCommand(command);
+    EXPECT_EQ(r.status, 2) << r.err;
+    EXPECT_NE(r.err.find("cannot read the options file '" + options + "': Is a directory"), std::string::npos) << r.err;
+    EXPECT_FALSE(FileExists(dir / "x"));
+    EXPECT_TRUE(std::filesystem::is_empty(options));
+  }
+}
+
 TEST(RenderProgram, RendersAMovieInput) {
   LUMAVOX_REQUIRE_TOOL("ffmpeg");
   TempDir dir;
