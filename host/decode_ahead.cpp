@@ -1,7 +1,12 @@
 #include "host/decode_ahead.h"
 
 #include <algorithm>
+#include <new>
+#include <stdexcept>
+#include <string>
 #include <utility>
+
+#include "host/thread_start.h"
 
 namespace lumavox_host {
 
@@ -23,7 +28,9 @@ void DecodeAhead::Start(int64_t first, const HostFrame& geometry) {
   stop_ = false;
   failed_ = false;
   const int readers = source_.FramesIndependent() ? readers_ : 1;
-  for (int r = 0; r < readers; ++r) threads_.emplace_back([this] { Read(); });
+  // The readers that start read all; with none, frames are rendered as asked.
+  for (int r = 0; r < readers; ++r)
+    if (!StartThread(threads_, [this] { Read(); })) break;
 }
 
 void DecodeAhead::ReadFrom(int64_t first, const HostFrame& frame) {
@@ -53,12 +60,16 @@ void DecodeAhead::Read() {
       spare_.pop_back();
     }
     lock.unlock();
-    if (done.frame.pixels.size() != static_cast<size_t>(geometry_.row_bytes) * geometry_.height) {
-      done.frame.AllocateToFill(geometry_.width, geometry_.height, geometry_.depth,
-                                geometry_.row_bytes - geometry_.width * geometry_.PixelBytes());
-    }
+    // A frame that cannot be had fails where the render asks for it.
     try {
+      if (done.frame.pixels.size() != static_cast<size_t>(geometry_.row_bytes) * geometry_.height) {
+        done.frame.AllocateToFill(geometry_.width, geometry_.height, geometry_.depth,
+                                  geometry_.row_bytes - geometry_.width * geometry_.PixelBytes());
+      }
       source_.RenderFrame(index, done.frame);
+    } catch (const std::bad_alloc&) {
+      done.error = std::make_exception_ptr(
+          std::runtime_error("reading frame " + std::to_string(index) + ": out of memory"));
     } catch (...) {
       done.error = std::current_exception();
     }
@@ -78,6 +89,10 @@ void DecodeAhead::RenderFrame(int64_t index, HostFrame& out) {
       return;
     }
     Start(index, out);
+    if (threads_.empty()) {  // no thread to read ahead on
+      source_.RenderFrame(index, out);
+      return;
+    }
   }
   Done done;
   {

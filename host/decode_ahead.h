@@ -21,8 +21,9 @@ class DecodeAhead : public FrameSource {
  public:
   // Frames [0, frames) are read ahead, at most `queued` of them waiting at a
   // time. A source whose frames are independent is read by `readers` threads,
-  // any other by one thread in increasing order. Sound is not read ahead: it
-  // is asked of the source on the caller's thread.
+  // any other by one thread in increasing order (by the threads the system
+  // gives: with none, each frame is rendered when it is asked for). Sound is
+  // not read ahead: it is asked of the source on the caller's thread.
   DecodeAhead(FrameSource& source, int64_t frames, int queued, int readers);
   ~DecodeAhead() override;
   DecodeAhead(const DecodeAhead&) = delete;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "host/host_state.h"
+#include "host/thread_start.h"
 
 namespace lumavox_host {
 
@@ -33,21 +34,23 @@ A_Err IterateGeneric(A_long iterationsL, void* refconPV, AEGP_IterateFunc fn_fun
   const int workers = std::max(1, std::min<int>(h.threads, std::max<A_long>(1, iterations)));
   std::atomic<A_long> next{0};
   std::atomic<A_Err> first_error{A_Err_NONE};
+  auto work = [&](int w) {
+    {
+      std::lock_guard<std::mutex> lock(h.mutex);
+      h.worker_ids.insert(std::this_thread::get_id());
+    }
+    for (A_long i = next++; i < iterations; i = next++) {
+      A_Err err = fn_func(refconPV, w, i, iterations);
+      A_Err none = A_Err_NONE;
+      if (err != A_Err_NONE) first_error.compare_exchange_strong(none, err);
+    }
+  };
+  // The workers that start share the iterations; with none to be had, they
+  // run on the calling thread.
   std::vector<std::thread> pool;
-  pool.reserve(static_cast<size_t>(workers));
-  for (int w = 0; w < workers; ++w) {
-    pool.emplace_back([&, w] {
-      {
-        std::lock_guard<std::mutex> lock(h.mutex);
-        h.worker_ids.insert(std::this_thread::get_id());
-      }
-      for (A_long i = next++; i < iterations; i = next++) {
-        A_Err err = fn_func(refconPV, w, i, iterations);
-        A_Err none = A_Err_NONE;
-        if (err != A_Err_NONE) first_error.compare_exchange_strong(none, err);
-      }
-    });
-  }
+  for (int w = 0; w < workers; ++w)
+    if (!StartThread(pool, work, w)) break;
+  if (pool.empty()) work(0);
   for (auto& t : pool) t.join();
   return first_error.load();
 }

@@ -11,6 +11,8 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include "host/thread_start.h"
+
 namespace lumavox_host {
 
 void Scaler::Free() {
@@ -107,8 +109,10 @@ bool Scaler::ScaleInBands(const AVFrame* src, uint8_t* const planes[4], const in
     }
     av_frame_free(&dst);
   };
+  // A band whose thread cannot be started is scaled here, with its own context.
   std::vector<std::thread> helpers;
-  for (int t = 1; t < count; ++t) helpers.emplace_back(scale_band, t);
+  for (int t = 1; t < count; ++t)
+    if (!StartThread(helpers, scale_band, t)) scale_band(t);
   scale_band(0);
   for (std::thread& t : helpers) t.join();
   return std::all_of(ok.begin(), ok.end(), [](int v) { return v != 0; });
@@ -203,7 +207,8 @@ void ScaleToHost(Scaler& scaler, const AVFrame* src, HostFrame& out, int threads
   std::vector<std::thread> helpers;
   const int band = (out.height + threads - 1) / threads;
   for (int first = band; first < out.height; first += band)
-    helpers.emplace_back(convert_rows, first, std::min(out.height, first + band));
+    if (!StartThread(helpers, convert_rows, first, std::min(out.height, first + band)))
+      convert_rows(first, std::min(out.height, first + band));
   convert_rows(0, std::min(out.height, band));
   for (std::thread& t : helpers) t.join();
 }
