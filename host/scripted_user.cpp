@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "host/dialog_screen.h"
+#include "host/thread_start.h"
 #include "platform/win/control_input.h"
 #include "platform/win/dialog_box.h"
 #include "platform/win/dialog_template.h"
@@ -85,7 +86,12 @@ ScriptedUser::ScriptedUser(std::vector<ScriptLine> lines, std::FILE* out) : line
 
 bool ScriptedUser::Run(const std::function<void()>& show) {
   DialogPresenter* previous = SetDialogPresenter(this);
-  std::thread player([this] { Play(); });
+  std::thread player;
+  if (!StartThread(player, [this] { Play(); })) {
+    SetDialogPresenter(previous);
+    error_ = "dialog script: no thread can be started to play it (the system has none left)";
+    return false;
+  }
   show();
   {
     std::lock_guard<std::mutex> lock(mutex_);

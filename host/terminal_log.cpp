@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "host/descriptor_write.h"
+#include "host/thread_start.h"
 
 namespace lumavox_host {
 
@@ -66,7 +67,8 @@ bool TerminalLog::Start(const std::string& log_path, bool echo, std::string* err
   std::fflush(stderr);
   savedOut_ = ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 3);
   savedErr_ = ::fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 3);
-  if (savedOut_ < 0 || savedErr_ < 0 || ::dup2(fds[1], STDOUT_FILENO) < 0 || ::dup2(fds[1], STDERR_FILENO) < 0) {
+  // The standard streams lead to the terminal again, and the pipe goes.
+  auto give_back = [&](const std::string& what) {
     const int saved = errno;
     if (savedOut_ >= 0) ::dup2(savedOut_, STDOUT_FILENO);
     if (savedErr_ >= 0) ::dup2(savedErr_, STDERR_FILENO);
@@ -75,11 +77,17 @@ bool TerminalLog::Start(const std::string& log_path, bool echo, std::string* err
     ::close(fds[0]);
     ::close(fds[1]);
     errno = saved;
-    return fail("cannot take over the standard streams");
+    return fail(what);
+  };
+  if (savedOut_ < 0 || savedErr_ < 0 || ::dup2(fds[1], STDOUT_FILENO) < 0 || ::dup2(fds[1], STDERR_FILENO) < 0)
+    return give_back("cannot take over the standard streams");
+  pipeRead_ = fds[0];
+  if (!StartThread(copier_, [this] { Copy(); })) {
+    pipeRead_ = -1;
+    errno = EAGAIN;
+    return give_back("cannot start the thread that copies the diagnostics to the log");
   }
   ::close(fds[1]);
-  pipeRead_ = fds[0];
-  copier_ = std::thread([this] { Copy(); });
   return true;
 }
 
