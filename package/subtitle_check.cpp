@@ -220,37 +220,22 @@ int ReadSubtitleText(const char* path, std::unique_ptr<char[]>* text, Kumu::ui32
 
 namespace {
 
-// The characters of an encoding's name in an XML declaration: a letter, then
-// letters, digits, '.', '_' and '-'.
-bool IsEncodingName(std::string_view name) {
-  if (name.empty() || std::isalpha(static_cast<unsigned char>(name.front())) == 0) return false;
-  return std::all_of(name.begin(), name.end(), [](char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '.' || c == '_' || c == '-';
-  });
-}
-
 // The encoding that the XML declaration at the start of the text (after a
-// UTF-8 byte-order mark) names; empty when it names none, the text is then
-// UTF-8, or when what it names is no encoding name, which the XML parser
-// refuses.
+// UTF-8 byte-order mark) names; empty when it names none, and the text is
+// then UTF-8. A declaration that is not well-formed is left to the XML
+// parser, which refuses it.
 std::string DeclaredEncoding(std::string_view text) {
   static constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
   static constexpr std::string_view kBlanks = " \t\r\n";
+  static constexpr char kBeforeName[] = " \t\r\n=\"'";
+  static constexpr char kNameCharacters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789._-";
   if (text.substr(0, kUtf8Bom.size()) == kUtf8Bom) text.remove_prefix(kUtf8Bom.size());
   if (text.substr(0, 5) != "<?xml" || text.size() < 6 || kBlanks.find(text[5]) == std::string_view::npos) return {};
   const size_t close = text.find("?>");
-  if (close == std::string_view::npos) return {};
-  const std::string_view declaration = text.substr(0, close);
-  const size_t name = declaration.find("encoding");
-  if (name == std::string_view::npos) return {};
-  size_t at = declaration.find_first_not_of(kBlanks, name + 8);
-  if (at == std::string_view::npos || declaration[at] != '=') return {};
-  at = declaration.find_first_not_of(kBlanks, at + 1);
-  if (at == std::string_view::npos || (declaration[at] != '"' && declaration[at] != '\'')) return {};
-  const size_t end = declaration.find(declaration[at], at + 1);
-  if (end == std::string_view::npos) return {};
-  const std::string_view value = declaration.substr(at + 1, end - at - 1);
-  return IsEncodingName(value) ? std::string(value) : std::string();
+  const size_t name = text.substr(0, close).find("encoding");
+  if (close == std::string_view::npos || name == std::string_view::npos) return {};
+  const size_t start = text.find_first_not_of(kBeforeName, name + 8);
+  return std::string(text.substr(start, text.find_first_not_of(kNameCharacters, start) - start));
 }
 
 // The package carries the document as it is, and its readers take subtitle
