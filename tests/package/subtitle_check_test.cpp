@@ -265,11 +265,9 @@ TEST(SubtitleCheck, InteropImagesMustStandBesideTheDocument) {
   }
 }
 
-// A package carries its subtitle document as it is: one that is not UTF-8,
-// or an Interop one whose font or images its asset map cannot name in the
-// subtitle folder ("<id>/<name>"), is refused, saying why. A name of the
-// most characters the asset map takes, or a SMPTE font that it never names,
-// is taken.
+// Documents not in UTF-8, or Interop ones whose font or images the asset map
+// cannot name as "<id>/<name>", are refused saying why; a path of 100
+// characters, or a SMPTE font (never in the asset map), is taken.
 TEST(SubtitleCheck, RefusesDocumentsThePackageCannotCarryAsTheyAre) {
   const auto utf16 = [](std::string text, bool bigEndian) {
     std::string wide;
