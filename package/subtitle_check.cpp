@@ -8,6 +8,7 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <string_view>
 
 #include "package/subtitle_fit.h"
 #include "package/subtitle_images.h"
@@ -29,6 +30,13 @@ constexpr char kFontNotPlain[] = "The font of this subtitlefile must be named by
 constexpr char kImageNotPlain[] = "The images of this subtitlefile must be PNG files with plain names (sub1.png).";
 constexpr char kNoImage[] = "No image file found next to this subtitlefile: %s";
 constexpr char kNoFolder[] = "The folder of this subtitlefile is not known: give its full path.";
+constexpr char kNotAssetMapName[] =
+    "This subtitlefile names a file that the package's asset map cannot name (only a-z A-Z 0-9 . _ - and at most %zu "
+    "characters): %s";
+constexpr char kWideText[] =
+    "A package carries only UTF-8 subtitle files, and this one is in UTF-16 or UTF-32: save it as UTF-8.";
+constexpr char kOtherEncoding[] =
+    "A package carries only UTF-8 subtitle files, and this one declares another encoding: %s";
 
 void SetMessage(char* message, const char* text) {
   if (message != nullptr) CopyTextCut(message, kSubtitleMessageSize, text);
@@ -76,6 +84,20 @@ void ForgetSubtitle(OutputOptions* options) {
   options->fontFile[0] = '\0';
 }
 
+// An Interop document's font and images are assets of the package in the
+// subtitle folder named by its id (the document itself is named by the id
+// there, whatever its own name): the asset map must be able to name each of
+// them so. A SMPTE document's are carried inside its track file.
+bool AssetMapCanName(const std::string& name, OutputOptions* options, char* message) {
+  const std::string folder = std::string(options->subtitleUuid) + "/";
+  if (IsAssetMapPath(folder + name)) return true;
+  if (message != nullptr) {
+    FormatTextCut(message, kSubtitleMessageSize, kNotAssetMapName, kAssetMapPathLimit - folder.size(), name.c_str());
+  }
+  ForgetSubtitle(options);
+  return false;
+}
+
 // The font that an accepted id's document names: it must be a plain file
 // name and stand beside the subtitle file.
 int CheckFont(const std::string& name, const char* path, bool smpte, OutputOptions* options, char* message) {
@@ -84,6 +106,7 @@ int CheckFont(const std::string& name, const char* path, bool smpte, OutputOptio
     ForgetSubtitle(options);
     return 0;
   }
+  if (!smpte && !AssetMapCanName(name, options, message)) return 0;
   const std::string folder = FolderOfPath(path);
   if (folder.empty()) {
     SetMessage(message, kNoFolder);
@@ -117,6 +140,7 @@ int CheckImages(const Kumu::XMLElement& root, const char* path, OutputOptions* o
       ForgetSubtitle(options);
       return 0;
     }
+    if (!AssetMapCanName(name, options, message)) return 0;
     if (folder.empty() || !IsRegularFile(folder + name)) {
       if (message != nullptr) FormatTextCut(message, kSubtitleMessageSize, kNoImage, name.c_str());
       ForgetSubtitle(options);
@@ -196,10 +220,50 @@ int ReadSubtitleText(const char* path, std::unique_ptr<char[]>* text, Kumu::ui32
 
 namespace {
 
+// The encoding that the XML declaration at the start of the text (after a
+// UTF-8 byte-order mark) names; empty when it names none, and the text is
+// then UTF-8. A declaration that is not well-formed is left to the XML
+// parser, which refuses it.
+std::string DeclaredEncoding(std::string_view text) {
+  static constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+  static constexpr std::string_view kBlanks = " \t\r\n";
+  static constexpr char kBeforeName[] = " \t\r\n=\"'";
+  static constexpr char kNameCharacters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789._-";
+  if (text.substr(0, kUtf8Bom.size()) == kUtf8Bom) text.remove_prefix(kUtf8Bom.size());
+  if (text.substr(0, 5) != "<?xml" || text.size() < 6 || kBlanks.find(text[5]) == std::string_view::npos) return {};
+  const size_t close = text.find("?>");
+  const size_t name = text.substr(0, close).find("encoding");
+  if (close == std::string_view::npos || name == std::string_view::npos) return {};
+  const size_t start = text.find_first_not_of(kBeforeName, name + 8);
+  return std::string(text.substr(start, text.find_first_not_of(kNameCharacters, start) - start));
+}
+
+// The package carries the document as it is, and its readers take subtitle
+// documents in UTF-8 only. UTF-16 and UTF-32 show in a byte-order mark or in
+// a zero byte among the first two (the document's first character is
+// ASCII); any encoding declared but UTF-8 is refused, US-ASCII too: its
+// documents are UTF-8 byte for byte, but the declaration goes into the
+// package with them, and the checkers of packages take a subtitle document
+// only when it declares UTF-8.
+bool IsUtf8Text(const char* text, size_t length, char* message) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text);
+  const bool utf16Bom = length >= 2 &&
+                        ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF));
+  if (utf16Bom || (length >= 2 && (bytes[0] == 0 || bytes[1] == 0))) {
+    SetMessage(message, kWideText);
+    return false;
+  }
+  const std::string encoding = DeclaredEncoding(std::string_view(text, length));
+  if (encoding.empty() || Lower(encoding) == "utf-8") return true;
+  if (message != nullptr) FormatTextCut(message, kSubtitleMessageSize, kOtherEncoding, encoding.c_str());
+  return false;
+}
+
 int CheckSubtitleText(const char* path, OutputOptions* options, char* message) {
   std::unique_ptr<char[]> text;
   Kumu::ui32_t length = 0;
   if (ReadSubtitleText(path, &text, &length, message) == 0) return 0;
+  if (!IsUtf8Text(text.get(), length, message)) return 0;
 
   if (!Kumu::StringIsXML(text.get(), length)) {
     SetMessage(message, kNotXml);

@@ -31,6 +31,15 @@ bool IsPlainFileName(const std::string& name) {
   return true;
 }
 
+bool IsAssetMapPath(const std::string& path) {
+  if (path.size() > kAssetMapPathLimit) return false;
+  for (const char c : path) {
+    const bool letterOrDigit = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    if (!letterOrDigit && c != '.' && c != '_' && c != '-' && c != '/') return false;
+  }
+  return true;
+}
+
 std::string FolderOfPath(const std::string& path) {
   const size_t cut = path.find_last_of("/\\");
   return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);

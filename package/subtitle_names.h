@@ -1,6 +1,7 @@
 // The names that a subtitle document gives and that become parts of paths in
 // the package: its id (the name of the Interop subtitle folder and of the
-// document in it) and its font's file name.
+// document in it) and its font's file name; and the paths that an asset map
+// can give them.
 #pragma once
 
 #include <cstddef>
@@ -16,6 +17,14 @@ std::string AfterUuidPrefix(const std::string& body);
 // True for a name of one file in one folder: not empty, not ".", no '/' or
 // '\\', no "..", no control character.
 bool IsPlainFileName(const std::string& name);
+
+// The longest path that an asset map gives an asset, its folders included.
+constexpr size_t kAssetMapPathLimit = 100;
+
+// True for a path that an asset map can give an asset: at most
+// kAssetMapPathLimit characters, each an ASCII letter or digit, '.', '_',
+// '-' or '/' (readers and checkers of packages take no others).
+bool IsAssetMapPath(const std::string& path);
 
 // The folder part of a file path: everything up to and including its last
 // '/' or '\\'; empty when the path has none.

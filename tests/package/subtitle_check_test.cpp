@@ -37,7 +37,8 @@ struct Outcome {
   }
 };
 
-Outcome Check(const std::string& path, A_u_long packing) {
+Outcome Check(const std::string& path, A_u_long packing,
+              int (*inspect)(const char*, OutputOptions*, char*) = CheckSubtitleFile) {
   Outcome o{0, "", {}};
   std::memset(&o.options, 0, sizeof o.options);
   o.options.packing = packing;
@@ -47,7 +48,7 @@ Outcome Check(const std::string& path, A_u_long packing) {
   o.options.subtitleHasFont = 7;
   std::strcpy(o.options.fontFile, "earlier.ttf");
   char message[kSubtitleMessageSize] = "";
-  o.result = CheckSubtitleFile(path.c_str(), &o.options, message);
+  o.result = inspect(path.c_str(), &o.options, message);
   o.message = message;
   return o;
 }
@@ -261,5 +262,48 @@ TEST(SubtitleCheck, InteropImagesMustStandBesideTheDocument) {
     EXPECT_EQ(o.result, 0);
     EXPECT_EQ(o.message, "The images of this subtitlefile must be PNG files with plain names (sub1.png).");
     EXPECT_TRUE(o.Forgotten());
+  }
+}
+
+// Documents not in UTF-8, or Interop ones whose font or images the asset map
+// cannot name as "<id>/<name>", are refused saying why; a path of 100
+// characters, or a SMPTE font (never in the asset map), is taken.
+TEST(SubtitleCheck, RefusesDocumentsThePackageCannotCarryAsTheyAre) {
+  const auto utf16 = [](std::string text, bool bigEndian) {
+    std::string wide;
+    for (const char c : text.replace(30, 5, "UTF-16")) wide += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+    return wide;
+  };
+  const std::string interop = ReadText(Reference("interop/subs_interop.xml")),
+                    smpte = ReadText(Reference("smpte/subs.xml"));
+  const auto image = [](const std::string& name) { return Interop(kInteropId, "<Image>" + name + "</Image>"); };
+  const std::string longest = std::string(59, 'i') + ".png", rule = "at most 63 characters): ";  // "<id>/": 37
+  const struct {
+    A_u_long packing;
+    std::string document, refusal;  // none: taken
+  } cases[] = {
+      {0, "\xFF\xFE" + utf16(interop, false), "and this one is in UTF-16"},
+      {1, utf16(smpte, true), "and this one is in UTF-16"},
+      {0, std::string(interop).replace(30, 5, "ISO-8859-1"), "declares another encoding: ISO-8859-1"},
+      {1, std::string(smpte).replace(30, 5, "US-ASCII"), "declares another encoding: US-ASCII"},
+      {0, image("my sub 1.png"), "(only a-z A-Z 0-9 . _ - and " + rule + "my sub 1.png"},
+      {0, image("\u00fc\u5b57\u5e55.png"), rule + "\u00fc\u5b57\u5e55.png"},
+      {0, Interop(kInteropId, "<LoadFont URI=\"my font.ttf\"/>"), rule + "my font.ttf"},
+      {0, image("i" + longest), rule + "i" + longest},
+      {0, image(longest), ""},
+      {1, Smpte(kSmpteId, "urn:uuid:my font"), ""},
+  };
+  TempDir dir;
+  for (const std::string& file :
+       std::vector<std::string>{"my sub 1.png", "\u00fc\u5b57\u5e55.png", "my font.ttf", "my font", "DejaVuSerif.ttf",
+                                std::string(kSmpteFont) + ".ttf", longest, "i" + longest}) {
+    WriteText(dir / file, "beside");
+  }
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.refusal + " in packing " + std::to_string(c.packing));
+    WriteText(dir / "subs.xml", c.document);
+    const Outcome o = Check(dir / "subs.xml", c.packing, InspectSubtitleFile);
+    EXPECT_EQ(o.result, c.refusal.empty() ? 1 : 0);
+    EXPECT_NE(o.message.find(c.refusal), std::string::npos) << o.message;
   }
 }
