@@ -16,6 +16,7 @@
 #include "plugin/image_buffers.h"
 #include "plugin/module_errors.h"
 #include "plugin/output_options.h"
+#include "plugin/package_folder_lock.h"
 #include "plugin/picture_descriptor.h"
 #include "plugin/picture_track_file.h"
 #include "plugin/picture_track_writers.h"
@@ -82,6 +83,8 @@ A_Err SetUpPicture(AEIO_BasicData* basic, SuiteHandler& suites, AEIO_OutSpecH ou
 void ReleaseRenderLeftOpen(AEIO_BasicData* basic, SuiteHandler& suites, OutputOptions& options) {
   FinishEncodingLeftOpen(basic);
   ClosePictureTrackFileLeftOpen();
+  // Nothing of that render writes into its package folder any more.
+  UnlockPackageFolder();
   FreeSlotsLeftOpen(basic, suites);
   ClearEncodingSlots(options);
   options.bufferCount = 0;

@@ -14,7 +14,7 @@ struct OutputOptions;
 // error.
 A_Err SetUpPicture(AEIO_BasicData* basic, SuiteHandler& suites, AEIO_OutSpecH outH, OutputOptions& options);
 
-// Closes the picture track file and frees the slots of a render that never
-// reached its end, and forgets the slot pointers and handles in the record,
-// which belong to an earlier render.
+// Closes the picture track file, lets go of the package folder and frees the
+// slots of a render that never reached its end, and forgets the slot
+// pointers and handles in the record, which belong to an earlier render.
 void ReleaseRenderLeftOpen(AEIO_BasicData* basic, SuiteHandler& suites, OutputOptions& options);

@@ -18,6 +18,7 @@
 #include "plugin/locked_options.h"
 #include "plugin/module_errors.h"
 #include "plugin/output_options.h"
+#include "plugin/package_folder_lock.h"
 #include "plugin/picture_track_file.h"
 #include "plugin/picture_writer_owner.h"
 #include "plugin/render_report.h"
@@ -66,6 +67,9 @@ A_Err EndAdding(AEIO_BasicData* basic, AEIO_OutSpecH outH) {
   // render: no track file of this output is open, and there is nothing to
   // finalise (another output's file is not this one's to touch).
   if (!HoldsPictureWriter(locked.handle)) return A_Err_NONE;
+  // However the end goes, the render is over: its package folder is free for
+  // other renders once the end returns.
+  const PackageFolderRelease folderRelease;
 
   // The host may deliver fewer frames than the duration (a stopped render):
   // the frames still buffered belong in the file.

@@ -21,6 +21,7 @@
 #include "plugin/output_file_path.h"
 #include "plugin/output_options.h"
 #include "plugin/package_folder.h"
+#include "plugin/package_folder_lock.h"
 #include "plugin/picture_set_up.h"
 #include "plugin/picture_writer_owner.h"
 #include "plugin/render_report.h"
@@ -153,6 +154,9 @@ A_Err PreparePackageFolder(AEIO_BasicData* basic, SuiteHandler& suites, AEIO_Out
     options.folderPath[0] = '\0';
     return kErrStartCheck;
   }
+  // Before anything in the folder is touched: another process's render that
+  // writes into it keeps it.
+  if (const A_Err refused = LockPackageFolder(basic, options.folderPath)) return refused;
   std::printf("FOLDERPATH: %s\n\n", options.folderPath);
   const std::string inside = InputInPackageFolder(options);
   if (!inside.empty()) {
@@ -196,6 +200,9 @@ A_Err StartAdding(AEIO_BasicData* basic, AEIO_OutSpecH outH) {
   // A render that never reached its end may have left its file open, and its
   // slot pointers in the record mean nothing now.
   ReleaseRenderLeftOpen(basic, suites, options);
+  // A start that fails, however it fails, lets go of the package folder it
+  // locked; one that succeeds holds it until the render's end.
+  PackageFolderRelease folderRelease;
 
   if (CheckExternalAudioFiles(options) == -1) {
     ShowMessage(basic, MissingExternalAudioMessage(options).c_str());
@@ -249,7 +256,9 @@ A_Err StartAdding(AEIO_BasicData* basic, AEIO_OutSpecH outH) {
     ShowMessage(basic, "General error: 1:100");
     return err;
   }
-  return SetUpPicture(basic, suites, outH, options);
+  err = SetUpPicture(basic, suites, outH, options);
+  if (!err) folderRelease.Keep();
+  return err;
 }
 
 }  // namespace

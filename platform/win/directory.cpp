@@ -8,8 +8,6 @@
 
 namespace {
 
-thread_local DWORD g_last_error = ERROR_SUCCESS;
-
 DWORD FromErrno(int error) {
   switch (error) {
     case EEXIST: return ERROR_ALREADY_EXISTS;
@@ -26,23 +24,21 @@ DWORD FromErrno(int error) {
 
 BOOL CreateDirectoryA(LPCSTR path, LPVOID /*securityAttributes*/) {
   if (path == nullptr || path[0] == '\0') {
-    g_last_error = ERROR_PATH_NOT_FOUND;
+    SetLastError(ERROR_PATH_NOT_FOUND);
     return FALSE;
   }
   if (mkdir(path, 0777) != 0) {
-    g_last_error = FromErrno(errno);
+    SetLastError(FromErrno(errno));
     return FALSE;
   }
-  g_last_error = ERROR_SUCCESS;
+  SetLastError(ERROR_SUCCESS);
   return TRUE;
 }
-
-DWORD GetLastError() { return g_last_error; }
 
 BOOL RemoveDirectoryTree(LPCSTR path) {
   namespace fs = std::filesystem;
   if (path == nullptr || path[0] == '\0') {
-    g_last_error = ERROR_PATH_NOT_FOUND;
+    SetLastError(ERROR_PATH_NOT_FOUND);
     return FALSE;
   }
   std::error_code ec;
@@ -50,14 +46,14 @@ BOOL RemoveDirectoryTree(LPCSTR path) {
   // through, and a file of that name is not a folder to remove.
   const fs::file_status status = fs::symlink_status(path, ec);
   if (ec || status.type() != fs::file_type::directory) {
-    g_last_error = ec ? FromErrno(ec.value()) : ERROR_PATH_NOT_FOUND;
+    SetLastError(ec ? FromErrno(ec.value()) : ERROR_PATH_NOT_FOUND);
     return FALSE;
   }
   fs::remove_all(path, ec);
   if (ec) {
-    g_last_error = FromErrno(ec.value());
+    SetLastError(FromErrno(ec.value()));
     return FALSE;
   }
-  g_last_error = ERROR_SUCCESS;
+  SetLastError(ERROR_SUCCESS);
   return TRUE;
 }

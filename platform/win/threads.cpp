@@ -9,6 +9,8 @@
 #include <system_error>
 #include <thread>
 
+#include "platform/win/named_mutex.h"
+
 namespace {
 
 struct ThreadRecord {
@@ -88,7 +90,7 @@ BOOL CloseHandle(HANDLE handle) {
   {
     std::lock_guard<std::mutex> lock(g_handlesMutex);
     auto found = g_handles.find(handle);
-    if (found == g_handles.end()) return FALSE;
+    if (found == g_handles.end()) return CloseMutexHandle(handle);
     record = found->second;
     g_handles.erase(found);
   }

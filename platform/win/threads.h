@@ -22,7 +22,8 @@ HANDLE CreateThread(void* security, size_t stackSize, LPTHREAD_START_ROUTINE sta
 DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds);
 // STILL_ACTIVE while it runs, then the start routine's result.
 BOOL GetExitCodeThread(HANDLE handle, DWORD* exitCode);
-// Releases the handle; a thread still running goes on by itself.
+// Releases the handle of a thread, or of a mutex (platform/win/named_mutex.h);
+// a thread still running goes on by itself. FALSE for any other handle.
 BOOL CloseHandle(HANDLE handle);
 DWORD GetCurrentThreadId();
 
