@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "host/host_state.h"
+#include "platform/text/utf8_decode.h"
 
 namespace lumavox_host {
 
@@ -23,26 +24,24 @@ OutputSpecState* Spec(AEIO_OutSpecH outH, const char* function, A_Err* err) {
   return spec;
 }
 
-// UTF-8 to UTF-16 (surrogate pairs above the basic plane).
+// UTF-8 to UTF-16 (surrogate pairs above the basic plane). A byte that
+// begins no well-formed UTF-8 character becomes U+FFFD on its own, and the
+// bytes after it are read afresh; a surrogate written in UTF-8's form (as
+// WTF-8 does) becomes that lone unit, which a host's path may hold. The
+// render program refuses an output path that is not UTF-8 before any output
+// is made; the host's tests hand the plug-in such paths.
 std::vector<A_UTF16Char> Utf16(const std::string& text) {
   std::vector<A_UTF16Char> out;
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
   for (size_t i = 0; i < text.size();) {
-    unsigned char c = static_cast<unsigned char>(text[i]);
-    uint32_t cp = 0xFFFD;
-    int len = 1;
-    if (c < 0x80) cp = c;
-    else if ((c >> 5) == 6) cp = c & 0x1F, len = 2;
-    else if ((c >> 4) == 14) cp = c & 0x0F, len = 3;
-    else if ((c >> 3) == 30) cp = c & 0x07, len = 4;
-    if (len > 1) {
-      if (i + len > text.size()) {
-        cp = 0xFFFD;
-        len = 1;
-      } else {
-        for (int k = 1; k < len; ++k) cp = (cp << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-      }
+    uint32_t cp = 0xFFFD;  // unless the bytes here begin a character
+    size_t length = DecodeUtf8(bytes + i, text.size() - i, &cp);
+    if (length == 0 && text.size() - i >= 3 && bytes[i] == 0xED && (bytes[i + 1] & 0xE0) == 0xA0 &&
+        (bytes[i + 2] & 0xC0) == 0x80) {
+      cp = 0xD000 | ((bytes[i + 1] & 0x3Fu) << 6) | (bytes[i + 2] & 0x3Fu);
+      length = 3;
     }
-    i += static_cast<size_t>(len);
+    i += length == 0 ? 1 : length;
     if (cp >= 0x10000) {
       cp -= 0x10000;
       out.push_back(static_cast<A_UTF16Char>(0xD800 + (cp >> 10)));

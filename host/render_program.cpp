@@ -24,6 +24,7 @@
 #include "host/render_host.h"
 #include "host/stop_signals.h"
 #include "host/terminal_log.h"
+#include "platform/text/utf8_decode.h"
 
 namespace lumavox_host {
 
@@ -298,8 +299,20 @@ int RunRenderProgram(const CommandLine& cl, const ProgramDialogs& dialogs) {
     // The render queue gives the host an absolute path.
     auto absolute = std::filesystem::absolute(output, ec);
     output_paths.push_back(ec ? output : absolute.lexically_normal().string());
+    // The host hands the plug-in its output path in UTF-16, which cannot
+    // carry bytes that are not UTF-8: refused before any output is made.
+    const std::string& path = output_paths.back();
+    if (!IsWellFormedUtf8(path.data(), path.size())) {
+      std::fprintf(stderr,
+                   "lumavox-render: the output path '%s' is not UTF-8 text: the plug-in is given its output path in "
+                   "Unicode, which cannot name that folder; choose a name in UTF-8\n",
+                   path.c_str());
+      return 2;
+    }
+  }
+  for (const std::string& path : output_paths) {
     // A render queue only offers outputs in folders that exist: make the output's folder.
-    auto parent = std::filesystem::path(output_paths.back()).parent_path();
+    auto parent = std::filesystem::path(path).parent_path();
     if (!parent.empty() && !std::filesystem::is_directory(parent, ec) &&
         !std::filesystem::create_directories(parent, ec))
       return Fail("cannot create the folder '" + parent.string() + "': " + ec.message());

@@ -22,6 +22,13 @@ void CopyText(char (&field)[N], const char (&text)[M]) {
   CopyRecordText(field, N, text, M);
 }
 
+// Copies a path into a field byte for byte: it names the package folder or
+// the user's file as it is, and goes into no document.
+template <size_t N, size_t M>
+void CopyPath(char (&field)[N], const char (&path)[M]) {
+  CopyRecordPath(field, N, path, M);
+}
+
 template <size_t N>
 void CopyConstantText(char (&field)[N], const char* text) {
   const size_t length = strnlen(text, N - 1);
@@ -52,7 +59,7 @@ void FillCompositionInfo(const OutputOptions& options, DcpCompositionInfo& info)
   const bool useCompName = options.useCompName != 0 || options.title[0] == '\0';
   CopyText(info.contentTitle, useCompName ? options.compName : options.title);
   CopyText(info.annotation, options.annotation);
-  CopyText(info.folderPath, options.folderPath);
+  CopyPath(info.folderPath, options.folderPath);
 
   const int rate = static_cast<int>(options.frameRate);
   std::snprintf(info.editRate, sizeof info.editRate, "%d 1", rate);
@@ -83,7 +90,7 @@ void FillCompositionInfo(const OutputOptions& options, DcpCompositionInfo& info)
   if (options.subtitleOn) {
     std::fprintf(stderr, "Subtitle File is: %s\n", options.subtitlePath);
     std::fprintf(stderr, "Subtitle UUID is: %s\n", options.subtitleUuid);
-    CopyText(info.subtitlePath, options.subtitlePath);
+    CopyPath(info.subtitlePath, options.subtitlePath);
     CopyText(info.subtitleUuid, options.subtitleUuid);
     info.subtitleIsMxf = options.subtitleSmpte;
     info.fontPresent = options.subtitleHasFont;

@@ -1,6 +1,7 @@
-// Texts of the options record as documents and paths may carry them: the
-// stored bytes of a field are read no further than the field, and what is not
-// a printable character of valid UTF-8 becomes U+FFFD.
+// Texts and paths of the options record: the stored bytes of a field are
+// read no further than the field. A text goes into documents, so what is not
+// a printable character of valid UTF-8 becomes U+FFFD; a path names the
+// user's file as the user chose it, so it is carried byte for byte.
 #pragma once
 
 #include <cstddef>
@@ -17,4 +18,17 @@ size_t CopyRecordText(char* to, size_t toSize, const char* from, size_t fromSize
 template <size_t N>
 void CleanRecordText(char (&field)[N]) {
   CopyRecordText(field, N, field, N);
+}
+
+// Copies the path of the field `from` (`fromSize` bytes; it ends at its first
+// zero or at the field's end) into `to` (`toSize` bytes, at least 1) byte for
+// byte, with its terminating zero; a path that does not fit is cut at
+// `toSize` - 1 bytes. `to` and `from` may be the same field. Returns the
+// length written.
+size_t CopyRecordPath(char* to, size_t toSize, const char* from, size_t fromSize);
+
+// The path of the field ends within it.
+template <size_t N>
+void EndRecordPath(char (&field)[N]) {
+  CopyRecordPath(field, N, field, N);
 }

@@ -19,18 +19,23 @@ std::string Described(const char* format, unsigned value) {
 }  // namespace
 
 void CleanStoredTexts(OutputOptions& options) {
-  CleanRecordText(options.folderPath);
+  // The paths name the user's files (and the package folder) as they were
+  // chosen: a folder named with a tab or a byte that is not UTF-8 is still
+  // that folder.
+  EndRecordPath(options.folderPath);
   CleanRecordText(options.title);
   CleanRecordText(options.annotation);
   CleanRecordText(options.issuer);
   CleanRecordText(options.compName);
   CleanRecordText(options.categoryText);
   CleanRecordText(options.pictureUuid);
-  for (auto& file : options.channelFiles) CleanRecordText(file);
+  for (auto& file : options.channelFiles) EndRecordPath(file);
   CleanRecordText(options.soundUuid);
-  CleanRecordText(options.subtitlePath);
+  EndRecordPath(options.subtitlePath);
   CleanRecordText(options.subtitleUuid);
   CleanRecordText(options.fontUuid);
+  // The font's name is the subtitle document's, and goes into the package's
+  // documents.
   CleanRecordText(options.fontFile);
   CleanRecordText(options.pictureFileName);
   CleanRecordText(options.soundFileName);

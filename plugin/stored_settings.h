@@ -8,7 +8,8 @@
 struct OutputOptions;
 
 // Every text field ends within its field, as valid UTF-8 without control
-// characters (CopyRecordText).
+// characters (CopyRecordText); every path field ends within its field, its
+// bytes as they were (CopyRecordPath).
 void CleanStoredTexts(OutputOptions& options);
 
 // The first setting that holds a value no dialog can choose, described for the

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/text/utf8_cut.h"
 #include "platform/win/messages.h"
 #include "platform/win/window.h"
 #include "platform/win/window_messages.h"
@@ -26,4 +27,13 @@ inline void GetControlText(HWND dialog, int id, char* field, size_t size) {
 
 inline LRESULT SendToControl(HWND dialog, int id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
   return SendMessageA(GetDlgItem(dialog, id), message, wParam, lParam);
+}
+
+// An edit of a record's text field: it takes no more than the field holds
+// (a character that would cross the bound is refused whole) and shows the
+// field's text, so that what it shows is what OK stores.
+template <size_t N>
+void SetBoundedEdit(HWND dialog, int id, const char (&field)[N]) {
+  SendToControl(dialog, id, EM_LIMITTEXT, N - 1);
+  SetControlText(dialog, id, TextCut(FieldText(field), N - 1));
 }

@@ -55,9 +55,9 @@ void CheckSubtitleAgainstPacking(HWND page, OutputOptions* options) {
 void InitGeneralPage(OutputOptions* options) {
   const HWND page = OptionsDialog().currentPage;
   SendToControl(page, kUseCompNameCheck, BM_SETCHECK, options->useCompName);
-  SetControlText(page, kTitleEdit, FieldText(options->title));
-  SetControlText(page, kAnnotationEdit, FieldText(options->annotation));
-  SetControlText(page, kIssuerEdit, FieldText(options->issuer));
+  SetBoundedEdit(page, kTitleEdit, options->title);
+  SetBoundedEdit(page, kAnnotationEdit, options->annotation);
+  SetBoundedEdit(page, kIssuerEdit, options->issuer);
   for (const char* kind : kContentKinds)
     SendToControl(page, kCategoryList, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(kind));
   SendToControl(page, kCategoryList, CB_SETCURSEL, options->categoryIndex);

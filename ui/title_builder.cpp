@@ -4,7 +4,6 @@
 #include <cstring>
 #include <string>
 
-#include "platform/text/utf8_cut.h"
 #include "platform/win/common_controls.h"
 #include "platform/win/dialog_box.h"
 #include "platform/win/fonts.h"
@@ -110,11 +109,7 @@ INT_PTR TitleHelperDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
       for (int id = kFilmTitleEdit; id <= 2815; ++id) {
         if (id != 2809) SendToControl(dialog, id, WM_SETFONT, reinterpret_cast<WPARAM>(g_builderFont), TRUE);
       }
-      // The edit takes no more than the record's field holds, so that the
-      // film title shown is the one stored.
-      constexpr size_t kFilmTitleLimit = sizeof g_builderOptions->filmTitle - 1;
-      SendToControl(dialog, kFilmTitleEdit, EM_LIMITTEXT, kFilmTitleLimit);
-      SetControlText(dialog, kFilmTitleEdit, TextCut(FieldText(g_builderOptions->filmTitle), kFilmTitleLimit));
+      SetBoundedEdit(dialog, kFilmTitleEdit, g_builderOptions->filmTitle);
       for (int entry = 0; entry < kCodeListCount; ++entry) {
         kFillers[entry](dialog, g_builderOptions->titleSelections[entry]);
       }

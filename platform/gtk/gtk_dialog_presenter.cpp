@@ -11,6 +11,7 @@
 
 #include "platform/gtk/gtk_dialog_style.h"
 #include "platform/gtk/gtk_dialog_window.h"
+#include "platform/gtk/gtk_shown_text.h"
 #include "platform/win/message_box.h"
 #include "platform/win/window.h"
 #include "platform/win/window_messages.h"
@@ -216,7 +217,8 @@ int GtkDialogPresenter::MessageBoxShown(HWND owner, LPCSTR text, LPCSTR caption,
   OnGtkThreadAndWait([&] {
     GtkDialogWindow* ownerWindow = WindowOf(owner);
     GtkWidget* box = gtk_message_dialog_new(ownerWindow ? ownerWindow->window() : nullptr, GTK_DIALOG_MODAL,
-                                            BoxIcon(type), GTK_BUTTONS_NONE, "%s", text);
+                                            BoxIcon(type), GTK_BUTTONS_NONE, "%s",
+                                            ShownText(text != nullptr ? text : "").c_str());
     gtk_window_set_title(GTK_WINDOW(box), caption);
     bool hasCancel = false;
     for (const auto& [label, id] : BoxButtons(type)) {

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "platform/gtk/gtk_shown_text.h"
 #include "platform/text/utf8_cut.h"
 #include "platform/win/control_input.h"
 #include "platform/win/control_styles.h"
@@ -297,7 +298,7 @@ GtkDialogWindow::Control& GtkDialogWindow::Make(HWND window, HWND dialog, const 
 void GtkDialogWindow::Update(Control& c, const WindowState& s, bool shown, bool enabled, const RECT& room) {
   WindowState& was = c.state;
   if (s.kind == ControlKind::Static && s.text != was.text) {
-    gtk_label_set_text(GTK_LABEL(c.outer), s.text.c_str());
+    gtk_label_set_text(GTK_LABEL(c.outer), ShownText(s.text).c_str());
     c.placed = false;  // the text decides how much of its row it takes
   }
   WindowState d;
@@ -309,7 +310,7 @@ void GtkDialogWindow::Update(Control& c, const WindowState& s, bool shown, bool 
   if (s.kind == ControlKind::Static && !c.placed) {
     // A text wider than its box takes room beside it on its own side.
     int natural = 0;
-    PangoLayout* layout = gtk_widget_create_pango_layout(c.outer, s.text.c_str());
+    PangoLayout* layout = gtk_widget_create_pango_layout(c.outer, ShownText(s.text).c_str());
     pango_layout_get_pixel_size(layout, &natural, nullptr);
     g_object_unref(layout);
     natural += 2;
@@ -354,17 +355,19 @@ void GtkDialogWindow::Update(Control& c, const WindowState& s, bool shown, bool 
       if (IsMultiLine(s)) {
         if (s.text != was.text) {
           GtkTextBuffer* buffer = gtk_text_view_get_buffer(GTK_TEXT_VIEW(c.inner));
-          gtk_text_buffer_set_text(buffer, WithoutCarriageReturns(s.text).c_str(), -1);
+          gtk_text_buffer_set_text(buffer, ShownText(WithoutCarriageReturns(s.text)).c_str(), -1);
         }
       } else {
         // While the user's typing is on its way, the entry keeps what the
         // user sees; once the dialog has it, the dialog's text is shown.
         if (c.pending && s.text == c.pendingText) c.pending = false;
-        const char* shownText = gtk_entry_get_text(GTK_ENTRY(c.inner));
-        if (!c.pending && s.text != shownText) {
+        // A text that is not UTF-8 (a path) keeps its bytes in the dialog
+        // until the user types in the entry.
+        const std::string entryText = ShownText(s.text);
+        if (!c.pending && entryText != gtk_entry_get_text(GTK_ENTRY(c.inner))) {
           const int cursor = gtk_editable_get_position(GTK_EDITABLE(c.inner));
-          gtk_entry_set_text(GTK_ENTRY(c.inner), s.text.c_str());
-          gtk_editable_set_position(GTK_EDITABLE(c.inner), std::min<int>(cursor, static_cast<int>(s.text.size())));
+          gtk_entry_set_text(GTK_ENTRY(c.inner), entryText.c_str());
+          gtk_editable_set_position(GTK_EDITABLE(c.inner), std::min<int>(cursor, static_cast<int>(entryText.size())));
         }
       }
       break;

@@ -2,6 +2,7 @@
 // the options dialogs, and the package the program then renders shows it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -430,4 +431,63 @@ TEST(DialogScript, DialogWithoutDisplayOrScriptFailsAtOnce) {
   EXPECT_EQ(r.status, 2);
   EXPECT_NE(r.err.find("--dialog needs a window system"), std::string::npos) << r.err;
   EXPECT_FALSE(FileExists(dir / "o.bin"));
+}
+
+// Paths name the user's files as chosen: channel files, a subtitle document
+// and an output folder whose names hold a tab or a Latin-1 byte. The dialogs
+// store the chosen paths byte for byte, and a render from the stored record
+// finds every file and keeps its paths; the output folder named with a tab
+// holds a valid package, one that is not UTF-8 is refused before anything is
+// made.
+TEST(DialogScript, PathsAreCarriedAsTheUserChoseThem) {
+  LUMAVOX_REQUIRE_CHECKERS();
+  const struct {
+    std::string name;
+    bool outputRefused;
+  } cases[] = {{"tab\t1", false}, {"lat\xE9", true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    const std::string wavs = dir / ("wav " + c.name);
+    std::filesystem::create_directory(wavs);
+    std::vector<std::string> channels;
+    for (const char* name : {"ch1_L", "ch2_R"}) {
+      channels.push_back(wavs + "/" + name + ".wav");
+      std::filesystem::copy_file(Wav(name), channels.back());
+    }
+    const std::string subtitle = SubtitlesEndingAt(dir / ("sub " + c.name), false, 2);
+    const std::string script = "page Audio\nchoose Audio source = External Files\nchoose Channels = Stereo\n" +
+                               ChooseFile("Left", channels[0]) + ChooseFile("Right", channels[1]) +
+                               "page Subtitle\ntick Subtitles\n" + ChooseFile("...", subtitle) + "press OK\n";
+    CommandResult stored = RunScript(dir, script, {"--options", dir / "o.bin"});
+    ASSERT_EQ(stored.status, 0) << stored.err;
+
+    std::string output = dir / ("out " + c.name);
+    auto renderInto = [&](const std::string& folder) {
+      return RunCommand({RenderPath(), "--threads", "2", "--size", "2048x858", "--frames", "2", "--options",
+                         dir / "o.bin", folder + ".DCP"});
+    };
+    CommandResult r = renderInto(output);
+    if (c.outputRefused) {
+      EXPECT_EQ(r.status, 2);
+      EXPECT_NE(r.err.find("the output path '" + output + ".DCP' is not UTF-8 text"), std::string::npos) << r.err;
+      std::vector<std::string> made;
+      for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        made.push_back(entry.path().filename().string());
+      std::sort(made.begin(), made.end());
+      EXPECT_EQ(made, (std::vector<std::string>{"o.bin", "script.txt", "sub " + c.name, "wav " + c.name}));
+      output = dir / "out";
+      r = renderInto(output);
+    }
+    ASSERT_EQ(r.status, 0) << r.err;
+    const OutputOptions o = Record(dir / "o.bin");
+    EXPECT_EQ(std::string(o.channelFiles[0]), channels[0]);
+    EXPECT_EQ(std::string(o.channelFiles[1]), channels[1]);
+    EXPECT_EQ(std::string(o.subtitlePath), subtitle);
+    std::string errors;  // a package of two frames is shorter than the second a reel should last
+    for (const std::string& line : DcpVerifyErrors(output, true))
+      if (line.find("is less than 1 second") == std::string::npos) errors += line + "\n";
+    EXPECT_EQ(errors, "");
+    EXPECT_TRUE(FileExists(output + "/77777777-0000-4000-8000-0000000000bb/DejaVuSerif.ttf"));
+  }
 }

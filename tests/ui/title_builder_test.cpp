@@ -8,16 +8,20 @@
 #include <string>
 
 #include "platform/win/window.h"
+#include "platform/win/window_messages.h"
 #include "plugin/module_globals.h"
 #include "plugin/output_options.h"
 #include "tests/ui/dialog_user.h"
+#include "tests/ui/options_session.h"
 #include "ui/code_lists.h"
 #include "ui/dialog_ids.h"
 #include "ui/title_builder.h"
 
 namespace {
 
+using ui_test::CurrentPage;
 using ui_test::DialogUser;
+using ui_test::OptionsSession;
 
 // The row of the list whose code is `code`.
 int Row(int entry, const std::string& code) {
@@ -113,30 +117,46 @@ TEST(TitleBuilder, EveryPieceInItsPlace) {
   });
 }
 
-// The film title edit takes what the record's 63 bytes hold: a character
-// that would cross them is refused whole, and the keys after it that fit are
-// taken. What the edit shows is what the title and the record get.
-TEST(TitleBuilder, FilmTitleTakesNoMoreThanTheRecordHolds) {
-  const std::string a60(60, 'A');
-  const struct {
-    std::string typed, kept;
-  } cases[] = {
-      {std::string(75, 'A'), std::string(63, 'A')},
-      {a60 + "AAÉÉ", a60 + "AA"},
-      {a60 + "€€", a60 + "€"},
-      {a60 + "A😀B", a60 + "AB"},  // a four-byte character, then a letter
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.typed);
-    auto options = Record();
-    RunBuilder(options.get(), [&](DialogUser& user) {
-      ASSERT_TRUE(user.Type(kFilmTitleEdit, c.typed));
-      EXPECT_EQ(user.Text(kFilmTitleEdit), c.kept);
-      EXPECT_EQ(Composed(user).substr(0, c.kept.size() + 1), c.kept + "_");
-      user.Click(kBuilderOk);
-    });
-    EXPECT_EQ(std::string(options->filmTitle), c.kept);
-    EXPECT_EQ(std::string(options->title).substr(0, c.kept.size() + 1), c.kept + "_");
+// The film title edit of the title builder and the DCP title, annotation
+// and issuer edits of the General page take what the record's fields hold
+// (63 and 259 bytes): a character that would cross the bound is refused
+// whole, and the keys after it that fit are taken. What the edit shows is
+// what OK stores.
+TEST(TitleBuilder, TitleAndTextEditsTakeNoMoreThanTheRecordHolds) {
+  OptionsSession session(2048, 1080, 24, [](OutputOptions& o) { o.useCompName = 0; });
+  for (const int edit : {kFilmTitleEdit, kTitleEdit, kAnnotationEdit, kIssuerEdit}) {
+    const bool inBuilder = edit == kFilmTitleEdit;
+    const size_t bound = inBuilder ? 63 : 259;
+    const std::string a(bound - 3, 'A');
+    const struct {
+      std::string typed, kept;
+    } cases[] = {
+        {std::string(bound + 12, 'A'), std::string(bound, 'A')},
+        {a + "AAÉÉ", a + "AA"},
+        {a + "€€", a + "€"},
+        {a + "A😀B", a + "AB"},  // a four-byte character, then a letter
+    };
+    for (const auto& c : cases) {
+      SCOPED_TRACE(std::to_string(edit) + ": ..." + c.typed.substr(a.size()));
+      session.Open([&](DialogUser& user) {
+        HWND page = CurrentPage(user);
+        ASSERT_TRUE(!inBuilder || user.Click(kTitleBuilderButton, page));
+        HWND window = inBuilder ? nullptr : page;
+        ASSERT_TRUE(user.Type(edit, c.typed, window));
+        EXPECT_EQ(user.Text(edit, window), c.kept);
+        if (inBuilder) user.Click(kBuilderOk);
+        user.Click(IDOK, user.Dialog(1));
+      });
+      const OutputOptions o = session.Record();
+      const char* stored = inBuilder                 ? o.filmTitle
+                           : edit == kTitleEdit      ? o.title
+                           : edit == kAnnotationEdit ? o.annotation
+                                                     : o.issuer;
+      EXPECT_EQ(std::string(stored), c.kept);
+      if (inBuilder) {  // the builder's title begins with the film title
+        EXPECT_EQ(std::string(o.title).substr(0, c.kept.size() + 1), c.kept + "_");
+      }
+    }
   }
 }
 
