@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <thread>
@@ -93,6 +94,17 @@ class HostState {
 
   std::map<AEGP_MemHandle, std::unique_ptr<MemBlock>> handles;
   std::map<std::string, int> handles_made;  // by name, over the host's life
+  // A handle that the memory suite refuses, as when the memory is not there
+  // (tests set it): the `count`-th handle named `name` asked for from now
+  // (1: the next). The suite throws std::bad_alloc, as it does when the
+  // system has no memory for a block, or, unless `thrown`, returns
+  // A_Err_ALLOC.
+  struct HandleRefusal {
+    std::string name;
+    int count = 1;
+    bool thrown = true;
+  };
+  std::optional<HandleRefusal> handle_refusal;
   // Large blocks freed by the plug-in, and the host's own large buffers once
   // a render is done with them, go back to the system from here.
   MemoryReleaser releaser;

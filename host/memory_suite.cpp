@@ -2,6 +2,7 @@
 // handles, unlocking what is not locked, resizing or freeing a locked handle,
 // a plug-in id other than the registered one) is reported as a fault.
 #include <cstring>
+#include <new>
 
 #include "host/host_state.h"
 
@@ -24,6 +25,12 @@ A_Err NewMemHandle(AEGP_PluginID plugin_id, const A_char* whatZ, AEGP_MemSize si
     h.Problem("handle \"" + name + "\" made with plug-in id " + std::to_string(plugin_id) +
               " instead of the registered " + std::to_string(h.registered_plugin_id));
   if (size > (AEGP_MemSize{1} << 34)) return A_Err_ALLOC;
+  if (h.handle_refusal && h.handle_refusal->name == name && --h.handle_refusal->count == 0) {
+    const bool thrown = h.handle_refusal->thrown;
+    h.handle_refusal.reset();
+    if (thrown) throw std::bad_alloc();
+    return A_Err_ALLOC;
+  }
   (void)flags;  // blocks are always cleared
   *memPH = h.NewHandle(name, plugin_id, static_cast<size_t>(size), false);
   return A_Err_NONE;

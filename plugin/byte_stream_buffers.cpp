@@ -27,6 +27,17 @@ AEGP_MemHandle j2c_cio_open(AEIO_BasicData* basic_dataP, opj_cinfo* cinfo, uint8
     memory->AEGP_FreeMemHandle(cioH);
     return nullptr;
   }
+  // The record, locked, goes back when its buffer cannot be had: also when
+  // the host throws std::bad_alloc for it.
+  struct MadeRecord {
+    const AEGP_MemorySuite1* memory;
+    AEGP_MemHandle handle;
+    ~MadeRecord() {
+      if (handle == nullptr) return;
+      memory->AEGP_UnlockMemHandle(handle);
+      memory->AEGP_FreeMemHandle(handle);
+    }
+  } made{memory, cioH};
   opj_cio* cio = static_cast<opj_cio*>(ptr);
   cio->cinfo = cinfo;
   cio->openmode = OPJ_STREAM_WRITE;
@@ -42,11 +53,7 @@ AEGP_MemHandle j2c_cio_open(AEIO_BasicData* basic_dataP, opj_cinfo* cinfo, uint8
     if (!err && !data) err = A_Err_ALLOC;
     if (err) memory->AEGP_FreeMemHandle(bufferH);
   }
-  if (err) {
-    memory->AEGP_UnlockMemHandle(cioH);
-    memory->AEGP_FreeMemHandle(cioH);
-    return nullptr;
-  }
+  if (err) return nullptr;
   cio->buffer_handle = bufferH;
   cio->buffer = static_cast<uint8_t*>(data);
   cio->start = cio->buffer;
@@ -55,6 +62,7 @@ AEGP_MemHandle j2c_cio_open(AEIO_BasicData* basic_dataP, opj_cinfo* cinfo, uint8
   // The pointers go stale here; every lock of the slot writes them anew.
   memory->AEGP_UnlockMemHandle(bufferH);
   memory->AEGP_UnlockMemHandle(cioH);
+  made.handle = nullptr;
   return cioH;
 }
 

@@ -3,10 +3,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
 
 #include "encoder/cinema_setup.h"
 #include "encoder/frame_conversion.h"
 #include "encoder/j2k/compressor.h"
+#include "encoder/j2k/j2k.h"
 #include "encoder/j2k/parameters.h"
 #include "platform/aesdk/aegp_suites.h"
 #include "plugin/byte_stream_buffers.h"
@@ -40,23 +42,55 @@ A_Err CreateTileBuffers(SuiteHandler& suites, OutputOptions& options, uint32_t i
   return A_Err_NONE;
 }
 
-A_Err SetUpSlot(AEIO_BasicData* basic, SuiteHandler& suites, AEIO_OutSpecH outH, OutputOptions& options, uint32_t i) {
+// Slot i's image, locked while the encoder is set up from it, and unlocked
+// when it goes: also when the set-up is left by an exception.
+class LockedSlotImage {
+ public:
+  LockedSlotImage(AEIO_BasicData* basic, OutputOptions& options, uint32_t i)
+      : basic_(basic), options_(options), i_(i), err_(LockImageBuffer(basic, &options, static_cast<int>(i))) {}
+  ~LockedSlotImage() { Unlock(); }
+  LockedSlotImage(const LockedSlotImage&) = delete;
+  LockedSlotImage& operator=(const LockedSlotImage&) = delete;
+
+  A_Err err() const { return err_; }
+  // The host's result; 0 when the lock failed or is undone already.
+  A_Err Unlock() {
+    if (err_ != A_Err_NONE || unlocked_) return A_Err_NONE;
+    unlocked_ = true;
+    return UnlockImageBuffer(basic_, &options_, static_cast<int>(i_));
+  }
+
+ private:
+  AEIO_BasicData* basic_;
+  OutputOptions& options_;
+  uint32_t i_;
+  A_Err err_;
+  bool unlocked_ = false;
+};
+
+// Makes slot i; `*part` names the part being made, for the message when it
+// cannot be had.
+A_Err SetUpSlot(AEIO_BasicData* basic, SuiteHandler& suites, AEIO_OutSpecH outH, OutputOptions& options, uint32_t i,
+                const char** part) {
+  *part = "tile buffers";
   A_Err err = CreateTileBuffers(suites, options, i);
   if (err != A_Err_NONE) return err;
+  *part = "image";
   options.imageHandles[i] = j2c_create_image(basic, &options, outH, &g_parameters);
   if (options.imageHandles[i] == nullptr) return kErrUnsupportedOutput;
-  err = LockImageBuffer(basic, &options, i);
-  if (err != A_Err_NONE) return err;
+  LockedSlotImage image(basic, options, i);
+  if (image.err() != A_Err_NONE) return image.err();
   // Rate fitting once, on the first image, before any compressor is set up.
   if (i == 0 && g_parameters.cp_cinema != 0) cinema_setup_encoder(&g_parameters, &options, options.images[0]);
+  *part = "compressor";
   options.compressors[i] = opj_create_compress();
-  if (options.compressors[i] != nullptr) {
-    opj_setup_encoder(options.compressors[i], &g_parameters, options.images[i]);
-    options.byteStreamHandles[i] = j2c_cio_open(basic, options.compressors[i], nullptr, 0);
-  }
-  const A_Err unlockErr = UnlockImageBuffer(basic, &options, i);
-  if (options.compressors[i] == nullptr || options.byteStreamHandles[i] == nullptr) return kErrUnsupportedOutput;
-  return unlockErr;
+  if (options.compressors[i] == nullptr) return kErrUnsupportedOutput;
+  opj_setup_encoder(options.compressors[i], &g_parameters, options.images[i]);
+  if (options.compressors[i]->j2k->cp == nullptr) return kErrUnsupportedOutput;
+  *part = "byte stream";
+  options.byteStreamHandles[i] = j2c_cio_open(basic, options.compressors[i], nullptr, 0);
+  if (options.byteStreamHandles[i] == nullptr) return kErrUnsupportedOutput;
+  return image.Unlock();
 }
 
 }  // namespace
@@ -73,11 +107,21 @@ uint32_t EncodingSlotCount(A_long threads, bool stereoscopic) {
 
 opj_cparameters& EncoderParameters() { return g_parameters; }
 
-A_Err SetUpEncodingSlots(AEIO_BasicData* basic, SuiteHandler& suites, AEIO_OutSpecH outH, OutputOptions& options) {
+A_Err SetUpEncodingSlots(AEIO_BasicData* basic, SuiteHandler& suites, AEIO_OutSpecH outH, OutputOptions& options,
+                         SlotShortage* shortage) {
   ClearEncodingSlots(options);
   for (uint32_t i = 0; i < options.bufferCount; ++i) {
-    const A_Err err = SetUpSlot(basic, suites, outH, options, i);
+    const char* part = "";
+    A_Err err = A_Err_NONE;
+    try {
+      err = SetUpSlot(basic, suites, outH, options, i, &part);
+    } catch (const std::bad_alloc&) {
+      // The host had no memory for a block: what was made of the slot is in
+      // the record, and unlocked.
+      err = A_Err_ALLOC;
+    }
     if (err != A_Err_NONE) {
+      *shortage = {i, part};
       FreeEncodingSlots(basic, suites, options);
       return err;
     }

@@ -22,11 +22,21 @@ uint32_t EncodingSlotCount(A_long threads, bool stereoscopic);
 // The one parameter record of the encoder, refilled at each render start.
 opj_cparameters& EncoderParameters();
 
+// The slot (from 0) and its part ("tile buffers", "image", "compressor" or
+// "byte stream") that could not be made.
+struct SlotShortage {
+  uint32_t slot = 0;
+  const char* part = "";
+};
+
 // Creates options.bufferCount slots from the parameter record (rate fitting on
-// slot 0's image). On failure frees every slot made so far and returns the
-// host's error, or 9995 when an image, compressor or byte stream cannot be
-// made.
-A_Err SetUpEncodingSlots(AEIO_BasicData* basic, SuiteHandler& suites, AEIO_OutSpecH outH, OutputOptions& options);
+// slot 0's image). On failure frees every slot made so far (nothing stays
+// locked, also when the host throws std::bad_alloc for a block), writes what
+// could not be made into `shortage` and returns the host's error, A_Err_ALLOC
+// after std::bad_alloc, or 9995 when an image, compressor or byte stream
+// cannot be made.
+A_Err SetUpEncodingSlots(AEIO_BasicData* basic, SuiteHandler& suites, AEIO_OutSpecH outH, OutputOptions& options,
+                         SlotShortage* shortage);
 
 // Frees every slot that exists (whatever was made of it), clears the slot
 // arrays and the buffer counts, and frees the parameter record's comment.

@@ -12,10 +12,17 @@ namespace {
 
 constexpr int kSlotComponents = 3;  // a slot always has three planes and tile buffers
 
-// Handles made by j2c_create_image_buffers, released together on failure.
+// Handles made by j2c_create_image_buffers, released together on failure:
+// also when the host throws std::bad_alloc for one of them, unless Keep() was
+// called.
 class MadeHandles {
  public:
   explicit MadeHandles(const AEGP_MemorySuite1* memory) : memory_(memory) {}
+  ~MadeHandles() { ReleaseAll(); }
+  MadeHandles(const MadeHandles&) = delete;
+  MadeHandles& operator=(const MadeHandles&) = delete;
+  // The handles are the image's now.
+  void Keep() { count_ = 0; }
   A_Err Create(const char* name, AEGP_MemSize size, AEGP_MemHandle* out) {
     A_Err err = memory_->AEGP_NewMemHandle(g_aegpPluginId, name, size, AEGP_MemFlag_CLEAR, out);
     if (!err && !*out) err = A_Err_ALLOC;
@@ -113,6 +120,7 @@ AEGP_MemHandle j2c_create_image_buffers(AEIO_BasicData* basic_dataP, int numcmpt
     // An unlock failure leaves the record in an unknown state: give it all back.
     return fail();
   }
+  made.Keep();
   return imageH;
 }
 

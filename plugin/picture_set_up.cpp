@@ -1,8 +1,10 @@
 #include "plugin/picture_set_up.h"
 
-#include <cstdio>
+#include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "encoder/cinema_setup.h"
 #include "encoder/j2k/compressor.h"
@@ -23,14 +25,58 @@
 #include "plugin/render_report.h"
 #include "plugin/suite_handler.h"
 #include "plugin/uuid_text.h"
+#include "plugin/write_failure.h"
 #include "plugin/writer_identity.h"
 
 namespace {
 
 constexpr size_t kPathSize = 512;
 
-// Names the picture track file after a fresh asset UUID and opens it.
-A_Err OpenPictureFile(AEIO_BasicData* basic, OutputOptions& options, const ASDCP::JP2K::PictureDescriptor& descriptor) {
+// A start that cannot have the memory of its encoding says what could not be
+// had, and what the user can do.
+void ShowShortage(AEIO_BasicData* basic, const std::string& what, const char* advice) {
+  ShowMessage(basic,
+              ("Not enough memory to start the render: " + what + " could not be allocated.\n " + advice).c_str());
+}
+
+// The static picture descriptor, from slot 0's image and compressor.
+A_Err DescribePicture(AEIO_BasicData* basic, OutputOptions& options) {
+  const OutputOptions copy = options;
+  A_Err err = LockImageBuffer(basic, &options, 0);
+  if (err) return err;
+  FillPictureDescriptor(g_pictureDescriptor, *options.compressors[0], *options.images[0], copy);
+  return UnlockImageBuffer(basic, &options, 0);
+}
+
+}  // namespace
+
+A_Err SetUpEncoding(AEIO_BasicData* basic, SuiteHandler& suites, AEIO_OutSpecH outH, OutputOptions& options) {
+  // A render that never ended left the comment of its parameters.
+  std::free(EncoderParameters().cp_comment);
+  EncoderParameters().cp_comment = nullptr;
+  if (j2c_initialize(24, 1, &options, &EncoderParameters()) == 1) {
+    LogBoth("My_StartAdding - j2c initialize failed\n");
+    ShowShortage(basic, "the encoder's parameters", "Please free some memory and try again.");
+    return kErrUnsupportedOutput;
+  }
+  const uint32_t slots = options.bufferCount;
+  SlotShortage shortage;
+  A_Err err = SetUpEncodingSlots(basic, suites, outH, options, &shortage);
+  if (err) {
+    ShowShortage(basic,
+                 std::string("the ") + shortage.part + " of encoding slot " + std::to_string(shortage.slot + 1) +
+                     " of " + std::to_string(slots),
+                 "A slot holds a frame while it is encoded, one per host thread and some more: please free some "
+                 "memory, or render with fewer threads, and try again.");
+    return err;
+  }
+  err = DescribePicture(basic, options);
+  if (err) return err;
+  KeepSlotsOfRunningRender(options);
+  return A_Err_NONE;
+}
+
+A_Err OpenPictureFile(AEIO_BasicData* basic, OutputOptions& options) {
   ASDCP::WriterInfo info = OutputWriterInfo;
   Kumu::GenRandomUUID(info.AssetUUID);
   if (options.packing != 0) info.LabelSetType = ASDCP::LS_MXF_SMPTE;
@@ -43,41 +89,16 @@ A_Err OpenPictureFile(AEIO_BasicData* basic, OutputOptions& options, const ASDCP
     ShowMessage(basic, "The path of the picture track file is too long.");
     return kErrStartCheck;
   }
-  const Kumu::Result_t result = OpenPictureTrackFile(options.stereoscopic != 0, path, info, descriptor);
-  return KM_SUCCESS(result) ? A_Err{A_Err_NONE} : A_Err{kErrOpenPictureTrack};
+  errno = 0;
+  const Kumu::Result_t result = OpenPictureTrackFile(options.stereoscopic != 0, path, info, g_pictureDescriptor);
+  if (KM_SUCCESS(result)) return A_Err_NONE;
+  ReportWriteFailure(options.pictureFileName, errno, result.Label());
+  ShowWriteFailure(basic);
+  return kErrOpenPictureTrack;
 }
 
-A_Err DescribeAndOpen(AEIO_BasicData* basic, OutputOptions& options) {
-  ASDCP::JP2K::PictureDescriptor& descriptor = g_pictureDescriptor;
-  const OutputOptions copy = options;
-  A_Err err = LockImageBuffer(basic, &options, 0);
-  if (err) return err;
-  FillPictureDescriptor(descriptor, *options.compressors[0], *options.images[0], copy);
-  err = UnlockImageBuffer(basic, &options, 0);
-  if (err) return err;
-  return OpenPictureFile(basic, options, descriptor);
-}
-
-}  // namespace
-
-A_Err SetUpPicture(AEIO_BasicData* basic, SuiteHandler& suites, AEIO_OutSpecH outH, OutputOptions& options) {
-  // A render that never ended left the comment of its parameters.
-  std::free(EncoderParameters().cp_comment);
-  EncoderParameters().cp_comment = nullptr;
-  if (j2c_initialize(24, 1, &options, &EncoderParameters()) == 1) {
-    LogBoth("My_StartAdding - j2c initialize failed\n");
-    FreeEncodingSlots(basic, suites, options);
-    return kErrUnsupportedOutput;
-  }
-  A_Err err = SetUpEncodingSlots(basic, suites, outH, options);
-  if (err) return err;
-  err = DescribeAndOpen(basic, options);
-  if (err) {
-    FreeEncodingSlots(basic, suites, options);
-    return err;
-  }
-  KeepSlotsOfRunningRender(options);
-  return A_Err_NONE;
+StartedEncoding::~StartedEncoding() {
+  if (!kept_) FreeEncodingSlots(basic_, suites_, options_);
 }
 
 void ReleaseRenderLeftOpen(AEIO_BasicData* basic, SuiteHandler& suites, OutputOptions& options) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
 #include <utility>
 #include <vector>
@@ -249,6 +250,13 @@ A_Err StartAdding(AEIO_BasicData* basic, AEIO_OutSpecH outH) {
     }
   }
 
+  // The memory of the encoding is had before the package folder is touched:
+  // a start that cannot have it leaves an earlier package as it was.
+  StartedEncoding encoding(basic, suites, options);
+  if (!err) {
+    err = SetUpEncoding(basic, suites, outH, options);
+    if (err) return err;
+  }
   if (!err) err = PreparePackageFolder(basic, suites, outH, options);
   if (!err && options.subtitleOn) err = PrepareSubtitles(basic, suites, options);
   if (err == kErrStartCheck) return err;
@@ -256,8 +264,11 @@ A_Err StartAdding(AEIO_BasicData* basic, AEIO_OutSpecH outH) {
     ShowMessage(basic, "General error: 1:100");
     return err;
   }
-  err = SetUpPicture(basic, suites, outH, options);
-  if (!err) folderRelease.Keep();
+  err = OpenPictureFile(basic, options);
+  if (!err) {
+    encoding.Keep();
+    folderRelease.Keep();
+  }
   return err;
 }
 
@@ -284,5 +295,13 @@ int CheckExternalAudioFiles(const OutputOptions& options) {
 int SubtitleFileExists(const OutputOptions& options) { return CanOpenForReading(options.subtitlePath) ? 0 : -1; }
 
 A_Err My_StartAdding(AEIO_BasicData* basic_dataP, AEIO_OutSpecH outH, A_long /*flags*/) {
-  return CallFromHost([&] { return StartAdding(basic_dataP, outH); });
+  return CallFromHost([&] {
+    try {
+      return StartAdding(basic_dataP, outH);
+    } catch (const std::bad_alloc&) {
+      // Whatever the start had is undone on the way out.
+      ShowMessage(basic_dataP, "Not enough memory to start the render.\n Please free some memory and try again.");
+      return A_Err{A_Err_ALLOC};
+    }
+  });
 }

@@ -383,7 +383,44 @@ TEST(RenderStart, AFileThatCannotBeOpenedLeavesNoSlotBehind) {
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &sizes), 0);
   std::signal(SIGXFSZ, before);
   EXPECT_EQ(err, 9986) << Messages(*host);
+  EXPECT_EQ(Messages(*host), "cannot write " + std::string(LiveOptions(*host).pictureFileName) + ": File too large\n");
   EXPECT_TRUE(IsFolder(dir / "T"));
   EXPECT_EQ(host->LiveHandles().size(), 1u);
   EXPECT_EQ(LiveOptions(*host).bufferCount, 0u);
+}
+
+// A start that cannot have the host memory of its encoding slots (a handle
+// refused with an error, or by a throw as when the system has none) says
+// what could not be had, leaves nothing allocated or locked, and keeps the
+// earlier package as it was: the slots are made before the folder is
+// touched.
+TEST(RenderStart, AStartWithoutMemoryForItsSlotsSaysSoAndKeepsTheEarlierPackage) {
+  TempDir dir;
+  ASSERT_EQ(mkdir((dir / "A").c_str(), 0777), 0);
+  const std::string uuid = "0f0e0d0c-0b0a-4908-8706-050403020100";
+  const std::vector<std::string> earlier = {"ASSETMAP.xml", "cpl_" + uuid + ".xml", "j2c_" + uuid + ".mxf"};
+  for (const std::string& name : earlier) WriteText(dir / "A/" + name, "earlier " + name);
+  struct Case {
+    const char* handle;
+    int count;
+    bool thrown;
+    const char* part;
+  };
+  // Two threads: three slots of three tile buffers, an image (record,
+  // components, three planes) and a byte stream (record, buffer) each.
+  for (const Case& c : {Case{"CompGPU", 1, false, "the tile buffers of encoding slot 1 of 3"},
+                        Case{"dataH", 5, true, "the image of encoding slot 2 of 3"},
+                        Case{"cioH", 2, false, "the byte stream of encoding slot 2 of 3"},
+                        Case{"cio_bufferH", 3, true, "the byte stream of encoding slot 3 of 3"}}) {
+    SCOPED_TRACE(std::string(c.handle) + " " + std::to_string(c.count) + (c.thrown ? " thrown" : ""));
+    auto host = SetUpHost(Settings(1998, 1080, 2, dir / "A.DCP", 2));
+    host->state().handle_refusal = HostState::HandleRefusal{c.handle, c.count, c.thrown};
+    EXPECT_NE(host->StartAdding(), 0);
+    EXPECT_NE(Messages(*host).find(std::string("Not enough memory to start the render: ") + c.part), std::string::npos)
+        << Messages(*host);
+    EXPECT_EQ(host->LiveHandles().size(), 1u);  // the options record only
+    EXPECT_TRUE(host->state().problems.empty()) << host->state().problems.front();
+    EXPECT_EQ(FolderEntries(dir / "A"), earlier);
+    for (const std::string& name : earlier) EXPECT_EQ(ReadText(dir / "A/" + name), "earlier " + name);
+  }
 }
