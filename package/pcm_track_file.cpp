@@ -207,8 +207,13 @@ Kumu::Result_t write_PCM_file(OutputOptions* options) {
   LogMessage(logLine.c_str());
 
   ASDCP::PCM::MXFWriter writer;
+  errno = 0;
   result = writer.OpenWrite(path, info, descriptor, kHeaderSize);
-  if (result.Success()) result = parser.Reset();
+  if (result.Failure()) {
+    ReportWriteFailure(options->soundFileName, errno, result.Label());
+    return result;
+  }
+  result = parser.Reset();
   if (result.Failure()) return result;
 
   uint32_t written = 0;

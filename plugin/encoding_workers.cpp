@@ -12,7 +12,12 @@ void EncodingWorkers::Start(int threads, OutputOptions* record) {
   // Workers left without a frame help the others with their code-blocks.
   block_coding_set_threads(count);
   threads_.reserve(static_cast<size_t>(count));
-  for (int t = 0; t < count; ++t) threads_.emplace_back([this, t, count] { Work(t, count); });
+  try {
+    for (int t = 0; t < count; ++t) threads_.emplace_back([this, t, count] { Work(t, count); });
+  } catch (...) {
+    Stop();  // those that started end, and none is left joinable
+    throw;
+  }
 }
 
 void EncodingWorkers::Encode(uint32_t slot) {

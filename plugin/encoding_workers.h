@@ -23,7 +23,8 @@ class EncodingWorkers {
   EncodingWorkers& operator=(const EncodingWorkers&) = delete;
 
   // Starts `threads` threads (at least one) that run thread_func with
-  // `record` as its refcon; the record must outlive Stop.
+  // `record` as its refcon; the record must outlive Stop. When a thread
+  // cannot be started, those started are ended and the exception goes on.
   void Start(int threads, OutputOptions* record);
   bool Running() const { return !threads_.empty(); }
   int ThreadCount() const { return static_cast<int>(threads_.size()); }

@@ -3,6 +3,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <memory>
+#include <new>
+#include <string>
+#include <system_error>
 
 #include "encoder/frame_conversion.h"
 #include "encoder/j2k/cio.h"
@@ -26,6 +29,7 @@
 #include "plugin/output_options.h"
 #include "plugin/picture_track_file.h"
 #include "plugin/picture_writer_owner.h"
+#include "plugin/render_report.h"
 #include "plugin/suite_handler.h"
 #include "plugin/write_failure.h"
 
@@ -37,6 +41,11 @@ constexpr ASDCP::ui32_t kFrameBufferCapacity = 0x400000;
 // encoding thread, in parallel with the other slots, and only once per frame
 // (a frame whose encode failed may be encoded again).
 bool g_xyzPending[kMaxEncodingSlots];
+
+// Slots whose last encode failed for want of memory (an allocation of the
+// coder failed with ENOMEM); any other failed encode is a codestream that did
+// not fit its byte stream.
+bool g_encodeOutOfMemory[kMaxEncodingSlots];
 
 // The encoding of the running render. The frames occupy the slots in turn,
 // as a ring: from `oldest` on, `held` slots hold frames not yet written, in
@@ -91,7 +100,7 @@ A_Err BufferFrame(AEIO_BasicData* basic, AEIO_OutSpecH outH, const PF_EffectWorl
 
 // The plug-in's threads, as many as the host has worker threads (at most one
 // per slot), from the first frame of a render on.
-A_Err StartEncoding(SuiteHandler& suites, const OutputOptions& options) {
+A_Err StartEncoding(AEIO_BasicData* basic, SuiteHandler& suites, const OutputOptions& options) {
   RunningEncoding& e = g_encoding;
   if (e.record) return A_Err_NONE;
   A_long threads = 0;
@@ -103,7 +112,18 @@ A_Err StartEncoding(SuiteHandler& suites, const OutputOptions& options) {
   e.held = 0;
   e.writeFailed = false;
   const A_long count = threads < static_cast<A_long>(options.bufferCount) ? threads : options.bufferCount;
-  e.workers.Start(static_cast<int>(count), e.record.get());
+  // Threads that cannot be had fail the frame, as before, but with the reason.
+  try {
+    e.workers.Start(static_cast<int>(count), e.record.get());
+  } catch (const std::system_error& error) {
+    e.record.reset();
+    ShowMessage(basic, ("The encoding threads cannot be started: " + std::string(error.what()) + ".").c_str());
+    throw;
+  } catch (const std::bad_alloc&) {
+    e.record.reset();
+    ShowMessage(basic, "The encoding threads cannot be started: there is not enough memory.");
+    throw;
+  }
   return A_Err_NONE;
 }
 
@@ -137,6 +157,25 @@ A_Err WriteFrameAt(const OutputOptions& record, uint32_t slot) {
   return A_Err_NONE;
 }
 
+// Tells the user which frame could not be encoded, and why.
+void ShowFailedEncode(AEIO_BasicData* basic, const OutputOptions& record, uint32_t slot) {
+  const auto frame = static_cast<unsigned>(record.framesWritten / SlotsPerFrame(record) + 1);
+  const auto frames = static_cast<unsigned>(record.durationFrames);
+  char text[320];
+  if (g_encodeOutOfMemory[slot]) {
+    std::snprintf(text, sizeof text,
+                  "Encoding frame %u of %u failed: there was not enough memory for the encoder.\n Please free some "
+                  "memory, or render with fewer threads, and try again.",
+                  frame, frames);
+  } else {
+    std::snprintf(text, sizeof text,
+                  "Encoding frame %u of %u failed: its codestream did not fit the %d bytes kept for it.", frame, frames,
+                  static_cast<int>(record.byteStreams[slot]->length));
+  }
+  LogBoth((std::string(text) + "\n").c_str());
+  ShowMessage(basic, text);
+}
+
 bool OldestFrameEncoded(RunningEncoding& e, uint32_t perFrame) {
   for (uint32_t k = 0; k < perFrame; ++k)
     if (!e.workers.Ended(e.oldest + k)) return false;
@@ -159,6 +198,7 @@ A_Err WriteEncodedFrames(AEIO_BasicData* basic, uint32_t room) {
     A_Err err = A_Err_NONE;
     for (uint32_t k = 0; k < perFrame; ++k) {
       const A_Err encoded = e.workers.Take(e.oldest + k);
+      if (!err && encoded) ShowFailedEncode(basic, record, e.oldest + k);
       if (!err) err = encoded;
     }
     if (err) {
@@ -221,7 +261,7 @@ A_Err AddFrame(AEIO_BasicData* basic, AEIO_OutSpecH outH, const PF_EffectWorld* 
   err = RefuseUnlessRendering(basic, locked.handle, "frame");
   if (err) return err;
   if (options.bufferCount == 0) return kErrWrite;
-  err = StartEncoding(suites, options);
+  err = StartEncoding(basic, suites, options);
   if (err) return err;
   RunningEncoding& e = g_encoding;
   OutputOptions& record = *e.record;
@@ -275,11 +315,13 @@ A_Err thread_func(void* refconPV, A_long thread_indexL, A_long i, A_long iterati
       rgb_to_xyz(options.images[slot], 1);
       g_xyzPending[slot] = false;
     }
+    errno = 0;
     if (opj_encode(options.compressors[slot], options.byteStreams[slot], options.images[slot], options.encoderFlag != 0,
                    options.tileBuffers[slot]) != 0) {
       std::fprintf(stderr, "thread_func%d: SUCCEEDED\n", static_cast<int>(thread_indexL));
       return A_Err_NONE;
     }
+    g_encodeOutOfMemory[slot] = errno == ENOMEM;
     std::fprintf(stderr, "thread_func%d: FAILED\n", static_cast<int>(thread_indexL));
     return kErrEncodeFailed;
   }

@@ -1,5 +1,6 @@
-// Render start: the checks before a render, the package folder, and the
-// hand-over to the picture set-up (encoding slots and picture track file).
+// Render start: the checks before a render, the encoding set-up (its slots
+// made before anything is written), the package folder, and the picture
+// track file.
 // My_StartAdding itself is declared with the other callbacks.
 #pragma once
 

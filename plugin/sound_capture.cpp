@@ -289,6 +289,14 @@ A_Err AddSoundChunk(AEIO_BasicData* basic, AEIO_OutSpecH outH, const A_Time* sta
           // The render start asks for 16-bit stereo; anything else cannot be
           // split into the two files.
           Say("My_AddSoundChunk - the sound is not 16-bit stereo\n");
+          char message[160] = "The sound cannot be captured: the host gives a chunk without its samples.";
+          if (channels != 2 || sampleSize != 2) {
+            std::snprintf(message, sizeof message,
+                          "The sound cannot be captured: the host gives %d channel(s) of %d byte(s) a sample, not "
+                          "16-bit stereo.",
+                          static_cast<int>(channels), static_cast<int>(sampleSize));
+          }
+          ShowMessage(basic, message);
           err = kErrWrite;
         } else {
           err = CaptureTimelineChunk(o, channels, ChunkPosition(when), sampleFrames, static_cast<const uint8_t*>(data));

@@ -1,59 +1,19 @@
 // The codestream coder when memory runs out: a failed allocation anywhere in
 // the coding of a frame fails that frame, and nothing is thrown past the
-// coder into the encoding thread that called it. This program replaces the
-// allocation functions, so that the test can have the n-th allocation of a
-// frame's coding fail; it is a program of its own so that no other test runs
-// with them.
+// coder into the encoding thread that called it. The program's allocation
+// functions (refused_allocations.h) have the n-th allocation of a frame's
+// coding fail.
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <new>
 #include <vector>
 
 #include "encoder/j2k/cio.h"
 #include "encoder/j2k/coding_parameters.h"
 #include "encoder/j2k/compressor.h"
 #include "encoder/j2k/j2k.h"
+#include "tests/allocation/refused_allocations.h"
 #include "tests/encoder/j2k_frames.h"
-
-namespace {
-
-// Allocations this thread may still make before one fails; -1: no limit.
-thread_local long t_allocations_left = -1;
-thread_local bool t_refused = false;
-
-}  // namespace
-
-void* operator new(size_t size) {
-  if (t_allocations_left == 0) {
-    t_refused = true;
-    throw std::bad_alloc();
-  }
-  if (t_allocations_left > 0) --t_allocations_left;
-  if (void* p = std::malloc(size ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-void* operator new[](size_t size) { return operator new(size); }
-void* operator new(size_t size, const std::nothrow_t&) noexcept {
-  try {
-    return operator new(size);
-  } catch (const std::bad_alloc&) {
-    return nullptr;
-  }
-}
-void* operator new[](size_t size, const std::nothrow_t& nothrow) noexcept { return operator new(size, nothrow); }
-// The compiler takes these for frees of memory from the standard operator
-// new; here it is memory from malloc.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, size_t) noexcept { std::free(p); }
-void operator delete[](void* p, size_t) noexcept { std::free(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
-#pragma GCC diagnostic pop
 
 namespace {
 
@@ -82,15 +42,14 @@ Outcome EncodeAllowing(j2k_test::Frame& frame, long allowed) {
   int32_t* tile_buffers[3] = {tiles[0].data(), tiles[1].data(), tiles[2].data()};
 
   Outcome outcome;
-  t_refused = false;
-  t_allocations_left = allowed;
+  allocation_test::AllowAllocations(allowed);
   try {
     outcome.status = opj_encode(cinfo, &cio, &frame.image, false, tile_buffers);
   } catch (...) {
     outcome.threw = true;
   }
-  t_allocations_left = -1;
-  outcome.refused = t_refused;
+  outcome.refused = allocation_test::AllocationRefused();
+  allocation_test::AllowAllocations(-1);
   opj_destroy_compress(cinfo);
   return outcome;
 }
