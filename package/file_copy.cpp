@@ -1,5 +1,6 @@
 #include "package/file_copy.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -9,8 +10,13 @@ namespace {
 constexpr size_t kCopyBlockSize = 0x200000;  // 2 MB
 
 struct FileCloser {
-  // Closes on the ways out of a failed copy; the finished copy is closed and checked below.
-  void operator()(std::FILE* file) const { (void)std::fclose(file); }
+  // Closes on the ways out of a failed copy, keeping the failure's errno for
+  // the caller; the finished copy is closed and checked below.
+  void operator()(std::FILE* file) const {
+    const int failure = errno;
+    (void)std::fclose(file);
+    errno = failure;
+  }
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 

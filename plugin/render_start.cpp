@@ -113,12 +113,12 @@ A_Err ReadAndSetOutput(SuiteHandler& suites, AEIO_OutSpecH outH, OutputOptions& 
   return err;
 }
 
-// The package folder from the output path, created empty. 9993 with a
-// message naming the path when it is too long for the record or the folder
-// cannot be created (with the system's reason), and with the report when the
-// path names no folder of its own or the folder that is there cannot be
-// removed.
-A_Err PreparePackageFolder(AEIO_BasicData* basic, SuiteHandler& suites, AEIO_OutSpecH outH, OutputOptions& options) {
+// The package folder from the output path, locked against another
+// process's render into it; nothing is touched yet. 9993 with a message
+// naming the path when it is too long for the record or names no folder of
+// its own, or when another render holds the folder.
+A_Err LockPackageFolderOfOutput(AEIO_BasicData* basic, SuiteHandler& suites, AEIO_OutSpecH outH,
+                                OutputOptions& options) {
   char outputPath[kOutputPathSize];
   bool converted = false;
   std::string tooLong;
@@ -157,7 +157,14 @@ A_Err PreparePackageFolder(AEIO_BasicData* basic, SuiteHandler& suites, AEIO_Out
   }
   // Before anything in the folder is touched: another process's render that
   // writes into it keeps it.
-  if (const A_Err refused = LockPackageFolder(basic, options.folderPath)) return refused;
+  return LockPackageFolder(basic, options.folderPath);
+}
+
+// The locked package folder, created empty. 9993 with a message when a file
+// the render reads lies in it, when it cannot be created (with the system's
+// reason), and with the report when the folder that is there cannot be
+// removed.
+A_Err PreparePackageFolder(AEIO_BasicData* basic, SuiteHandler& suites, OutputOptions& options) {
   std::printf("FOLDERPATH: %s\n\n", options.folderPath);
   const std::string inside = InputInPackageFolder(options);
   if (!inside.empty()) {
@@ -250,6 +257,12 @@ A_Err StartAdding(AEIO_BasicData* basic, AEIO_OutSpecH outH) {
     }
   }
 
+  // The folder is held before the encoding's memory is taken, so that a
+  // start refused for another process's render takes none.
+  if (!err) {
+    err = LockPackageFolderOfOutput(basic, suites, outH, options);
+    if (err == kErrStartCheck) return err;
+  }
   // The memory of the encoding is had before the package folder is touched:
   // a start that cannot have it leaves an earlier package as it was.
   StartedEncoding encoding(basic, suites, options);
@@ -257,11 +270,12 @@ A_Err StartAdding(AEIO_BasicData* basic, AEIO_OutSpecH outH) {
     err = SetUpEncoding(basic, suites, outH, options);
     if (err) return err;
   }
-  if (!err) err = PreparePackageFolder(basic, suites, outH, options);
-  if (!err && options.subtitleOn) err = PrepareSubtitles(basic, suites, options);
+  if (!err) err = PreparePackageFolder(basic, suites, options);
+  std::string subtitleFault;
+  if (!err && options.subtitleOn) err = PrepareSubtitles(basic, suites, options, &subtitleFault);
   if (err == kErrStartCheck) return err;
   if (err) {
-    ShowMessage(basic, "General error: 1:100");
+    ShowMessage(basic, ("General error: 1:100" + (subtitleFault.empty() ? "" : "\n " + subtitleFault)).c_str());
     return err;
   }
   err = OpenPictureFile(basic, options);

@@ -3,6 +3,8 @@
 // subtitle's UUID holding "<uuid>.xml", its font and its images.
 #pragma once
 
+#include <string>
+
 #include "platform/aesdk/aeio_basic_data.h"
 
 class SuiteHandler;
@@ -18,5 +20,5 @@ constexpr A_Err kSubtitleCopyFailed = -1;
 // user has been told why (the folder cannot be made, the track file fails,
 // with its cause, the font's folder is unknown); or kSubtitleCopyFailed when
 // a copy fails or the record's id, font or image names cannot name a file in
-// the package.
-A_Err PrepareSubtitles(AEIO_BasicData* basic, SuiteHandler& suites, OutputOptions& options);
+// the package, with what failed and why in `fault`.
+A_Err PrepareSubtitles(AEIO_BasicData* basic, SuiteHandler& suites, OutputOptions& options, std::string* fault);

@@ -2,6 +2,9 @@
 // do not suit the packing or the frame rate, track files that fail, and the
 // refusals on the way.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
 
 #include <cstdio>
 #include <cstring>
@@ -366,4 +369,26 @@ TEST(SubtitleRenderStart, FilesChosenInsideThePackageFolderAreRefusedBeforeItIsR
         << Messages(*host);
     EXPECT_EQ(Entries(inside), before);
   }
+}
+
+// A subtitle file whose copy into the package fails (here its font, past a
+// file-size limit) is named with the system's reason after the general error.
+TEST(SubtitleRenderStart, ACopyThatFailsSaysWhichFileAndWhy) {
+  TempDir dir;
+  auto host = SetUpHost(dir / "Film.DCP");
+  OutputOptions& options = LiveOptions(*host);
+  options.packing = 0;
+  ChooseSubtitle(options, Reference("interop/subs_interop.xml"), 0);
+  struct rlimit sizes;
+  getrlimit(RLIMIT_FSIZE, &sizes);
+  const struct rlimit limited = {65536, sizes.rlim_max};
+  const sighandler_t before = std::signal(SIGXFSZ, SIG_IGN);
+  setrlimit(RLIMIT_FSIZE, &limited);
+  const A_Err err = host->StartAdding();
+  setrlimit(RLIMIT_FSIZE, &sizes);
+  std::signal(SIGXFSZ, before);
+  EXPECT_EQ(err, -1);
+  EXPECT_NE(Messages(*host).find("General error: 1:100\n The subtitle file "), std::string::npos) << Messages(*host);
+  EXPECT_NE(Messages(*host).find("DejaVuSerif.ttf: File too large"), std::string::npos) << Messages(*host);
+  EXPECT_EQ(host->LiveHandles().size(), 1u);
 }
