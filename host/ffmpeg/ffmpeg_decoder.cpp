@@ -151,6 +151,14 @@ bool Decoder::Read() {
   return true;
 }
 
+// A decoder without the memory it needs is no damage of the input: held
+// pictures or silence in place of what it could not decode would pass for
+// the movie.
+void Decoder::FailOutOfMemory(int rc) const {
+  if (rc == AVERROR(ENOMEM))
+    throw std::runtime_error("input '" + std::string(format->url) + "': out of memory while decoding it");
+}
+
 bool Decoder::Next() {
   int failures = 0;
   while (!output_done) {
@@ -169,6 +177,7 @@ bool Decoder::Next() {
     // a file cut short) is skipped, as players do (a picture file's is
     // refused); its decoder goes on, unless it fails whatever it is given.
     if (rc != AVERROR(EAGAIN)) {
+      FailOutOfMemory(rc);
       if (picture_files) RefuseUndecoded(format->url, codec, errors_, rc);
       if (++failures > kFailuresInARow)
         throw std::runtime_error("input '" + std::string(format->url) + "' cannot be decoded: " + AvError(rc));
@@ -186,6 +195,7 @@ bool Decoder::Next() {
     }
     if (packet->stream_index == stream) {
       rc = avcodec_send_packet(codec, packet);
+      FailOutOfMemory(rc);
       if (rc < 0 && picture_files) RefuseUndecoded(format->url, codec, errors_, rc);
       if (rc < 0) left_out.Note(decoded_);  // a damaged packet is skipped too
     }

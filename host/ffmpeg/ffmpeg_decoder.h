@@ -76,13 +76,17 @@ struct Decoder {
   // mended; false at the end of the file or at a read error (`read_error`).
   bool Read();
   // Decodes the next frame into `frame`; false at the end. A damaged picture
-  // of picture files throws, naming the file and what is wrong.
+  // of picture files throws, naming the file and what is wrong, and so does
+  // a decoder out of memory, for any input.
   bool Next();
   double StartSeconds() const;
   // The seconds of `timestamp` in the stream's time base; NaN for none.
   double Seconds(int64_t timestamp) const;
 
  private:
+  // Throws when `rc` says the decoder ran out of memory.
+  void FailOutOfMemory(int rc) const;
+
   double decoded_ = NAN;  // when the frame decoded last starts
   DecoderErrorLog errors_;
 };
