@@ -37,6 +37,13 @@ constexpr char kWideText[] =
     "A package carries only UTF-8 subtitle files, and this one is in UTF-16 or UTF-32: save it as UTF-8.";
 constexpr char kOtherEncoding[] =
     "A package carries only UTF-8 subtitle files, and this one declares another encoding: %s";
+constexpr char kNoUtf8Declaration[] =
+    "A package carries a subtitle file as it is, and the readers of packages take one only when it begins with "
+    "the XML declaration <?xml version=\"1.0\" encoding=\"UTF-8\"?>, which this one does not: add it, or save the "
+    "file again as UTF-8 with it.";
+constexpr char kMixedLineEnds[] =
+    "A package carries a subtitle file as it is, and the readers of packages take one only when its lines all end "
+    "in LF or all in CR LF, which this one's do not: save it again with one kind of line ending.";
 
 void SetMessage(char* message, const char* text) {
   if (message != nullptr) CopyTextCut(message, kSubtitleMessageSize, text);
@@ -259,6 +266,70 @@ bool IsUtf8Text(const char* text, size_t length, char* message) {
   return false;
 }
 
+// The text after a UTF-8 byte-order mark begins with the declaration that
+// the readers of packages take: <?xml version="1.0" encoding="UTF-8"?>, with
+// standalone="no" or nothing after the encoding, each blank one character
+// and either quote.
+bool BeginsWithUtf8Declaration(std::string_view text) {
+  static constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+  if (text.substr(0, kUtf8Bom.size()) == kUtf8Bom) text.remove_prefix(kUtf8Bom.size());
+  size_t at = 0;
+  const auto take = [&](std::string_view what) {
+    if (text.substr(at, what.size()) != what) return false;
+    at += what.size();
+    return true;
+  };
+  const auto blank = [&] {
+    if (at >= text.size() || std::string_view(" \t\r\n").find(text[at]) == std::string_view::npos) return false;
+    ++at;
+    return true;
+  };
+  // name="value" or name='value', after one blank.
+  const auto attribute = [&](std::string_view name, std::string_view value) {
+    if (!blank() || !take(name)) return false;
+    blank();
+    if (!take("=")) return false;
+    blank();
+    const char quote = at < text.size() ? text[at] : '\0';
+    return (quote == '"' || quote == '\'') && take(std::string_view(&quote, 1)) && take(value) &&
+           take(std::string_view(&quote, 1));
+  };
+  if (!take("<?xml") || !attribute("version", "1.0") || !attribute("encoding", "UTF-8")) return false;
+  const size_t afterEncoding = at;
+  if (!attribute("standalone", "no")) at = afterEncoding;
+  blank();
+  return take("?>");
+}
+
+// Every line ends in LF, or every line in CR LF.
+bool HasOneKindOfLineEnd(std::string_view text) {
+  bool lf = false, crlf = false;
+  for (size_t k = 0; k < text.size(); ++k) {
+    if (text[k] == '\r') {
+      if (k + 1 >= text.size() || text[k + 1] != '\n') return false;
+      crlf = true;
+      ++k;
+    } else if (text[k] == '\n') {
+      lf = true;
+    }
+  }
+  return !(lf && crlf);
+}
+
+// A subtitle document of the packing's kind goes into the package as it is:
+// its declaration and line ends must be those the readers of packages take.
+bool IsCarriedAsItIs(std::string_view text, char* message) {
+  if (!BeginsWithUtf8Declaration(text)) {
+    SetMessage(message, kNoUtf8Declaration);
+    return false;
+  }
+  if (!HasOneKindOfLineEnd(text)) {
+    SetMessage(message, kMixedLineEnds);
+    return false;
+  }
+  return true;
+}
+
 int CheckSubtitleText(const char* path, OutputOptions* options, char* message) {
   std::unique_ptr<char[]> text;
   Kumu::ui32_t length = 0;
@@ -272,8 +343,11 @@ int CheckSubtitleText(const char* path, OutputOptions* options, char* message) {
   Kumu::XMLElement root("");
   const bool parsed = root.ParseString(text.get(), length);
 
+  const std::string_view whole(text.get(), length);
   if (options->packing == 0) {
-    if (parsed && root.HasName("DCSubtitle")) return CheckInterop(root, path, options, message);
+    if (parsed && root.HasName("DCSubtitle")) {
+      return IsCarriedAsItIs(whole, message) ? CheckInterop(root, path, options, message) : 0;
+    }
     SetMessage(message, parsed && root.HasName("SubtitleReel") ? kSmpteInInterop : kUnknown);
     options->subtitleUuid[0] = '\0';
     return 0;
@@ -282,7 +356,7 @@ int CheckSubtitleText(const char* path, OutputOptions* options, char* message) {
     SetMessage(message, parsed && root.HasName("DCSubtitle") ? kInteropInSmpte : kUnknown);
     return 0;
   }
-  return CheckSmpte(root, path, options, message);
+  return IsCarriedAsItIs(whole, message) ? CheckSmpte(root, path, options, message) : 0;
 }
 
 }  // namespace

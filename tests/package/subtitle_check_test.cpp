@@ -59,7 +59,8 @@ std::string Interop(const std::string& id, const std::string& loadFont) {
 }
 
 std::string Smpte(const std::string& id, const std::string& font) {
-  return "<?xml version=\"1.0\"?>\n<SubtitleReel xmlns=\"http://www.smpte-ra.org/schemas/428-7/2010/DCST\">"
+  return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<SubtitleReel "
+         "xmlns=\"http://www.smpte-ra.org/schemas/428-7/2010/DCST\">"
          "<Id>" +
          id + "</Id><EditRate>24 1</EditRate>" + (font.empty() ? "" : "<LoadFont ID=\"f\">" + font + "</LoadFont>") +
          "</SubtitleReel>\n";
@@ -125,8 +126,9 @@ TEST(SubtitleCheck, RefusesWhatIsNoSubtitleOfThePacking) {
   WriteText(dir / "text.xml", "subtitles, but no XML");
   WriteText(dir / "empty.xml", "");
   WriteText(dir / "other.xml", "<?xml version=\"1.0\"?><CompositionPlaylist/>");
-  WriteText(dir / "noid.xml", "<DCSubtitle><LoadFont URI=\"f.ttf\"/></DCSubtitle>");
-  WriteText(dir / "noid-reel.xml", "<SubtitleReel><EditRate>24 1</EditRate></SubtitleReel>");
+  const std::string declaration = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+  WriteText(dir / "noid.xml", declaration + "<DCSubtitle><LoadFont URI=\"f.ttf\"/></DCSubtitle>");
+  WriteText(dir / "noid-reel.xml", declaration + "<SubtitleReel><EditRate>24 1</EditRate></SubtitleReel>");
   struct Case {
     std::string path;
     A_u_long packing;
@@ -286,6 +288,9 @@ TEST(SubtitleCheck, RefusesDocumentsThePackageCannotCarryAsTheyAre) {
       {1, utf16(smpte, true), "and this one is in UTF-16"},
       {0, std::string(interop).replace(30, 5, "ISO-8859-1"), "declares another encoding: ISO-8859-1"},
       {1, std::string(smpte).replace(30, 5, "US-ASCII"), "declares another encoding: US-ASCII"},
+      {0, std::string(interop).replace(0, 38, "<?xml version=\"1.0\"?>"), "begins with the XML declaration"},
+      {1, std::string(smpte).replace(30, 5, "utf-8"), "begins with the XML declaration"},
+      {1, "<?xml version='1.0' encoding='UTF-8' standalone='no' ?>\r\n" + smpte.substr(39), "all in CR LF"},
       {0, image("my sub 1.png"), "(only a-z A-Z 0-9 . _ - and " + rule + "my sub 1.png"},
       {0, image("\u00fc\u5b57\u5e55.png"), rule + "\u00fc\u5b57\u5e55.png"},
       {0, Interop(kInteropId, "<LoadFont URI=\"my font.ttf\"/>"), rule + "my font.ttf"},
