@@ -167,18 +167,33 @@ class Desktop {
     if (g.width > 0) places_[window] = g;
     return g;
   }
-  // The window's picture: as RGB bytes, or written to the file `png`.
-  std::string Grab(const std::string& window, const std::string& png = "") {
+  // The window's picture, as RGB bytes.
+  std::string Grab(const std::string& window) {
     const Geometry g = Place(window);
-    if (png.empty()) return host_test::DisplayPixels(display_, g.x, g.y, g.width, g.height);
-    Tool({"ffmpeg", "-v", "error", "-y", "-f", "x11grab", "-draw_mouse", "0", "-video_size",
-          std::to_string(g.width) + "x" + std::to_string(g.height), "-i",
-          display_ + "+" + std::to_string(g.x) + "," + std::to_string(g.y), "-frames:v", "1", png});
-    return "";
+    return host_test::DisplayPixels(display_, g.x, g.y, g.width, g.height);
+  }
+  // Keeps the window's picture for WritePictures to write to the file `png`.
+  void Keep(const std::string& window, const std::string& png) {
+    WriteText(png + ".rgb", Grab(window));
+    kept_.push_back({png, Place(window)});
+  }
+  // Writes the pictures kept, in one run of ffmpeg (which takes a good part
+  // of a second to start).
+  void WritePictures() {
+    std::vector<std::string> argv{"ffmpeg", "-v", "error", "-y"};
+    for (const auto& [png, g] : kept_) {
+      argv.insert(argv.end(), {"-f", "rawvideo", "-pix_fmt", "rgb24", "-video_size",
+                               std::to_string(g.width) + "x" + std::to_string(g.height), "-i", png + ".rgb"});
+    }
+    for (size_t k = 0; k < kept_.size(); ++k) argv.insert(argv.end(), {"-map", std::to_string(k), kept_[k].first});
+    const CommandResult r = RunCommand(argv);
+    EXPECT_EQ(r.status, 0) << r.err;
+    for (const auto& kept : kept_) std::filesystem::remove(kept.first + ".rgb");
+    kept_.clear();
   }
   // Waits (at most ten seconds) until the window shows something other
-  // than `before` and has not changed for 150 ms: the dialogs' frames come
-  // some 16 ms apart while they change.
+  // than `before` and has not changed for 150 ms: GTK draws what the user
+  // did within a frame or two of some 16 ms.
   std::string Settled(const std::string& window, const std::string& before) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     std::string last = Grab(window);
@@ -201,6 +216,7 @@ class Desktop {
  private:
   std::string display_;
   std::map<std::string, Geometry> places_;
+  std::vector<std::pair<std::string, Geometry>> kept_;  // the pictures' files and places
 };
 
 // lumavox-render on the display; under the leak checker the window
@@ -281,12 +297,12 @@ TEST(DialogWindow, XdotoolSetsPackingAndTitleInTheWindowAndCancelKeepsTheRecord)
     const std::string window = desktop.WaitForWindow("Lumavox");
     ASSERT_FALSE(window.empty()) << ReadText(dir / "first.log");
     std::string screen = desktop.Settled(window, "");
-    desktop.Grab(window, shots + "/options-general.png");
+    desktop.Keep(window, shots + "/options-general.png");
 
     // The Video page: X'Y'Z' turned off.
     desktop.Click(window, PageButton(1), kPageButtonY);
     screen = desktop.Settled(window, screen);
-    desktop.Grab(window, shots + "/options-video.png");
+    desktop.Keep(window, shots + "/options-video.png");
     desktop.Click(window, PageX(12), PageY(35));
     screen = desktop.Settled(window, screen);
 
@@ -299,17 +315,17 @@ TEST(DialogWindow, XdotoolSetsPackingAndTitleInTheWindowAndCancelKeepsTheRecord)
     desktop.Click(window, PageX(96), PageY(34) + 10);
     desktop.Keys({"Down", "Down", "Return"});
     screen = desktop.Settled(window, screen);
-    desktop.Grab(window, shots + "/options-audio.png");
+    desktop.Keep(window, shots + "/options-audio.png");
 
     // The Subtitle page, subtitles on; the About page.
     desktop.Click(window, PageButton(3), kPageButtonY);
     screen = desktop.Settled(window, screen);
     desktop.Click(window, PageX(30), PageY(22));
     screen = desktop.Settled(window, screen);
-    desktop.Grab(window, shots + "/options-subtitle.png");
+    desktop.Keep(window, shots + "/options-subtitle.png");
     desktop.Click(window, PageButton(4), kPageButtonY);
     screen = desktop.Settled(window, screen);
-    desktop.Grab(window, shots + "/options-about.png");
+    desktop.Keep(window, shots + "/options-about.png");
 
     // The General page: the composition name off, the title builder seen
     // and cancelled, a title typed, SMPTE chosen.
@@ -321,7 +337,7 @@ TEST(DialogWindow, XdotoolSetsPackingAndTitleInTheWindowAndCancelKeepsTheRecord)
     const std::string builder = OtherWindow(desktop, window);
     ASSERT_FALSE(builder.empty()) << "the title builder did not open";
     desktop.Settled(builder, "");
-    desktop.Grab(builder, shots + "/title-builder.png");
+    desktop.Keep(builder, shots + "/title-builder.png");
     desktop.Click(builder, X(272), Y(304));  // its Cancel
     screen = desktop.Settled(window, screen);
 
@@ -336,6 +352,7 @@ TEST(DialogWindow, XdotoolSetsPackingAndTitleInTheWindowAndCancelKeepsTheRecord)
     ASSERT_TRUE(program.Exited(std::chrono::seconds(20))) << "the program did not end after OK";
     EXPECT_EQ(program.status(), 0) << ReadText(dir / "first.log");
   }
+  desktop.WritePictures();
   const OutputOptions o = Record(stored);
   EXPECT_EQ(std::string(o.title), "XDO TITLE");
   EXPECT_EQ(o.packing, 1u);
