@@ -21,12 +21,14 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "host/window_presenter.h"
 #include "platform/win/dialog_presenter.h"
 #include "platform/win/window.h"
 #include "plugin/output_options.h"
+#include "tests/host/display_pixels.h"
 #include "tests/host/program_here.h"
 #include "tests/support/test_support.h"
 
@@ -165,31 +167,47 @@ class Desktop {
     if (g.width > 0) places_[window] = g;
     return g;
   }
-  std::string Grab(const std::string& window, const std::string& png = "") {
+  // The window's picture, as RGB bytes.
+  std::string Grab(const std::string& window) {
     const Geometry g = Place(window);
-    std::vector<std::string> argv{"ffmpeg",      "-v",
-                                  "error",       "-y",
-                                  "-f",          "x11grab",
-                                  "-draw_mouse", "0",
-                                  "-video_size", std::to_string(g.width) + "x" + std::to_string(g.height),
-                                  "-i",          display_ + "+" + std::to_string(g.x) + "," + std::to_string(g.y),
-                                  "-frames:v",   "1"};
-    if (png.empty()) {
-      argv.insert(argv.end(), {"-f", "rawvideo", "-pix_fmt", "rgb24", "-"});
-    } else {
-      argv.push_back(png);
+    return host_test::DisplayPixels(display_, g.x, g.y, g.width, g.height);
+  }
+  // Keeps the window's picture for WritePictures to write to the file `png`.
+  void Keep(const std::string& window, const std::string& png) {
+    WriteText(png + ".rgb", Grab(window));
+    kept_.push_back({png, Place(window)});
+  }
+  // Writes the pictures kept, in one run of ffmpeg (which takes a good part
+  // of a second to start).
+  void WritePictures() {
+    std::vector<std::string> argv{"ffmpeg", "-v", "error", "-y"};
+    for (const auto& [png, g] : kept_) {
+      argv.insert(argv.end(), {"-f", "rawvideo", "-pix_fmt", "rgb24", "-video_size",
+                               std::to_string(g.width) + "x" + std::to_string(g.height), "-i", png + ".rgb"});
     }
-    return Tool(argv).out;
+    for (size_t k = 0; k < kept_.size(); ++k) argv.insert(argv.end(), {"-map", std::to_string(k), kept_[k].first});
+    const CommandResult r = RunCommand(argv);
+    EXPECT_EQ(r.status, 0) << r.err;
+    for (const auto& kept : kept_) std::filesystem::remove(kept.first + ".rgb");
+    kept_.clear();
   }
   // Waits (at most ten seconds) until the window shows something other
-  // than `before` and has stopped changing.
+  // than `before` and has not changed for 150 ms: GTK draws what the user
+  // did within a frame or two of some 16 ms.
   std::string Settled(const std::string& window, const std::string& before) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     std::string last = Grab(window);
-    for (int i = 0; i < 200; ++i) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    auto since = std::chrono::steady_clock::now();  // when `last` was first seen
+    while (since < end) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(25));
       std::string now = Grab(window);
-      if (now == last && now != before) return now;
-      last = now;
+      const auto at = std::chrono::steady_clock::now();
+      if (now != last || now == before) {
+        since = at;
+      } else if (at - since >= std::chrono::milliseconds(150)) {
+        return now;
+      }
+      last = std::move(now);
     }
     ADD_FAILURE() << "the window did not change or did not settle";
     return last;
@@ -198,13 +216,19 @@ class Desktop {
  private:
   std::string display_;
   std::map<std::string, Geometry> places_;
+  std::vector<std::pair<std::string, Geometry>> kept_;  // the pictures' files and places
 };
 
 // lumavox-render on the display; under the leak checker the window
-// system's own lasting allocations are not counted.
-std::vector<std::string> ProgramOnDisplay(const std::string& display, const std::string& stored) {
+// system's own lasting allocations are not counted. GTK's settings in `dir`
+// turn its animations and the cursor's blinking off, so that a window
+// settles once it has drawn what the user did.
+std::vector<std::string> ProgramOnDisplay(const std::string& display, const std::string& stored, const TempDir& dir) {
+  std::filesystem::create_directories(dir / "gtk-3.0");
+  WriteText(dir / "gtk-3.0/settings.ini", "[Settings]\ngtk-enable-animations=0\ngtk-cursor-blink=0\n");
   return {"env",
           "DISPLAY=" + display,
+          "XDG_CONFIG_HOME=" + dir.path(),
           "LSAN_OPTIONS=suppressions=" + SourceDir() + "/tests/host/window_system_leaks.supp",
           RenderPath(),
           "--dialog",
@@ -269,16 +293,16 @@ TEST(DialogWindow, XdotoolSetsPackingAndTitleInTheWindowAndCancelKeepsTheRecord)
   const std::string stored = dir / "options.bin";
 
   {
-    Background program(ProgramOnDisplay(display.name(), stored), dir / "first.log");
+    Background program(ProgramOnDisplay(display.name(), stored, dir), dir / "first.log");
     const std::string window = desktop.WaitForWindow("Lumavox");
     ASSERT_FALSE(window.empty()) << ReadText(dir / "first.log");
     std::string screen = desktop.Settled(window, "");
-    desktop.Grab(window, shots + "/options-general.png");
+    desktop.Keep(window, shots + "/options-general.png");
 
     // The Video page: X'Y'Z' turned off.
     desktop.Click(window, PageButton(1), kPageButtonY);
     screen = desktop.Settled(window, screen);
-    desktop.Grab(window, shots + "/options-video.png");
+    desktop.Keep(window, shots + "/options-video.png");
     desktop.Click(window, PageX(12), PageY(35));
     screen = desktop.Settled(window, screen);
 
@@ -291,17 +315,17 @@ TEST(DialogWindow, XdotoolSetsPackingAndTitleInTheWindowAndCancelKeepsTheRecord)
     desktop.Click(window, PageX(96), PageY(34) + 10);
     desktop.Keys({"Down", "Down", "Return"});
     screen = desktop.Settled(window, screen);
-    desktop.Grab(window, shots + "/options-audio.png");
+    desktop.Keep(window, shots + "/options-audio.png");
 
     // The Subtitle page, subtitles on; the About page.
     desktop.Click(window, PageButton(3), kPageButtonY);
     screen = desktop.Settled(window, screen);
     desktop.Click(window, PageX(30), PageY(22));
     screen = desktop.Settled(window, screen);
-    desktop.Grab(window, shots + "/options-subtitle.png");
+    desktop.Keep(window, shots + "/options-subtitle.png");
     desktop.Click(window, PageButton(4), kPageButtonY);
     screen = desktop.Settled(window, screen);
-    desktop.Grab(window, shots + "/options-about.png");
+    desktop.Keep(window, shots + "/options-about.png");
 
     // The General page: the composition name off, the title builder seen
     // and cancelled, a title typed, SMPTE chosen.
@@ -313,7 +337,7 @@ TEST(DialogWindow, XdotoolSetsPackingAndTitleInTheWindowAndCancelKeepsTheRecord)
     const std::string builder = OtherWindow(desktop, window);
     ASSERT_FALSE(builder.empty()) << "the title builder did not open";
     desktop.Settled(builder, "");
-    desktop.Grab(builder, shots + "/title-builder.png");
+    desktop.Keep(builder, shots + "/title-builder.png");
     desktop.Click(builder, X(272), Y(304));  // its Cancel
     screen = desktop.Settled(window, screen);
 
@@ -328,6 +352,7 @@ TEST(DialogWindow, XdotoolSetsPackingAndTitleInTheWindowAndCancelKeepsTheRecord)
     ASSERT_TRUE(program.Exited(std::chrono::seconds(20))) << "the program did not end after OK";
     EXPECT_EQ(program.status(), 0) << ReadText(dir / "first.log");
   }
+  desktop.WritePictures();
   const OutputOptions o = Record(stored);
   EXPECT_EQ(std::string(o.title), "XDO TITLE");
   EXPECT_EQ(o.packing, 1u);
@@ -343,7 +368,7 @@ TEST(DialogWindow, XdotoolSetsPackingAndTitleInTheWindowAndCancelKeepsTheRecord)
   // Changes, then Cancel: the stored record stays as it was.
   const std::vector<uint8_t> before = ReadBytes(stored);
   {
-    Background program(ProgramOnDisplay(display.name(), stored), dir / "second.log");
+    Background program(ProgramOnDisplay(display.name(), stored, dir), dir / "second.log");
     const std::string window = desktop.WaitForWindow("Lumavox");
     ASSERT_FALSE(window.empty()) << ReadText(dir / "second.log");
     std::string screen = desktop.Settled(window, "");
@@ -369,7 +394,7 @@ TEST(DialogWindow, EnterPressesOkDrawnAsTheDefault) {
   VirtualDisplay display(dir / "xvfb.log");
   ASSERT_FALSE(display.name().empty()) << ReadText(dir / "xvfb.log");
   Desktop desktop(display.name());
-  Background program(ProgramOnDisplay(display.name(), dir / "o.bin"), dir / "program.log");
+  Background program(ProgramOnDisplay(display.name(), dir / "o.bin", dir), dir / "program.log");
   const std::string window = desktop.WaitForWindow("Lumavox");
   ASSERT_FALSE(window.empty()) << ReadText(dir / "program.log");
   std::string screen = desktop.Settled(window, "");
@@ -456,6 +481,10 @@ class SlowDigestOnTheWindow : public DialogPresenter {
   bool ended_ = false;
 };
 
+// The frames of the render whose digests are cancelled: the digests come
+// after the last frame, however many there are; two under a sanitizer.
+constexpr const char* kCancelledFrames = kSanitized ? "2" : "24";
+
 // lumavox-render in this process with its dialogs on `display`, where the
 // user clicks Cancel in the digest window; ends with the program's status.
 [[noreturn]] void RenderAndCancelTheDigests(const std::string& display, const std::string& output) {
@@ -472,7 +501,7 @@ class SlowDigestOnTheWindow : public DialogPresenter {
     desktop.Click(progress, X(126 + 25), Y(54 + 7));  // Cancel
     slow.Clicked();
   });
-  const int status = host_test::RenderProgramHere({"--frames", "24", "--threads", "4", output});
+  const int status = host_test::RenderProgramHere({"--frames", kCancelledFrames, "--threads", "4", output});
   slow.RenderEnded();
   user.join();
   std::_Exit(status);
@@ -487,8 +516,9 @@ TEST(DialogWindow, CancelInTheDigestWindowStopsTheRenderWithoutAPackage) {
   ASSERT_FALSE(display.name().empty()) << ReadText(dir / "xvfb.log");
   GTEST_FLAG_SET(death_test_style, "fast");
   EXPECT_EXIT(RenderAndCancelTheDigests(display.name(), dir / "c.DCP"), testing::ExitedWithCode(1),
-              "render stopped: 24 of 24 frames.*the render was stopped by Cancel in the "
-              "plug-in's dialog: the package is not complete");
+              std::string("render stopped: ") + kCancelledFrames + " of " + kCancelledFrames +
+                  " frames.*the render was stopped by Cancel in the "
+                  "plug-in's dialog: the package is not complete");
   std::vector<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(dir / "c")) names.push_back(entry.path().filename());
   std::sort(names.begin(), names.end());
@@ -510,7 +540,10 @@ TEST(DialogWindow, ADisplayThatCannotBeOpenedLeavesTheDialogsOnTheTerminal) {
     int status;
     std::string said;
   } cases[] = {
-      {{"--frames", "24", "--threads", "4", dir / "x.DCP"}, 0, "Calculating security contraints for j2c_"},
+      // The digests' dialog comes at the end of any render: of two frames.
+      {{"--frames", "2", "--size", "2048x858", "--threads", "4", dir / "x.DCP"},
+       0,
+       "Calculating security contraints for j2c_"},
       {{"--dialog", "--options", dir / "o.bin"},
        2,
        "no display could be opened (the display \"" + display + "\" cannot be opened)"},

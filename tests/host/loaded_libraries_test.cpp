@@ -87,7 +87,9 @@ TEST(LoadedLibraries, WithoutADisplayTheWindowLibraryIsNotLoaded) {
 
 TEST(LoadedLibraries, TheProgramStartsWithoutFfmpegOrGtkAndLoadsThemWhenNeeded) {
   LUMAVOX_REQUIRE_TOOL("ffmpeg");
-  LUMAVOX_REQUIRE_CHECKERS();
+  if (!kSanitized) {
+    LUMAVOX_REQUIRE_CHECKERS();
+  }
   // What the dynamic loader brings in before the program runs.
   char trace[] = "LD_TRACE_LOADED_OBJECTS=1";
   char* trace_env[] = {trace, nullptr};
@@ -103,14 +105,20 @@ TEST(LoadedLibraries, TheProgramStartsWithoutFfmpegOrGtkAndLoadsThemWhenNeeded) 
   auto made = RunCommand({"ffmpeg", "-v", "error", "-f", "lavfi", "-i", "testsrc=size=1998x1080", "-frames:v", "2",
                           "-pix_fmt", "rgb48be", dir / "in%02d.png"});
   ASSERT_EQ(made.status, 0) << made.err;
-  // A second of frames (the last picture held), the shortest package.
+  // A second of frames (the last picture held), the shortest package that
+  // the field's checkers pass; under a sanitizer, three, the last held, and
+  // the plain build checks the package.
+  const std::string frames = kSanitized ? "3" : "24";
   auto rendered = RunCommand(
-      {program, "--input", dir / "in%02d.png", "--fps", "24", "--frames", "24", "--threads", "4", dir / "r.DCP"});
+      {program, "--input", dir / "in%02d.png", "--fps", "24", "--frames", frames, "--threads", "4", dir / "r.DCP"});
   ASSERT_EQ(rendered.status, 0) << rendered.err;
-  EXPECT_NE(rendered.err.find("render done: 24 of 24 frames"), std::string::npos) << rendered.err;
-  EXPECT_EQ(JoinLines(DcpVerifyErrors(dir / "r", false)), "");
-  CommandResult clair = ClairMetaCheck(dir / "r");
-  EXPECT_EQ(clair.status, 0) << clair.out << clair.err;
+  EXPECT_NE(rendered.err.find("render done: " + frames + " of " + frames + " frames"), std::string::npos)
+      << rendered.err;
+  if (!kSanitized) {
+    EXPECT_EQ(JoinLines(DcpVerifyErrors(dir / "r", false)), "");
+    CommandResult clair = ClairMetaCheck(dir / "r");
+    EXPECT_EQ(clair.status, 0) << clair.out << clair.err;
+  }
 
   // A movie needs them: the program says which file it could not load.
   auto movie = RunCommand({program, "--input", MakeTestMovie(dir), dir / "m.DCP"});

@@ -48,14 +48,21 @@ bool Starts(const std::string& text, const std::string& start) { return text.rfi
 TEST(QuietTerminal, RenderShowsProgressAndSummaryAndLogsTheDiagnostics) {
   LUMAVOX_REQUIRE_TOOL("script");
   TempDir dir;
-  const std::string terminal = OnTerminal({"--frames", "24", "--size", "2048x858", "--threads", "2", dir / "T.DCP"});
+  // Enough frames for the progress line to show before the last, which it
+  // does a tenth of a second after the one before: five under a sanitizer,
+  // where the fourth waits for the first to be encoded, and the program
+  // warns of a reel that short.
+  const std::string frames = kSanitized ? "5" : "24";
+  const std::string terminal = OnTerminal({"--frames", frames, "--size", "2048x858", "--threads", "2", dir / "T.DCP"});
   bool progress = false, summary = false;
   for (const std::string& piece : Pieces(terminal)) {
     const bool known = Starts(piece, "frame ") || Starts(piece, "Calculating security contraints for ") ||
-                       Starts(piece, "[") || Starts(piece, "render done: 24 of 24 frames") ||
-                       piece == "package: " + dir / "T" || piece == "log: " + dir / "T.log";
+                       Starts(piece, "[") || Starts(piece, "render done: " + frames + " of " + frames + " frames") ||
+                       piece == "package: " + dir / "T" || piece == "log: " + dir / "T.log" ||
+                       (kSanitized && Starts(piece, "lumavox-render: warning: the composition is " + frames +
+                                                        " frame(s), shorter than one second"));
     EXPECT_TRUE(known) << "on the terminal: " << piece;
-    progress = progress || Starts(piece, "frame 24/24, ");
+    progress = progress || Starts(piece, "frame " + frames + "/" + frames + ", ");
     summary = summary || Starts(piece, "render done: ");
   }
   EXPECT_TRUE(progress) << terminal;
@@ -72,7 +79,8 @@ TEST(QuietTerminal, RenderShowsProgressAndSummaryAndLogsTheDiagnostics) {
 TEST(QuietTerminal, VerboseShowsTheDiagnosticsAndMessagesAlwaysShow) {
   LUMAVOX_REQUIRE_TOOL("script");
   TempDir dir;
-  const std::string verbose = OnTerminal({"--frames", "2", "--verbose", dir / "V.DCP"});
+  // Renders of a frame: the diagnostics and the messages come with any.
+  const std::string verbose = OnTerminal({"--frames", "1", "--verbose", dir / "V.DCP"});
   EXPECT_NE(verbose.find("My_AddFrame"), std::string::npos) << verbose;
   EXPECT_NE(ReadText(dir / "V.log").find("My_AddFrame"), std::string::npos);
 
@@ -80,7 +88,7 @@ TEST(QuietTerminal, VerboseShowsTheDiagnosticsAndMessagesAlwaysShow) {
   // reaches the terminal, its diagnostics do not.
   const std::string stored = dir / "o.bin";
   ASSERT_EQ(MakeOptionsFile(stored).status, 0);
-  const std::string quiet = OnTerminal({"--frames", "2", "--fps", "25", "--options", stored, dir / "B.DCP"});
+  const std::string quiet = OnTerminal({"--frames", "1", "--fps", "25", "--options", stored, dir / "B.DCP"});
   EXPECT_NE(quiet.find("You have selected InterOp packing style and it only supports 24 fps."), std::string::npos)
       << quiet;
   EXPECT_EQ(quiet.find("My_InitOutputSpec"), std::string::npos) << quiet;
