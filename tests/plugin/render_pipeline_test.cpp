@@ -30,18 +30,21 @@ CommandResult RenderProgram(const std::vector<std::string>& arguments) {
 
 }  // namespace
 
-TEST(RenderPipeline, TwoSecondsGiveFortyEightFramesOfThePatternInOrder) {
+TEST(RenderPipeline, FramesPastTheFirstSecondAreThePatternInOrder) {
   LUMAVOX_REQUIRE_TOOL("ffprobe");
   LUMAVOX_REQUIRE_TOOL("ffmpeg");
   TempDir dir;
   ASSERT_EQ(mkdir((dir / "out").c_str(), 0777), 0);
-  // Under a sanitizer, half a second: batches enough for the order.
-  const size_t frames = kSanitized ? 12 : 48;
+  // A second and two frames: the frames go round the encoding slots several
+  // times, and the second second's sound comes between two of them. Under a
+  // sanitizer, half a second, its pictures left to the plain build to check.
+  const size_t frames = kSanitized ? 12 : 26;
   const CommandResult r = RenderProgram({"--frames", std::to_string(frames), dir / "out/T.DCP"});
   ASSERT_EQ(r.status, 0) << r.err;
   const std::string mxf = PictureTrackFile(dir / "out/T");
   ASSERT_FALSE(mxf.empty());
   EXPECT_EQ(ProbeFrameCount(mxf), static_cast<int64_t>(frames));
+  if (kSanitized) return;
   // Every picture against the pattern frame it came from (every other row and column), and
   // against the next one: each matches its own frame, so they are in order.
   size_t pictures = 0;
@@ -75,13 +78,18 @@ TEST(RenderPipeline, TheThreadCountChangesNoCodestream) {
   LUMAVOX_REQUIRE_TOOL("ffmpeg");
   TempDir dir;
   std::vector<std::vector<uint8_t>> reference;
-  for (const char* threads : {"1", "3", "8", "33"}) {
+  // Under a sanitizer, one thread and more threads than there are slots, with fewer frames.
+  const std::vector<const char*> counts = kSanitized ? std::vector<const char*>{"1", "33"}
+                                                     : std::vector<const char*>{"1", "3", "8", "33"};
+  const size_t frames = kSanitized ? 3 : 5;
+  for (const char* threads : counts) {
     SCOPED_TRACE(std::string("threads ") + threads);
     const std::string name = std::string("T") + threads;
-    const CommandResult r = RenderProgram({"--frames", "5", "--threads", threads, dir / name + ".DCP"});
+    const CommandResult r = RenderProgram(
+        {"--frames", std::to_string(frames), "--threads", threads, dir / name + ".DCP"});
     ASSERT_EQ(r.status, 0) << r.err;
     const auto codestreams = ExtractCodestreams(PictureTrackFile(dir / name), dir.path());
-    ASSERT_EQ(codestreams.size(), 5u);
+    ASSERT_EQ(codestreams.size(), frames);
     if (reference.empty()) {
       reference = codestreams;
     } else {
@@ -103,11 +111,15 @@ TEST(RenderPipeline, AHostWithoutWorkerThreadsStillEncodesEveryFrame) {
 TEST(RenderPipeline, StereoscopicFramesHoldTheLeftThenTheRightHalf) {
   LUMAVOX_REQUIRE_TOOL("ffmpeg");
   TempDir dir;
+  // Under a sanitizer, two frames whose eyes are encoded side by side; what
+  // the pictures hold is the plain build's to check.
+  const int frames = kSanitized ? 2 : 3;
   const CommandResult r = RenderProgram(
-      {"--size", "3996x1080", "--frames", "3", "--threads", "4", "--depth", "8", dir / "S.DCP"});
+      {"--size", "3996x1080", "--frames", std::to_string(frames), "--threads", "4", "--depth", "8", dir / "S.DCP"});
   ASSERT_EQ(r.status, 0) << r.err;
   const std::string mxf = PictureTrackFile(dir / "S");
-  EXPECT_EQ(ProbeFrameCount(mxf), 6);  // two codestreams per edit unit
+  EXPECT_EQ(ProbeFrameCount(mxf), 2 * frames);  // two codestreams per edit unit
+  if (kSanitized) return;
   size_t pictures = 0;
   ASSERT_TRUE(ForEachDecodedPicture(mxf, dir.path(), [&](size_t k, const Decoded& picture) {
     SCOPED_TRACE("codestream " + std::to_string(k));
@@ -190,18 +202,20 @@ TEST(RenderPipeline, FourKFramesCarryRsizZero) {
   ASSERT_EQ(r.status, 0) << r.err;
   const auto codestreams = ExtractCodestreams(PictureTrackFile(dir / "K"), dir.path());
   ASSERT_EQ(codestreams.size(), 2u);
-  WriteBytes(dir / "k.j2c", codestreams[1]);
-  const CommandResult dump = RunCommand({"opj_dump", "-i", dir / "k.j2c"});
-  ASSERT_EQ(dump.status, 0) << dump.err;
-  EXPECT_NE(dump.out.find("x1=4096, y1=2160"), std::string::npos) << dump.out;
-  const Decoded decoded = DecodeCodestream(codestreams[1], dir.path());
-  EXPECT_GE(Psnr12(decoded, ExpectedPatternXyz(1, 4096, 2160, 0, 4096, 16, 2), 2), 40.0);
   // The profile: the SIZ marker's Rsiz, right after its length.
   const auto& cs = codestreams[1];
   ASSERT_GT(cs.size(), 8u);
   EXPECT_EQ(cs[2], 0xFF);
   EXPECT_EQ(cs[3], 0x51);
   EXPECT_EQ((cs[6] << 8) | cs[7], 0);
+  // The size and the picture as the decoders read them: the plain build's to check.
+  if (kSanitized) return;
+  WriteBytes(dir / "k.j2c", cs);
+  const CommandResult dump = RunCommand({"opj_dump", "-i", dir / "k.j2c"});
+  ASSERT_EQ(dump.status, 0) << dump.err;
+  EXPECT_NE(dump.out.find("x1=4096, y1=2160"), std::string::npos) << dump.out;
+  const Decoded decoded = DecodeCodestream(cs, dir.path());
+  EXPECT_GE(Psnr12(decoded, ExpectedPatternXyz(1, 4096, 2160, 0, 4096, 16, 2), 2), 40.0);
 }
 
 TEST(RenderPipeline, AStoppedRenderKeepsItsBufferedFramesAndWritesNoDocuments) {
@@ -210,11 +224,11 @@ TEST(RenderPipeline, AStoppedRenderKeepsItsBufferedFramesAndWritesNoDocuments) {
   auto host = SetUpHost(Settings(1998, 1080, 48, dir / "T.DCP", 8));
   auto source = MakePatternSource();
   RenderControl control;
-  control.stop_after_frames = 5;  // still being encoded when the render stops
+  control.stop_after_frames = kSanitized ? 3 : 5;  // still being encoded when the render stops
   EXPECT_EQ(host->Render(*source, control), 0) << Messages(*host);
   const std::string mxf = PictureTrackFile(dir / "T");
   ASSERT_FALSE(mxf.empty());
-  EXPECT_EQ(ProbeFrameCount(mxf), 5);
+  EXPECT_EQ(ProbeFrameCount(mxf), control.stop_after_frames);
   EXPECT_STREQ(LiveOptions(*host).reelUuid, "");  // no package step
   EXPECT_STREQ(LiveOptions(*host).cplUuid, "");
   // Only the picture: no documents, and the sound that was not complete is not left behind.
@@ -227,16 +241,19 @@ TEST(RenderPipeline, AStoppedRenderKeepsItsBufferedFramesAndWritesNoDocuments) {
 TEST(RenderPipeline, FramesStillBufferedAtTheEndAreWritten) {
   LUMAVOX_REQUIRE_TOOL("ffprobe");
   TempDir dir;
-  // The duration says 48 frames; the host delivers 11 and ends the render normally.
-  auto host = SetUpHost(Settings(1998, 1080, 11, dir / "T.DCP", 4));
+  // The duration says 48 frames; the host delivers 11 (under a sanitizer 7:
+  // the five slots go round once) and ends the render normally.
+  const int64_t delivered = kSanitized ? 7 : 11;
+  auto host = SetUpHost(Settings(1998, 1080, delivered, dir / "T.DCP", 4));
   host->state().spec.duration = {48, 24};
   auto source = MakePatternSource();
   RenderControl control;
   control.sound = false;
   // Short of its duration the package cannot be made, and the render end says so.
   EXPECT_EQ(host->Render(*source, control), 9997) << Messages(*host);
-  EXPECT_NE(Messages(*host).find("ended after 11 frames"), std::string::npos) << Messages(*host);
-  EXPECT_EQ(ProbeFrameCount(PictureTrackFile(dir / "T")), 11);
+  EXPECT_NE(Messages(*host).find("ended after " + std::to_string(delivered) + " frames"), std::string::npos)
+      << Messages(*host);
+  EXPECT_EQ(ProbeFrameCount(PictureTrackFile(dir / "T")), delivered);
   EXPECT_STREQ(LiveOptions(*host).reelUuid, "");  // no package step
   EXPECT_EQ(host->LiveHandles().size(), 1u);
 }
@@ -388,7 +405,7 @@ TEST(RenderPipeline, ARenderEndingShortOfOrPastItsDurationMakesNoDocuments) {
   if (!kSanitized) {
     LUMAVOX_REQUIRE_CHECKERS();
   }
-  const int64_t duration = kSanitized ? 4 : 24;
+  const int64_t duration = kSanitized ? 3 : 24;
   const struct {
     const char* label;
     int64_t delivered;
