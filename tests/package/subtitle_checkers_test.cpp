@@ -63,7 +63,9 @@ long ContainerDuration(const std::string& mxf) {
   return at == std::string::npos ? -1 : std::atol(r.out.c_str() + at + 19);
 }
 
+// Under a sanitizer the checkers do not run: the plain build checks the same packages.
 void ExpectCheckersPass(const std::string& folder, bool interop) {
+  if (kSanitized) return;
   EXPECT_EQ(JoinLines(DcpVerifyErrors(folder, interop)), "");
   const CommandResult clair = ClairMetaCheck(folder);
   EXPECT_EQ(clair.status, 0) << clair.out << clair.err;
@@ -128,7 +130,7 @@ TEST(SubtitleCheckers, ADocumentEndingWithTheCompositionFitsIt) {
   EXPECT_EQ(ContainerDuration(folder + "/" + options.subtitleFileName), frames);
   EXPECT_EQ(One(XPath(cpl, SubtitleEntry("IntrinsicDuration"))), std::to_string(frames));
   EXPECT_EQ(One(XPath(cpl, SubtitleEntry("Duration"))), std::to_string(frames));
-  if (!kSanitized) ExpectCheckersPass(folder, false);
+  ExpectCheckersPass(folder, false);
 }
 
 // An Interop document with image subtitles: the images stand beside the
