@@ -11,13 +11,17 @@ here="$(cd "$(dirname "$0")/.." && pwd)"
 jobs="$(nproc)"
 status=0
 # Where threads meet: the encoding threads of the render (renders of a
-# few frames: every access of the encoder is checked, which is slow), the
-# digest worker and its dialog, the options dialogs and the host's threads;
+# few frames: every access of the encoder is checked, which is slow), once
+# for each way a render meets them (stereoscopic, stopped, ended with frames
+# still encoding, a failed write or encode, a writer left open, a second
+# output; sound capture and subtitle packaging run on the host's thread and
+# are left to the other trees), the digest worker and its dialog, the
+# options dialogs and the host's threads;
 # and the encoder's wavelet and slot tests and its helpers coding code-blocks,
 # so that every test program runs under the sanitizer. The longest renders
 # encode only a few frames under the sanitizers (tests/support/test_support.h,
 # kSanitized); each render there takes some 4 GB of memory.
-threaded='^(RenderPipeline\.(AStopped|FramesStillBuffered|Stereoscopic|AFailedWrite|AFailedEncode|AWriterLeftOpen|TwoOutputs|ARenderEnding)|SoundCapture|RenderHostTest|RenderProgram|DigestDialog|SubtitlePackage|SubtitleRenderStart|OptionsDialog|AudioPage|SubtitlePage|GeneralPage|VideoPage|TitleBuilder|DialogLayer|DialogControls|Wavelet|EncodingSlot|DecodeAhead|MemoryReleaser|Codestream\.Helpers)\.?'
+threaded='^(RenderPipeline\.(AStopped|FramesStillBuffered|Stereoscopic|AFailedWrite|AFailedEncode|AWriterLeftOpen|TwoOutputs)|RenderHostTest|RenderProgram|DigestDialog|SubtitleRenderStart|OptionsDialog|AudioPage|SubtitlePage|GeneralPage|VideoPage|TitleBuilder|DialogLayer|DialogControls|Wavelet|EncodingSlot|DecodeAhead|MemoryReleaser|Codestream\.Helpers)\.?'
 for kind in release asan tsan; do
   "$here/scripts/build.sh" "$kind"
   if [ "$kind" = release ]; then

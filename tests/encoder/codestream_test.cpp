@@ -144,14 +144,16 @@ TEST_P(CodestreamCase, DecodesWithinBudgetAndLimits) {
   const EncodeResult r = Encode(f, c.settings);
   ASSERT_EQ(r.status, 1);
   ExpectStructure(r.codestream, c.rsiz);
-  lumavox_test::TempDir dir;
-  ExpectDumpedParameters(r.codestream, dir.path(), c.width, c.height);
 
   // Budget of the frame and of each component (its whole tile-part).
   EXPECT_LE(r.codestream.size(), r.budget);
   const int limit = cinema_component_limit(c.settings.frame_rate, c.settings.stereoscopic);
   for (const TilePart& tp : ParseCodestreamLayout(r.codestream).parts) EXPECT_LE(static_cast<int>(tp.psot), limit);
+  // The oracles' reading is the plain build's to check.
+  if (lumavox_test::kSanitized) return;
 
+  lumavox_test::TempDir dir;
+  ExpectDumpedParameters(r.codestream, dir.path(), c.width, c.height);
   const auto opj = DecodeWithOpenJpeg(r.codestream, dir.path(), "opj");
   const auto ff = DecodeWithFfmpeg(r.codestream, dir.path(), "ff", c.width, c.height);
   ASSERT_FALSE(opj.empty());
@@ -200,6 +202,9 @@ TEST(Codestream, QualityMatchesOpenJpegOnBusyContent) {
   MakeFrame(f, 1998, 1080, Content::kCard);
   const EncodeResult r = Encode(f, Rate(250));
   ASSERT_EQ(r.status, 1);
+  EXPECT_LE(r.codestream.size(), r.budget);
+  // OpenJPEG's encoder and decoder are the plain build's to run.
+  if (lumavox_test::kSanitized) return;
   lumavox_test::TempDir dir;
   const double ours = Psnr(f, DecodeWithOpenJpeg(r.codestream, dir.path(), "ours"));
 
@@ -212,7 +217,6 @@ TEST(Codestream, QualityMatchesOpenJpegOnBusyContent) {
   const double theirs = Psnr(f, DecodeWithOpenJpeg(ref, dir.path(), "ref"));
   EXPECT_LT(ours, 60.0);  // the card does not fit the budget losslessly
   EXPECT_GE(ours, theirs - 0.1) << "ours " << ours << " dB, opj_compress " << theirs << " dB";
-  EXPECT_LE(r.codestream.size(), r.budget);
 }
 
 TEST(Codestream, PsnrNeverFallsAsTheRateRises) {
@@ -226,10 +230,11 @@ TEST(Codestream, PsnrNeverFallsAsTheRateRises) {
     ASSERT_EQ(r.status, 1);
     EXPECT_LE(r.codestream.size(), r.budget);
     EXPECT_GT(r.codestream.size(), last_size);
+    last_size = r.codestream.size();
+    if (lumavox_test::kSanitized) continue;  // the decoder is the plain build's to run
     const double psnr = Psnr(f, DecodeWithOpenJpeg(r.codestream, dir.path(), "r"));
     EXPECT_GE(psnr, last) << rate << " Mbit/s";
     last = psnr;
-    last_size = r.codestream.size();
   }
 }
 
@@ -335,7 +340,13 @@ TEST(Codestream, ColouredAreasComeBackInTheirColours) {
 
 TEST(Codestream, HelpersCodingTheBlocksChangeNoByte) {
   Frame f;
-  MakeFrame(f, 1998, 1080, Content::kNoise);
+  // Under a sanitizer a smaller frame, whose blocks the helpers still share
+  // in both rounds.
+  if (lumavox_test::kSanitized) {
+    MakeFrame(f, 512, 270, Content::kNoise);
+  } else {
+    MakeFrame(f, 1998, 1080, Content::kNoise);
+  }
   block_coding_set_threads(1);
   const EncodeResult alone = Encode(f, Rate(250));
   // One frame being encoded on a budget of six threads: five helpers may join
@@ -448,12 +459,16 @@ TEST(Codestream, SparsePicturesKeepTheirLowestPlanes) {
     EXPECT_LT(r.codestream.size(), r.budget / 10);  // far from binding
     EncodeSettings every_plane = Rate(250);
     every_plane.no_budget = true;
+    const EncodeResult full_coded = Encode(f, every_plane);
+    ASSERT_EQ(full_coded.status, 1);
+    // OpenJPEG's encoder and decoder are the plain build's to run.
+    if (lumavox_test::kSanitized) continue;
     WriteFramePpm(f, dir / "in.ppm");
     const auto c = lumavox_test::RunCommand(
         {"opj_compress", "-i", dir / "in.ppm", "-o", dir / "ref.j2c", "-cinema2K", "24", "-GuardBits", "1"});
     ASSERT_EQ(c.status, 0) << c.err;
     const auto ours = DecodeWithOpenJpeg(r.codestream, dir.path(), "ours");
-    const auto full = DecodeWithOpenJpeg(Encode(f, every_plane).codestream, dir.path(), "full");
+    const auto full = DecodeWithOpenJpeg(full_coded.codestream, dir.path(), "full");
     const auto ref = DecodeWithOpenJpeg(lumavox_test::ReadBytes(dir / "ref.j2c"), dir.path(), "ref");
     ASSERT_FALSE(ours.empty() || full.empty() || ref.empty());
     EXPECT_GE(Psnr(f, ours), Psnr(f, full) - 0.001) << "every plane coded: " << Psnr(f, full) << " dB";

@@ -60,16 +60,17 @@ void WriteNoiseFrames(const TempDir& dir, const std::string& name, int width, bo
   }
   WriteBytes(dir / (name + ".rgb"), raw);
   const std::string size = std::to_string(width) + "x" + std::to_string(kHeight);
+  // Stored uncompressed: noise does not compress, and the render reads the same samples.
   const CommandResult own = RunCommand({"ffmpeg", "-v", "error", "-y", "-f", "rawvideo", "-pix_fmt", "rgb48le", "-s",
-                                        size, "-i", dir / (name + ".rgb"), "-pix_fmt", "rgb48be", "-start_number", "0",
-                                        dir / (name + "%d.png")});
+                                        size, "-i", dir / (name + ".rgb"), "-pix_fmt", "rgb48be", "-compression_level",
+                                        "0", "-start_number", "0", dir / (name + "%d.png")});
   ASSERT_EQ(own.status, 0) << own.err;
   // Frame 1 in place of the raw one left empty.
   const std::string source = "nullsrc=size=" + std::to_string(eye) + "x" + std::to_string(kHeight) +
                              ",geq=random(1)*255:random(2)*255:random(3)*255,format=rgb24";
   const CommandResult ffmpeg = RunCommand({"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i",
                                            stereoscopic ? source + ",split[a][b];[a][b]hstack" : source, "-frames:v",
-                                           "1", "-update", "1", dir / (name + "1.png")});
+                                           "1", "-compression_level", "0", "-update", "1", dir / (name + "1.png")});
   ASSERT_EQ(ffmpeg.status, 0) << ffmpeg.err;
 }
 
@@ -100,9 +101,9 @@ TEST(PictureSizeLimits, NoisePicturesKeepEveryTilePartAndEditUnitWithinTheLimits
       {50, false, true, 8},  {60, false, true, 16}, {24, true, false, 16}, {24, true, true, 8},
   };
   for (const Shape& shape : shapes) {
-    // Under a sanitizer, one 2D rate of each depth and one stereoscopic packing.
-    if (kSanitized && shape.fps != 24 && shape.fps != 48) continue;
-    if (kSanitized && (shape.stereoscopic ? !shape.smpte : shape.smpte && shape.fps == 24)) continue;
+    // Under a sanitizer, each depth once: a 16-bit 2D rate and the 8-bit
+    // stereoscopic packing.
+    if (kSanitized && shape.fps != 48 && !(shape.stereoscopic && shape.smpte)) continue;
     const std::string label = Label(shape);
     SCOPED_TRACE(label);
     const std::string out = dir / ("R" + std::to_string(&shape - shapes));
@@ -123,6 +124,8 @@ TEST(PictureSizeLimits, NoisePicturesKeepEveryTilePartAndEditUnitWithinTheLimits
     argv.push_back(out + ".DCP");
     const CommandResult render = RunCommand(argv);
     ASSERT_EQ(render.status, 0) << render.err;
+    // Under a sanitizer, the render alone: the plain build reads and checks the same shapes.
+    if (kSanitized) continue;
 
     std::string picture;
     for (const auto& entry : std::filesystem::directory_iterator(out))

@@ -55,8 +55,8 @@ long CountPackets(const std::string& file) {
   return std::atol(r.out.c_str());
 }
 
-// A second of the shape's rate; a few frames under a sanitizer.
-long Frames(const Shape& shape) { return kSanitized ? 3 : std::stol(shape.fps); }
+// A second of the shape's rate; two frames under a sanitizer.
+long Frames(const Shape& shape) { return kSanitized ? 2 : std::stol(shape.fps); }
 
 void Render(const TempDir& dir, const Shape& shape, const std::string& output) {
   std::vector<std::string> argv{

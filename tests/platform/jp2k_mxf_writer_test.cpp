@@ -93,7 +93,10 @@ std::string Join(const std::vector<std::string>& lines) {
 }
 
 std::map<std::string, std::string> ProbeValues(const std::string& path) {
-  CommandResult r = RunCommand({"ffprobe", "-v", "error", "-count_frames", "-show_format", "-show_streams", path});
+  // Every frame's packet is read; the codestreams are the references', which
+  // tell nothing of the file when decoded (ffmpeg gives them back byte for
+  // byte below).
+  CommandResult r = RunCommand({"ffprobe", "-v", "error", "-count_packets", "-show_format", "-show_streams", path});
   std::map<std::string, std::string> values;
   size_t start = 0;
   while (start < r.out.size()) {
@@ -172,11 +175,13 @@ TEST(JP2KMXFWriter, ToolsReadEveryPackingAndGiveTheCodestreamsBack) {
     const std::string path = dir / "ours.mxf";
     std::vector<std::vector<uint8_t>> order;
     ASSERT_TRUE(WriteCase(c, path, &order).Success());
+    // Under a sanitizer, the writing alone: the tools read the same files in the plain build.
+    if (kSanitized) continue;
 
     auto probe = ProbeValues(path);
     EXPECT_EQ(probe["status"], "0");
     EXPECT_EQ(probe["codec_name"], "jpeg2000");
-    EXPECT_EQ(probe["nb_read_frames"], std::to_string(order.size()));
+    EXPECT_EQ(probe["nb_read_packets"], std::to_string(order.size()));
     EXPECT_EQ(probe["r_frame_rate"], "24/1");
     EXPECT_EQ(probe["TAG:operational_pattern_ul"], c.labels == ASDCP::LS_MXF_SMPTE
                                                        ? "060e2b34.04010102.0d010201.10000000"
