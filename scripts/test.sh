@@ -16,12 +16,13 @@ status=0
 # still encoding, a failed write or encode, a writer left open, a second
 # output; sound capture and subtitle packaging run on the host's thread and
 # are left to the other trees), the digest worker and its dialog, the
-# options dialogs and the host's threads;
+# options dialogs and the host's threads (the movie and picture readers,
+# the scaler, the dialog script's player and the log's copier);
 # and the encoder's wavelet and slot tests and its helpers coding code-blocks,
 # so that every test program runs under the sanitizer. The longest renders
 # encode only a few frames under the sanitizers (tests/support/test_support.h,
 # kSanitized); each render there takes some 4 GB of memory.
-threaded='^(RenderPipeline\.(AStopped|FramesStillBuffered|Stereoscopic|AFailedWrite|AFailedEncode|AWriterLeftOpen|TwoOutputs)|RenderHostTest|RenderProgram|DigestDialog|SubtitleRenderStart|OptionsDialog|AudioPage|SubtitlePage|GeneralPage|VideoPage|TitleBuilder|DialogLayer|DialogControls|Wavelet|EncodingSlot|DecodeAhead|MemoryReleaser|Codestream\.Helpers)\.?'
+threaded='^(RenderPipeline\.(AStopped|FramesStillBuffered|Stereoscopic|AFailedWrite|AFailedEncode|AWriterLeftOpen|TwoOutputs)|RenderHostTest|RenderProgram\.(RendersAMovieInput|AnImageSequence|OptionsFileIsHanded|TheLogBeside)|Scaler|DigestDialog|SubtitleRenderStart|OptionsDialog|AudioPage|SubtitlePage|GeneralPage|VideoPage|TitleBuilder|DialogLayer|DialogControls|Wavelet|EncodingSlot|DecodeAhead|MemoryReleaser|Codestream\.Helpers)\.?'
 for kind in release asan tsan; do
   "$here/scripts/build.sh" "$kind"
   if [ "$kind" = release ]; then

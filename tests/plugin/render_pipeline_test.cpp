@@ -230,6 +230,7 @@ TEST(RenderPipeline, AStoppedRenderKeepsItsBufferedFramesAndWritesNoDocuments) {
   auto source = MakePatternSource();
   RenderControl control;
   control.stop_after_frames = kSanitized ? 3 : 5;  // still being encoded when the render stops
+  control.sound_chunk_frames = 2000;               // sound between the frames, while they are encoded
   EXPECT_EQ(host->Render(*source, control), 0) << Messages(*host);
   const std::string mxf = PictureTrackFile(dir / "T");
   ASSERT_FALSE(mxf.empty());
