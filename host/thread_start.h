@@ -15,21 +15,8 @@ namespace lumavox_host {
 // True when a thread start is to fail as the test asked (see below).
 bool ThreadStartFailsForTest();
 
-// Starts a thread of `function(arguments...)` at the end of `threads`; false,
-// with `threads` as it was and nothing started, when no thread can be made.
-template <typename... Arguments>
-bool StartThread(std::vector<std::thread>& threads, Arguments&&... arguments) {
-  if (ThreadStartFailsForTest()) return false;
-  try {
-    threads.emplace_back(std::forward<Arguments>(arguments)...);
-    return true;
-  } catch (const std::system_error&) {
-  } catch (const std::bad_alloc&) {
-  }
-  return false;
-}
-
-// The same for a thread of its own: started into `thread`, which holds none.
+// Starts a thread of `function(arguments...)` into `thread`, which holds
+// none; false, with nothing started, when no thread can be made.
 template <typename... Arguments>
 bool StartThread(std::thread& thread, Arguments&&... arguments) {
   if (ThreadStartFailsForTest()) return false;
@@ -40,6 +27,20 @@ bool StartThread(std::thread& thread, Arguments&&... arguments) {
   } catch (const std::bad_alloc&) {
   }
   return false;
+}
+
+// The same at the end of `threads`, which is left as it was when none starts.
+template <typename... Arguments>
+bool StartThread(std::vector<std::thread>& threads, Arguments&&... arguments) {
+  try {
+    threads.reserve(threads.size() + 1);  // room first: a started thread is never dropped
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  std::thread thread;
+  if (!StartThread(thread, std::forward<Arguments>(arguments)...)) return false;
+  threads.push_back(std::move(thread));
+  return true;
 }
 
 // For tests: the start after the next `starts` ones fails, as when the

@@ -227,16 +227,21 @@ int ReadSubtitleText(const char* path, std::unique_ptr<char[]>* text, Kumu::ui32
 
 namespace {
 
+// The text after its UTF-8 byte-order mark, if it has one.
+std::string_view AfterUtf8Bom(std::string_view text) {
+  static constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+  return text.substr(0, kUtf8Bom.size()) == kUtf8Bom ? text.substr(kUtf8Bom.size()) : text;
+}
+
 // The encoding that the XML declaration at the start of the text (after a
 // UTF-8 byte-order mark) names; empty when it names none, and the text is
 // then UTF-8. A declaration that is not well-formed is left to the XML
 // parser, which refuses it.
 std::string DeclaredEncoding(std::string_view text) {
-  static constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
   static constexpr std::string_view kBlanks = " \t\r\n";
   static constexpr char kBeforeName[] = " \t\r\n=\"'";
   static constexpr char kNameCharacters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789._-";
-  if (text.substr(0, kUtf8Bom.size()) == kUtf8Bom) text.remove_prefix(kUtf8Bom.size());
+  text = AfterUtf8Bom(text);
   if (text.substr(0, 5) != "<?xml" || text.size() < 6 || kBlanks.find(text[5]) == std::string_view::npos) return {};
   const size_t close = text.find("?>");
   const size_t name = text.substr(0, close).find("encoding");
@@ -271,8 +276,7 @@ bool IsUtf8Text(const char* text, size_t length, char* message) {
 // standalone="no" or nothing after the encoding, each blank one character
 // and either quote.
 bool BeginsWithUtf8Declaration(std::string_view text) {
-  static constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
-  if (text.substr(0, kUtf8Bom.size()) == kUtf8Bom) text.remove_prefix(kUtf8Bom.size());
+  text = AfterUtf8Bom(text);
   size_t at = 0;
   const auto take = [&](std::string_view what) {
     if (text.substr(at, what.size()) != what) return false;

@@ -6,29 +6,13 @@
 #include <filesystem>
 #include <system_error>
 
-namespace {
-
-DWORD FromErrno(int error) {
-  switch (error) {
-    case EEXIST: return ERROR_ALREADY_EXISTS;
-    case ENOENT:
-    case ENOTDIR: return ERROR_PATH_NOT_FOUND;
-    case EACCES:
-    case EPERM:
-    case EROFS: return ERROR_ACCESS_DENIED;
-    default: return ERROR_INVALID_PARAMETER;
-  }
-}
-
-}  // namespace
-
 BOOL CreateDirectoryA(LPCSTR path, LPVOID /*securityAttributes*/) {
   if (path == nullptr || path[0] == '\0') {
     SetLastError(ERROR_PATH_NOT_FOUND);
     return FALSE;
   }
   if (mkdir(path, 0777) != 0) {
-    SetLastError(FromErrno(errno));
+    SetLastError(LastErrorOfErrno(errno));
     return FALSE;
   }
   SetLastError(ERROR_SUCCESS);
@@ -46,12 +30,12 @@ BOOL RemoveDirectoryTree(LPCSTR path) {
   // through, and a file of that name is not a folder to remove.
   const fs::file_status status = fs::symlink_status(path, ec);
   if (ec || status.type() != fs::file_type::directory) {
-    SetLastError(ec ? FromErrno(ec.value()) : ERROR_PATH_NOT_FOUND);
+    SetLastError(ec ? LastErrorOfErrno(ec.value()) : ERROR_PATH_NOT_FOUND);
     return FALSE;
   }
   fs::remove_all(path, ec);
   if (ec) {
-    SetLastError(FromErrno(ec.value()));
+    SetLastError(LastErrorOfErrno(ec.value()));
     return FALSE;
   }
   SetLastError(ERROR_SUCCESS);

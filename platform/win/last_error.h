@@ -17,3 +17,7 @@ inline constexpr DWORD ERROR_FILENAME_EXCED_RANGE = 206;
 // The calling thread's last error, as the last call that sets it left it.
 DWORD GetLastError();
 void SetLastError(DWORD error);
+
+// The last error that stands for the system's error number `error`;
+// ERROR_INVALID_PARAMETER for one that has none of its own here.
+DWORD LastErrorOfErrno(int error);

@@ -23,17 +23,6 @@ struct MutexRecord {
 std::mutex g_mutexesMutex;
 std::map<HANDLE, std::unique_ptr<MutexRecord>> g_mutexes;
 
-DWORD FromErrno(int error) {
-  switch (error) {
-    case EADDRINUSE: return ERROR_ALREADY_EXISTS;
-    case EMFILE:
-    case ENFILE: return ERROR_TOO_MANY_OPEN_FILES;
-    case ENOMEM:
-    case ENOBUFS: return ERROR_NOT_ENOUGH_MEMORY;
-    default: return ERROR_INVALID_PARAMETER;
-  }
-}
-
 // The handle of `socket` (-1: of a name held elsewhere); nullptr, with the
 // socket closed, when there is no room for it.
 HANDLE Keep(int socket) {
@@ -68,7 +57,7 @@ HANDLE CreateMutexA(LPVOID /*securityAttributes*/, BOOL /*initialOwner*/, LPCSTR
   std::memcpy(address.sun_path + 1, name, length);
   const int socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (socket < 0) {
-    SetLastError(FromErrno(errno));
+    SetLastError(LastErrorOfErrno(errno));
     return nullptr;
   }
   const auto size = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + length);
@@ -77,7 +66,7 @@ HANDLE CreateMutexA(LPVOID /*securityAttributes*/, BOOL /*initialOwner*/, LPCSTR
     (void)close(socket);  // bound to nothing
     if (error != EADDRINUSE) {
       errno = error;
-      SetLastError(FromErrno(error));
+      SetLastError(LastErrorOfErrno(error));
       return nullptr;
     }
     SetLastError(ERROR_ALREADY_EXISTS);

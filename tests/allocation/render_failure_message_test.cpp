@@ -4,9 +4,7 @@
 // that cannot be opened (its header cannot be written), each with its cause.
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
-#include <csignal>
 #include <string>
 #include <vector>
 
@@ -48,16 +46,8 @@ TEST(RenderFailureMessage, AFailedEncodeAndASoundTrackFileThatCannotBeOpenedSayW
     if (!c.inFrames) {
       ASSERT_EQ(err, A_Err_NONE);
       // Files of 12 KiB: the temporary sound files (12,044 bytes each) fit,
-      // the sound track file's header (16 KiB and more) does not; the signal
-      // is ignored, so that the write fails rather than kill.
-      struct rlimit sizes;
-      getrlimit(RLIMIT_FSIZE, &sizes);
-      const struct rlimit limited = {12288, sizes.rlim_max};
-      const sighandler_t before = std::signal(SIGXFSZ, SIG_IGN);
-      setrlimit(RLIMIT_FSIZE, &limited);
-      err = host.AddSoundChunk(0, std::vector<int16_t>(2 * 4000));
-      setrlimit(RLIMIT_FSIZE, &sizes);
-      std::signal(SIGXFSZ, before);
+      // the sound track file's header (16 KiB and more) does not.
+      lumavox_test::WithFileSizeLimit(12288, [&] { err = host.AddSoundChunk(0, std::vector<int16_t>(2 * 4000)); });
     }
     EXPECT_NE(err, A_Err_NONE);
     const std::string message = host.state().messages.empty() ? "" : host.state().messages.front();

@@ -69,6 +69,11 @@ TEST(RenderProgram, RefusesWhatNoPackageCanBeMadeOfBeforeAnythingIsWritten) {
   record[0] = 7;
   record[1480] = 1;
   WriteBytes(dir / "zero.bin", record);
+  // An options path that names a folder, refused before the options dialog
+  // too: its settings could not be stored there.
+  std::filesystem::create_directory(dir / "rec.opts");
+  WriteText(dir / "ok.script", "press OK\n");
+  const std::string folderRefused = "cannot read the options file '" + dir / "rec.opts" + "': Is a directory";
   const Case cases[] = {
       // The rate reaches the plug-in with its fraction, which it refuses.
       {{"--fps", "24.5"}, "Unsupported framerate: 24.5 fps\n\nLumavox are supporting 24, 25, 30, 48, 50 and 60 fps"},
@@ -76,6 +81,8 @@ TEST(RenderProgram, RefusesWhatNoPackageCanBeMadeOfBeforeAnythingIsWritten) {
       {{"--options", dir / "zero.bin"}, "The bit rate is 0 Mbit/s"},
       // A mistyped name is no new record: only the options dialog makes one.
       {{"--options", dir / "zeor.bin"}, "the options file '" + dir / "zeor.bin" + "' does not exist"},
+      {{"--options", dir / "rec.opts"}, folderRefused},
+      {{"--options", dir / "rec.opts", "--dialog-script", dir / "ok.script"}, folderRefused},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.message);
@@ -88,6 +95,7 @@ TEST(RenderProgram, RefusesWhatNoPackageCanBeMadeOfBeforeAnythingIsWritten) {
     EXPECT_FALSE(std::filesystem::exists(dir / "x")) << "a package folder was made";
   }
   EXPECT_FALSE(FileExists(dir / "zeor.bin"));
+  EXPECT_TRUE(std::filesystem::is_empty(dir / "rec.opts"));
   // A rate finer than the host keeps is not rounded to a whole one.
   auto fine = RunCommand({RenderPath(), "--fps", "24.0004", "--frames", "2", dir / "x.DCP"});
   EXPECT_EQ(fine.status, 2);
@@ -143,26 +151,6 @@ TEST(RenderProgram, RefusesAnOptionsFileThatIsNoStoredRecordAndLeavesItAsItIs) {
         << r.err;
     EXPECT_EQ(ReadBytes(options), file.bytes);
     EXPECT_FALSE(FileExists(dir / "x"));  // nothing rendered
-  }
-}
-
-// An options path that names a folder is refused with the reason before the
-// options dialog or the render; the program aborted reading it.
-TEST(RenderProgram, RefusesAnOptionsPathThatIsAFolderBeforeTheDialogAndTheRender) {
-  TempDir dir;
-  const std::string options = dir / "rec.opts";
-  std::filesystem::create_directory(options);
-  WriteText(dir / "ok.script", "press OK\n");
-  for (const std::vector<std::string>& dialog : {std::vector<std::string>{}, {"--dialog-script", dir / "ok.script"}}) {
-    SCOPED_TRACE(dialog.empty() ? "without the dialog" : "with the dialog");
-    std::vector<std::string> command = {RenderPath(), "--frames", "2", "--options", options};
-    command.insert(command.end(), dialog.begin(), dialog.end());
-    command.push_back(dir / "x.DCP");
-    auto r = RunCommand(command);
-    EXPECT_EQ(r.status, 2) << r.err;
-    EXPECT_NE(r.err.find("cannot read the options file '" + options + "': Is a directory"), std::string::npos) << r.err;
-    EXPECT_FALSE(FileExists(dir / "x"));
-    EXPECT_TRUE(std::filesystem::is_empty(options));
   }
 }
 

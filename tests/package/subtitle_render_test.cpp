@@ -2,9 +2,6 @@
 // do not suit the packing or the frame rate, track files that fail, and the
 // refusals on the way.
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-
-#include <csignal>
 
 #include <cstdio>
 #include <cstring>
@@ -379,14 +376,8 @@ TEST(SubtitleRenderStart, ACopyThatFailsSaysWhichFileAndWhy) {
   OutputOptions& options = LiveOptions(*host);
   options.packing = 0;
   ChooseSubtitle(options, Reference("interop/subs_interop.xml"), 0);
-  struct rlimit sizes;
-  getrlimit(RLIMIT_FSIZE, &sizes);
-  const struct rlimit limited = {65536, sizes.rlim_max};
-  const sighandler_t before = std::signal(SIGXFSZ, SIG_IGN);
-  setrlimit(RLIMIT_FSIZE, &limited);
-  const A_Err err = host->StartAdding();
-  setrlimit(RLIMIT_FSIZE, &sizes);
-  std::signal(SIGXFSZ, before);
+  A_Err err = A_Err_NONE;
+  WithFileSizeLimit(65536, [&] { err = host->StartAdding(); });
   EXPECT_EQ(err, -1);
   EXPECT_NE(Messages(*host).find("General error: 1:100\n The subtitle file "), std::string::npos) << Messages(*host);
   EXPECT_NE(Messages(*host).find("DejaVuSerif.ttf: File too large"), std::string::npos) << Messages(*host);

@@ -2,11 +2,9 @@
 // it reads from the host.
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -370,18 +368,10 @@ TEST(RenderStart, AMissingSuiteEndsTheCallbackWithNothingLockedOrLeft) {
 TEST(RenderStart, AFileThatCannotBeOpenedLeavesNoSlotBehind) {
   TempDir dir;
   auto host = SetUpHost(Settings(1998, 1080, 24, dir / "T.DCP", 4));
-  // No file may grow during the start (and the signal is ignored, so that
-  // writes fail rather than kill): the folder is made, the track file's
+  // No file may grow during the start: the folder is made, the track file's
   // header cannot be written.
-  struct rlimit sizes;
-  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &sizes), 0);
-  struct rlimit none = sizes;
-  none.rlim_cur = 0;
-  const sighandler_t before = std::signal(SIGXFSZ, SIG_IGN);
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &none), 0);
-  const A_Err err = host->StartAdding();
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &sizes), 0);
-  std::signal(SIGXFSZ, before);
+  A_Err err = A_Err_NONE;
+  WithFileSizeLimit(0, [&] { err = host->StartAdding(); });
   EXPECT_EQ(err, 9986) << Messages(*host);
   EXPECT_EQ(Messages(*host), "cannot write " + std::string(LiveOptions(*host).pictureFileName) + ": File too large\n");
   EXPECT_TRUE(IsFolder(dir / "T"));

@@ -3,10 +3,12 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -148,5 +150,17 @@ void WriteText(const std::string& path, const std::string& text) {
 }
 
 bool FileExists(const std::string& path) { return std::filesystem::exists(path); }
+
+void WithFileSizeLimit(uint64_t bytes, const std::function<void()>& run) {
+  struct rlimit sizes;
+  if (getrlimit(RLIMIT_FSIZE, &sizes) != 0) throw std::runtime_error("getrlimit failed");
+  struct rlimit limited = sizes;
+  limited.rlim_cur = bytes;
+  const sighandler_t before = std::signal(SIGXFSZ, SIG_IGN);
+  if (setrlimit(RLIMIT_FSIZE, &limited) != 0) throw std::runtime_error("setrlimit failed");
+  run();
+  setrlimit(RLIMIT_FSIZE, &sizes);
+  std::signal(SIGXFSZ, before);
+}
 
 }  // namespace lumavox_test

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,11 @@ std::string ReadText(const std::string& path);
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 void WriteText(const std::string& path, const std::string& text);
 bool FileExists(const std::string& path);
+
+// Runs `run` while no file of this process may grow past `bytes`, with the
+// signal that the limit raises ignored: the writes past it fail with EFBIG
+// ("File too large") rather than end the process.
+void WithFileSizeLimit(uint64_t bytes, const std::function<void()>& run);
 
 // Built with a sanitizer, which makes every render some ten times slower:
 // there the longest end-to-end renders encode only as many frames as the
